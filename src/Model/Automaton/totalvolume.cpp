@@ -1,0 +1,141 @@
+#include "Model/Automaton/totalvolume.h"
+
+#include "Model/Automaton/silattice.h"
+
+#include <QMutexLocker>
+#include <limits>
+#include <new>
+
+namespace Model {
+namespace Automaton {
+
+size_t TotalVolume::checkedCellCount(uint64_t x, uint64_t y, uint64_t z)
+{
+    // Sizes are 32-bit each, so x * y cannot overflow 64 bits; the product with z can.
+    const uint64_t xy = x * y;
+    if (z != 0 && xy > std::numeric_limits<uint64_t>::max() / z)
+        throw std::bad_alloc();
+    const uint64_t n = xy * z;
+    if (n > std::numeric_limits<size_t>::max() / sizeof(Voxel))
+        throw std::bad_alloc();
+    return static_cast<size_t>(n);
+}
+
+TotalVolume::TotalVolume(uint32_t sx, uint32_t sy, uint32_t sz, float csx, float csy, float csz,
+                         const Util::Vector3D &pos)
+    : sizeX(sx), sizeY(sy), sizeZ(sz), cellCount(checkedCellCount(sx, sy, sz)), cellSizeX(csx),
+      cellSizeY(csy), cellSizeZ(csz), position(pos), painter(this)
+{
+    voxels.reset(new Voxel[cellCount]);
+}
+
+TotalVolume::TotalVolume(uint32_t sx, uint32_t sy, uint32_t sz, float csx, float csy, float csz,
+                         const Util::Vector3D &pos, const std::vector<uint32_t> &materialIds)
+    : TotalVolume(sx, sy, sz, csx, csy, csz, pos)
+{
+    const size_t n = std::min(cellCount, materialIds.size());
+    Voxel *v = voxels.get();
+    for (size_t i = 0; i < n; ++i)
+        v[i].setMaterialId(materialIds[i]);
+}
+
+TotalVolume::~TotalVolume() = default;
+
+Voxel *TotalVolume::lockVoxels()
+{
+    voxelMutex.lock();
+    return voxels.get();
+}
+
+void TotalVolume::unlockVoxels()
+{
+    voxelMutex.unlock();
+}
+
+std::vector<uint32_t> TotalVolume::materialIds()
+{
+    std::vector<uint32_t> ids(cellCount);
+    QMutexLocker lock(&voxelMutex);
+    const Voxel *v = voxels.get();
+    for (size_t i = 0; i < cellCount; ++i)
+        ids[i] = v[i].getMaterialId();
+    return ids;
+}
+
+void TotalVolume::createLattice()
+{
+    auto fresh = std::make_shared<SiLattice>(this);
+    lattice = fresh;
+    fresh->initialize();
+}
+
+void TotalVolume::setTopMask(const std::vector<bool> &bits, int width, int height)
+{
+    topMask = bits;
+    topMaskWidth = width;
+    topMaskHeight = height;
+}
+
+void TotalVolume::setBottomMask(const std::vector<bool> &bits, int width, int height)
+{
+    bottomMask = bits;
+    bottomMaskWidth = width;
+    bottomMaskHeight = height;
+}
+
+void TotalVolume::getTopMaskSize(int *width, int *height) const
+{
+    *width = topMaskWidth;
+    *height = topMaskHeight;
+}
+
+void TotalVolume::getBottomMaskSize(int *width, int *height) const
+{
+    *width = bottomMaskWidth;
+    *height = bottomMaskHeight;
+}
+
+void TotalVolume::clearTopMask()
+{
+    topMask.assign(topMask.size(), false);
+}
+
+void TotalVolume::clearBottomMask()
+{
+    bottomMask.assign(bottomMask.size(), false);
+}
+
+void TotalVolume::setProperty(const QString &name, const QVariant &value)
+{
+    properties.insert(name, value);
+}
+
+QVariant TotalVolume::property(const QString &name) const
+{
+    return properties.value(name);
+}
+
+QStringList TotalVolume::propertyNames() const
+{
+    return properties.keys();
+}
+
+void TotalVolume::draw(bool surfaces, bool outlines, Util::Vector3D eye)
+{
+    painter.paint(surfaces, outlines, eye);
+}
+
+void TotalVolume::drawForPicking()
+{
+    painter.drawForPicking();
+}
+
+ObjectPtr TotalVolume::clone()
+{
+    const std::vector<uint32_t> ids = materialIds();
+    return std::make_shared<TotalVolume>(sizeX, sizeY, sizeZ, cellSizeX, cellSizeY, cellSizeZ,
+                                         position, ids);
+}
+
+} // namespace Automaton
+} // namespace Model

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "Model/Automaton/totalvolumepainter.h"
+#include "Model/Automaton/voxel.h"
+#include "Model/object.h"
+
+#include <QMap>
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Model {
+namespace Automaton {
+
+class SiLattice;
+
+// The simulated workpiece: sizeX x sizeY x sizeZ cuboid cells. z is vertical; the
+// cell (x, y, z) has index (x * sizeY + y) * sizeZ + z, so z varies fastest.
+class TotalVolume : public Object
+{
+public:
+    // materialIds holds at least sizeX * sizeY * sizeZ ids in index order.
+    TotalVolume(uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ, float cellSizeX, float cellSizeY,
+                float cellSizeZ, const Util::Vector3D &position, const std::vector<uint32_t> &materialIds);
+    // All cells empty; callers fill them under lockVoxels().
+    TotalVolume(uint32_t sizeX, uint32_t sizeY, uint32_t sizeZ, float cellSizeX, float cellSizeY,
+                float cellSizeZ, const Util::Vector3D &position);
+    ~TotalVolume() override;
+
+    // Throws std::bad_alloc when the cell array cannot exist.
+    static size_t checkedCellCount(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ);
+
+    uint32_t getSizeX() const { return sizeX; }
+    uint32_t getSizeY() const { return sizeY; }
+    uint32_t getSizeZ() const { return sizeZ; }
+    size_t getCellCount() const { return cellCount; }
+    float getCellSizeX() const { return cellSizeX; }
+    float getCellSizeY() const { return cellSizeY; }
+    float getCellSizeZ() const { return cellSizeZ; }
+    Util::Vector3D getPosition() const { return position; }
+
+    size_t index(uint32_t x, uint32_t y, uint32_t z) const
+    {
+        return (static_cast<size_t>(x) * sizeY + y) * sizeZ + z;
+    }
+    void coordinates(size_t index, uint32_t *x, uint32_t *y, uint32_t *z) const
+    {
+        const size_t layer = static_cast<size_t>(sizeY) * sizeZ;
+        *x = static_cast<uint32_t>(index / layer);
+        *y = static_cast<uint32_t>((index % layer) / sizeZ);
+        *z = static_cast<uint32_t>(index % sizeZ);
+    }
+    bool contains(int64_t x, int64_t y, int64_t z) const
+    {
+        return x >= 0 && y >= 0 && z >= 0 && x < sizeX && y < sizeY && z < sizeZ;
+    }
+
+    // Locks the non-recursive voxel mutex and hands out the cells.
+    Voxel *lockVoxels();
+    void unlockVoxels();
+    // Material ids of every cell in index order, taken under the voxel mutex.
+    std::vector<uint32_t> materialIds();
+
+    std::shared_ptr<SiLattice> getLattice() const { return lattice; }
+    void createLattice();
+    TotalVolumePainter *getPainter() { return &painter; }
+
+    void setTopMask(const std::vector<bool> &bits, int width, int height);
+    void setBottomMask(const std::vector<bool> &bits, int width, int height);
+    const std::vector<bool> &getTopMask() const { return topMask; }
+    const std::vector<bool> &getBottomMask() const { return bottomMask; }
+    void getTopMaskSize(int *width, int *height) const;
+    void getBottomMaskSize(int *width, int *height) const;
+    void clearTopMask();
+    void clearBottomMask();
+
+    void setProperty(const QString &name, const QVariant &value);
+    QVariant property(const QString &name) const;
+    QStringList propertyNames() const;
+
+    int getType() const override { return 1; }
+    void draw(bool surfaces, bool outlines, Util::Vector3D eye) override;
+    void drawForPicking() override;
+    ObjectPtr clone() override;
+    void move(Util::Vector3D delta) override { position += delta; }
+    void hook(const Util::Vector4D &, const Util::Vector4D &) override {}
+
+private:
+    std::unique_ptr<Voxel[]> voxels;
+    QMutex voxelMutex;
+    uint32_t sizeX;
+    uint32_t sizeY;
+    uint32_t sizeZ;
+    size_t cellCount;
+    float cellSizeX;
+    float cellSizeY;
+    float cellSizeZ;
+    Util::Vector3D position;
+    std::vector<bool> topMask;
+    int topMaskWidth = 0;
+    int topMaskHeight = 0;
+    std::vector<bool> bottomMask;
+    int bottomMaskWidth = 0;
+    int bottomMaskHeight = 0;
+    std::shared_ptr<SiLattice> lattice;
+    TotalVolumePainter painter;
+    QMap<QString, QVariant> properties;
+};
+
+using TotalVolumePtr = std::shared_ptr<TotalVolume>;
+
+} // namespace Automaton
+} // namespace Model

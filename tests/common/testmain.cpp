@@ -1,0 +1,43 @@
+// Entry point of the test programs: every run gets a fresh temporary home folder and
+// working directory, so the user's catalogue files and folders are never touched.
+#include "testenv.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#ifdef KELVANE_GUI_TESTS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+namespace {
+QTemporaryDir *homeFolder = nullptr;
+QTemporaryDir *workFolder = nullptr;
+} // namespace
+
+QString TestEnv::homeDir() { return homeFolder->path(); }
+QString TestEnv::workDir() { return workFolder->path(); }
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home(QDir::tempPath() + "/kelvane-home-XXXXXX");
+    QTemporaryDir work(QDir::tempPath() + "/kelvane-work-XXXXXX");
+    if (!home.isValid() || !work.isValid())
+        return 3;
+    homeFolder = &home;
+    workFolder = &work;
+    qputenv("HOME", home.path().toLocal8Bit());
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(work.path());
+
+    TestApplication app(argc, argv);
+    ::testing::InitGoogleMock(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    QDir::setCurrent(previous);
+    return rc;
+}
