@@ -27,14 +27,25 @@ public:
     void resetToDefaults();
     void mergeDefaults();
 
+    // The start-up sequence that instance() runs once: the catalogue is emptied, then
+    // loadProcesses(); on success mergeDefaults(), otherwise resetToDefaults(); then
+    // saveProcesses() in both cases. Public so that tests can run it against a chosen home.
+    void startUp();
+
     static std::vector<Process> builtInProcesses();
     static QString filePath();
+    // "CompatibleMaterials" text: split at ';', empty and non-numeric parts skipped.
+    static std::vector<uint32_t> parseCompatibleMaterials(const QString &text);
+    // The ids in list order, decimal, joined by ';' (empty list: empty text).
+    static QString compatibleMaterialsText(const std::vector<uint32_t> &ids);
 
     ProcessFactory(const ProcessFactory &) = delete;
     ProcessFactory &operator=(const ProcessFactory &) = delete;
 
 private:
     ProcessFactory() = default;
+    // For callers that already hold the mutex (it is not recursive).
+    bool setProcessUnlocked(const Process &process);
 
     mutable QMutex mutex;
     QMap<int32_t, Process> processes;
