@@ -1,0 +1,96 @@
+#include "Core/Operations/operationcontext.h"
+
+#include <algorithm>
+
+namespace Core {
+namespace Operations {
+
+OperationContext::OperationContext() : history(*this) {}
+
+OperationContext::~OperationContext()
+{
+    // The interpreter points at operations; drop that before they go.
+    interpreter.reset();
+}
+
+void OperationContext::activate(int32_t typeId)
+{
+    cancelCurrentOperation();
+    OperationPtr operation = factory ? factory->create(typeId) : nullptr;
+    retire();
+    currentOperation = operation;
+    if (operation)
+        operation->execute();
+}
+
+void OperationContext::cancelCurrentOperation()
+{
+    if (OperationPtr running = currentOperation)
+        running->cancel();
+}
+
+void OperationContext::retire()
+{
+    retiredOperation = std::move(currentOperation);
+    currentOperation.reset();
+}
+
+void OperationContext::finishOperation()
+{
+    if (auto objectOperation = std::dynamic_pointer_cast<ObjectOperation>(currentOperation))
+        history.push(objectOperation);
+    retire();
+    clearSelection();
+    notifyUpdate();
+}
+
+void OperationContext::abandonOperation()
+{
+    retire();
+    clearSelection();
+    notifyUpdate();
+}
+
+void OperationContext::notifyUpdate()
+{
+    Util::notifyAll(updateObservers);
+}
+
+void OperationContext::clearSelection()
+{
+    for (const Model::ObjectPtr &o : selection.objects)
+        o->setSelected(false);
+    selection.objects.clear();
+    publishSelection();
+}
+
+void OperationContext::setObjectSelected(const Model::ObjectPtr &object, bool selected)
+{
+    if (!object)
+        return;
+    auto it = std::find(selection.objects.begin(), selection.objects.end(), object);
+    if (selected && it == selection.objects.end())
+        selection.objects.push_back(object);
+    else if (!selected && it != selection.objects.end())
+        selection.objects.erase(it);
+    object->setSelected(selected);
+    publishSelection();
+}
+
+void OperationContext::setSelectionMode(bool on)
+{
+    if (selection.selectionMode == on)
+        return;
+    selection.selectionMode = on;
+    if (!on)
+        clearSelection();
+    Util::notifyAll(selection.modeObservers);
+}
+
+void OperationContext::publishSelection()
+{
+    viewState.publishSelection(selection.objects);
+}
+
+} // namespace Operations
+} // namespace Core

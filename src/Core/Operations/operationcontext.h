@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Core/Operations/commandinterpreter.h"
+#include "Core/Operations/operation.h"
+#include "Core/Operations/selectionstate.h"
+#include "Core/Operations/snapshotfiles.h"
+#include "Core/Operations/undoredohistory.h"
+#include "Core/Operations/viewstate.h"
+#include "Model/scene.h"
+#include "Util/iobserver.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace Core {
+namespace Operations {
+
+// Everything the operations of one main window share: the scene, the selection, the
+// operation in progress, the history and the console interpreter.
+class OperationContext
+{
+public:
+    OperationContext();
+    ~OperationContext();
+
+    OperationContext(const OperationContext &) = delete;
+    OperationContext &operator=(const OperationContext &) = delete;
+
+    // Cancels the operation in progress, creates the one numbered typeId and starts it.
+    void activate(int32_t typeId);
+    // Pushes an object operation onto the history, then idles, clears the selection
+    // and redraws.
+    void finishOperation();
+    // Idles, clears the selection and redraws; nothing enters the history.
+    void abandonOperation();
+    // Calls cancel() of the operation in progress, if any.
+    void cancelCurrentOperation();
+    OperationPtr getCurrentOperation() const { return currentOperation; }
+
+    void notifyUpdate();
+    void addUpdateObserver(const Util::ObserverPtr &o) { updateObservers.push_back(o); }
+
+    void clearSelection();
+    // Selects or deselects one object and publishes the selection to the view state.
+    void setObjectSelected(const Model::ObjectPtr &object, bool selected);
+    void setSelectionMode(bool on);
+    bool isSelectionMode() const { return selection.selectionMode; }
+    void addSelectionModeObserver(const Util::ObserverPtr &o) { selection.modeObservers.push_back(o); }
+    std::vector<Model::ObjectPtr> selectedObjects() const { return viewState.selectedObjects(); }
+
+    // Shorthand for interpreter.showMessage.
+    void showMessage(const std::string &text) { interpreter.showMessage(text); }
+
+    void setFactory(std::shared_ptr<IOperationFactory> f) { factory = std::move(f); }
+    std::shared_ptr<IOperationFactory> getFactory() const { return factory; }
+
+    CommandInterpreter interpreter;
+    ViewState viewState;
+    Model::Scene scene;
+    UndoRedoHistory history;
+    SnapshotFiles snapshotFiles;
+    // Cell-volume object id -> typeId of the last process that finished on it.
+    std::map<int32_t, int32_t> lastProcessByVolume;
+    // Cell-volume object id -> its silicon lattice must be rebuilt.
+    std::map<int32_t, bool> latticeStale;
+
+private:
+    void publishSelection();
+    // Keeps an idle operation alive until its own call has returned.
+    void retire();
+
+    OperationPtr currentOperation;
+    OperationPtr retiredOperation;
+    Util::ObserverList updateObservers;
+    SelectionState selection;
+    std::shared_ptr<IOperationFactory> factory;
+};
+
+} // namespace Operations
+} // namespace Core
