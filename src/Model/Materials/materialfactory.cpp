@@ -9,6 +9,7 @@
 #include <QXmlStreamWriter>
 #include <QtDebug>
 #include <QtGlobal>
+#include <iterator>
 
 namespace Model {
 namespace Materials {
@@ -129,6 +130,13 @@ bool MaterialFactory::setMaterialUnlocked(const Material &material)
 uint32_t MaterialFactory::generateUniqueMaterialId() const
 {
     QMutexLocker lock(&mutex);
+    // Guard against an endless loop when every id of 2000..32766 is taken (never in
+    // practice): 0 is returned then, which setMaterial() refuses.
+    const auto taken = std::distance(materials.lowerBound(2000u), materials.upperBound(32766u));
+    if (taken >= 32766 - 2000 + 1) {
+        qWarning() << "MaterialFactory: no free material id left in 2000..32766";
+        return 0;
+    }
     for (;;) {
         const uint32_t id = idFromRandom(toolkitRandom());
         if (!materials.contains(id))
@@ -151,6 +159,8 @@ bool MaterialFactory::loadMaterials()
 {
     QMutexLocker lock(&mutex);
     QFile file(filePath());
+    if (!file.exists())
+        return false; // first start: nothing to read, the built-ins follow
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qWarning() << "MaterialFactory: cannot open" << file.fileName() << ":" << file.errorString();
         return false;

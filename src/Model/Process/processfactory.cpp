@@ -133,6 +133,8 @@ bool ProcessFactory::loadProcesses()
 {
     QMutexLocker lock(&mutex);
     QFile file(filePath());
+    if (!file.exists())
+        return false; // first start: nothing to read, the built-ins follow
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qWarning() << "ProcessFactory: cannot open" << file.fileName() << ":" << file.errorString();
         return false;
