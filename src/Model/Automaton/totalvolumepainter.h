@@ -1,25 +1,126 @@
 #pragma once
 
+#include "Model/Geometry/quadface.h"
 #include "Util/vector3d.h"
+#include "Util/vector4d.h"
+
+#include <QMutex>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace Model {
+namespace Geometry {
+class BSPTree;
+}
+namespace Materials {
+class MaterialFactory;
+}
+} // namespace Model
 
 namespace Model {
 namespace Automaton {
 
 class TotalVolume;
 
-// Turns a volume's cells into drawable surfaces and draws them.
+// Turns a volume's cells into drawable surfaces and draws them with OpenGL 1.x.
+// Face generation needs no GL context (tests and the batch runner use it); only paint()
+// and drawForPicking() issue GL calls, and only with a current context.
 class TotalVolumePainter
 {
 public:
-    explicit TotalVolumePainter(TotalVolume *volume);
+    using CellCorner = std::array<int32_t, 3>;
+    using Color = std::array<float, 4>;
 
+    // Alpha above which a material hides what lies behind it, and below which it is not
+    // drawn at all. Compared in single precision, as colours are stored, so that an
+    // alpha of 254/255 is translucent and one of 1/255 still visible.
+    static constexpr float opaqueAlpha = 0.99607843f;
+    static constexpr float visibleAlpha = 0.003921569f;
+
+    // Colour of cells whose material is not in the catalogue: the catalogue's colour
+    // for an unknown id, opaque mid-grey, so that such cells stay visible.
+    static const Color missingMaterialColor;
+    static const Color emptyOutlineColor;
+    static const Color maskColor;
+
+    explicit TotalVolumePainter(TotalVolume *volume);
+    ~TotalVolumePainter();
+
+    TotalVolumePainter(const TotalVolumePainter &) = delete;
+    TotalVolumePainter &operator=(const TotalVolumePainter &) = delete;
+
+    // Rebuilds every surface from the cells. Takes the volume's voxel mutex itself, so
+    // the caller must not hold it. Errors (out of memory, a tree that cannot be built)
+    // propagate after the mutex has been released.
     void regenerate();
+    // Recolours the faces for the current selection state and catalogue colours.
     void refreshColors();
     void paint(bool surfaces, bool outlines, Util::Vector3D eye);
     void drawForPicking();
 
+    // 0 direct cubic, 1 marching cubes, 2 octree, 3 particle-count field view.
+    void setMode(int32_t m);
+    int32_t getMode() const { return mode; }
+    void setHidden(bool h) { hidden = h; }
+    bool isHidden() const { return hidden; }
+    void setEmptyVoxelOutlines(bool on) { emptyVoxelOutlines = on; }
+    bool getEmptyVoxelOutlines() const { return emptyVoxelOutlines; }
+
+    // Visible cells are [min, max) per axis. The box is stored as given; generation
+    // uses its intersection with the volume.
+    void setCutLimits(const CellCorner &min, const CellCorner &max);
+    void getCutLimits(CellCorner *min, CellCorner *max) const;
+    std::vector<Util::Vector4D> getClipPlanes() const;
+
+    const std::vector<Geometry::QuadFace> &getOpaqueFaces() const { return opaqueFaces; }
+    const std::vector<Geometry::QuadFace> &getTranslucentFaces() const { return translucentFaces; }
+    const std::vector<Geometry::QuadFace> &getEmptyOutlineFaces() const { return emptyOutlineFaces; }
+    std::shared_ptr<Geometry::BSPTree> getTranslucentTree() const { return translucentTree; }
+    const std::map<uint32_t, Color> &getColorMap() const { return colorMap; }
+    // Indices into getTranslucentFaces() in drawing order (farthest first) for an eye in
+    // scene coordinates; empty without translucent faces.
+    std::vector<uint32_t> translucentOrder(const Util::Vector3D &eye) const;
+    bool getSelectedShown() const { return selectedShown; }
+
+    // The selection highlight of one colour: each of red, green and blue becomes
+    // c - 0.7 when c >= 0.7, else c + 0.3; alpha is kept.
+    static Color highlight(const Color &c);
+
 private:
+    void rebuildColorMap();
+    void generateDirectCubic();
+    void generateEmptyOutlines();
+    // The cut box clipped to the volume; empty on an axis where min >= max.
+    void effectiveBox(CellCorner *min, CellCorner *max) const;
+    void rebuildClipPlanes(const CellCorner &min, const CellCorner &max);
+
+    std::shared_ptr<Materials::MaterialFactory> materials;
     TotalVolume *volume;
+    bool emptyVoxelOutlines = false;
+    bool hidden = false;
+    int32_t mode = 0;
+    float cellSizeX;
+    float cellSizeY;
+    float cellSizeZ;
+    mutable QMutex cutMutex;
+    CellCorner cutMin;
+    CellCorner cutMax;
+    mutable QMutex clipPlanesMutex;
+    std::vector<Util::Vector4D> clipPlanes;
+    // The marching-cubes and octree surfaces, the field painter (modes 1-3) and the
+    // silicon lattice renderer are not built yet; their place in the sequences below
+    // is marked where they come in.
+    std::map<uint32_t, Color> colorMap;
+    std::vector<Geometry::QuadFace> opaqueFaces;
+    std::vector<Geometry::QuadFace> translucentFaces;
+    std::vector<Geometry::QuadFace> emptyOutlineFaces;
+    std::shared_ptr<Geometry::BSPTree> translucentTree;
+    int32_t sizeY;
+    int32_t sizeZ;
+    bool selectedShown;
 };
 
 } // namespace Automaton
