@@ -81,13 +81,13 @@ private:
 };
 
 // Holds the volume's voxel mutex for a scope, so that it is released on every path.
-class VoxelLock
+class HeldVoxels
 {
 public:
-    explicit VoxelLock(TotalVolume *volume) : volume(volume), voxels(volume->lockVoxels()) {}
-    ~VoxelLock() { volume->unlockVoxels(); }
-    VoxelLock(const VoxelLock &) = delete;
-    VoxelLock &operator=(const VoxelLock &) = delete;
+    explicit HeldVoxels(TotalVolume *volume) : volume(volume), voxels(volume->lockVoxels()) {}
+    ~HeldVoxels() { volume->unlockVoxels(); }
+    HeldVoxels(const HeldVoxels &) = delete;
+    HeldVoxels &operator=(const HeldVoxels &) = delete;
     const Voxel *get() const { return voxels; }
 
 private:
@@ -435,7 +435,7 @@ void TotalVolumePainter::generateDirectCubic()
     g.cellSize[2] = cellSizeZ;
     g.classes = &classes;
 
-    const VoxelLock lock(volume);
+    const HeldVoxels lock(volume);
     g.voxels = lock.get();
     std::vector<SlabOutput> outputs =
         runSlabs(g.min[0], g.max[0], [&g](int32_t begin, int32_t end, SlabOutput *out) {
@@ -458,7 +458,7 @@ void TotalVolumePainter::generateEmptyOutlines()
     g.cellSize[2] = cellSizeZ;
     g.classes = nullptr;
 
-    const VoxelLock lock(volume);
+    const HeldVoxels lock(volume);
     g.voxels = lock.get();
     std::vector<SlabOutput> outputs =
         runSlabs(g.min[0], g.max[0], [&g](int32_t begin, int32_t end, SlabOutput *out) {

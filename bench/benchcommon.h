@@ -1,0 +1,79 @@
+#pragma once
+
+// Helpers shared by the benchmarks: the standard scenes, peak memory, and a private
+// home folder so that the catalogues never touch the user's own files.
+
+#include "Model/Automaton/totalvolume.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace BenchCommon {
+
+// Points HOME at a temporary folder for the lifetime of the object; create it in main()
+// before anything reaches a catalogue.
+class TemporaryHome
+{
+public:
+    TemporaryHome() : dir(QDir::tempPath() + "/kelvane-bench-home-XXXXXX")
+    {
+        previous = qgetenv("HOME");
+        if (dir.isValid())
+            qputenv("HOME", dir.path().toLocal8Bit());
+    }
+    ~TemporaryHome() { qputenv("HOME", previous); }
+    TemporaryHome(const TemporaryHome &) = delete;
+    TemporaryHome &operator=(const TemporaryHome &) = delete;
+
+private:
+    QTemporaryDir dir;
+    QByteArray previous;
+};
+
+// The standard trench scene: 256 x 256 x 128 unit cells; the bottom 40 layers are
+// silicon (material 1) except 12-cell-wide, 15-deep trenches every 32 cells along x
+// (x mod 32 in [0, 12), z in [25, 40)), which are empty like everything above.
+constexpr uint32_t trenchSizeX = 256;
+constexpr uint32_t trenchSizeY = 256;
+constexpr uint32_t trenchSizeZ = 128;
+
+inline uint32_t trenchMaterial(uint32_t x, uint32_t, uint32_t z)
+{
+    if (z >= 40)
+        return 0;
+    if (z >= 25 && x % 32 < 12)
+        return 0;
+    return 1;
+}
+
+inline std::shared_ptr<Model::Automaton::TotalVolume> makeTrenchScene()
+{
+    auto volume = std::make_shared<Model::Automaton::TotalVolume>(
+        trenchSizeX, trenchSizeY, trenchSizeZ, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    Model::Automaton::Voxel *cells = volume->lockVoxels();
+    for (uint32_t x = 0; x < trenchSizeX; ++x)
+        for (uint32_t y = 0; y < trenchSizeY; ++y)
+            for (uint32_t z = 0; z < trenchSizeZ; ++z)
+                cells[volume->index(x, y, z)].setMaterialId(trenchMaterial(x, y, z));
+    volume->unlockVoxels();
+    return volume;
+}
+
+// Peak resident memory of the process (VmHWM) in KiB, or -1 when unknown.
+inline long peakMemoryKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.compare(0, 6, "VmHWM:") == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+} // namespace BenchCommon
