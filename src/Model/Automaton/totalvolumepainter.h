@@ -58,7 +58,10 @@ public:
     void regenerate();
     // Recolours the faces for the current selection state and catalogue colours.
     void refreshColors();
+    // Draws the surfaces relative to the volume's position; `eye` is in scene
+    // coordinates. Without a current GL context only the selection recolouring runs.
     void paint(bool surfaces, bool outlines, Util::Vector3D eye);
+    // The volume's bounding box, for GL picking.
     void drawForPicking();
 
     // 0 direct cubic, 1 marching cubes, 2 octree, 3 particle-count field view.
