@@ -1,0 +1,170 @@
+#pragma once
+
+#include "UI/fieldlegend.h"
+#include "UI/gridplane.h"
+#include "UI/lampset.h"
+#include "UI/mousehandler.h"
+#include "UI/viewproperties.h"
+#include "UI/viewtransform.h"
+
+#include <QMutex>
+#include <QOpenGLWidget>
+#include <QPoint>
+#include <memory>
+#include <vector>
+
+class QShortcut;
+
+namespace Core {
+namespace Operations {
+class OperationContext;
+}
+} // namespace Core
+
+namespace Ui {
+
+namespace Observers {
+class UpdateObserver;
+}
+
+// The 3-D view: draws the context's scene with fixed-function OpenGL under an
+// orthographic projection, turns the mouse into rotation, pan, zoom and lamp moves, and
+// toggles the selection of the object under a click while the selection mode is on.
+class GLWidget : public QOpenGLWidget
+{
+    Q_OBJECT
+public:
+    // The shortcuts belong to shortcutParent (the main window), or to parent when none is
+    // given, or to the view itself when it has no parent.
+    explicit GLWidget(Core::Operations::OperationContext &context, QWidget *parent = nullptr,
+                      QWidget *shortcutParent = nullptr);
+    ~GLWidget() override;
+
+    float getZoom() const;
+    // Pixels per model unit; values that are not positive are refused.
+    void setZoom(float value);
+    // Angles x, y, z in degrees.
+    std::vector<float> getRotation() const;
+    std::vector<float> getAxisPosition() const;
+    // Screen pan x, y.
+    std::vector<float> getScreenPosition() const;
+    void setAxisPosition(float x, float y, float z);
+    void setScreenPosition(float x, float y);
+    ViewTransform getCamera() const;
+    LampSet getLamps() const;
+    int getActiveLamp() const;
+    int getDepth() const;
+
+    bool getShowAxis() const;
+    bool getShowLights() const;
+    bool getLighting() const;
+    bool getRenderObjects() const;
+    bool getRenderObjectEdges() const;
+    bool getRenderGrid() const;
+    bool getSnapToGrid() const;
+    float getGridSpacing() const;
+
+    // The values the view-properties dialog opens with, and applying its answer.
+    ViewProperties::Values viewPropertiesValues() const;
+    void applyViewProperties(const ViewProperties::Values &values);
+    // Runs the dialog modally on the given tab (ViewProperties::ViewMode or LampMode);
+    // applies the values when it is accepted and returns whether it was.
+    bool showViewProperties(int tab);
+
+    // Where the legend learns which volumes are drawn as fields.
+    void setFieldQuery(std::shared_ptr<FieldLegend::IFieldQuery> query);
+
+signals:
+    void rotationChanged(std::vector<float> angles);
+    void axisPositionChanged(std::vector<float> position);
+    void viewPositionChanged(std::vector<float> position);
+    void zoomChanged(float percent);
+    void lampPositionChanged(std::vector<float> lamp);
+
+public slots:
+    void increaseTranslateX();
+    void increaseTranslateY();
+    void increaseTranslateZ();
+    void decreaseTranslateX();
+    void decreaseTranslateY();
+    void decreaseTranslateZ();
+    void swithActiveLamp();
+
+    // Schedules a repaint.
+    void updateGL();
+
+    void setShowAxis(bool on);
+    void setShowLights(bool on);
+    void setLighting(bool on);
+    void setRenderObjects(bool on);
+    void setRenderObjectEdges(bool on);
+    void setRenderGrid(bool on);
+    void setSnapToGrid(bool on);
+    void setRotation(float x, float y, float z);
+    // Spacings that are not positive are refused.
+    void setGridSpacing(float spacing);
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    enum class DragAction { None, ScreenPan, AxisPan, Rotate, MoveLamp };
+
+    void checkFormat();
+    void setupGLState();
+    void applyProjection(float viewZoom, int viewDepth);
+    Util::Vector3D eyeVector(float viewZoom) const;
+    void drawAxisCross() const;
+    void drawLampMarkers(const LampSet &lampSet, int viewDepth) const;
+    void drawLegend(const std::vector<Model::ObjectPtr> &objects);
+    // Toggles the first object hit at a widget position; true when something was hit.
+    bool pick(const QPoint &position);
+    void translateAxis(int axis, float amount);
+    void setActiveLampFromPointer();
+
+    void emitRotation();
+    void emitAxisPosition();
+    void emitViewPosition();
+    void emitZoom();
+    void emitLampPosition();
+
+    ViewTransform camera;
+    LampSet lamps;
+    float zoom;
+    int32_t depth;
+    // Guard the camera and switches, and the lamps, for readers outside the GUI thread.
+    mutable QMutex viewMutex;
+    mutable QMutex lampMutex;
+    bool showAxis;
+    bool showLights;
+    bool lighting;
+    bool renderObjects;
+    bool renderObjectEdges;
+    bool renderGrid;
+    bool snapToGrid;
+    GridPlane grid;
+    Core::Operations::OperationContext &context;
+    MouseHandler mouseHandler;
+    FieldLegend legend;
+    bool dragging;
+    bool clickPending;
+    QShortcut *shortcutQ;
+    QShortcut *shortcutW;
+    QShortcut *shortcutE;
+    QShortcut *shortcutA;
+    QShortcut *shortcutS;
+    QShortcut *shortcutD;
+    QShortcut *shortcutL;
+
+    DragAction dragAction = DragAction::None;
+    QPoint lastPointer;
+    std::shared_ptr<Observers::UpdateObserver> updateObserver;
+};
+
+} // namespace Ui
