@@ -1,16 +1,253 @@
 #include "UI/mainwindow.h"
 
-#include <QLabel>
+#include "UI/Observers/selectionmodeobserver.h"
+#include "UI/aboutdialog.h"
+#include "UI/colorsdialog.h"
+#include "UI/glwidget.h"
+#include "UI/operationmapper.h"
+#include "Util/colorsettings.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QStatusBar>
 
 namespace Ui {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+namespace {
+constexpr int statusTimeout = 5000;
+
+QString number(double v) { return QString::number(v, 'g', 6); }
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), presenter(this), lastImagePath(QDir::homePath())
 {
-    setWindowTitle(QStringLiteral("Kelvane  "));
+    operationMapper = new OperationMapper(this);
+    viewMapper = new OperationMapper(this);
+    enterShortcut = new QShortcut(QKeySequence(Qt::Key_Enter), this);
+    returnShortcut = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    escapeShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+
+    form.setupUi(this);
+
+    auto &context = presenter.getContext();
+    glView = new GLWidget(context, this, this);
+    setCentralWidget(glView);
+    form.centralwidget = glView;
+    glView->setRotation(-60, 0, 30);
+
+    // The view registers its own update observer with the context.
+
+    for (const MainWindowForm::Entry &e : MainWindowForm::entries()) {
+        QAction *a = form.action(QString::fromLatin1(e.name));
+        if (e.operation >= 0)
+            operationMapper->registerAction(a, QString::number(e.operation));
+        if (e.view)
+            viewMapper->registerAction(a, QString::fromLatin1(e.view));
+    }
+    connect(operationMapper, &OperationMapper::activated, &presenter, &MainWindowPresenter::operationActivated);
+    connect(viewMapper, &OperationMapper::activated, this, &MainWindow::setView);
+
+    connect(enterShortcut, &QShortcut::activated, &presenter, &MainWindowPresenter::enterPressed);
+    connect(returnShortcut, &QShortcut::activated, &presenter, &MainWindowPresenter::enterPressed);
+    connect(escapeShortcut, &QShortcut::activated, &presenter, &MainWindowPresenter::cancelPressed);
+
+    selectionModeObserver = std::make_shared<Observers::SelectionModeObserver>(form.action("actionSelect"), context);
+    context.addSelectionModeObserver(selectionModeObserver);
+
     setAttribute(Qt::WA_DeleteOnClose);
-    auto *label = new QLabel(tr("Kelvane"), this);
-    label->setAlignment(Qt::AlignCenter);
-    setCentralWidget(label);
+
+    connect(glView, &GLWidget::axisPositionChanged, this, &MainWindow::changeAxisPositionValue_staturBar);
+    connect(glView, &GLWidget::viewPositionChanged, this, &MainWindow::changeViewPostionValue_statusBar);
+    connect(glView, &GLWidget::rotationChanged, this, &MainWindow::changeRotationValue_statusBar);
+    connect(glView, &GLWidget::zoomChanged, this, &MainWindow::changeZoomValue_statusBar);
+    connect(glView, &GLWidget::lampPositionChanged, this, &MainWindow::changeLampPosition_statusBar);
+
+    connect(&presenter, &MainWindowPresenter::undoLabelChanged, this, [this](const QString &text, bool enabled) {
+        form.action("actionUndo")->setText(text);
+        form.action("actionUndo")->setEnabled(enabled);
+    });
+    connect(&presenter, &MainWindowPresenter::redoLabelChanged, this, [this](const QString &text, bool enabled) {
+        form.action("actionRedo")->setText(text);
+        form.action("actionRedo")->setEnabled(enabled);
+    });
+
+    connectActions();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::connectActions()
+{
+    auto on = [this](const char *name, auto slot) { connect(form.action(name), &QAction::triggered, this, slot); };
+    auto toggled = [this](const char *name, auto slot) { connect(form.action(name), &QAction::toggled, this, slot); };
+
+    on("actionNew", &MainWindow::on_actionNew_triggered);
+    on("actionSave_Image", [this] { saveImage(); });
+    on("actionExit", &MainWindow::close);
+    on("actionUndo", &MainWindow::undoOperation);
+    on("actionRedo", &MainWindow::redoOperation);
+    toggled("actionSelect", &MainWindow::selectionToggled);
+    toggled("actionGrid", &MainWindow::renderGridToggled);
+    toggled("actionSnap_to_Grid", &MainWindow::snapToGridToggled);
+    on("actionGrid_Spacing", &MainWindow::changeGridSpacing);
+    toggled("actionRender_Objects", &MainWindow::renderObjectsToggled);
+    toggled("actionLighting", &MainWindow::lightingToggled);
+    toggled("actionRender_Object_Edges", &MainWindow::renderObjectEdgesToggled);
+    on("actionConfigure_Window_Colors", &MainWindow::changeWindowColors);
+    toggled("actionShow_Axis", &MainWindow::on_actionShow_Axis_toggled);
+    toggled("actionShow_Lights", &MainWindow::on_actionShow_Lights_toggled);
+    on("actionSet_View", &MainWindow::on_actionSet_View_triggered);
+    on("actionSet_Lighting", &MainWindow::on_actionSet_Lighting_triggered);
+    toggled("actionConsole", &MainWindow::showConsole);
+    on("actionAbout_Kelvane", &MainWindow::showAboutInfo);
+}
+
+void MainWindow::showConsole(bool show) { presenter.showConsole(show); }
+
+void MainWindow::undoOperation()
+{
+    presenter.undo();
+    glView->updateGL();
+}
+
+void MainWindow::redoOperation()
+{
+    presenter.redo();
+    glView->updateGL();
+}
+
+void MainWindow::selectionToggled(bool checked) { presenter.setSelectionMode(checked); }
+void MainWindow::lightingToggled(bool on) { glView->setLighting(on); }
+void MainWindow::renderObjectsToggled(bool on) { glView->setRenderObjects(on); }
+void MainWindow::renderObjectEdgesToggled(bool on) { glView->setRenderObjectEdges(on); }
+void MainWindow::renderGridToggled(bool on) { glView->setRenderGrid(on); }
+void MainWindow::snapToGridToggled(bool on) { glView->setSnapToGrid(on); }
+void MainWindow::on_actionShow_Lights_toggled(bool on) { glView->setShowLights(on); }
+void MainWindow::on_actionShow_Axis_toggled(bool on) { glView->setShowAxis(on); }
+void MainWindow::on_actionSet_View_triggered() { glView->showViewProperties(0); }
+void MainWindow::on_actionSet_Lighting_triggered() { glView->showViewProperties(1); }
+void MainWindow::repaintCentralWidget() { glView->repaint(); }
+
+void MainWindow::setView(const QString &viewAngle)
+{
+    if (viewAngle == QLatin1String("front"))
+        glView->setRotation(-90, 0, 0);
+    else if (viewAngle == QLatin1String("back"))
+        glView->setRotation(-90, 0, 180);
+    else if (viewAngle == QLatin1String("left"))
+        glView->setRotation(-90, 0, 90);
+    else if (viewAngle == QLatin1String("right"))
+        glView->setRotation(-90, 0, -90);
+    else if (viewAngle == QLatin1String("top"))
+        glView->setRotation(0, 0, 0);
+    else if (viewAngle == QLatin1String("bottom"))
+        glView->setRotation(180, 0, 0);
+}
+
+void MainWindow::changeGridSpacing()
+{
+    bool ok = false;
+    const double spacing = QInputDialog::getDouble(this, tr("Set Grid Spacing"), tr("Spacing"),
+                                                   glView->getGridSpacing(), 0.001, 1e9, 3, &ok);
+    if (ok)
+        glView->setGridSpacing(float(spacing));
+}
+
+void MainWindow::changeWindowColors()
+{
+    ColorsDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    Util::ColorSettings::setActiveVariant(dialog.variant());
+    const int settings[4] = {Util::BackgroundColor, Util::GridColor, Util::ObjectColor, Util::OutlineColor};
+    for (int i = 0; i < 4; ++i)
+        Util::ColorSettings::set(settings[i], 2, dialog.color(i));
+    glView->updateGL();
+}
+
+void MainWindow::saveImage(const QString &filename)
+{
+    QString target = filename;
+    if (target.isEmpty()) {
+        target = QFileDialog::getSaveFileName(this, tr("Save Screen Image"),
+                                              QFileInfo(lastImagePath).absoluteFilePath(),
+                                              tr("Images (*.png *.xpm *.jpg)"));
+        if (target.isEmpty())
+            return;
+    }
+    const QImage image = glView->grabFramebuffer();
+    if (!image.save(target))
+        statusBar()->showMessage(tr("Could not save the image to %1").arg(target), statusTimeout);
+    lastImagePath = target;
+}
+
+void MainWindow::showAboutInfo()
+{
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::on_actionNew_triggered()
+{
+    const auto answer = QMessageBox::information(this, tr("Create new document"),
+                                                 tr("This will erase all data. Continue?"),
+                                                 QMessageBox::Ok | QMessageBox::Cancel);
+    if (answer != QMessageBox::Ok)
+        return;
+    presenter.newDocument();
+}
+
+void MainWindow::showStatus(const QString &message)
+{
+    statusBar()->showMessage(message, statusTimeout);
+}
+
+void MainWindow::changeRotationValue_statusBar(std::vector<float> a)
+{
+    if (a.size() >= 3)
+        showStatus(tr("Rotation angles: X Axis = ") + number(a[0]) + tr(" Y Axis = ") + number(a[1]) +
+                   tr(" Z axis = ") + number(a[2]));
+}
+
+void MainWindow::changeAxisPositionValue_staturBar(std::vector<float> p)
+{
+    if (p.size() >= 3)
+        showStatus(tr("Volume position in relation to the axes: X = ") + number(p[0]) + tr(" Y = ") +
+                   number(p[1]) + tr(" Z = ") + number(p[2]));
+}
+
+void MainWindow::changeViewPostionValue_statusBar(std::vector<float> p)
+{
+    if (p.size() >= 2)
+        showStatus(tr("Volume position in relation to the screen: X = ") + number(p[0]) + tr(" Y = ") +
+                   number(p[1]));
+}
+
+void MainWindow::changeZoomValue_statusBar(float zoom)
+{
+    showStatus(tr("Zoom = ") + number(zoom) + QStringLiteral("%"));
+}
+
+void MainWindow::changeLampPosition_statusBar(std::vector<float> l)
+{
+    if (l.size() >= 4)
+        showStatus(tr("Lamp ") + QString::number(int(l[0])) + tr(" Position : Radius = ") + number(l[1]) +
+                   QString::fromUtf8(" Angle θ = ") + number(l[2]) + QString::fromUtf8(" Angle φ = ") +
+                   number(l[3]));
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        form.retranslateUi(this);
+    QMainWindow::changeEvent(event);
 }
 
 } // namespace Ui

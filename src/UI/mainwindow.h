@@ -1,14 +1,78 @@
 #pragma once
 
+#include "UI/mainwindowform.h"
+#include "UI/mainwindowpresenter.h"
+
 #include <QMainWindow>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class QShortcut;
 
 namespace Ui {
 
+class GLWidget;
+class OperationMapper;
+
+// The program's top-level window: menus that start operations or change the view, a
+// status bar reporting view changes, and the 3-D view in the middle.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    MainWindowPresenter &getPresenter() { return presenter; }
+    GLWidget *view() const { return glView; }
+    QAction *action(const QString &objectName) const { return form.action(objectName); }
+    QMenu *menu(const QString &objectName) const { return form.menu(objectName); }
+
+public slots:
+    void showConsole(bool show);
+    void undoOperation();
+    void redoOperation();
+    void selectionToggled(bool checked);
+    void lightingToggled(bool on);
+    void renderObjectsToggled(bool on);
+    void renderObjectEdgesToggled(bool on);
+    void setView(const QString &viewAngle);
+    void renderGridToggled(bool on);
+    void snapToGridToggled(bool on);
+    void changeGridSpacing();
+    void changeWindowColors();
+    void saveImage(const QString &filename = QString());
+    void showAboutInfo();
+    void on_actionShow_Lights_toggled(bool on);
+    void on_actionNew_triggered();
+    void on_actionSet_View_triggered();
+    void on_actionSet_Lighting_triggered();
+    void on_actionShow_Axis_toggled(bool on);
+    void changeRotationValue_statusBar(std::vector<float> angles);
+    void changeAxisPositionValue_staturBar(std::vector<float> position);
+    void changeViewPostionValue_statusBar(std::vector<float> position);
+    void changeZoomValue_statusBar(float zoom);
+    void changeLampPosition_statusBar(std::vector<float> lamp);
+    void repaintCentralWidget();
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    void connectActions();
+    void showStatus(const QString &message);
+
+    MainWindowForm form;
+    MainWindowPresenter presenter;
+    OperationMapper *operationMapper = nullptr;
+    OperationMapper *viewMapper = nullptr;
+    QShortcut *enterShortcut = nullptr;
+    QShortcut *returnShortcut = nullptr;
+    QShortcut *escapeShortcut = nullptr;
+    GLWidget *glView = nullptr;
+    QString lastImagePath;
+    Util::ObserverPtr selectionModeObserver;
 };
 
 } // namespace Ui

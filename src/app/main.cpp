@@ -4,6 +4,9 @@
 #include "Util/vector3d.h"
 
 #include <QApplication>
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
 
 int main(int argc, char **argv)
 {
@@ -13,6 +16,16 @@ int main(int argc, char **argv)
     Util::Vector3D::registerMetaType();
 
     QApplication app(argc, argv);
+
+    QPixmap icon;
+    if (icon.load(QStringLiteral("icon.ico"))) {
+        icon = icon.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else {
+        icon = QPixmap(32, 32);
+        icon.fill(QColor(207, 8, 12, 255));
+    }
+    app.setWindowIcon(QIcon(icon));
+
     auto *window = new Ui::MainWindow();
     window->showMaximized();
     return app.exec();

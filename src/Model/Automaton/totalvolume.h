@@ -114,5 +114,22 @@ private:
 
 using TotalVolumePtr = std::shared_ptr<TotalVolume>;
 
+// Holds a volume's voxel mutex for its lifetime, so every path out releases it.
+class VoxelLock
+{
+public:
+    explicit VoxelLock(TotalVolume &volume) : volume(volume), cells(volume.lockVoxels()) {}
+    ~VoxelLock() { volume.unlockVoxels(); }
+    VoxelLock(const VoxelLock &) = delete;
+    VoxelLock &operator=(const VoxelLock &) = delete;
+
+    Voxel *voxels() const { return cells; }
+    Voxel &operator[](size_t i) const { return cells[i]; }
+
+private:
+    TotalVolume &volume;
+    Voxel *cells;
+};
+
 } // namespace Automaton
 } // namespace Model

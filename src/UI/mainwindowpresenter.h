@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Core/Operations/operationcontext.h"
+#include "UI/Console/commandconsole.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace Ui {
+
+namespace Console {
+class CommandConsole;
+}
+namespace Observers {
+class UndoRedoObserver;
+}
+
+// Owns one window's operation context and console, and turns menu picks, Enter/Return,
+// Escape, Undo and Redo into calls on the context.
+class MainWindowPresenter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MainWindowPresenter(QWidget *mainWindow);
+    ~MainWindowPresenter() override;
+
+    Core::Operations::OperationContext &getContext() { return context; }
+    QWidget *getMainWindow() const { return mainWindow; }
+    Console::CommandConsole *getConsole() const { return console; }
+
+    void undo();
+    void redo();
+    void setSelectionMode(bool on);
+    void showConsole(bool show);
+    // Empties the document: no operation, no selection, no history, one empty layer.
+    void newDocument();
+
+public slots:
+    void undoStackChanged();
+    void redoStackChanged();
+    void operationActivated(const QString &operationId);
+    void enterPressed();
+    void cancelPressed();
+
+signals:
+    // Text and enabled state for the Undo and Redo entries.
+    void undoLabelChanged(const QString &text, bool enabled);
+    void redoLabelChanged(const QString &text, bool enabled);
+
+private:
+    // Runs a step of the user's operation; an exception escaping it is reported in the
+    // console and the operation is cancelled, so the window stays usable.
+    void guarded(const std::function<void()> &step);
+
+    QWidget *mainWindow;
+    Core::Operations::OperationContext context;
+    QPointer<Console::CommandConsole> console;
+    std::shared_ptr<Observers::UndoRedoObserver> undoObserver;
+    std::shared_ptr<Observers::UndoRedoObserver> redoObserver;
+};
+
+} // namespace Ui

@@ -1,0 +1,274 @@
+#include "Core/Operations/operationcontext.h"
+#include "Model/Automaton/totalvolume.h"
+#include "UI/Console/commandconsole.h"
+#include "UI/Operations/createsubstratedialog.h"
+#include "UI/glwidget.h"
+#include "UI/mainwindow.h"
+#include "testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMenuBar>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+using Ui::MainWindow;
+
+namespace {
+
+int hueOf(QRgb rgb) { return QColor(rgb).hsvHue(); }
+
+int hueDistance(int a, int b)
+{
+    const int d = std::abs(a - b) % 360;
+    return std::min(d, 360 - d);
+}
+
+// A shown main window (not maximized: the tests need a known size).
+struct MainWindowFixture : ::testing::Test
+{
+    void SetUp() override
+    {
+        window = new MainWindow();
+        window->resize(800, 600);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->activateWindow();
+        (void)QTest::qWaitForWindowActive(window);
+    }
+    void TearDown() override
+    {
+        window->close(); // deletes itself
+        QApplication::processEvents();
+    }
+
+    Core::Operations::OperationContext &context() { return window->getPresenter().getContext(); }
+    QString transcript() { return window->getPresenter().getConsole()->transcript()->toPlainText(); }
+
+    // Simulation > Create Substrate, with a copper block centred on the origin.
+    void createCopperSubstrate()
+    {
+        QAction *create = nullptr;
+        for (QAction *a : window->menu("menuSimulation")->actions())
+            if (a->text() == "Create Substrate")
+                create = a;
+        ASSERT_NE(create, nullptr);
+        QTimer::singleShot(0, [] {
+            auto *d = qobject_cast<Ui::Operations::CreateSubstrateDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            d->corner(0)->setValue(-50);
+            d->corner(1)->setValue(-50);
+            d->corner(2)->setValue(-15);
+            d->materialBox()->setCurrentIndex(d->materialBox()->findData(5u));
+            d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        create->trigger();
+    }
+
+    QImage frame()
+    {
+        window->view()->repaint();
+        QApplication::processEvents();
+        return window->view()->grabFramebuffer();
+    }
+
+    QPoint centre() const { return QPoint(window->view()->width() / 2, window->view()->height() / 2); }
+
+    void click(const QPoint &at)
+    {
+        QTest::mousePress(window->view(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(window->view(), Qt::LeftButton, {}, at);
+    }
+
+    MainWindow *window = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainWindowFixture, MenusAndInitialState)
+{
+    QStringList titles;
+    for (QAction *a : window->menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, QStringList({"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows", "About"}));
+    EXPECT_EQ(window->windowTitle(), "Kelvane");
+    EXPECT_FALSE(window->action("actionUndo")->isEnabled());
+    EXPECT_FALSE(window->action("actionRedo")->isEnabled());
+    EXPECT_TRUE(window->action("actionRender_Objects")->isChecked());
+    EXPECT_TRUE(window->action("actionConsole")->isChecked());
+    EXPECT_FALSE(window->action("actionModel_Extraction")->isEnabled());
+    EXPECT_EQ(window->action("actionSave_as")->shortcut(), QKeySequence("Ctrl+Shift+S"));
+    EXPECT_EQ(window->action("actionCut_Cell_Volume")->statusTip(), "Make cuts to view inside the cell volume.");
+    EXPECT_EQ(window->action("actionCVD")->statusTip(), "Run an isotropic film deposition simulation.");
+    EXPECT_TRUE(window->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_TRUE(window->getPresenter().getConsole()->isVisible());
+    window->action("actionConsole")->toggle();
+    EXPECT_FALSE(window->getPresenter().getConsole()->isVisible());
+}
+
+TEST_F(MainWindowFixture, CreateSubstrateFromTheMenuUndoRedoAndTheFrame)
+{
+    createCopperSubstrate();
+    ASSERT_EQ(context().scene.objectCount(), 1);
+    EXPECT_TRUE(transcript().contains("Create Substrate: substrate created successfully."));
+    EXPECT_EQ(window->action("actionUndo")->text(), "Undo Create Substrate");
+    EXPECT_TRUE(window->action("actionUndo")->isEnabled());
+    EXPECT_FALSE(window->action("actionRedo")->isEnabled());
+
+    const QImage image = frame();
+    const QRgb middle = image.pixel(centre());
+    EXPECT_LE(hueDistance(hueOf(middle), QColor::fromRgbF(1, 0.8, 0.3).hsvHue()), 15)
+        << qRed(middle) << " " << qGreen(middle) << " " << qBlue(middle);
+    EXPECT_EQ(image.pixel(3, 3) & 0xFFFFFF, 0u); // the background of the default scheme
+
+    window->action("actionUndo")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 0);
+    EXPECT_EQ(window->action("actionUndo")->text(), "Undo ");
+    EXPECT_FALSE(window->action("actionUndo")->isEnabled());
+    EXPECT_EQ(window->action("actionRedo")->text(), "Redo Create Substrate");
+    EXPECT_TRUE(window->action("actionRedo")->isEnabled());
+    window->action("actionRedo")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 1);
+    EXPECT_FALSE(window->action("actionRedo")->isEnabled());
+}
+
+TEST_F(MainWindowFixture, PickingTogglesTheVolumeAndADragOnlyRotates)
+{
+    createCopperSubstrate();
+    window->action("actionSelect")->setChecked(true);
+    ASSERT_TRUE(context().isSelectionMode());
+
+    click(centre());
+    ASSERT_EQ(context().selectedObjects().size(), 1u);
+    // Highlighted copper (0.3, 0.1, 0.6) in the frame.
+    EXPECT_LE(hueDistance(hueOf(frame().pixel(centre())), QColor::fromRgbF(0.3, 0.1, 0.6).hsvHue()), 20);
+    click(centre());
+    EXPECT_TRUE(context().selectedObjects().empty());
+    EXPECT_LE(hueDistance(hueOf(frame().pixel(centre())), QColor::fromRgbF(1, 0.8, 0.3).hsvHue()), 15);
+
+    const std::vector<float> before = window->view()->getRotation();
+    QTest::mousePress(window->view(), Qt::LeftButton, {}, centre());
+    QMouseEvent move(QEvent::MouseMove, centre() + QPoint(40, 25), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->view(), &move);
+    QTest::mouseRelease(window->view(), Qt::LeftButton, {}, centre() + QPoint(40, 25));
+    EXPECT_NE(window->view()->getRotation(), before);
+    EXPECT_TRUE(context().selectedObjects().empty());
+}
+
+TEST_F(MainWindowFixture, WheelKeysViewsAndStatusBar)
+{
+    {
+        QWheelEvent up(QPointF(centre()), QPointF(window->view()->mapToGlobal(centre())), QPoint(), QPoint(0, 120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window->view(), &up);
+        EXPECT_EQ(window->statusBar()->currentMessage(), "Zoom = 110%");
+        QWheelEvent down(QPointF(centre()), QPointF(window->view()->mapToGlobal(centre())), QPoint(), QPoint(0, -120),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window->view(), &down);
+        EXPECT_NEAR(window->view()->getZoom(), 1.0f, 1e-5f);
+    }
+
+    const std::vector<float> axis = window->view()->getAxisPosition();
+    QTest::keyClick(window, Qt::Key_Q);
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Volume position in relation to the axes: X = 5 Y = 0 Z = 0");
+    QTest::keyClick(window, Qt::Key_A);
+    EXPECT_EQ(window->view()->getAxisPosition(), axis);
+
+    window->setView("top");
+    EXPECT_EQ(window->view()->getRotation(), (std::vector<float>{0, 0, 0}));
+    window->setView("front");
+    const std::vector<float> front = window->view()->getRotation();
+    EXPECT_EQ(front, (std::vector<float>{-90, 0, 0}));
+    window->setView("manual");
+    EXPECT_EQ(window->view()->getRotation(), front);
+
+    window->changeRotationValue_statusBar({-60, 0, 30});
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Rotation angles: X Axis = -60 Y Axis = 0 Z axis = 30");
+    window->changeZoomValue_statusBar(150);
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Zoom = 150%");
+    window->changeLampPosition_statusBar({1, 300, 1.0472f, 0.785398f});
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              QString::fromUtf8("Lamp 1 Position : Radius = 300 Angle θ = 1.0472 Angle φ = 0.785398"));
+}
+
+TEST_F(MainWindowFixture, ReturnInTheViewSubmitsTheConsoleLineAndEscapeClearsTheSelection)
+{
+    QLineEdit *line = window->getPresenter().getConsole()->commandLine();
+    line->setText("hello");
+    window->view()->setFocus();
+    QTest::keyClick(window->view(), Qt::Key_Return);
+    EXPECT_TRUE(line->text().isEmpty());
+    EXPECT_TRUE(transcript().contains("hello"));
+
+    createCopperSubstrate();
+    auto volume = context().scene.objects()[0];
+    context().setObjectSelected(volume, true);
+    QTest::keyClick(window->view(), Qt::Key_Escape);
+    EXPECT_TRUE(context().selectedObjects().empty());
+    EXPECT_FALSE(volume->isSelected());
+    EXPECT_EQ(context().scene.objectCount(), 1);
+}
+
+TEST_F(MainWindowFixture, SaveImageWritesTheViewsSize)
+{
+    createCopperSubstrate();
+    const QString path = TestEnv::workDir() + "/shot.png";
+    window->saveImage(path);
+    QImage image(path);
+    ASSERT_FALSE(image.isNull());
+    const qreal ratio = window->view()->devicePixelRatioF();
+    EXPECT_EQ(image.size(), window->view()->size() * ratio);
+}
+
+TEST_F(MainWindowFixture, ExceptionInAnOperationIsReportedAndCancelled)
+{
+    QTimer::singleShot(0, [] {
+        auto *d = qobject_cast<Ui::Operations::CreateSubstrateDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        for (int a = 0; a < 3; ++a)
+            d->volumeSize(a)->setValue(10000); // 10^12 cells cannot be held
+        d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    window->action("actionCreate_Substrate")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 0);
+    EXPECT_TRUE(transcript().contains("Create Substrate: not enough memory for this operation."));
+    EXPECT_FALSE(context().getCurrentOperation());
+    EXPECT_FALSE(window->action("actionUndo")->isEnabled());
+
+    // Still usable.
+    createCopperSubstrate();
+    EXPECT_EQ(context().scene.objectCount(), 1);
+}
+
+TEST_F(MainWindowFixture, NewDocumentAsksAndEmptiesTheScene)
+{
+    createCopperSubstrate();
+    QTimer::singleShot(0, [] {
+        auto *box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    window->action("actionNew")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 1);
+
+    QTimer::singleShot(0, [] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "This will erase all data. Continue?");
+        box->button(QMessageBox::Ok)->click();
+    });
+    window->action("actionNew")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 0);
+    EXPECT_FALSE(window->action("actionUndo")->isEnabled());
+}
