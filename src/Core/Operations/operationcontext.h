@@ -6,6 +6,7 @@
 #include "Core/Operations/snapshotfiles.h"
 #include "Core/Operations/undoredohistory.h"
 #include "Core/Operations/viewstate.h"
+#include "Model/Persistence/archiverregistry.h"
 #include "Model/scene.h"
 #include "Util/iobserver.h"
 
@@ -60,6 +61,8 @@ public:
     Model::Scene scene;
     UndoRedoHistory history;
     SnapshotFiles snapshotFiles;
+    // Object type code -> archiver, used by the document operations.
+    Model::Persistence::ArchiverRegistry archivers;
     // Cell-volume object id -> typeId of the last process that finished on it.
     std::map<int32_t, int32_t> lastProcessByVolume;
     // Cell-volume object id -> its silicon lattice must be rebuilt.

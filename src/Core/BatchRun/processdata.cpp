@@ -1,0 +1,87 @@
+#include "Core/BatchRun/processdata.h"
+
+#include <QtDebug>
+
+namespace Ui {
+
+std::atomic<int32_t> ProcessData::idCounter{0};
+
+namespace {
+
+const char *const processNames[] = {
+    "Photolithography",     "Si wet etching",        "Moore deposition",
+    "Moore etching",        "CVD",                   "Isotropic etching",
+    "Planarization",        "Electroplating",        "Doping",
+    "Spin Coating",         "Save Image",            "Create Substrate",
+    "PVD",                  "Simple RIE",            "Ion Implantation",
+    "Si Oxidation",         "Isotropic Deposition",  "Anisotropic Deposition",
+    "Anisotropic Etching",  "Doping (Random Walk CA)",
+};
+constexpr int32_t processTypeCount = sizeof(processNames) / sizeof(processNames[0]);
+
+// The look-up failure as the list editor's map reports it.
+void logMissingKey(const QString &name)
+{
+    qDebug().noquote() << "invalid map<K, T> key" << name;
+}
+
+} // namespace
+
+ProcessData::ProcessData(int32_t processType) : id(idCounter++), processType(processType) {}
+
+ProcessData::ProcessData(int32_t processType, QMap<QString, QVariant> parameters,
+                         QMap<QString, bool> visibility, bool expanded)
+    : id(idCounter++), processType(processType), parameters(std::move(parameters)),
+      visibility(std::move(visibility)), expanded(expanded)
+{
+}
+
+QVariant ProcessData::getProcessParameter(const QString &name) const
+{
+    const auto it = parameters.constFind(name);
+    if (it == parameters.cend()) {
+        logMissingKey(name);
+        return QVariant();
+    }
+    return it.value();
+}
+
+bool ProcessData::getParameterVisibility(const QString &name) const
+{
+    const auto it = visibility.constFind(name);
+    if (it == visibility.cend()) {
+        logMissingKey(name);
+        return false;
+    }
+    return it.value();
+}
+
+void ProcessData::setParameter(const QString &name, const QVariant &value, bool visible)
+{
+    parameters.insert(name, value);
+    visibility.insert(name, visible);
+}
+
+bool ProcessData::renameParameter(const QString &from, const QString &to)
+{
+    if (!parameters.contains(from))
+        return false;
+    const QVariant value = parameters.take(from);
+    const bool visible = visibility.contains(from) ? visibility.take(from) : true;
+    setParameter(to, value, visible);
+    return true;
+}
+
+QString ProcessData::processName(int32_t processType)
+{
+    if (!isKnownType(processType))
+        return QStringLiteral("Unknown process");
+    return QString::fromLatin1(processNames[processType]);
+}
+
+bool ProcessData::isKnownType(int32_t processType)
+{
+    return processType >= 0 && processType < processTypeCount;
+}
+
+} // namespace Ui

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QMap>
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace Ui {
+
+// A mask bitmap carried as a step parameter: one byte per bit, non-zero = set.
+using MaskBitmap = std::vector<unsigned char>;
+
+// One step of a process list: a process type with its named parameters, whether each
+// parameter is shown in the list editor, and whether the step's tree item is expanded.
+class ProcessData
+{
+public:
+    // A new step takes the next serial id of the process-wide counter.
+    explicit ProcessData(int32_t processType = -1);
+    ProcessData(int32_t processType, QMap<QString, QVariant> parameters,
+                QMap<QString, bool> visibility, bool expanded);
+
+    int32_t getId() const { return id; }
+    int32_t getProcessType() const { return processType; }
+    QString getProcessName() const { return processName(processType); }
+
+    // An invalid QVariant when the name is absent (the failed look-up is logged).
+    QVariant getProcessParameter(const QString &name) const;
+    // False when the name is absent (logged the same way).
+    bool getParameterVisibility(const QString &name) const;
+    bool hasParameter(const QString &name) const { return parameters.contains(name); }
+    // Inserts or replaces both the value and its visibility.
+    void setParameter(const QString &name, const QVariant &value, bool visible);
+    // Moves a parameter (value and visibility) to another name; false when absent.
+    bool renameParameter(const QString &from, const QString &to);
+
+    const QMap<QString, QVariant> &getParameters() const { return parameters; }
+    const QMap<QString, bool> &getVisibility() const { return visibility; }
+    bool isExpanded() const { return expanded; }
+    void setExpanded(bool e) { expanded = e; }
+
+    // "Photolithography", ... "Doping (Random Walk CA)" for 0..19, else "Unknown process".
+    static QString processName(int32_t processType);
+    // Types 0..19 have a name.
+    static bool isKnownType(int32_t processType);
+
+private:
+    int32_t id;
+    int32_t processType;
+    QMap<QString, QVariant> parameters;
+    QMap<QString, bool> visibility;
+    bool expanded = false;
+
+    static std::atomic<int32_t> idCounter;
+};
+
+using ProcessList = std::vector<ProcessData>;
+
+} // namespace Ui
+
+Q_DECLARE_METATYPE(Ui::MaskBitmap)

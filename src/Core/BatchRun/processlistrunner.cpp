@@ -1,0 +1,160 @@
+#include "Core/BatchRun/processlistrunner.h"
+
+#include "Core/BatchRun/createsubstratestep.h"
+#include "Core/BatchRun/saveimagestep.h"
+#include "Core/Operations/operationcontext.h"
+
+#include <QElapsedTimer>
+#include <QMutexLocker>
+#include <QtDebug>
+#include <exception>
+#include <new>
+
+namespace Ui {
+
+const QString ProcessListRunner::missingVolumeTitle = QStringLiteral("Missing Cell Volume");
+const QString ProcessListRunner::missingVolumeText = QStringLiteral(
+    "No cell volume was selected and a cell volume was not created. The cell volume must be "
+    "created before any other process.");
+
+ProcessListRunner::ProcessListRunner(Model::Scene &scene,
+                                     std::map<int32_t, int32_t> &lastProcessByVolume,
+                                     std::map<int32_t, bool> &latticeStale)
+    : environment(scene, lastProcessByVolume, latticeStale)
+{
+    registerBuiltInSteps();
+}
+
+ProcessListRunner::ProcessListRunner(Core::Operations::OperationContext &context)
+    : ProcessListRunner(context.scene, context.lastProcessByVolume, context.latticeStale)
+{
+}
+
+void ProcessListRunner::registerBuiltInSteps()
+{
+    // One line per process type whose step exists; the others answer 4 until their
+    // process is built.
+    registerStep(10, &runSaveImageStep);
+    registerStep(11, &runCreateSubstrateStep);
+}
+
+void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)
+{
+    if (handler)
+        handlers[processType] = Entry{std::move(handler), recordedNumber};
+    else
+        handlers.erase(processType);
+}
+
+bool ProcessListRunner::hasHandler(int32_t processType) const
+{
+    return handlers.count(processType) != 0;
+}
+
+void ProcessListRunner::setVolume(const Model::Automaton::TotalVolumePtr &volume)
+{
+    QMutexLocker lock(&volumeMutex);
+    environment.volume = volume;
+}
+
+Model::Automaton::TotalVolumePtr ProcessListRunner::getVolume() const
+{
+    QMutexLocker lock(&volumeMutex);
+    return environment.volume;
+}
+
+void ProcessListRunner::setImageSaver(StepEnvironment::ImageSaver saver)
+{
+    environment.saveImage = std::move(saver);
+}
+
+void ProcessListRunner::setStepObserver(StepObserver observer)
+{
+    stepObserver = std::move(observer);
+}
+
+QString ProcessListRunner::resultMessage(int32_t result)
+{
+    switch (result) {
+    case Success:
+        return QStringLiteral("No error, process was run successfully.");
+    case MissingParameter:
+        return QStringLiteral("A required parameter was not found. Check input list.");
+    case InvalidParameter:
+        return QStringLiteral("Value for a required parameter is invalid. Check input list.");
+    case NotImplemented:
+        return QStringLiteral("Process is not implemented. Remove process from the list.");
+    default:
+        return QStringLiteral("Unknown process. Remove process from the list.");
+    }
+}
+
+int32_t ProcessListRunner::runStep(const ProcessData &step)
+{
+    const int32_t type = step.getProcessType();
+    const auto it = handlers.find(type);
+    if (it == handlers.end())
+        return ProcessData::isKnownType(type) ? NotImplemented : UnknownProcess;
+
+    // The handler may replace the known volume; it runs under no lock of ours, so take
+    // a private copy of the environment's pointer and publish the result afterwards.
+    StepEnvironment env(environment.scene, environment.lastProcessByVolume, environment.latticeStale);
+    env.volume = getVolume();
+    env.saveImage = environment.saveImage;
+    int32_t result = Success;
+    try {
+        result = it->second.handler(env, step);
+    } catch (const std::bad_alloc &) {
+        qWarning().noquote() << step.getProcessName() << ": not enough memory";
+        result = InvalidParameter;
+    } catch (const std::exception &e) {
+        qWarning().noquote() << step.getProcessName() << ":" << e.what();
+        result = InvalidParameter;
+    }
+    setVolume(env.volume);
+    if (result == Success && it->second.recordedNumber >= 0 && env.volume)
+        environment.lastProcessByVolume[env.volume->getId()] = it->second.recordedNumber;
+    return result;
+}
+
+ProcessListRunner::Summary ProcessListRunner::run(const ProcessList &list)
+{
+    running.store(true);
+    cancelRequested.store(false);
+    progressCounter.store(0);
+    Summary summary;
+    const int total = static_cast<int>(list.size());
+    for (int i = 0; i < total; ++i) {
+        const ProcessData &step = list[static_cast<size_t>(i)];
+        if (cancelRequested.load()) {
+            summary.outcome = Outcome::Cancelled;
+            summary.stoppedAt = i;
+            break;
+        }
+        if (!getVolume() && step.getProcessType() != 11) {
+            summary.outcome = Outcome::MissingVolume;
+            summary.stoppedAt = i;
+            break;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const int32_t result = runStep(step);
+        if (stepObserver)
+            stepObserver(StepReport{i, total, step.getProcessName(), result,
+                                    static_cast<double>(clock.nsecsElapsed()) * 1e-9});
+        if (result != Success) {
+            qInfo().noquote() << QStringLiteral("Could not run process ") + step.getProcessName() +
+                                     QStringLiteral(" : ") + resultMessage(result);
+            summary.outcome = Outcome::StepFailed;
+            summary.stoppedAt = i;
+            summary.result = result;
+            break;
+        }
+        ++progressCounter;
+        ++summary.stepsRun;
+    }
+    running.store(false);
+    return summary;
+}
+
+} // namespace Ui

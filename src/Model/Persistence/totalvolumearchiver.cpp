@@ -1,0 +1,386 @@
+#include "Model/Persistence/totalvolumearchiver.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/voxel.h"
+#include "Model/Persistence/volumelimits.h"
+
+#include <QIODevice>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <new>
+#include <numeric>
+#include <vector>
+
+namespace Model {
+namespace Persistence {
+
+using Automaton::TotalVolume;
+using Automaton::Voxel;
+
+namespace {
+
+const QString objectTag = QStringLiteral("Object");
+const QString stateTag = QStringLiteral("State");
+const QString positionTag = QStringLiteral("Position");
+
+QString gText(double value) { return QString::number(value, 'g', 6); }
+
+// Holds a volume's voxel mutex for one scope, so that it is released on every path.
+class HeldVoxels
+{
+public:
+    explicit HeldVoxels(TotalVolume &volume) : volume(volume), cells(volume.lockVoxels()) {}
+    ~HeldVoxels() { volume.unlockVoxels(); }
+    HeldVoxels(const HeldVoxels &) = delete;
+    HeldVoxels &operator=(const HeldVoxels &) = delete;
+    Voxel *get() const { return cells; }
+
+private:
+    TotalVolume &volume;
+    Voxel *cells;
+};
+
+// Formats the "State" text into a fixed byte buffer and hands it to the writer's device
+// in large pieces. The writer is used only to close the start tag before and to write
+// the end tag after, so its own output stays in order with ours.
+class StateWriter
+{
+public:
+    explicit StateWriter(QXmlStreamWriter &writer) : writer(writer), device(writer.device())
+    {
+        // Closes "<State" with ">" so that the digits can follow it on the device.
+        writer.writeCharacters(QString());
+    }
+
+    // Writes the ids of cells [0, count); false as soon as the device refuses data.
+    bool writeCells(const Voxel *cells, size_t count)
+    {
+        size_t i = 0;
+        while (i < count) {
+            // Each id takes at most 10 digits and a space.
+            const size_t room = (sizeof(buffer) - used) / 11;
+            const size_t end = std::min(count, i + room);
+            char *out = buffer + used;
+            for (; i < end; ++i) {
+                uint32_t id = cells[i].getMaterialId();
+                if (id < 10) {
+                    *out++ = static_cast<char>('0' + id);
+                } else {
+                    char digits[10];
+                    int n = 0;
+                    do {
+                        digits[n++] = static_cast<char>('0' + id % 10);
+                        id /= 10;
+                    } while (id != 0);
+                    while (n > 0)
+                        *out++ = digits[--n];
+                }
+                *out++ = ' ';
+            }
+            used = static_cast<size_t>(out - buffer);
+            if (!flush())
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool flush()
+    {
+        if (used == 0)
+            return true;
+        const size_t n = used;
+        used = 0;
+        if (device)
+            return device->write(buffer, static_cast<qint64>(n)) == static_cast<qint64>(n);
+        // A writer on a string: the text goes through the writer (tests, small output).
+        writer.writeCharacters(QString::fromLatin1(buffer, static_cast<int>(n)));
+        return true;
+    }
+
+    QXmlStreamWriter &writer;
+    QIODevice *device;
+    size_t used = 0;
+    char buffer[1 << 16];
+};
+
+// Document id -> catalogue id for every cell. A flat table replaces the map look-up
+// when the map's ids are small (the usual case), so the cell loop does no searching.
+class IdTranslator
+{
+public:
+    explicit IdTranslator(const Materials::MaterialIdMap *map) : map(map)
+    {
+        if (!map)
+            return;
+        bool identity = true;
+        for (const auto &entry : *map)
+            identity = identity && entry.first == entry.second;
+        if (identity) {
+            this->map = nullptr;
+            return;
+        }
+        const uint32_t largest = map->rbegin()->first;
+        if (largest < tableLimit) {
+            table.resize(static_cast<size_t>(largest) + 1);
+            std::iota(table.begin(), table.end(), 0u);
+            for (const auto &entry : *map)
+                table[entry.first] = entry.second;
+        }
+    }
+
+    uint32_t operator()(uint32_t id) const
+    {
+        if (!map)
+            return id;
+        if (!table.empty())
+            return id < table.size() ? table[id] : id;
+        return Materials::MaterialReconciler::translate(*map, id);
+    }
+
+private:
+    static constexpr uint32_t tableLimit = 1u << 20;
+    const Materials::MaterialIdMap *map;
+    std::vector<uint32_t> table;
+};
+
+// Parses the "State" text as it arrives, piece by piece: the text is split at single
+// spaces (runs of spaces give no empty entries), each part is an unsigned decimal
+// number (surrounding tabs or line breaks and a leading '+' allowed); a part that is
+// not one, or exceeds 32 bits, gives 0. Parts beyond the cell count are ignored.
+class StateParser
+{
+public:
+    StateParser(Voxel *cells, size_t count, const IdTranslator &translate)
+        : cells(cells), count(count), translate(translate)
+    {
+    }
+
+    void feed(const QChar *text, int length)
+    {
+        const ushort *p = reinterpret_cast<const ushort *>(text);
+        const ushort *const end = p + length;
+        while (p != end) {
+            const ushort c = *p++;
+            if (c == ' ') {
+                if (inPart)
+                    endPart();
+                continue;
+            }
+            inPart = true;
+            const unsigned digit = static_cast<unsigned>(c) - '0';
+            if (digit < 10) {
+                if (phase <= Digits) {
+                    value = value * 10 + digit;
+                    phase = value > std::numeric_limits<uint32_t>::max() ? Bad : Digits;
+                } else {
+                    phase = Bad;
+                }
+            } else if (c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
+                if (phase == Digits)
+                    phase = Trailing;
+                else if (phase == Sign)
+                    phase = Bad;
+            } else if (c == '+' && phase == Leading) {
+                phase = Sign;
+            } else {
+                phase = Bad;
+            }
+        }
+    }
+
+    void finish()
+    {
+        if (inPart)
+            endPart();
+    }
+
+private:
+    // Ordered so that "phase <= Digits" means a digit may still follow.
+    enum Phase : uint8_t { Leading, Sign, Digits, Trailing, Bad };
+
+    void endPart()
+    {
+        if (index < count) {
+            const bool parsed = phase == Digits || phase == Trailing;
+            cells[index].setMaterialId(translate(parsed ? static_cast<uint32_t>(value) : 0u));
+        }
+        ++index;
+        value = 0;
+        phase = Leading;
+        inPart = false;
+    }
+
+    Voxel *cells;
+    size_t count;
+    const IdTranslator &translate;
+    size_t index = 0;
+    uint64_t value = 0;
+    Phase phase = Leading;
+    bool inPart = false;
+};
+
+// Attribute readers: an absent attribute gives the fallback; one that is present but
+// not a number fails.
+bool unsignedAttribute(const QXmlStreamAttributes &attributes, const QString &name,
+                       uint32_t fallback, uint32_t *value)
+{
+    if (!attributes.hasAttribute(name)) {
+        *value = fallback;
+        return true;
+    }
+    bool ok = false;
+    const uint parsed = attributes.value(name).trimmed().toUInt(&ok);
+    *value = static_cast<uint32_t>(parsed);
+    return ok;
+}
+
+bool floatAttribute(const QXmlStreamAttributes &attributes, const QString &name, float fallback,
+                    float *value)
+{
+    if (!attributes.hasAttribute(name)) {
+        *value = fallback;
+        return true;
+    }
+    bool ok = false;
+    *value = attributes.value(name).trimmed().toFloat(&ok);
+    return ok && std::isfinite(*value);
+}
+
+} // namespace
+
+bool TotalVolumeArchiver::write(const ObjectPtr &object)
+{
+    const auto volume = std::dynamic_pointer_cast<TotalVolume>(object);
+    if (!volume || !writer)
+        return true;
+
+    writer->writeStartElement(objectTag);
+    writer->writeAttribute(QStringLiteral("object-type"), QStringLiteral("1"));
+    writer->writeAttribute(QStringLiteral("size-x"), QString::number(volume->getSizeX()));
+    writer->writeAttribute(QStringLiteral("size-y"), QString::number(volume->getSizeY()));
+    writer->writeAttribute(QStringLiteral("size-z"), QString::number(volume->getSizeZ()));
+    writer->writeAttribute(QStringLiteral("cellsize-x"), gText(volume->getCellSizeX()));
+    writer->writeAttribute(QStringLiteral("cellsize-y"), gText(volume->getCellSizeY()));
+    writer->writeAttribute(QStringLiteral("cellsize-z"), gText(volume->getCellSizeZ()));
+
+    writer->writeStartElement(stateTag);
+    bool written = false;
+    {
+        const HeldVoxels held(*volume);
+        StateWriter state(*writer);
+        written = state.writeCells(held.get(), volume->getCellCount());
+    }
+    writer->writeEndElement();
+
+    const Util::Vector3D position = volume->getPosition();
+    writer->writeEmptyElement(positionTag);
+    writer->writeAttribute(QStringLiteral("pos-x"), gText(position.x));
+    writer->writeAttribute(QStringLiteral("pos-y"), gText(position.y));
+    writer->writeAttribute(QStringLiteral("pos-z"), gText(position.z));
+    writer->writeEndElement();
+    return written;
+}
+
+ObjectPtr TotalVolumeArchiver::read()
+{
+    if (!reader || !reader->isStartElement())
+        return nullptr;
+
+    const QXmlStreamAttributes attributes = reader->attributes();
+    uint32_t size[3];
+    float cellSize[3];
+    const char *const sizeNames[3] = {"size-x", "size-y", "size-z"};
+    const char *const cellSizeNames[3] = {"cellsize-x", "cellsize-y", "cellsize-z"};
+    for (int axis = 0; axis < 3; ++axis) {
+        if (!unsignedAttribute(attributes, QLatin1String(sizeNames[axis]), 0, &size[axis])) {
+            reader->raiseError(QStringLiteral("The cell volume's \"%1\" is not a cell count.")
+                                   .arg(QLatin1String(sizeNames[axis])));
+            return nullptr;
+        }
+        if (!floatAttribute(attributes, QLatin1String(cellSizeNames[axis]), 1.0f, &cellSize[axis])) {
+            reader->raiseError(QStringLiteral("The cell volume's \"%1\" is not a number.")
+                                   .arg(QLatin1String(cellSizeNames[axis])));
+            return nullptr;
+        }
+    }
+
+    // Sizes come from the file: check them before anything is allocated.
+    QString reason;
+    if (!VolumeLimits::fits(size[0], size[1], size[2], &reason)) {
+        reader->raiseError(reason);
+        return nullptr;
+    }
+
+    std::shared_ptr<TotalVolume> volume;
+    try {
+        volume = std::make_shared<TotalVolume>(size[0], size[1], size[2], cellSize[0], cellSize[1],
+                                               cellSize[2], Util::Vector3D());
+    } catch (const std::bad_alloc &) {
+        reader->raiseError(QStringLiteral("There is not enough memory for a volume of %1 x %2 x %3 cells.")
+                               .arg(size[0])
+                               .arg(size[1])
+                               .arg(size[2]));
+        return nullptr;
+    }
+
+    const IdTranslator translate(idMap);
+    bool stateSeen = false;
+    bool positionSeen = false;
+    Util::Vector3D position;
+    while (!reader->atEnd()) {
+        reader->readNext();
+        if (reader->isEndElement())
+            break; // the end of "Object": every child was read to its end
+        if (!reader->isStartElement())
+            continue;
+        if (!stateSeen && reader->name() == stateTag) {
+            stateSeen = true;
+            const HeldVoxels held(*volume);
+            StateParser parser(held.get(), volume->getCellCount(), translate);
+            while (!reader->atEnd()) {
+                const QXmlStreamReader::TokenType token = reader->readNext();
+                if (token == QXmlStreamReader::Characters) {
+                    const QStringRef text = reader->text();
+                    parser.feed(text.unicode(), text.size());
+                } else if (token == QXmlStreamReader::EndElement) {
+                    break;
+                } else if (token == QXmlStreamReader::StartElement) {
+                    reader->skipCurrentElement();
+                }
+            }
+            parser.finish();
+        } else if (!positionSeen && reader->name() == positionTag) {
+            positionSeen = true;
+            const QXmlStreamAttributes p = reader->attributes();
+            float x = 0.0f, y = 0.0f, z = 0.0f;
+            if (!floatAttribute(p, QStringLiteral("pos-x"), 0.0f, &x) ||
+                !floatAttribute(p, QStringLiteral("pos-y"), 0.0f, &y) ||
+                !floatAttribute(p, QStringLiteral("pos-z"), 0.0f, &z)) {
+                reader->raiseError(QStringLiteral("The cell volume's position is not a number."));
+                return nullptr;
+            }
+            position = Util::Vector3D(x, y, z);
+            reader->skipCurrentElement();
+        } else {
+            reader->skipCurrentElement();
+        }
+    }
+    if (reader->hasError())
+        return nullptr;
+
+    volume->move(position);
+    try {
+        volume->getPainter()->regenerate();
+    } catch (const std::exception &e) {
+        reader->raiseError(QStringLiteral("The cell volume cannot be shown: %1").arg(QString::fromLocal8Bit(e.what())));
+        return nullptr;
+    }
+    return volume;
+}
+
+} // namespace Persistence
+} // namespace Model

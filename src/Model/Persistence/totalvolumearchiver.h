@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Model/Persistence/objectarchiver.h"
+
+namespace Model {
+namespace Persistence {
+
+// Stores a cell volume (type code 1): its sizes, cell sizes and position as attributes,
+// the material id of every cell as the text of "State" (each id followed by one space,
+// in cell-index order) and the position again in "Position". Volumes hold millions of
+// cells, so "State" is formatted into a byte buffer and parsed straight from the
+// reader's text, without a string per number.
+class TotalVolumeArchiver : public ObjectArchiver
+{
+public:
+    void setWriter(QXmlStreamWriter *w) override { writer = w; }
+    void setReader(QXmlStreamReader *r) override { reader = r; }
+    void setMaterialIdMap(const Materials::MaterialIdMap *map) override { idMap = map; }
+    bool write(const ObjectPtr &object) override;
+    ObjectPtr read() override;
+
+private:
+    QXmlStreamWriter *writer = nullptr;
+    QXmlStreamReader *reader = nullptr;
+    const Materials::MaterialIdMap *idMap = nullptr;
+};
+
+} // namespace Persistence
+} // namespace Model
