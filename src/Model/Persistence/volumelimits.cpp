@@ -3,6 +3,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/voxel.h"
 
+#include <limits>
 #include <new>
 
 #if defined(Q_OS_UNIX) || defined(__unix__)
@@ -25,28 +26,33 @@ uint64_t VolumeLimits::physicalMemory()
 
 bool VolumeLimits::fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString *reason)
 {
-    size_t cells = 0;
-    try {
-        cells = Automaton::TotalVolume::checkedCellCount(sizeX, sizeY, sizeZ);
-    } catch (const std::bad_alloc &) {
+    const QString size = QStringLiteral("%1 x %2 x %3").arg(sizeX).arg(sizeY).arg(sizeZ);
+    // Worded first, so that the user learns whether the count or the memory is the limit;
+    // the volume's own check then decides.
+    const uint64_t xy = sizeX * sizeY; // both are 32-bit values
+    const bool overflows = (sizeZ != 0 && xy > std::numeric_limits<uint64_t>::max() / sizeZ) ||
+                           xy * sizeZ > std::numeric_limits<uint64_t>::max() / sizeof(Automaton::Voxel);
+    if (overflows) {
         if (reason)
-            *reason = QStringLiteral("The cell count %1 x %2 x %3 is too large.")
-                          .arg(sizeX)
-                          .arg(sizeY)
-                          .arg(sizeZ);
+            *reason = QStringLiteral("The cell count %1 is too large.").arg(size);
         return false;
     }
-    const uint64_t bytes = static_cast<uint64_t>(cells) * sizeof(Automaton::Voxel);
+    const uint64_t bytes = xy * sizeZ * sizeof(Automaton::Voxel);
     const uint64_t memory = physicalMemory();
     if (memory != 0 && bytes > memory) {
         if (reason)
-            *reason = QStringLiteral("A volume of %1 x %2 x %3 cells needs %4 MiB, more than the "
-                                     "%5 MiB of memory of this computer.")
-                          .arg(sizeX)
-                          .arg(sizeY)
-                          .arg(sizeZ)
+            *reason = QStringLiteral("A volume of %1 cells needs %2 MiB, more than the %3 MiB of "
+                                     "memory of this computer.")
+                          .arg(size)
                           .arg(bytes >> 20)
                           .arg(memory >> 20);
+        return false;
+    }
+    try {
+        Automaton::TotalVolume::checkedCellCount(sizeX, sizeY, sizeZ);
+    } catch (const std::bad_alloc &) {
+        if (reason)
+            *reason = QStringLiteral("A volume of %1 cells cannot be held in memory.").arg(size);
         return false;
     }
     return true;

@@ -1,0 +1,241 @@
+// The batch runner: Create Substrate and Save Image steps, the stop rules, result codes
+// and messages, per-volume records, cancelling and running on a worker thread.
+#include "cataloguetestsupport.h"
+#include "documenttestsupport.h"
+
+#include "Core/BatchRun/processdata.h"
+#include "Core/BatchRun/processlistrunner.h"
+#include "Core/Operations/CreateSubstrate/substrateparameters.h"
+#include "Core/Operations/operationcontext.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+#include <gtest/gtest.h>
+
+using Core::Operations::SubstrateParameters;
+using Model::Automaton::TotalVolume;
+using Ui::ProcessData;
+using Ui::ProcessList;
+using Ui::ProcessListRunner;
+using Outcome = Ui::ProcessListRunner::Outcome;
+using namespace DocumentTest;
+
+namespace {
+
+// Create Substrate: an x*y*z volume with a block of material 1 over the whole base,
+// `height` cells high.
+ProcessData substrateStep(uint32_t x, uint32_t y, uint32_t z, uint32_t height, uint32_t material = 1)
+{
+    SubstrateParameters p;
+    p.materialId = material;
+    p.volumeSizeX = x;
+    p.volumeSizeY = y;
+    p.volumeSizeZ = z;
+    p.substrateSizeX = x;
+    p.substrateSizeY = y;
+    p.substrateSizeZ = height;
+    ProcessData step(11);
+    const QMap<QString, QVariant> map = p.toParameterMap();
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        step.setParameter(it.key(), it.value(), true);
+    return step;
+}
+
+ProcessData cvdStep()
+{
+    ProcessData step(4);
+    step.setParameter(QStringLiteral("Material_Id"), 3u, true);
+    step.setParameter(QStringLiteral("Thickness"), 2.0f, true);
+    return step;
+}
+
+class RunnerTest : public CatalogueTest::CatalogueFixture
+{
+protected:
+    Core::Operations::OperationContext context;
+};
+
+} // namespace
+
+TEST_F(RunnerTest, CreateSubstrateMakesTheKnownVolume)
+{
+    ProcessListRunner runner(context);
+    std::vector<ProcessListRunner::StepReport> reports;
+    runner.setStepObserver([&reports](const ProcessListRunner::StepReport &r) { reports.push_back(r); });
+    const ProcessListRunner::Summary summary = runner.run({substrateStep(50, 40, 30, 10)});
+
+    EXPECT_EQ(summary.outcome, Outcome::Completed);
+    EXPECT_EQ(summary.stepsRun, 1);
+    EXPECT_EQ(runner.progress(), 1);
+    const auto volume = runner.getVolume();
+    ASSERT_TRUE(volume);
+    EXPECT_EQ(context.scene.objects(), std::vector<Model::ObjectPtr>{volume});
+    EXPECT_EQ(volume->getSizeX(), 50u);
+    EXPECT_EQ(volume->getSizeZ(), 30u);
+    EXPECT_EQ(countCells(volume, 1), 50u * 40u * 10u);
+    EXPECT_EQ(volume->materialIds()[volume->index(49, 39, 9)], 1u);
+    EXPECT_EQ(volume->materialIds()[volume->index(0, 0, 10)], 0u);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].processName, QStringLiteral("Create Substrate"));
+    EXPECT_EQ(reports[0].total, 1);
+    EXPECT_EQ(reports[0].result, 0);
+    // A fresh volume carries no process record, as after the menu operation.
+    EXPECT_TRUE(context.lastProcessByVolume.empty());
+
+    // A second substrate replaces the known volume; both are in the scene.
+    runner.run({substrateStep(4, 4, 4, 1, 5)});
+    EXPECT_NE(runner.getVolume(), volume);
+    EXPECT_EQ(context.scene.objectCount(), 2);
+    EXPECT_EQ(countCells(runner.getVolume(), 5), 16u);
+}
+
+TEST_F(RunnerTest, StopsWithoutAVolumeAndOnTheFirstFailure)
+{
+    {
+        ProcessListRunner runner(context);
+        const auto summary = runner.run({cvdStep(), substrateStep(2, 2, 2, 1)});
+        EXPECT_EQ(summary.outcome, Outcome::MissingVolume);
+        EXPECT_EQ(summary.stoppedAt, 0);
+        EXPECT_EQ(runner.progress(), 0);
+        EXPECT_EQ(context.scene.objectCount(), 0);
+    }
+    {
+        // "Material_Id" missing: result 1, the steps after it do not run.
+        ProcessData broken = substrateStep(3, 3, 3, 1);
+        broken = ProcessData(11, [&] {
+            QMap<QString, QVariant> p = broken.getParameters();
+            p.remove(QStringLiteral("Material_Id"));
+            return p;
+        }(), broken.getVisibility(), false);
+        ProcessListRunner runner(context);
+        const auto summary = runner.run({substrateStep(2, 2, 2, 1), broken, substrateStep(6, 6, 6, 1)});
+        EXPECT_EQ(summary.outcome, Outcome::StepFailed);
+        EXPECT_EQ(summary.result, 1);
+        EXPECT_EQ(summary.stoppedAt, 1);
+        EXPECT_EQ(runner.progress(), 1);
+        EXPECT_EQ(context.scene.objectCount(), 1);
+        EXPECT_EQ(runner.getVolume()->getSizeX(), 2u);
+    }
+}
+
+TEST_F(RunnerTest, ResultCodesAndMessages)
+{
+    ProcessListRunner runner(context);
+    EXPECT_EQ(runner.runStep(substrateStep(2, 2, 2, 1)), 0);
+    EXPECT_EQ(runner.runStep(cvdStep()), 4);  // known, not built yet
+    EXPECT_EQ(runner.runStep(ProcessData(25)), 3);
+    EXPECT_EQ(runner.runStep(ProcessData(-1)), 3);
+
+    // Values of the wrong kind, sizes of 0 and volumes beyond memory are invalid (2).
+    ProcessData text = substrateStep(2, 2, 2, 1);
+    text.setParameter(QStringLiteral("Volume Size X"), QStringLiteral("many"), true);
+    EXPECT_EQ(runner.runStep(text), 2);
+    ProcessData corner = substrateStep(2, 2, 2, 1);
+    corner.setParameter(QStringLiteral("Lower Left Front Corner"), 3u, true);
+    EXPECT_EQ(runner.runStep(corner), 2);
+    ProcessData negative = substrateStep(2, 2, 2, 1);
+    negative.setParameter(QStringLiteral("Volume Size Y"), -2, true);
+    EXPECT_EQ(runner.runStep(negative), 2);
+    EXPECT_EQ(runner.runStep(substrateStep(0, 2, 2, 1)), 2);
+    EXPECT_EQ(runner.runStep(substrateStep(4000000000u, 4000000000u, 4000000000u, 1)), 2);
+    EXPECT_EQ(runner.runStep(substrateStep(100000, 100000, 100000, 1)), 2);
+    // An invalid value (unknown type in the file) counts as missing.
+    ProcessData unknown = substrateStep(2, 2, 2, 1);
+    unknown.setParameter(QStringLiteral("Volume Size Z"), QVariant(), true);
+    EXPECT_EQ(runner.runStep(unknown), 1);
+    // Spherical: the ball's keys are required instead of the block's.
+    ProcessData ball = substrateStep(9, 9, 9, 1);
+    ball.setParameter(QStringLiteral("SphericalSubstrate"), true, true);
+    EXPECT_EQ(runner.runStep(ball), 1);
+    ball.setParameter(QStringLiteral("Substrate Center X"), 4u, true);
+    ball.setParameter(QStringLiteral("Substrate Center Y"), 4u, true);
+    ball.setParameter(QStringLiteral("Substrate Center Z"), 4u, true);
+    ball.setParameter(QStringLiteral("Substrate Radius"), 1u, true);
+    EXPECT_EQ(runner.runStep(ball), 0);
+    EXPECT_EQ(countCells(runner.getVolume(), 1), 7u);
+    EXPECT_EQ(context.scene.objectCount(), 2);
+
+    EXPECT_EQ(ProcessListRunner::resultMessage(0), QStringLiteral("No error, process was run successfully."));
+    EXPECT_EQ(ProcessListRunner::resultMessage(1),
+              QStringLiteral("A required parameter was not found. Check input list."));
+    EXPECT_EQ(ProcessListRunner::resultMessage(2),
+              QStringLiteral("Value for a required parameter is invalid. Check input list."));
+    EXPECT_EQ(ProcessListRunner::resultMessage(3), QStringLiteral("Unknown process. Remove process from the list."));
+    EXPECT_EQ(ProcessListRunner::resultMessage(4),
+              QStringLiteral("Process is not implemented. Remove process from the list."));
+    EXPECT_EQ(ProcessListRunner::resultMessage(9), QStringLiteral("Unknown process. Remove process from the list."));
+    EXPECT_EQ(ProcessListRunner::missingVolumeText,
+              QStringLiteral("No cell volume was selected and a cell volume was not created. The cell "
+                             "volume must be created before any other process."));
+}
+
+TEST_F(RunnerTest, SaveImageHandsTheNameToTheSaver)
+{
+    ProcessListRunner runner(context);
+    runner.setVolume(makeVolume(2, 2, 2));
+    std::vector<QString> names;
+    runner.setImageSaver([&names](const QString &name) {
+        names.push_back(name);
+        return name != QStringLiteral("bad.png");
+    });
+    ProcessData image(10);
+    image.setParameter(QStringLiteral("Filename"), QStringLiteral("shot.png"), true);
+    ProcessData failing(10);
+    failing.setParameter(QStringLiteral("Filename"), QStringLiteral("bad.png"), true);
+    const auto summary = runner.run({image, failing, ProcessData(10)});
+    EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("shot.png"), QStringLiteral("bad.png")}));
+    EXPECT_EQ(summary.outcome, Outcome::StepFailed);
+    EXPECT_EQ(summary.result, 1); // the last one has no "Filename"
+    EXPECT_EQ(summary.stepsRun, 2);
+}
+
+TEST_F(RunnerTest, HandlersRecordTheirProcessAndCanBeAdded)
+{
+    ProcessListRunner runner(context);
+    const auto volume = makeVolume(3, 3, 3);
+    runner.setVolume(volume);
+    EXPECT_FALSE(runner.hasHandler(4));
+    runner.registerStep(4, [](Ui::StepEnvironment &env, const ProcessData &step) {
+        if (step.getProcessParameter(QStringLiteral("Material_Id")).toUInt() == 1)
+            env.latticeStale[env.volume->getId()] = true;
+        return int32_t(0);
+    }, 13);
+    EXPECT_TRUE(runner.hasHandler(4));
+    const auto summary = runner.run({cvdStep()});
+    EXPECT_EQ(summary.outcome, Outcome::Completed);
+    EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), 13);
+    EXPECT_TRUE(context.latticeStale.empty());
+
+    // A failing handler records nothing.
+    context.lastProcessByVolume.clear();
+    runner.registerStep(4, [](Ui::StepEnvironment &, const ProcessData &) { return int32_t(2); }, 13);
+    EXPECT_EQ(runner.runStep(cvdStep()), 2);
+    EXPECT_TRUE(context.lastProcessByVolume.empty());
+    // A handler that throws is a failed step, not a crash.
+    runner.registerStep(4, [](Ui::StepEnvironment &, const ProcessData &) -> int32_t { throw std::bad_alloc(); });
+    EXPECT_EQ(runner.runStep(cvdStep()), 2);
+}
+
+TEST_F(RunnerTest, CancelsBetweenStepsAndRunsOnAWorker)
+{
+    ProcessListRunner runner(context);
+    runner.setStepObserver([&runner](const ProcessListRunner::StepReport &r) {
+        if (r.index == 1)
+            runner.requestCancel();
+    });
+    const ProcessList list = {substrateStep(2, 2, 2, 1), substrateStep(3, 3, 3, 1), substrateStep(4, 4, 4, 1)};
+    const auto summary = runner.run(list);
+    EXPECT_EQ(summary.outcome, Outcome::Cancelled);
+    EXPECT_EQ(summary.stoppedAt, 2);
+    EXPECT_EQ(runner.progress(), 2);
+
+    // The batch dialog's way: one worker task, progress read from this thread.
+    runner.setStepObserver(nullptr);
+    ProcessListRunner::Summary result;
+    QFuture<void> task = QtConcurrent::run(QThreadPool::globalInstance(), [&] { result = runner.run(list); });
+    task.waitForFinished();
+    EXPECT_EQ(result.outcome, Outcome::Completed);
+    EXPECT_EQ(runner.progress(), 3);
+    EXPECT_FALSE(runner.isRunning());
+    EXPECT_EQ(runner.getVolume()->getSizeX(), 4u);
+}
