@@ -1,0 +1,74 @@
+#include "UI/Observers/documentopenedobserver.h"
+
+#include "Core/Operations/Document/opendocumentoperation.h"
+#include "Core/Operations/operationcontext.h"
+#include "Model/Materials/materialreconciler.h"
+#include "Model/Persistence/documentfile.h"
+#include "UI/Observers/documentsavedobserver.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QWidget>
+#include <QtDebug>
+
+namespace Ui {
+namespace Observers {
+
+using Core::Operations::OpenDocumentOperation;
+using Model::Persistence::DocumentFile;
+
+namespace {
+DocumentOpenedObserver::WindowMaker &windowMaker()
+{
+    static DocumentOpenedObserver::WindowMaker maker;
+    return maker;
+}
+} // namespace
+
+void DocumentOpenedObserver::setWindowMaker(WindowMaker maker)
+{
+    windowMaker() = std::move(maker);
+}
+
+DocumentOpenedObserver::DocumentOpenedObserver(Core::Operations::OperationContext &context,
+                                               QWidget *mainWindow)
+    : context(context), mainWindow(mainWindow)
+{
+}
+
+void DocumentOpenedObserver::update()
+{
+    const auto operation = std::dynamic_pointer_cast<OpenDocumentOperation>(context.getCurrentOperation());
+    if (!operation)
+        return;
+    if (operation->getRequest() == OpenDocumentOperation::Request::ChooseFile) {
+        operation->setPath(QFileDialog::getOpenFileName(mainWindow, QStringLiteral("Choose file"),
+                                                        OpenDocumentOperation::startLocation(),
+                                                        DocumentSavedObserver::fileFilter));
+    } else if (operation->getRequest() == OpenDocumentOperation::Request::OpenDocument) {
+        const QString path = operation->getPath();
+        const WindowMaker &make = windowMaker();
+        const Window window = make ? make() : Window();
+        if (!window.widget || !window.context) {
+            qWarning() << "DocumentOpenedObserver: no main window can be made for" << path;
+            return;
+        }
+        Core::Operations::OperationContext &target = *window.context;
+        const Model::Materials::MaterialReconciler materials(
+            operation->getMaterialConflictObserver(),
+            [&target](const std::string &message) { target.showMessage(message); });
+        const DocumentFile::Result result = DocumentFile::open(path, target.scene, target.archivers, materials);
+        if (!result.ok()) {
+            // The new window never shows: it would claim a document it does not hold.
+            window.widget->deleteLater();
+            QMessageBox::information(mainWindow, DocumentFile::readErrorTitle, DocumentFile::readErrorText(result));
+            return;
+        }
+        target.notifyUpdate();
+        window.widget->setWindowTitle(DocumentSavedObserver::titlePrefix + path);
+        window.widget->showMaximized();
+    }
+}
+
+} // namespace Observers
+} // namespace Ui
