@@ -1,0 +1,34 @@
+#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
+
+#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetching.h"
+
+namespace Core {
+namespace Operations {
+
+std::atomic<int32_t> IsotropicFilmEtchingOperation::instanceCounter{0};
+
+IsotropicFilmEtchingOperation::IsotropicFilmEtchingOperation(OperationContext &context)
+    : UndoableProcessOperation(context, "Isotropic Etching", 14, QStringLiteral("IsotropicEtching"), instanceCounter)
+{
+}
+
+void IsotropicFilmEtchingOperation::setDepth(float value)
+{
+    depth = value;
+    depthSet = true;
+}
+
+void IsotropicFilmEtchingOperation::setMaterial(uint32_t value)
+{
+    material = value;
+    materialSet = true;
+}
+
+void IsotropicFilmEtchingOperation::process()
+{
+    IsotropicFilmEtching automaton(volume.get(), material, depth);
+    automaton.simulate();
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,265 @@
+#pragma once
+
+#include "Core/Operations/DistanceCounting/cellfront.h"
+#include "Core/Operations/DistanceCounting/slicetasks.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThreadPool>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace Core {
+namespace Operations {
+
+// Grows or removes material one cell layer per iteration over the 26-cell (Moore)
+// neighbourhood: n iterations give n dilations or erosions by a 3 x 3 x 3 block. The
+// parallel scheme is that of the distance-counting automaton: slices of whole x layers,
+// per-slice fronts, hand-over of cells one layer beyond a slice, writes only after every
+// slice has evaluated the step.
+//
+// `Rules` derives from this class and provides, as plain inline members:
+//
+//   bool passes(const Voxel &cell) const;        // the front may enter and change this cell
+//   bool seedsFrom(const Voxel &neighbour) const; // a passable cell with such a neighbour starts the front
+//   uint32_t writtenMaterial() const;
+//   uint32_t passableMaterial() const;           // the one material `passes` accepts
+template <class Rules>
+class MooreNeighborhoodAutomaton
+{
+public:
+    MooreNeighborhoodAutomaton(const MooreNeighborhoodAutomaton &) = delete;
+    MooreNeighborhoodAutomaton &operator=(const MooreNeighborhoodAutomaton &) = delete;
+
+    // The whole process, under the volume's voxel lock. Writing the empty material
+    // would change no cell while the front never ran dry, so it does nothing.
+    void run()
+    {
+        if (rules().writtenMaterial() == rules().passableMaterial())
+            return;
+        Model::Automaton::VoxelLock lock(*volume);
+        voxels = lock.voxels();
+        struct Release
+        {
+            MooreNeighborhoodAutomaton *automaton;
+            ~Release()
+            {
+                automaton->release();
+                automaton->voxels = nullptr;
+            }
+        } release{this};
+
+        const size_t layerCells = static_cast<size_t>(sizeY) * sizeZ;
+        for (size_t s = 0; s < bounds.size(); ++s) {
+            const size_t cells = (bounds[s].last - bounds[s].first) * layerCells;
+            const uint32_t firstCell = static_cast<uint32_t>(bounds[s].first * layerCells);
+            fronts[s].cover(firstCell, cells);
+            newFronts[s].cover(firstCell, cells);
+        }
+        const int32_t tasks = static_cast<int32_t>(bounds.size());
+        runSliceTasks(tasks, [this](int32_t s) { seedSlice(s); });
+        for (int32_t i = 0; i < iterations && !frontsEmpty(); ++i) {
+            runSliceTasks(tasks, [this](int32_t s) { evaluateSlice(s); });
+            runSliceTasks(tasks, [this](int32_t s) { completeStep(s); });
+        }
+    }
+
+    // The slices the run uses; one slice runs in the calling thread.
+    int32_t getSliceCount() const { return static_cast<int32_t>(bounds.size()); }
+    uint32_t sliceFirst(int32_t slice) const { return bounds[static_cast<size_t>(slice)].first; }
+    uint32_t sliceLast(int32_t slice) const { return bounds[static_cast<size_t>(slice)].last; }
+
+protected:
+    using Voxel = Model::Automaton::Voxel;
+
+    MooreNeighborhoodAutomaton(Model::Automaton::TotalVolume *volume, uint32_t material, int32_t iterations)
+        : volume(volume), material(material), iterations(iterations),
+          sliceCount(QThreadPool::globalInstance()->maxThreadCount()), sizeX(volume->getSizeX()),
+          sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()), strideY(sizeY), strideZ(sizeZ)
+    {
+        if (volume->getCellCount() > UINT32_MAX)
+            throw std::length_error("The cell volume has too many cells for this process.");
+        stepZ = static_cast<uint32_t>(volume->index(0, 0, 1) - volume->index(0, 0, 0));
+        stepY = static_cast<uint32_t>(volume->index(0, 1, 0) - volume->index(0, 0, 0));
+        stepX = static_cast<uint32_t>(volume->index(1, 0, 0) - volume->index(0, 0, 0));
+
+        const uint32_t p = sliceCount > 0 ? static_cast<uint32_t>(sliceCount) : 1;
+        const uint32_t s = sizeX / p;
+        if (s < 2) {
+            bounds.push_back({0, sizeX});
+        } else {
+            for (uint32_t i = 0; i < p; ++i)
+                bounds.push_back({i * s, i + 1 == p ? sizeX : (i + 1) * s});
+        }
+        const size_t n = bounds.size();
+        fronts.resize(n);
+        newFronts.resize(n);
+        handOverDown.resize(n);
+        handOverUp.resize(n);
+        fillSets.resize(n);
+        for (size_t i = 0; i < n; ++i)
+            sliceMutexes.push_back(std::make_unique<QMutex>());
+    }
+    ~MooreNeighborhoodAutomaton() = default;
+
+    // Calls f(neighbourCell, neighbourX) for the in-volume Moore neighbours in
+    // lexicographic order of (dx, dy, dz).
+    template <class F>
+    void forEachNeighbour(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, F &&f) const
+    {
+        const int x0 = x > 0 ? -1 : 0, x1 = x + 1 < sizeX ? 1 : 0;
+        const int y0 = y > 0 ? -1 : 0, y1 = y + 1 < sizeY ? 1 : 0;
+        const int z0 = z > 0 ? -1 : 0, z1 = z + 1 < sizeZ ? 1 : 0;
+        for (int dx = x0; dx <= x1; ++dx)
+            for (int dy = y0; dy <= y1; ++dy) {
+                const uint32_t row = cell + static_cast<uint32_t>(dx) * stepX + static_cast<uint32_t>(dy) * stepY;
+                for (int dz = z0; dz <= z1; ++dz)
+                    if (dx != 0 || dy != 0 || dz != 0)
+                        f(row + static_cast<uint32_t>(dz) * stepZ, x + static_cast<uint32_t>(dx));
+            }
+    }
+
+    // Whether any in-volume Moore neighbour satisfies `test`; stops at the first one.
+    template <class Test>
+    bool anyNeighbour(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, Test &&test) const
+    {
+        const int x0 = x > 0 ? -1 : 0, x1 = x + 1 < sizeX ? 1 : 0;
+        const int y0 = y > 0 ? -1 : 0, y1 = y + 1 < sizeY ? 1 : 0;
+        const int z0 = z > 0 ? -1 : 0, z1 = z + 1 < sizeZ ? 1 : 0;
+        for (int dx = x0; dx <= x1; ++dx)
+            for (int dy = y0; dy <= y1; ++dy) {
+                const uint32_t row = cell + static_cast<uint32_t>(dx) * stepX + static_cast<uint32_t>(dy) * stepY;
+                for (int dz = z0; dz <= z1; ++dz)
+                    if ((dx != 0 || dy != 0 || dz != 0) && test(voxels[row + static_cast<uint32_t>(dz) * stepZ]))
+                        return true;
+            }
+        return false;
+    }
+
+    Model::Automaton::TotalVolume *volume;
+    uint32_t material;
+    int32_t iterations;
+    int32_t sliceCount;
+    std::vector<CellFront> fronts;
+    std::vector<std::vector<uint32_t>> handOverDown;
+    std::vector<std::vector<uint32_t>> handOverUp;
+    std::vector<std::unique_ptr<QMutex>> sliceMutexes;
+    // Cells of the slice that receive the written material at the end of the step.
+    std::vector<std::vector<uint32_t>> fillSets;
+    uint32_t sizeX;
+    uint32_t sizeY;
+    uint32_t sizeZ;
+    Voxel *voxels = nullptr;
+    uint32_t strideY;
+    uint32_t strideZ;
+
+private:
+    struct Bounds
+    {
+        uint32_t first;
+        uint32_t last;
+    };
+
+    const Rules &rules() const { return static_cast<const Rules &>(*this); }
+
+    void seedSlice(int32_t slice)
+    {
+        const size_t s = static_cast<size_t>(slice);
+        QMutexLocker lock(sliceMutexes[s].get());
+        CellFront &front = fronts[s];
+        for (uint32_t x = bounds[s].first; x < bounds[s].last; ++x)
+            for (uint32_t y = 0; y < sizeY; ++y) {
+                const uint32_t column = static_cast<uint32_t>(volume->index(x, y, 0));
+                for (uint32_t z = 0; z < sizeZ; ++z) {
+                    const uint32_t cell = column + z;
+                    if (rules().passes(voxels[cell])
+                        && anyNeighbour(x, y, z, cell, [this](const Voxel &n) { return rules().seedsFrom(n); }))
+                        front.insert(cell);
+                }
+            }
+    }
+
+    // A front cell that no longer passes was written in an earlier step; its neighbours
+    // were queued then, so it is passed over.
+    void evaluateSlice(int32_t slice)
+    {
+        const size_t s = static_cast<size_t>(slice);
+        QMutexLocker lock(sliceMutexes[s].get());
+        handOverDown[s].clear();
+        handOverUp[s].clear();
+        fillSets[s].clear();
+        const uint32_t first = bounds[s].first;
+        const uint32_t last = bounds[s].last;
+        CellFront &next = newFronts[s];
+        for (uint32_t cell : fronts[s]) {
+            if (!rules().passes(voxels[cell]))
+                continue;
+            fillSets[s].push_back(cell);
+            uint32_t x, y, z;
+            volume->coordinates(cell, &x, &y, &z);
+            forEachNeighbour(x, y, z, cell, [&](uint32_t n, uint32_t nx) {
+                if (!rules().passes(voxels[n]))
+                    return;
+                if (nx < first)
+                    handOverDown[s].push_back(n);
+                else if (nx >= last)
+                    handOverUp[s].push_back(n);
+                else
+                    next.insert(n);
+            });
+        }
+    }
+
+    void completeStep(int32_t slice)
+    {
+        const size_t s = static_cast<size_t>(slice);
+        CellFront &next = newFronts[s];
+        if (s > 0) {
+            QMutexLocker lock(sliceMutexes[s - 1].get());
+            for (uint32_t cell : handOverUp[s - 1])
+                next.insert(cell);
+        }
+        if (s + 1 < bounds.size()) {
+            QMutexLocker lock(sliceMutexes[s + 1].get());
+            for (uint32_t cell : handOverDown[s + 1])
+                next.insert(cell);
+        }
+        QMutexLocker lock(sliceMutexes[s].get());
+        const uint32_t written = rules().writtenMaterial();
+        for (uint32_t cell : fillSets[s])
+            voxels[cell].setMaterialId(written);
+        fronts[s].clear();
+        fronts[s].swap(next);
+    }
+
+    bool frontsEmpty() const
+    {
+        for (const CellFront &front : fronts)
+            if (!front.empty())
+                return false;
+        return true;
+    }
+
+    void release()
+    {
+        for (size_t s = 0; s < fronts.size(); ++s) {
+            fronts[s].release();
+            newFronts[s].release();
+            std::vector<uint32_t>().swap(handOverDown[s]);
+            std::vector<uint32_t>().swap(handOverUp[s]);
+            std::vector<uint32_t>().swap(fillSets[s]);
+        }
+    }
+
+    std::vector<Bounds> bounds;
+    std::vector<CellFront> newFronts;
+    uint32_t stepX = 0;
+    uint32_t stepY = 0;
+    uint32_t stepZ = 0;
+};
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,46 @@
+#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
+
+#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordeposition.h"
+
+namespace Core {
+namespace Operations {
+
+std::atomic<int32_t> SimplePhysicalVaporDepositionOperation::instanceCounter{0};
+
+SimplePhysicalVaporDepositionOperation::SimplePhysicalVaporDepositionOperation(OperationContext &context)
+    : UndoableProcessOperation(context, "Isotropic Deposition", 13, QStringLiteral("IsotropicDeposition"), instanceCounter)
+{
+}
+
+void SimplePhysicalVaporDepositionOperation::setThickness(float value)
+{
+    thickness = value;
+    thicknessSet = true;
+}
+
+void SimplePhysicalVaporDepositionOperation::setRatio(float value)
+{
+    ratio = value;
+    ratioSet = true;
+}
+
+void SimplePhysicalVaporDepositionOperation::setSide(int32_t value)
+{
+    side = value;
+    sideSet = true;
+}
+
+void SimplePhysicalVaporDepositionOperation::setMaterial(uint32_t value)
+{
+    material = value;
+    materialSet = true;
+}
+
+void SimplePhysicalVaporDepositionOperation::process()
+{
+    SimplePhysicalVaporDeposition automaton(volume.get(), material, thickness, ratio, side);
+    automaton.simulate();
+}
+
+} // namespace Operations
+} // namespace Core
