@@ -1,6 +1,7 @@
 #include "Core/BatchRun/processlistrunner.h"
 
 #include "Core/BatchRun/createsubstratestep.h"
+#include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/saveimagestep.h"
 #include "Core/Operations/operationcontext.h"
 
@@ -36,6 +37,15 @@ void ProcessListRunner::registerBuiltInSteps()
     // process is built.
     registerStep(10, &runSaveImageStep);
     registerStep(11, &runCreateSubstrateStep);
+    registerStep(2, &runMooreDepositionStep, 18);
+    registerStep(3, &runMooreEtchingStep, 19);
+    registerStep(4, &runCvdStep, 13);
+    registerStep(5, &runIsotropicEtchingStep, 14);
+    registerStep(7, &runElectroplatingStep, 15);
+    registerStep(12, &runPvdStep, 31);
+    registerStep(16, &runIsotropicDepositionStep, 13);
+    registerStep(17, &runAnisotropicDepositionStep, 27);
+    registerStep(18, &runAnisotropicEtchingStep, 32);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)
