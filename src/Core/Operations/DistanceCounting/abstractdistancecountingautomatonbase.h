@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/DistanceCounting/cellfront.h"
+#include "Core/Operations/DistanceCounting/prefetch.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <QMutex>
@@ -114,8 +115,19 @@ protected:
         changes[s].clear();
         changes[s].reserve(fronts[s].size());
         CellFront &next = newFronts[s];
-        for (uint32_t cell : fronts[s])
-            evaluate(cell, first, last, next, slice);
+        // The front is sparse, so the hardware does not see the reads of the layers
+        // beside a cell coming: ask for them a few cells ahead of the evaluation.
+        const uint32_t layer = neighbourStep[2];
+        const uint32_t cellCount = static_cast<uint32_t>(volume->getCellCount());
+        fronts[s].forEachAhead<8>(
+            [&](uint32_t cell) {
+                prefetchForRead(voxels + cell);
+                if (cell >= layer)
+                    prefetchForRead(voxels + (cell - layer));
+                if (cell + layer < cellCount)
+                    prefetchForRead(voxels + (cell + layer));
+            },
+            [&](uint32_t cell) { evaluate(cell, first, last, next, slice); });
     }
 
     // Calls f(k, neighbourCell, neighbourX) for each in-volume face neighbour k.

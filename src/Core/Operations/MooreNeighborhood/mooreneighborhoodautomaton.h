@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/DistanceCounting/cellfront.h"
+#include "Core/Operations/DistanceCounting/prefetch.h"
 #include "Core/Operations/DistanceCounting/slicetasks.h"
 #include "Model/Automaton/totalvolume.h"
 
@@ -8,6 +9,7 @@
 #include <QMutexLocker>
 #include <QThreadPool>
 #include <cstdint>
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -24,7 +26,8 @@ namespace Operations {
 // `Rules` derives from this class and provides, as plain inline members:
 //
 //   bool passes(const Voxel &cell) const;        // the front may enter and change this cell
-//   bool seedsFrom(const Voxel &neighbour) const; // a passable cell with such a neighbour starts the front
+//   bool seedsFrom(const Voxel &neighbour) const; // a passable cell with such a neighbour starts the front;
+//                                                 // never true of a passable cell
 //   uint32_t writtenMaterial() const;
 //   uint32_t passableMaterial() const;           // the one material `passes` accepts
 template <class Rules>
@@ -122,23 +125,6 @@ protected:
             }
     }
 
-    // Whether any in-volume Moore neighbour satisfies `test`; stops at the first one.
-    template <class Test>
-    bool anyNeighbour(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, Test &&test) const
-    {
-        const int x0 = x > 0 ? -1 : 0, x1 = x + 1 < sizeX ? 1 : 0;
-        const int y0 = y > 0 ? -1 : 0, y1 = y + 1 < sizeY ? 1 : 0;
-        const int z0 = z > 0 ? -1 : 0, z1 = z + 1 < sizeZ ? 1 : 0;
-        for (int dx = x0; dx <= x1; ++dx)
-            for (int dy = y0; dy <= y1; ++dy) {
-                const uint32_t row = cell + static_cast<uint32_t>(dx) * stepX + static_cast<uint32_t>(dy) * stepY;
-                for (int dz = z0; dz <= z1; ++dz)
-                    if ((dx != 0 || dy != 0 || dz != 0) && test(voxels[row + static_cast<uint32_t>(dz) * stepZ]))
-                        return true;
-            }
-        return false;
-    }
-
     Model::Automaton::TotalVolume *volume;
     uint32_t material;
     int32_t iterations;
@@ -165,21 +151,87 @@ private:
 
     const Rules &rules() const { return static_cast<const Rules &>(*this); }
 
+    // Seeds are the passable cells with a seeding neighbour. Rather than visiting 26
+    // neighbours per cell, each layer's seeding cells are spread once over y and z into a
+    // mask; the OR of the masks of layers x - 1, x and x + 1 then tells every cell of
+    // layer x whether a seeding cell lies in its block. The block includes the cell
+    // itself, which is harmless: a passable cell never seeds.
     void seedSlice(int32_t slice)
     {
         const size_t s = static_cast<size_t>(slice);
         QMutexLocker lock(sliceMutexes[s].get());
         CellFront &front = fronts[s];
-        for (uint32_t x = bounds[s].first; x < bounds[s].last; ++x)
-            for (uint32_t y = 0; y < sizeY; ++y) {
-                const uint32_t column = static_cast<uint32_t>(volume->index(x, y, 0));
-                for (uint32_t z = 0; z < sizeZ; ++z) {
-                    const uint32_t cell = column + z;
-                    if (rules().passes(voxels[cell])
-                        && anyNeighbour(x, y, z, cell, [this](const Voxel &n) { return rules().seedsFrom(n); }))
-                        front.insert(cell);
-                }
+        const size_t layerCells = static_cast<size_t>(sizeY) * sizeZ;
+        std::vector<uint8_t> spread[3];
+        std::vector<uint8_t> passable(layerCells);
+        std::vector<uint8_t> column(layerCells);
+        for (std::vector<uint8_t> &mask : spread)
+            mask.assign(layerCells, 0);
+        const uint32_t first = bounds[s].first;
+        const uint32_t last = bounds[s].last;
+        // spread[(x + 1) % 3] belongs to layer x; layers outside the volume stay 0.
+        auto maskOf = [&spread](int64_t x) -> std::vector<uint8_t> & { return spread[static_cast<size_t>((x + 1) % 3)]; };
+        if (first > 0)
+            spreadLayer(first - 1, maskOf(first - 1), column, nullptr);
+        spreadLayer(first, maskOf(first), column, &passable);
+        for (uint32_t x = first; x < last; ++x) {
+            std::vector<uint8_t> &after = maskOf(int64_t(x) + 1);
+            if (x + 1 < sizeX)
+                spreadLayer(x + 1, after, column, nullptr);
+            else
+                std::fill(after.begin(), after.end(), 0);
+            const uint8_t *a = maskOf(int64_t(x) - 1).data();
+            const uint8_t *b = maskOf(x).data();
+            const uint8_t *c = after.data();
+            if (x == 0)
+                a = c; // no layer before the first one; c is ORed anyway
+            if (x > first)
+                fillPassable(x, passable);
+            const uint32_t base = static_cast<uint32_t>(volume->index(x, 0, 0));
+            for (size_t i = 0; i < layerCells; ++i)
+                if (passable[i] & (a[i] | b[i] | c[i]))
+                    front.insert(base + static_cast<uint32_t>(i));
+        }
+    }
+
+    void fillPassable(uint32_t x, std::vector<uint8_t> &passable) const
+    {
+        const Voxel *layer = voxels + volume->index(x, 0, 0);
+        for (size_t i = 0; i < passable.size(); ++i)
+            passable[i] = rules().passes(layer[i]) ? 1 : 0;
+    }
+
+    // mask(y, z) = 1 when a seeding cell of layer x lies within one cell in y and z.
+    // With `passable`, also records which cells of the layer the front may enter.
+    void spreadLayer(uint32_t x, std::vector<uint8_t> &mask, std::vector<uint8_t> &column,
+                     std::vector<uint8_t> *passable) const
+    {
+        const Voxel *layer = voxels + volume->index(x, 0, 0);
+        // Along z first.
+        for (uint32_t y = 0; y < sizeY; ++y) {
+            const size_t row = volume->index(0, y, 0);
+            uint8_t previous = 0;
+            uint8_t current = rules().seedsFrom(layer[row]) ? 1 : 0;
+            for (uint32_t z = 0; z < sizeZ; ++z) {
+                const uint8_t next = z + 1 < sizeZ && rules().seedsFrom(layer[row + z + 1]) ? 1 : 0;
+                column[row + z] = previous | current | next;
+                previous = current;
+                current = next;
             }
+            if (passable)
+                for (uint32_t z = 0; z < sizeZ; ++z)
+                    (*passable)[row + z] = rules().passes(layer[row + z]) ? 1 : 0;
+        }
+        // Then along y.
+        for (uint32_t y = 0; y < sizeY; ++y) {
+            const size_t row = volume->index(0, y, 0);
+            const uint8_t *here = column.data() + row;
+            const uint8_t *below = y > 0 ? here - stepY : here;
+            const uint8_t *above = y + 1 < sizeY ? here + stepY : here;
+            uint8_t *out = mask.data() + row;
+            for (uint32_t z = 0; z < sizeZ; ++z)
+                out[z] = below[z] | here[z] | above[z];
+        }
     }
 
     // A front cell that no longer passes was written in an earlier step; its neighbours
@@ -194,9 +246,16 @@ private:
         const uint32_t first = bounds[s].first;
         const uint32_t last = bounds[s].last;
         CellFront &next = newFronts[s];
-        for (uint32_t cell : fronts[s]) {
+        const uint32_t cellCount = static_cast<uint32_t>(volume->getCellCount());
+        const auto prefetch = [&](uint32_t cell) {
+            // The rows beside the cell in the layers before and after it.
+            for (uint32_t row : {cell - stepX - stepY, cell - stepX + stepY, cell + stepX - stepY, cell + stepX + stepY})
+                if (row < cellCount)
+                    prefetchForRead(voxels + row);
+        };
+        fronts[s].forEachAhead<8>(prefetch, [&](uint32_t cell) {
             if (!rules().passes(voxels[cell]))
-                continue;
+                return;
             fillSets[s].push_back(cell);
             uint32_t x, y, z;
             volume->coordinates(cell, &x, &y, &z);
@@ -210,7 +269,7 @@ private:
                 else
                     next.insert(n);
             });
-        }
+        });
     }
 
     void completeStep(int32_t slice)
