@@ -1,0 +1,358 @@
+#include "Core/BatchRun/processlistrunner.h"
+#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
+#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
+#include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
+#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
+#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
+#include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
+#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
+#include "Core/Operations/operationcontext.h"
+#include "filmtestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace Core::Operations;
+using namespace FilmTest;
+using Ui::ProcessData;
+using Ui::ProcessListRunner;
+
+namespace {
+
+struct Log : Util::IObserver
+{
+    explicit Log(CommandInterpreter &i) : i(i) {}
+    void update() override { lines.push_back(i.getLastMessage()); }
+    CommandInterpreter &i;
+    std::vector<std::string> lines;
+};
+
+// Stands in for an options dialog: hands values to the operation, or none (rejected).
+struct Options : Util::IObserver
+{
+    explicit Options(std::function<void()> accept) : accept(std::move(accept)) {}
+    void update() override
+    {
+        if (accept)
+            accept();
+    }
+    std::function<void()> accept;
+};
+
+// Creates one operation for number 1 with the given parameter setter.
+struct OneOperation : IOperationFactory
+{
+    std::function<OperationPtr()> make;
+    OperationPtr create(int32_t typeId) override { return typeId == 1 ? make() : nullptr; }
+};
+
+struct Case
+{
+    const char *name;          // printed name
+    int32_t typeId;            // recorded by the interactive operation
+    int32_t batchType;         // process-list step type
+    int32_t batchNumber;       // recorded by the batch step
+    bool stale;                // sets latticeStale (material 1)
+    std::function<OperationPtr(OperationContext &, bool accept)> operation;
+    std::function<ProcessData()> step;
+};
+
+ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
+{
+    ProcessData s(type);
+    for (const auto &v : values)
+        s.setParameter(QString::fromLatin1(v.first), v.second, true);
+    return s;
+}
+
+template <class Op>
+OperationPtr withOptions(OperationContext &c, bool accept, std::function<void(Op &)> set, std::shared_ptr<Op> op)
+{
+    std::weak_ptr<Op> weak = op;
+    op->setOptionsObserver(std::make_shared<Options>(accept ? std::function<void()>([weak, set] {
+        if (auto o = weak.lock())
+            set(*o);
+    }) : std::function<void()>()));
+    (void)c;
+    return op;
+}
+
+std::vector<Case> cases()
+{
+    return {
+        {"Isotropic Deposition", 13, 16, 13, true,
+         [](OperationContext &c, bool a) {
+             return withOptions<IsotropicFilmDepositionOperation>(c, a, [](IsotropicFilmDepositionOperation &o) {
+                 o.setThickness(2.5f);
+                 o.setMaterial(1);
+             }, std::make_shared<IsotropicFilmDepositionOperation>(c));
+         },
+         [] { return step(16, {{"Material_Id", 1u}, {"Film Thickness", 2.5f}}); }},
+        {"CVD", 13, 4, 13, false,
+         [](OperationContext &c, bool a) {
+             return withOptions<IsotropicFilmDepositionOperation>(c, a, [](IsotropicFilmDepositionOperation &o) {
+                 o.setThickness(3.0f);
+                 o.setMaterial(3);
+             }, std::make_shared<IsotropicFilmDepositionOperation>(c, "CVD"));
+         },
+         [] { return step(4, {{"Material_Id", 3u}, {"Thickness", 3.0f}}); }},
+        {"Isotropic Etching", 14, 5, 14, true,
+         [](OperationContext &c, bool a) {
+             return withOptions<IsotropicFilmEtchingOperation>(c, a, [](IsotropicFilmEtchingOperation &o) {
+                 o.setDepth(2.0f);
+                 o.setMaterial(1);
+             }, std::make_shared<IsotropicFilmEtchingOperation>(c));
+         },
+         [] { return step(5, {{"Material_Id", 1u}, {"Depth", 2.0f}}); }},
+        {"Electroplating", 15, 7, 15, false,
+         [](OperationContext &c, bool a) {
+             return withOptions<ElectrodepositionOperation>(c, a, [](ElectrodepositionOperation &o) {
+                 o.setThickness(2.0f);
+                 o.setConductingMaterial(1);
+                 o.setDepositedMaterial(1);
+             }, std::make_shared<ElectrodepositionOperation>(c));
+         },
+         [] { return step(7, {{"Film Thickness", 2.0f}, {"Conducting Material_Id", 1u}, {"Deposited Material_Id", 1u}}); }},
+        {"Anisotropic Deposition", 13, 17, 27, true,
+         [](OperationContext &c, bool a) {
+             return withOptions<AnisotropicFilmDepositionOperation>(c, a, [](AnisotropicFilmDepositionOperation &o) {
+                 o.setThickness(3.0f);
+                 o.setRatio(0.5f);
+                 o.setMaterial(1);
+             }, std::make_shared<AnisotropicFilmDepositionOperation>(c));
+         },
+         [] { return step(17, {{"Material_Id", 1u}, {"Film Thickness", 3.0f}, {"Horizontal to Vertical Ratio", 0.5f}}); }},
+        {"Anisotropic Etching", 13, 18, 32, false,
+         [](OperationContext &c, bool a) {
+             return withOptions<AnisotropicFilmEtchingOperation>(c, a, [](AnisotropicFilmEtchingOperation &o) {
+                 o.setDepth(3.0f);
+                 o.setRatio(0.5f);
+                 o.setMaterial(3);
+             }, std::make_shared<AnisotropicFilmEtchingOperation>(c));
+         },
+         [] { return step(18, {{"Material_Id", 3u}, {"Etch Depth", 3.0f}, {"Horizontal to Vertical Ratio", 0.5f}}); }},
+        {"Isotropic Deposition", 13, 12, 31, true,
+         [](OperationContext &c, bool a) {
+             return withOptions<SimplePhysicalVaporDepositionOperation>(c, a, [](SimplePhysicalVaporDepositionOperation &o) {
+                 o.setThickness(2.0f);
+                 o.setRatio(0.5f);
+                 o.setSide(3);
+                 o.setMaterial(1);
+             }, std::make_shared<SimplePhysicalVaporDepositionOperation>(c));
+         },
+         [] { return step(12, {{"Material_Id", 1u}, {"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.5}, {"DepositOn", 3}}); }},
+        {"Moore film deposition", 18, 2, 18, false,
+         [](OperationContext &c, bool a) {
+             return withOptions<MooreNeighborhoodDepositionOperation>(c, a, [](MooreNeighborhoodDepositionOperation &o) {
+                 o.setThickness(2);
+                 o.setMaterial(4);
+             }, std::make_shared<MooreNeighborhoodDepositionOperation>(c));
+         },
+         [] { return step(2, {{"Material_Id", 4u}, {"Thickness", 2.0f}}); }},
+        {"Moore film deposition", 19, 3, 19, true,
+         [](OperationContext &c, bool a) {
+             return withOptions<MooreNeighborhoodEtchingOperation>(c, a, [](MooreNeighborhoodEtchingOperation &o) {
+                 o.setDepth(1);
+                 o.setMaterial(1);
+             }, std::make_shared<MooreNeighborhoodEtchingOperation>(c));
+         },
+         [] { return step(3, {{"Material_Id", 1u}, {"Depth", 1.0f}}); }},
+    };
+}
+
+// Silicon floor with a trench, a block of material 3 on it and a plate above.
+TotalVolumePtr scene()
+{
+    return makeVolume(14, 9, 12, [](uint32_t x, uint32_t y, uint32_t z) -> uint32_t {
+        if (z < 3 && !(x >= 5 && x <= 7 && z >= 1))
+            return 1;
+        if (z >= 3 && z < 5 && x >= 9 && y >= 2 && y <= 6)
+            return 3;
+        if (z == 8 && x >= 2 && x <= 10)
+            return 1;
+        return 0;
+    });
+}
+
+class FilmOperationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        factory = std::make_shared<OneOperation>();
+        context.setFactory(factory);
+        log = std::make_shared<Log>(context.interpreter);
+        context.interpreter.addMessageObserver(log);
+    }
+
+    OperationContext context;
+    std::shared_ptr<OneOperation> factory;
+    std::shared_ptr<Log> log;
+};
+
+} // namespace
+
+TEST_F(FilmOperationTest, EachOperationMatchesItsBatchStepAndUndoesExactly)
+{
+    for (const Case &c : cases()) {
+        SCOPED_TRACE(std::string(c.name) + " / step type " + std::to_string(c.batchType));
+        context.scene.reset();
+        context.history.clear();
+        context.lastProcessByVolume.clear();
+        context.latticeStale.clear();
+        log->lines.clear();
+
+        // Through the operation protocol with its options accepted.
+        auto volume = scene();
+        const std::vector<uint32_t> before = volume->materialIds();
+        context.scene.add(volume);
+        factory->make = [&] { return c.operation(context, true); };
+        context.activate(1);
+        ASSERT_EQ(log->lines.size(), 2u);
+        EXPECT_EQ(log->lines[0], std::string(c.name) + ": Cell volume selected.");
+        EXPECT_EQ(log->lines[1], std::string(c.name) + ": Operation finished.");
+        EXPECT_EQ(context.history.undoName(), c.name);
+        EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), c.typeId);
+        EXPECT_EQ(context.latticeStale.count(volume->getId()), c.stale ? 1u : 0u);
+        const std::vector<uint32_t> after = volume->materialIds();
+        EXPECT_NE(after, before);
+
+        // The batch step on a fresh copy of the scene gives the same cells.
+        Core::Operations::OperationContext batchContext;
+        ProcessListRunner runner(batchContext);
+        auto batchVolume = scene();
+        runner.setVolume(batchVolume);
+        const ProcessListRunner::Summary summary = runner.run({c.step()});
+        EXPECT_EQ(summary.outcome, ProcessListRunner::Outcome::Completed);
+        EXPECT_EQ(batchVolume->materialIds(), after);
+        EXPECT_EQ(batchContext.lastProcessByVolume.at(batchVolume->getId()), c.batchNumber);
+        EXPECT_EQ(batchContext.latticeStale.count(batchVolume->getId()), c.stale ? 1u : 0u);
+
+        // Undo restores the cells exactly, redo the result, twice over.
+        for (int round = 0; round < 2; ++round) {
+            ASSERT_TRUE(context.history.undo());
+            EXPECT_EQ(volume->materialIds(), before);
+            ASSERT_TRUE(context.history.redo());
+            EXPECT_EQ(volume->materialIds(), after);
+        }
+
+        // Rejected options: canceled, cells and history unchanged.
+        log->lines.clear();
+        factory->make = [&] { return c.operation(context, false); };
+        context.activate(1);
+        ASSERT_EQ(log->lines.size(), 2u);
+        EXPECT_EQ(log->lines[1], std::string(c.name) + ": Operation canceled.");
+        EXPECT_EQ(context.history.undoCount(), 1u);
+        EXPECT_EQ(volume->materialIds(), after);
+    }
+}
+
+TEST_F(FilmOperationTest, TwoStepsOnOneVolumeUndoInTurn)
+{
+    auto volume = scene();
+    context.scene.add(volume);
+    const std::vector<uint32_t> start = volume->materialIds();
+    const std::vector<Case> all = cases();
+    factory->make = [&] { return all[0].operation(context, true); };
+    context.activate(1);
+    const std::vector<uint32_t> middle = volume->materialIds();
+    factory->make = [&] { return all[2].operation(context, true); };
+    context.activate(1);
+    EXPECT_NE(volume->materialIds(), middle);
+    context.history.undo();
+    EXPECT_EQ(volume->materialIds(), middle);
+    context.history.undo();
+    EXPECT_EQ(volume->materialIds(), start);
+    context.history.redo();
+    EXPECT_EQ(volume->materialIds(), middle);
+}
+
+TEST_F(FilmOperationTest, ZeroDepthFinishesWithoutChangeAndMaterialsRuleTheLattice)
+{
+    auto volume = scene();
+    context.scene.add(volume);
+    const std::vector<uint32_t> before = volume->materialIds();
+    factory->make = [&] {
+        auto op = std::make_shared<IsotropicFilmEtchingOperation>(context);
+        return withOptions<IsotropicFilmEtchingOperation>(context, true, [](IsotropicFilmEtchingOperation &o) {
+            o.setDepth(0.0f);
+            o.setMaterial(3);
+        }, op);
+    };
+    context.activate(1);
+    EXPECT_EQ(log->lines.back(), "Isotropic Etching: Operation finished.");
+    EXPECT_EQ(volume->materialIds(), before);
+    EXPECT_TRUE(context.latticeStale.empty());
+
+    // Electroplating silicon onto silicon never marks the lattice.
+    factory->make = [&] {
+        auto op = std::make_shared<ElectrodepositionOperation>(context);
+        return withOptions<ElectrodepositionOperation>(context, true, [](ElectrodepositionOperation &o) {
+            o.setThickness(1.0f);
+            o.setConductingMaterial(3);
+            o.setDepositedMaterial(1);
+        }, op);
+    };
+    context.activate(1);
+    EXPECT_NE(volume->materialIds(), before);
+    EXPECT_TRUE(context.latticeStale.empty());
+    EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), 15);
+}
+
+TEST_F(FilmOperationTest, SnapshotKeysAndInstanceNumbers)
+{
+    auto iso = std::make_shared<IsotropicFilmDepositionOperation>(context);
+    auto cvd = std::make_shared<IsotropicFilmDepositionOperation>(context, "CVD");
+    auto pvd = std::make_shared<SimplePhysicalVaporDepositionOperation>(context);
+    EXPECT_EQ(iso->getSnapshot().getKey(), "IsotropicDeposition");
+    EXPECT_EQ(cvd->getSnapshot().getKey(), "IsotropicDeposition");
+    EXPECT_EQ(cvd->getSnapshot().getInstance(), iso->getSnapshot().getInstance() + 1);
+    EXPECT_EQ(pvd->getSnapshot().getKey(), "IsotropicDeposition");
+    EXPECT_EQ(pvd->getName(), "Isotropic Deposition");
+    EXPECT_EQ(cvd->getName(), "CVD");
+    EXPECT_EQ(cvd->getTypeId(), 13);
+    EXPECT_EQ(pvd->getSnapshot().getInstance() + 1,
+              SimplePhysicalVaporDepositionOperation::instanceCounter.load());
+
+    EXPECT_EQ(IsotropicFilmEtchingOperation(context).getSnapshot().getKey(), "IsotropicEtching");
+    EXPECT_EQ(ElectrodepositionOperation(context).getSnapshot().getKey(), "Electroplating");
+    EXPECT_EQ(AnisotropicFilmDepositionOperation(context).getSnapshot().getKey(), "AnisotropicDeposition");
+    EXPECT_EQ(AnisotropicFilmEtchingOperation(context).getSnapshot().getKey(), "AnisotropicEtching");
+    MooreNeighborhoodDepositionOperation mooreDep(context);
+    MooreNeighborhoodEtchingOperation mooreEtch(context);
+    EXPECT_EQ(mooreDep.getSnapshot().getKey(), "MooreFilmDep");
+    EXPECT_EQ(mooreEtch.getSnapshot().getKey(), "MooreFilmDep");
+    EXPECT_EQ(mooreEtch.getName(), "Moore film deposition");
+    EXPECT_EQ(mooreEtch.getTypeId(), 19);
+    EXPECT_EQ(mooreDep.getTypeId(), 18);
+}
+
+TEST_F(FilmOperationTest, BatchStepsRefuseMissingAndInvalidValues)
+{
+    ProcessListRunner runner(context);
+    auto volume = scene();
+    runner.setVolume(volume);
+    const std::vector<uint32_t> before = volume->materialIds();
+
+    EXPECT_EQ(runner.runStep(step(17, {{"Material_Id", 1u}, {"Film Thickness", 3.0f}})), 1); // no ratio
+    EXPECT_EQ(runner.runStep(step(16, {{"Material_Id", 1u}, {"Thickness", 3.0f}})), 1);     // wrong name
+    EXPECT_EQ(runner.runStep(step(7, {{"Film Thickness", 2.0f}, {"Conducting Material_Id", 1u}})), 1);
+    EXPECT_EQ(runner.runStep(step(5, {{"Material_Id", 1u}, {"Depth", QString("deep")}})), 2);
+    EXPECT_EQ(runner.runStep(step(4, {{"Material_Id", 1u}, {"Thickness", -1.0f}})), 2);
+    EXPECT_EQ(runner.runStep(step(12, {{"Material_Id", 1u}, {"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.5}, {"DepositOn", 4}})), 2);
+    EXPECT_EQ(runner.runStep(step(2, {{"Material_Id", 1u}, {"Thickness", 1e12f}})), 2);
+    EXPECT_EQ(runner.runStep(step(18, {{"Material_Id", 1u}, {"Etch Depth", 1.0f}, {"Horizontal to Vertical Ratio", QString("x")}})), 2);
+    EXPECT_EQ(volume->materialIds(), before);
+    EXPECT_TRUE(context.lastProcessByVolume.empty());
+    EXPECT_TRUE(context.latticeStale.empty());
+
+    // A fractional Moore count is a whole number of cells.
+    auto a = scene(), b = scene();
+    runner.setVolume(a);
+    EXPECT_EQ(runner.runStep(step(2, {{"Material_Id", 4u}, {"Thickness", 2.7f}})), 0);
+    runner.setVolume(b);
+    EXPECT_EQ(runner.runStep(step(2, {{"Material_Id", 4u}, {"Thickness", 2.0f}})), 0);
+    EXPECT_EQ(a->materialIds(), b->materialIds());
+}
