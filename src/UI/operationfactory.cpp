@@ -4,11 +4,27 @@
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/Document/savedocumentasoperation.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
+#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
+#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
+#include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
+#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
+#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
+#include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
+#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
+#include "UI/Observers/anisotropicdepositionobserver.h"
+#include "UI/Observers/anisotropicetchingobserver.h"
+#include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/isotropicfilmdepositionobserver.h"
+#include "UI/Observers/isotropicfilmetchingobserver.h"
+#include "UI/Observers/mooredepositionobserver.h"
+#include "UI/Observers/mooreetchingobserver.h"
+#include "UI/Observers/pvdobserver.h"
 
 #include <memory>
 
@@ -49,6 +65,33 @@ OperationPtr OperationFactory::create(int32_t typeId)
         open->setMaterialConflictObserver(std::make_shared<Observers::MaterialConflictObserver>(mainWindow));
         return withObserver(open, std::make_shared<Observers::DocumentOpenedObserver>(context, mainWindow));
     }
+    case 13:
+        return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(context, "Isotropic Deposition"),
+                            std::make_shared<Observers::IsotropicFilmDepositionObserver>(context, mainWindow, 18));
+    case 14:
+        return withObserver(std::make_shared<IsotropicFilmEtchingOperation>(context),
+                            std::make_shared<Observers::IsotropicFilmEtchingObserver>(context, mainWindow));
+    case 15:
+        return withObserver(std::make_shared<ElectrodepositionOperation>(context),
+                            std::make_shared<Observers::ElectrodepositionObserver>(context, mainWindow));
+    case 18:
+        return withObserver(std::make_shared<MooreNeighborhoodDepositionOperation>(context),
+                            std::make_shared<Observers::MooreDepositionObserver>(context, mainWindow));
+    case 19:
+        return withObserver(std::make_shared<MooreNeighborhoodEtchingOperation>(context),
+                            std::make_shared<Observers::MooreEtchingObserver>(context, mainWindow));
+    case 27:
+        return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
+                            std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));
+    case 31:
+        return withObserver(std::make_shared<SimplePhysicalVaporDepositionOperation>(context),
+                            std::make_shared<Observers::PVDObserver>(context, mainWindow));
+    case 32:
+        return withObserver(std::make_shared<AnisotropicFilmEtchingOperation>(context),
+                            std::make_shared<Observers::AnisotropicEtchingObserver>(context, mainWindow));
+    case 33:
+        return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(context, "CVD"),
+                            std::make_shared<Observers::IsotropicFilmDepositionObserver>(context, mainWindow, 3));
     default:
         // 0, 5, 21, 25 and numbers outside the table; operations not built yet.
         return nullptr;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Util/iobserver.h"
+
+class QWidget;
+
+namespace Core {
+namespace Operations {
+class OperationContext;
+}
+} // namespace Core
+
+namespace Ui {
+namespace Observers {
+
+// Runs the isotropic etching dialog.
+// When it is accepted, the values go to the operation in progress.
+class IsotropicFilmEtchingObserver : public Util::IObserver
+{
+public:
+    IsotropicFilmEtchingObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
+    void update() override;
+
+private:
+    Core::Operations::OperationContext &context;
+    QWidget *mainWindow;
+};
+
+} // namespace Observers
+} // namespace Ui

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Util/iobserver.h"
+
+class QWidget;
+
+namespace Core {
+namespace Operations {
+class OperationContext;
+}
+} // namespace Core
+
+namespace Ui {
+namespace Observers {
+
+// Runs the physical vapour deposition dialog.
+// When it is accepted, the values go to the operation in progress.
+class PVDObserver : public Util::IObserver
+{
+public:
+    PVDObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
+    void update() override;
+
+private:
+    Core::Operations::OperationContext &context;
+    QWidget *mainWindow;
+};
+
+} // namespace Observers
+} // namespace Ui

@@ -1,0 +1,29 @@
+#include "UI/Operations/electrodepositiondialog.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+
+namespace Ui {
+namespace Operations {
+
+ElectrodepositionDialog::ElectrodepositionDialog(QWidget *parent) : FilmOptionsDialog(parent)
+{
+    setWindowTitle(tr("Electroplating Options"));
+    thickness = addLength(tr("Film thickness"));
+    depositedMaterial = addMaterialList(tr("Material"), {});
+    conductingMaterial = addMaterialList(tr("Conducting Material"), {});
+}
+
+void ElectrodepositionDialog::preset(const QMap<QString, QVariant> &parameters)
+{
+    presetNumber(thickness, parameters, QStringLiteral("Film Thickness"));
+    presetMaterial(depositedMaterial, parameters, QStringLiteral("Deposited Material_Id"), QStringLiteral("Deposited Material"));
+    presetMaterial(conductingMaterial, parameters, QStringLiteral("Conducting Material_Id"), QStringLiteral("Conducting Material"));
+}
+
+float ElectrodepositionDialog::getThickness() const { return static_cast<float>(thickness->value()); }
+quint32 ElectrodepositionDialog::getDepositedMaterial() const { return depositedMaterial->currentData().toUInt(); }
+quint32 ElectrodepositionDialog::getConductingMaterial() const { return conductingMaterial->currentData().toUInt(); }
+
+} // namespace Operations
+} // namespace Ui

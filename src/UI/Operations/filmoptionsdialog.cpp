@@ -1,0 +1,94 @@
+#include "UI/Operations/filmoptionsdialog.h"
+
+#include "Model/Process/processfactory.h"
+#include "UI/Operations/materialcombo.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QVBoxLayout>
+
+namespace Ui {
+namespace Operations {
+
+FilmOptionsDialog::FilmOptionsDialog(QWidget *parent) : QDialog(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    form = new QFormLayout;
+    layout->addLayout(form);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+QString FilmOptionsDialog::processTitle(int processId)
+{
+    return Model::Process::ProcessFactory::instance()->getProcess(processId).name + tr(" Options");
+}
+
+std::vector<quint32> FilmOptionsDialog::processMaterials(int processId)
+{
+    const std::vector<uint32_t> ids =
+        Model::Process::ProcessFactory::instance()->getProcess(processId).compatibleMaterials;
+    return std::vector<quint32>(ids.begin(), ids.end());
+}
+
+QDoubleSpinBox *FilmOptionsDialog::addLength(const QString &label, int decimals)
+{
+    auto *box = new QDoubleSpinBox;
+    box->setDecimals(decimals);
+    box->setRange(0.0, 1e9);
+    box->setValue(10.0);
+    box->setSuffix(tr(" units"));
+    addRow(label, box);
+    return box;
+}
+
+QDoubleSpinBox *FilmOptionsDialog::addRatio(double minimum)
+{
+    auto *box = new QDoubleSpinBox;
+    box->setDecimals(3);
+    box->setRange(minimum, 1e9);
+    box->setValue(0.5);
+    box->setToolTip(tr("Lateral growth or etch per unit of vertical growth or etch."));
+    addRow(tr("Horizontal ratio"), box);
+    return box;
+}
+
+QComboBox *FilmOptionsDialog::addMaterialList(const QString &label, const std::vector<quint32> &ids)
+{
+    auto *combo = new QComboBox;
+    fillMaterialCombo(combo, ids);
+    addRow(label, combo);
+    return combo;
+}
+
+void FilmOptionsDialog::addRow(const QString &label, QWidget *field) { form->addRow(label, field); }
+
+void FilmOptionsDialog::addRow(QWidget *field) { form->addRow(field); }
+
+void FilmOptionsDialog::presetMaterial(QComboBox *combo, const QMap<QString, QVariant> &parameters,
+                                       const QString &idKey, const QString &nameKey)
+{
+    int index = -1;
+    if (parameters.contains(idKey))
+        index = combo->findData(parameters.value(idKey).toUInt());
+    else if (parameters.contains(nameKey))
+        index = combo->findText(parameters.value(nameKey).toString());
+    if (index >= 0)
+        combo->setCurrentIndex(index);
+}
+
+void FilmOptionsDialog::presetNumber(QDoubleSpinBox *box, const QMap<QString, QVariant> &parameters,
+                                     const QString &key)
+{
+    bool ok = false;
+    const double value = parameters.value(key).toDouble(&ok);
+    if (ok)
+        box->setValue(value);
+}
+
+} // namespace Operations
+} // namespace Ui
