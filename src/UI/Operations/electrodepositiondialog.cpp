@@ -10,8 +10,8 @@ ElectrodepositionDialog::ElectrodepositionDialog(QWidget *parent) : FilmOptionsD
 {
     setWindowTitle(tr("Electroplating Options"));
     thickness = addLength(tr("Film thickness"));
-    depositedMaterial = addMaterialList(tr("Material"), {});
-    conductingMaterial = addMaterialList(tr("Conducting Material"), {});
+    depositedMaterial = addMaterialList(tr("Material"), allMaterials());
+    conductingMaterial = addMaterialList(tr("Conducting Material"), allMaterials());
 }
 
 void ElectrodepositionDialog::preset(const QMap<QString, QVariant> &parameters)

@@ -1,5 +1,6 @@
 #include "UI/Operations/filmoptionsdialog.h"
 
+#include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
 #include "UI/Operations/materialcombo.h"
 
@@ -7,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace Ui {
@@ -18,6 +20,7 @@ FilmOptionsDialog::FilmOptionsDialog(QWidget *parent) : QDialog(parent)
     form = new QFormLayout;
     layout->addLayout(form);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    okButton = buttons->button(QDialogButtonBox::Ok);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -30,9 +33,20 @@ QString FilmOptionsDialog::processTitle(int processId)
 
 std::vector<quint32> FilmOptionsDialog::processMaterials(int processId)
 {
-    const std::vector<uint32_t> ids =
-        Model::Process::ProcessFactory::instance()->getProcess(processId).compatibleMaterials;
-    return std::vector<quint32>(ids.begin(), ids.end());
+    const auto materials = Model::Materials::MaterialFactory::instance();
+    std::vector<quint32> result;
+    for (uint32_t id : Model::Process::ProcessFactory::instance()->getProcess(processId).compatibleMaterials)
+        if (id != 0 && materials->getMaterial(id).id == id)
+            result.push_back(id);
+    return result;
+}
+
+std::vector<quint32> FilmOptionsDialog::allMaterials()
+{
+    std::vector<quint32> result;
+    for (const Model::Materials::Material &m : Model::Materials::MaterialFactory::instance()->getMaterials())
+        result.push_back(m.id);
+    return result;
 }
 
 QDoubleSpinBox *FilmOptionsDialog::addLength(const QString &label, int decimals)
@@ -60,7 +74,10 @@ QDoubleSpinBox *FilmOptionsDialog::addRatio(double minimum)
 QComboBox *FilmOptionsDialog::addMaterialList(const QString &label, const std::vector<quint32> &ids)
 {
     auto *combo = new QComboBox;
-    fillMaterialCombo(combo, ids);
+    if (!ids.empty())
+        fillMaterialCombo(combo, ids);
+    else
+        okButton->setEnabled(false);
     addRow(label, combo);
     return combo;
 }

@@ -9,6 +9,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
+class QPushButton;
 
 namespace Ui {
 namespace Operations {
@@ -21,8 +22,11 @@ class FilmOptionsDialog : public QDialog
 public:
     // "<name of catalogue process processId> Options".
     static QString processTitle(int processId);
-    // The material ids the catalogue allows for a process.
+    // The material ids the process catalogue allows for a process, leaving out ids the
+    // material catalogue does not hold.
     static std::vector<quint32> processMaterials(int processId);
+    // Every material id of the material catalogue.
+    static std::vector<quint32> allMaterials();
 
     // Selects the item whose id is parameters[idKey], or else whose text is
     // parameters[nameKey]; nothing changes when neither matches.
@@ -39,13 +43,15 @@ protected:
     QDoubleSpinBox *addLength(const QString &label, int decimals = 2);
     // "Horizontal ratio": 3 decimals, `minimum` to 1e9, default 0.5.
     QDoubleSpinBox *addRatio(double minimum);
-    // A list of the given materials (all when empty) with colour icons.
+    // A list of the given materials with colour icons. While a list is empty, OK stays
+    // disabled: there is nothing to deposit or etch.
     QComboBox *addMaterialList(const QString &label, const std::vector<quint32> &ids);
     void addRow(const QString &label, QWidget *field);
     void addRow(QWidget *field);
 
 private:
     QFormLayout *form;
+    QPushButton *okButton;
 };
 
 } // namespace Operations

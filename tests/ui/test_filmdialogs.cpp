@@ -1,0 +1,468 @@
+#include "Core/BatchRun/processlistrunner.h"
+#include "Core/Operations/operationcontext.h"
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
+#include "UI/Operations/anisotropicdepositiondialog.h"
+#include "UI/Operations/anisotropicetchingdialog.h"
+#include "UI/Operations/electrodepositiondialog.h"
+#include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/isotropicetchingdialog.h"
+#include "UI/Operations/mooreoptionsdialog.h"
+#include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/operationfactory.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace Core::Operations;
+using namespace Ui::Operations;
+using Model::Automaton::TotalVolume;
+using Model::Automaton::TotalVolumePtr;
+using Ui::ProcessData;
+
+namespace {
+
+struct Log : Util::IObserver
+{
+    explicit Log(CommandInterpreter &i) : i(i) {}
+    void update() override { lines.push_back(i.getLastMessage()); }
+    CommandInterpreter &i;
+    std::vector<std::string> lines;
+};
+
+// Runs `act` on the modal dialog once it is open.
+void whenDialogOpens(std::function<void(QDialog *)> act)
+{
+    QTimer::singleShot(0, [act] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(dialog);
+    });
+}
+
+void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
+{
+    QPushButton *button = dialog->findChild<QDialogButtonBox *>()->button(which);
+    ASSERT_TRUE(button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Replaces a spin box's text by typing, as a user would.
+void type(QAbstractSpinBox *box, QString text)
+{
+    text.replace('.', QLocale().decimalPoint());
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+// Picks a material by typing the start of its name into the list.
+void choose(QComboBox *combo, quint32 id)
+{
+    const QString name = Model::Materials::MaterialFactory::instance()->getMaterial(id).name;
+    combo->setFocus();
+    QTest::keyClicks(combo, name);
+    ASSERT_EQ(combo->currentData().toUInt(), id) << name.toStdString();
+}
+
+QString labelOf(QWidget *field)
+{
+    for (QWidget *w = field->parentWidget(); w; w = w->parentWidget())
+        if (auto *form = w->findChild<QFormLayout *>())
+            if (auto *label = qobject_cast<QLabel *>(form->labelForField(field)))
+                return label->text();
+    return QString();
+}
+
+std::vector<quint32> ids(QComboBox *combo)
+{
+    std::vector<quint32> result;
+    for (int i = 0; i < combo->count(); ++i)
+        result.push_back(combo->itemData(i).toUInt());
+    return result;
+}
+
+std::vector<quint32> catalogueIds(int process)
+{
+    const auto v = Model::Process::ProcessFactory::instance()->getProcess(process).compatibleMaterials;
+    return std::vector<quint32>(v.begin(), v.end());
+}
+
+std::vector<quint32> everyMaterial()
+{
+    std::vector<quint32> result;
+    for (const auto &m : Model::Materials::MaterialFactory::instance()->getMaterials())
+        result.push_back(m.id);
+    return result;
+}
+
+void expectSwatches(QComboBox *combo)
+{
+    ASSERT_GT(combo->count(), 0);
+    for (int i = 0; i < combo->count(); ++i) {
+        const auto m = Model::Materials::MaterialFactory::instance()->getMaterial(combo->itemData(i).toUInt());
+        EXPECT_EQ(combo->itemText(i), m.name);
+        const QImage swatch = combo->itemIcon(i).pixmap(100, 100).toImage();
+        EXPECT_EQ(swatch.size(), QSize(100, 100));
+        EXPECT_NEAR(swatch.pixelColor(50, 50).red(), m.color[0] * 255, 1.0);
+        EXPECT_NEAR(swatch.pixelColor(50, 50).blue(), m.color[2] * 255, 1.0);
+    }
+}
+
+void expectLength(QDoubleSpinBox *box, const char *label, int decimals)
+{
+    EXPECT_EQ(labelOf(box), label);
+    EXPECT_EQ(box->decimals(), decimals);
+    EXPECT_EQ(box->minimum(), 0.0);
+    EXPECT_EQ(box->maximum(), 1e9);
+    EXPECT_EQ(box->value(), 10.0);
+    EXPECT_EQ(box->suffix(), " units");
+}
+
+void screenshot(QDialog &dialog, const char *name)
+{
+    dialog.show();
+    QApplication::processEvents();
+    dialog.grab().save(QStringLiteral("/tmp/kelvane-%1.png").arg(name));
+    dialog.hide();
+}
+
+// Silicon floor with a trench, a block of Thermal Si02 on it and a silicon plate above.
+TotalVolumePtr scene()
+{
+    auto volume = std::make_shared<TotalVolume>(14, 9, 12, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    Model::Automaton::VoxelLock cells(*volume);
+    for (uint32_t x = 0; x < 14; ++x)
+        for (uint32_t y = 0; y < 9; ++y)
+            for (uint32_t z = 0; z < 12; ++z) {
+                uint32_t m = 0;
+                if (z < 3 && !(x >= 5 && x <= 7 && z >= 1))
+                    m = 1;
+                else if (z >= 3 && z < 5 && x >= 9 && y >= 2 && y <= 6)
+                    m = 3;
+                else if (z == 8 && x >= 2 && x <= 10)
+                    m = 1;
+                cells[volume->index(x, y, z)].setMaterialId(m);
+            }
+    return volume;
+}
+
+ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
+{
+    ProcessData s(type);
+    for (const auto &v : values)
+        s.setParameter(QString::fromLatin1(v.first), v.second, true);
+    return s;
+}
+
+struct MenuCase
+{
+    int number;
+    const char *name;
+    int typeId;
+    std::function<void(QDialog *)> fill; // types the values the step below holds
+    ProcessData step;
+};
+
+std::vector<MenuCase> menuCases()
+{
+    return {
+        {13, "Isotropic Deposition", 13,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<IsotropicDepositionDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->thicknessBox(), "2.5");
+             choose(dialog->materialBox(), 1);
+         },
+         step(16, {{"Material_Id", 1u}, {"Film Thickness", 2.5f}})},
+        {33, "CVD", 13,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<IsotropicDepositionDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->thicknessBox(), "3");
+             choose(dialog->materialBox(), 3);
+         },
+         step(4, {{"Material_Id", 3u}, {"Thickness", 3.0f}})},
+        {14, "Isotropic Etching", 14,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<IsotropicEtchingDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->depthBox(), "2");
+             choose(dialog->materialBox(), 1);
+         },
+         step(5, {{"Material_Id", 1u}, {"Depth", 2.0f}})},
+        {15, "Electroplating", 15,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<ElectrodepositionDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->thicknessBox(), "1.5");
+             choose(dialog->depositedMaterialBox(), 5);
+             choose(dialog->conductingMaterialBox(), 3);
+         },
+         step(7, {{"Film Thickness", 1.5f}, {"Conducting Material_Id", 3u}, {"Deposited Material_Id", 5u}})},
+        {27, "Anisotropic Deposition", 13,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<AnisotropicDepositionDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->thicknessBox(), "3");
+             type(dialog->ratioBox(), "0.25");
+             choose(dialog->materialBox(), 4);
+         },
+         step(17, {{"Material_Id", 4u}, {"Film Thickness", 3.0f}, {"Horizontal to Vertical Ratio", 0.25f}})},
+        {32, "Anisotropic Etching", 13,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<AnisotropicEtchingDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->depthBox(), "2.5");
+             choose(dialog->materialBox(), 1);
+         },
+         step(18, {{"Material_Id", 1u}, {"Etch Depth", 2.5f}, {"Horizontal to Vertical Ratio", 0.5f}})},
+        {31, "Isotropic Deposition", 13,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<PVDOptionsDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->thicknessBox(), "2");
+             type(dialog->ratioBox(), "0.75");
+             QTest::mouseClick(dialog->sideButton(3), Qt::LeftButton);
+             choose(dialog->materialBox(), 6);
+         },
+         step(12, {{"Material_Id", 6u}, {"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.75}, {"DepositOn", 3}})},
+        {18, "Moore film deposition", 18,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<MooreOptionsDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->countBox(), "2");
+             choose(dialog->materialBox(), 4);
+         },
+         step(2, {{"Material_Id", 4u}, {"Thickness", 2.0f}})},
+        {19, "Moore film deposition", 19,
+         [](QDialog *d) {
+             auto *dialog = qobject_cast<MooreOptionsDialog *>(d);
+             ASSERT_TRUE(dialog);
+             type(dialog->countBox(), "1");
+             choose(dialog->materialBox(), 1);
+         },
+         step(3, {{"Material_Id", 1u}, {"Depth", 1.0f}})},
+    };
+}
+
+} // namespace
+
+TEST(FilmDialogs, TitlesFieldsRangesDefaultsAndMaterials)
+{
+    const auto processName = [](int id) {
+        return Model::Process::ProcessFactory::instance()->getProcess(id).name;
+    };
+    {
+        IsotropicDepositionDialog d(18);
+        EXPECT_EQ(d.windowTitle(), "Isotropic Film Deposition");
+        expectLength(d.thicknessBox(), "Film thickness", 2);
+        EXPECT_EQ(labelOf(d.materialBox()), "Material");
+        EXPECT_EQ(ids(d.materialBox()), catalogueIds(18));
+        expectSwatches(d.materialBox());
+        screenshot(d, "isotropic-deposition");
+        IsotropicDepositionDialog cvd(3);
+        EXPECT_EQ(ids(cvd.materialBox()), catalogueIds(3));
+    }
+    {
+        IsotropicEtchingDialog d;
+        EXPECT_EQ(d.windowTitle(), processName(10) + " Options");
+        EXPECT_EQ(d.windowTitle(), "Isotropic Etching Options");
+        expectLength(d.depthBox(), "Etch Depth", 2);
+        EXPECT_EQ(ids(d.materialBox()), catalogueIds(10));
+        expectSwatches(d.materialBox());
+        screenshot(d, "isotropic-etching");
+    }
+    {
+        ElectrodepositionDialog d;
+        EXPECT_EQ(d.windowTitle(), "Electroplating Options");
+        expectLength(d.thicknessBox(), "Film thickness", 2);
+        EXPECT_EQ(labelOf(d.depositedMaterialBox()), "Material");
+        EXPECT_EQ(labelOf(d.conductingMaterialBox()), "Conducting Material");
+        EXPECT_EQ(ids(d.depositedMaterialBox()), everyMaterial());
+        EXPECT_EQ(ids(d.conductingMaterialBox()), everyMaterial());
+        expectSwatches(d.conductingMaterialBox());
+        screenshot(d, "electroplating");
+    }
+    {
+        AnisotropicDepositionDialog d;
+        EXPECT_EQ(d.windowTitle(), processName(16) + " Options");
+        expectLength(d.thicknessBox(), "Film thickness", 2);
+        EXPECT_EQ(labelOf(d.ratioBox()), "Horizontal ratio");
+        EXPECT_EQ(d.ratioBox()->decimals(), 3);
+        EXPECT_EQ(d.ratioBox()->minimum(), 0.0);
+        EXPECT_EQ(d.ratioBox()->maximum(), 1e9);
+        EXPECT_EQ(d.ratioBox()->value(), 0.5);
+        EXPECT_EQ(ids(d.materialBox()), catalogueIds(16));
+        screenshot(d, "anisotropic-deposition");
+    }
+    {
+        AnisotropicEtchingDialog d;
+        EXPECT_EQ(d.windowTitle(), "Anisotropic Etching Options");
+        expectLength(d.depthBox(), "Etch Depth", 2);
+        EXPECT_EQ(d.ratioBox()->value(), 0.5);
+        EXPECT_EQ(ids(d.materialBox()), catalogueIds(17));
+        screenshot(d, "anisotropic-etching");
+    }
+    {
+        PVDOptionsDialog d;
+        EXPECT_EQ(d.windowTitle(), "PVD Options");
+        expectLength(d.thicknessBox(), "Film thickness", 2);
+        EXPECT_EQ(d.ratioBox()->minimum(), 0.01);
+        EXPECT_EQ(d.ratioBox()->value(), 0.5);
+        EXPECT_EQ(d.sideButton(1)->text(), "Deposit on top");
+        EXPECT_EQ(d.sideButton(2)->text(), "Deposit on bottom");
+        EXPECT_EQ(d.sideButton(3)->text(), "Deposit on both sides");
+        EXPECT_TRUE(d.sideButton(1)->isChecked());
+        EXPECT_EQ(d.getSide(), 1);
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        QTest::mouseClick(d.sideButton(2), Qt::LeftButton);
+        EXPECT_EQ(d.getSide(), 2);
+        EXPECT_FALSE(d.sideButton(1)->isChecked());
+        EXPECT_EQ(ids(d.materialBox()), catalogueIds(4));
+        screenshot(d, "pvd");
+    }
+    for (auto mode : {MooreOptionsDialog::Mode::Deposition, MooreOptionsDialog::Mode::Etching}) {
+        MooreOptionsDialog d(mode);
+        EXPECT_EQ(d.windowTitle(), "Operation Options");
+        EXPECT_EQ(d.countLabel()->text(), mode == MooreOptionsDialog::Mode::Deposition ? "Film Thickness" : "Etch Depth");
+        EXPECT_EQ(d.countBox()->minimum(), 1);
+        EXPECT_EQ(d.countBox()->maximum(), 999999999);
+        EXPECT_EQ(d.countBox()->value(), 1);
+        EXPECT_EQ(d.countBox()->suffix(), " cells");
+        EXPECT_EQ(labelOf(d.materialBox()), "Select Film");
+        EXPECT_EQ(ids(d.materialBox()), everyMaterial());
+        expectSwatches(d.materialBox());
+        screenshot(d, mode == MooreOptionsDialog::Mode::Deposition ? "moore-deposition" : "moore-etching");
+    }
+}
+
+TEST(FilmDialogs, PresetFromProcessListParameters)
+{
+    QMap<QString, QVariant> p;
+    p.insert("Film Thickness", 4.5);
+    p.insert("Material", QString("Al (bulk)"));
+    IsotropicDepositionDialog iso(18);
+    iso.preset(p);
+    EXPECT_EQ(iso.thicknessBox()->value(), 4.5);
+    EXPECT_EQ(iso.getMaterial(), 4u);
+    p.insert("Thickness", 2.25);    // a CVD step's own name wins
+    p.insert("Material_Id", 5u);    // the id wins over the name
+    iso.preset(p);
+    EXPECT_EQ(iso.getThickness(), 2.25f);
+    EXPECT_EQ(iso.getMaterial(), 5u);
+
+    IsotropicEtchingDialog etch;
+    etch.preset({{"Depth", 3.0}, {"Material_Id", 1u}});
+    EXPECT_EQ(etch.getDepth(), 3.0f);
+    EXPECT_EQ(etch.getMaterial(), 1u);
+    etch.preset({{"Material_Id", 999u}}); // not offered: unchanged
+    EXPECT_EQ(etch.getMaterial(), 1u);
+
+    ElectrodepositionDialog plating;
+    plating.preset({{"Film Thickness", 1.25}, {"Conducting Material", QString("Cu (bulk)")}, {"Deposited Material_Id", 9u}});
+    EXPECT_EQ(plating.getThickness(), 1.25f);
+    EXPECT_EQ(plating.getConductingMaterial(), 5u);
+    EXPECT_EQ(plating.getDepositedMaterial(), 9u);
+
+    AnisotropicDepositionDialog dep;
+    dep.preset({{"Film Thickness", 7.0}, {"Horizontal to Vertical Ratio", 0.125}, {"Material_Id", 3u}});
+    EXPECT_EQ(dep.getThickness(), 7.0f);
+    EXPECT_EQ(dep.getRatio(), 0.125f);
+    EXPECT_EQ(dep.getMaterial(), 3u);
+
+    AnisotropicEtchingDialog aetch;
+    aetch.preset({{"Etch Depth", 8.0}, {"Horizontal to Vertical Ratio", 2.0}, {"Material", QString("Si")}});
+    EXPECT_EQ(aetch.getDepth(), 8.0f);
+    EXPECT_EQ(aetch.getRatio(), 2.0f);
+    EXPECT_EQ(aetch.getMaterial(), 1u);
+
+    PVDOptionsDialog pvd;
+    pvd.preset({{"Thickness", 6.0}, {"Horizontal to Vertical Ratio", 0.3}, {"DepositOn", 2}, {"Material_Id", 7u}});
+    EXPECT_EQ(pvd.getThickness(), 6.0f);
+    EXPECT_EQ(pvd.getRatio(), 0.3f);
+    EXPECT_EQ(pvd.getSide(), 2);
+    EXPECT_EQ(pvd.getMaterial(), 7u);
+    pvd.preset({{"Deposit On", QString("On Top and Bottom")}});
+    EXPECT_EQ(pvd.getSide(), 3);
+    EXPECT_EQ(PVDOptionsDialog::sideText(1), "On Top");
+    EXPECT_EQ(PVDOptionsDialog::sideText(2), "On Bottom");
+
+    MooreOptionsDialog moore(MooreOptionsDialog::Mode::Etching);
+    moore.preset({{"Depth", 4.0}, {"Thickness", 9.0}, {"Material_Id", 13u}});
+    EXPECT_EQ(moore.getCount(), 4);
+    EXPECT_EQ(moore.getMaterial(), 13u);
+}
+
+TEST(FilmDialogs, EveryMenuNumberThroughItsDialogMatchesTheBatchStep)
+{
+    for (MenuCase &c : menuCases()) {
+        SCOPED_TRACE("menu number " + std::to_string(c.number));
+        OperationContext context;
+        context.setFactory(std::make_shared<Ui::OperationFactory>(context, nullptr));
+        auto log = std::make_shared<Log>(context.interpreter);
+        context.interpreter.addMessageObserver(log);
+
+        OperationPtr made = context.getFactory()->create(c.number);
+        ASSERT_TRUE(made);
+        EXPECT_EQ(made->getName(), c.name);
+        EXPECT_EQ(made->getTypeId(), c.typeId);
+        EXPECT_TRUE(made->getOptionsObserver());
+        EXPECT_TRUE(std::dynamic_pointer_cast<ObjectOperation>(made));
+
+        auto volume = scene();
+        context.scene.add(volume);
+        const std::vector<uint32_t> before = volume->materialIds();
+
+        // Cancel: nothing changes, nothing enters the history.
+        whenDialogOpens([](QDialog *d) { press(d, QDialogButtonBox::Cancel); });
+        context.activate(c.number);
+        ASSERT_EQ(log->lines.size(), 2u);
+        EXPECT_EQ(log->lines[0], std::string(c.name) + ": Cell volume selected.");
+        EXPECT_EQ(log->lines[1], std::string(c.name) + ": Operation canceled.");
+        EXPECT_EQ(context.history.undoCount(), 0u);
+        EXPECT_EQ(volume->materialIds(), before);
+
+        // OK with typed values.
+        whenDialogOpens([&c](QDialog *d) {
+            c.fill(d);
+            press(d, QDialogButtonBox::Ok);
+        });
+        context.activate(c.number);
+        ASSERT_EQ(log->lines.size(), 4u);
+        EXPECT_EQ(log->lines[3], std::string(c.name) + ": Operation finished.");
+        EXPECT_EQ(context.history.undoName(), c.name);
+        EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), c.typeId);
+        const std::vector<uint32_t> after = volume->materialIds();
+        EXPECT_NE(after, before);
+
+        // The batch step with the same values gives the same cells.
+        OperationContext batchContext;
+        Ui::ProcessListRunner runner(batchContext);
+        auto batchVolume = scene();
+        runner.setVolume(batchVolume);
+        EXPECT_EQ(runner.run({c.step}).outcome, Ui::ProcessListRunner::Outcome::Completed);
+        EXPECT_EQ(batchVolume->materialIds(), after);
+
+        context.history.undo();
+        EXPECT_EQ(volume->materialIds(), before);
+        EXPECT_EQ(context.history.redoName(), c.name);
+        context.history.redo();
+        EXPECT_EQ(volume->materialIds(), after);
+    }
+}

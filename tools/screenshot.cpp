@@ -1,0 +1,53 @@
+// Starts Kelvane's main window, creates the default substrate through the menu and its
+// dialog as a user would, and saves a picture of the screen. Run under a virtual display
+// by scripts/screenshot.sh to regenerate the README's picture.
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
+#include "UI/Operations/createsubstratedialog.h"
+#include "UI/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    Model::Materials::MaterialFactory::instance();
+    Model::Process::ProcessFactory::instance();
+    QApplication app(argc, argv);
+    const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshot.png");
+
+    auto *window = new Ui::MainWindow();
+    window->resize(1000, 700);
+    window->move(0, 0);
+    window->show();
+
+    QTimer::singleShot(300, [window] {
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<Ui::Operations::CreateSubstrateDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            for (int axis = 0; axis < 2; ++axis)
+                dialog->corner(axis)->setValue(-50);
+            dialog->corner(2)->setValue(-40);
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        });
+        window->action(QStringLiteral("actionCreate_Substrate"))->trigger();
+    });
+    QTimer::singleShot(1500, [window, output] {
+        window->getPresenter().getConsole()->move(window->width() - 420, window->height() - 150);
+        QApplication::processEvents();
+        QScreen *screen = QGuiApplication::primaryScreen();
+        const QPixmap shot = screen->grabWindow(0, 0, 0, window->frameGeometry().width(), window->frameGeometry().height());
+        const bool ok = shot.save(output);
+        std::fprintf(stderr, ok ? "wrote %s\n" : "could not write %s\n", qPrintable(output));
+        QApplication::exit(ok ? 0 : 1);
+    });
+    return app.exec();
+}
