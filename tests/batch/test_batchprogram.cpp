@@ -1,0 +1,150 @@
+// kelvane-batch as a user runs it: a process list written by hand, the program started
+// as its own process, and the document it writes read back cell by cell.
+#include "testenv.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialreconciler.h"
+#include "Model/Persistence/archiverregistry.h"
+#include "Model/Persistence/documentfile.h"
+#include "Model/scene.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct BatchRun
+{
+    int exitCode = -1;
+    QString errors;
+};
+
+BatchRun runBatch(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(KELVANE_BATCH_EXE), arguments);
+    BatchRun run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+QString writeFile(const QString &name, const QByteArray &text)
+{
+    const QString path = QDir(TestEnv::workDir()).filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    return path;
+}
+
+QByteArray parameter(const char *name, const char *type, const QByteArray &value)
+{
+    return QByteArray("<Parameter parameter-name=\"") + name + "\" parameter-type=\"" + type +
+           "\" parameter-data=\"" + value + "\" parameter-visibility=\"true\"/>\n";
+}
+
+// Create Substrate: a 50 x 40 x 30 volume with a 50 x 40 x 10 block of material 1 at the
+// bottom, then `extra` steps.
+QByteArray substrateList(const QByteArray &extra = QByteArray())
+{
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Process-List version=\"1\">\n"
+                      "<Materials/>\n<Process-Data process-type=\"11\">\n") +
+           parameter("Lower Left Front Corner", "Util::Vector3D", "0;0;0") +
+           parameter("Material_Id", "uint", "1") + parameter("SphericalSubstrate", "bool", "false") +
+           parameter("Volume Size X", "uint", "50") + parameter("Volume Size Y", "uint", "40") +
+           parameter("Volume Size Z", "uint", "30") + parameter("Substrate Size X", "uint", "50") +
+           parameter("Substrate Size Y", "uint", "40") + parameter("Substrate Size Z", "uint", "10") +
+           parameter("Substrate Delta X", "uint", "0") + parameter("Substrate Delta Y", "uint", "0") +
+           parameter("Substrate Delta Z", "uint", "0") + "</Process-Data>\n" + extra + "</Process-List>\n";
+}
+
+Model::Automaton::TotalVolumePtr readVolume(const QString &path, Model::Scene &scene)
+{
+    const Model::Persistence::ArchiverRegistry archivers;
+    const Model::Materials::MaterialReconciler materials(nullptr, [](const std::string &) {});
+    const auto result = Model::Persistence::DocumentFile::open(path, scene, archivers, materials);
+    EXPECT_TRUE(result.ok()) << result.detail.toStdString();
+    for (const Model::ObjectPtr &object : scene.objects())
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            return volume;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(BatchProgram, SubstrateListWritesTheDocumentCellByCell)
+{
+    const QString list = writeFile("substrate.plst", substrateList());
+    const QString output = QDir(TestEnv::workDir()).filePath("substrate.mem");
+    const BatchRun run = runBatch({list, "--output", output});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("[1/1] Create Substrate")) << run.errors.toStdString();
+
+    Model::Scene scene;
+    const auto volume = readVolume(output, scene);
+    ASSERT_TRUE(volume);
+    ASSERT_EQ(volume->getSizeX(), 50u);
+    ASSERT_EQ(volume->getSizeY(), 40u);
+    ASSERT_EQ(volume->getSizeZ(), 30u);
+    const std::vector<uint32_t> ids = volume->materialIds();
+    size_t wrong = 0;
+    for (uint32_t x = 0; x < 50; ++x)
+        for (uint32_t y = 0; y < 40; ++y)
+            for (uint32_t z = 0; z < 30; ++z)
+                wrong += ids[volume->index(x, y, z)] != (z < 10 ? 1u : 0u);
+    EXPECT_EQ(wrong, 0u);
+
+    // The written document is a valid input: an empty list leaves it as it is.
+    const QString empty = writeFile("empty.plst", "<?xml version=\"1.0\"?>\n<Process-List version=\"1\"/>\n");
+    const QString again = QDir(TestEnv::workDir()).filePath("again.mem");
+    EXPECT_EQ(runBatch({empty, "--input", output, "--output", again, "--quiet"}).exitCode, 0);
+    Model::Scene second;
+    const auto copy = readVolume(again, second);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->materialIds(), ids);
+}
+
+TEST(BatchProgram, FailedStepKeepsEarlierStepsAndStillWritesTheOutput)
+{
+    // Step type 9999 is no known process; the substrate before it stays.
+    const QString list = writeFile("failing.plst", substrateList("<Process-Data process-type=\"9999\"/>\n"));
+    const QString output = QDir(TestEnv::workDir()).filePath("failing.mem");
+    const BatchRun run = runBatch({list, "--output", output});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("[2/2]")) << run.errors.toStdString();
+    Model::Scene scene;
+    EXPECT_TRUE(readVolume(output, scene));
+}
+
+TEST(BatchProgram, BadArgumentsAndMalformedListsWriteNothing)
+{
+    const QString output = QDir(TestEnv::workDir()).filePath("never.mem");
+    const QString good = writeFile("good.plst", substrateList());
+    const QString malformed = writeFile("malformed.plst", "<Process-List version=\"1\"><Process-Data");
+    const QString notAList = writeFile("notalist.plst", "<Document/>");
+
+    const QList<QStringList> calls = {
+        {},                                          // no list
+        {good, good},                                // two lists
+        {good, "--threads", "0", "--output", output}, // absurd thread count
+        {good, "--bogus", "--output", output},       // unknown option
+        {malformed, "--output", output},
+        {notAList, "--output", output},
+        {QDir(TestEnv::workDir()).filePath("missing.plst"), "--output", output},
+        {good, "--input", malformed, "--output", output},
+        {good, "--output", QDir(TestEnv::workDir()).filePath("no/such/folder/out.mem")},
+    };
+    for (const QStringList &arguments : calls) {
+        const BatchRun run = runBatch(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.errors.contains("kelvane-batch: ")) << arguments.join(' ').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(output)) << arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(runBatch({"--help"}).exitCode, 0);
+}
