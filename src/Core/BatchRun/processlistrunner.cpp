@@ -2,6 +2,7 @@
 
 #include "Core/BatchRun/createsubstratestep.h"
 #include "Core/BatchRun/filmprocesssteps.h"
+#include "Core/BatchRun/photolithographystep.h"
 #include "Core/BatchRun/saveimagestep.h"
 #include "Core/Operations/operationcontext.h"
 
@@ -37,6 +38,7 @@ void ProcessListRunner::registerBuiltInSteps()
     // process is built.
     registerStep(10, &runSaveImageStep);
     registerStep(11, &runCreateSubstrateStep);
+    registerStep(0, &runPhotolithographyStep, 20);
     registerStep(2, &runMooreDepositionStep, 18);
     registerStep(3, &runMooreEtchingStep, 19);
     registerStep(4, &runCvdStep, 13);

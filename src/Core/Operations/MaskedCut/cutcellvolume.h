@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Core/Operations/Photolithography/mask.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Core {
+namespace Operations {
+
+// Hides or shows whole columns of a cell volume through a mask: the columns the mask
+// leaves open (transparent pixels, and every column beyond the image) change their
+// cut counts, the columns under opaque pixels are left alone. Materials never change.
+class CutCellVolume
+{
+public:
+    // The empty mask opens every column.
+    CutCellVolume(Model::Automaton::TotalVolume *volume, const Mask &mask);
+
+    // One more cut on every cell of every open column (saturating at 255).
+    void cut();
+    // One cut fewer on the same cells (stopping at 0).
+    void uncut();
+    // No cuts left on the same cells.
+    void uncutAll();
+
+    int32_t getSliceCount() const { return static_cast<int32_t>(bounds.size()) / 2; }
+    uint32_t sliceFirst(int32_t slice) const { return bounds[static_cast<size_t>(slice) * 2]; }
+    uint32_t sliceLast(int32_t slice) const { return bounds[static_cast<size_t>(slice) * 2 + 1]; }
+    const std::vector<uint8_t> &getColumns() const { return columns; }
+
+private:
+    template <class CellOperation>
+    void apply(CellOperation operation);
+
+    Model::Automaton::TotalVolume *volume;
+    uint32_t sizeX;
+    uint32_t sizeY;
+    uint32_t sizeZ;
+    Model::Automaton::Voxel *voxels = nullptr;
+    // 1 = the column is covered and keeps its cuts.
+    std::vector<uint8_t> columns;
+    int32_t sliceCount;
+    std::vector<uint32_t> bounds;
+};
+
+} // namespace Operations
+} // namespace Core
