@@ -9,8 +9,11 @@
 #include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
 #include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
+#include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
+#include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
@@ -22,8 +25,10 @@
 #include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
+#include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
+#include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/pvdobserver.h"
 
 #include <memory>
@@ -80,6 +85,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 19:
         return withObserver(std::make_shared<MooreNeighborhoodEtchingOperation>(context),
                             std::make_shared<Observers::MooreEtchingObserver>(context, mainWindow));
+    case 20:
+        return withObserver(std::make_shared<PhotolithographyOperation>(context),
+                            std::make_shared<Observers::PhotolithographyObserver>(context, mainWindow));
     case 27:
         return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
                             std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));
@@ -92,6 +100,11 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 33:
         return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(context, "CVD"),
                             std::make_shared<Observers::IsotropicFilmDepositionObserver>(context, mainWindow, 3));
+    case 34:
+        return withObserver(std::make_shared<MaskedCutCellVolumeOperation>(context),
+                            std::make_shared<Observers::MaskedCutObserver>(context, mainWindow));
+    case 35:
+        return std::make_shared<RemoveCutsFromVolumeOperation>(context);
     default:
         // 0, 5, 21, 25 and numbers outside the table; operations not built yet.
         return nullptr;

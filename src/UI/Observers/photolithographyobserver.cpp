@@ -1,0 +1,34 @@
+#include "UI/Observers/photolithographyobserver.h"
+
+#include "Core/Operations/Photolithography/photolithographyoperation.h"
+#include "Core/Operations/operationcontext.h"
+#include "UI/Operations/photolithographydialog.h"
+
+namespace Ui {
+namespace Observers {
+
+PhotolithographyObserver::PhotolithographyObserver(Core::Operations::OperationContext &context, QWidget *mainWindow)
+    : context(context), mainWindow(mainWindow)
+{
+}
+
+void PhotolithographyObserver::update()
+{
+    auto operation = std::dynamic_pointer_cast<Core::Operations::PhotolithographyOperation>(context.getCurrentOperation());
+    if (!operation)
+        return;
+    Operations::PhotolithographyDialog dialog(mainWindow);
+    Core::Operations::PhotolithographyOperation *target = operation.get();
+    QObject::connect(&dialog, &Operations::PhotolithographyDialog::topMaskChanged,
+                     [target](const Core::Operations::Mask &mask) { target->setTopMask(mask); });
+    QObject::connect(&dialog, &Operations::PhotolithographyDialog::bottomMaskChanged,
+                     [target](const Core::Operations::Mask &mask) { target->setBottomMask(mask); });
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    operation->setMaterial(dialog.getMaterial());
+    operation->setTopMask(dialog.getTopMask());
+    operation->setBottomMask(dialog.getBottomMask());
+}
+
+} // namespace Observers
+} // namespace Ui
