@@ -620,3 +620,38 @@ TEST_F(PhotolithographyOperationTest, PatternedTrenchFromAProcessListFile)
                 ASSERT_EQ(at(v, ids, x, y, z), want) << x << ", " << y << ", " << z;
             }
 }
+
+TEST(Photolithography, TinyAndHugeMaskImages)
+{
+    QTemporaryDir dir;
+    // One opaque pixel over a whole volume: only column (0, 0) is covered.
+    Mask one;
+    ASSERT_TRUE(Mask::fromFile(saved(dir, maskImage(1, 1, [](int, int) { return true; }), "one.png"), &one));
+    auto v = resistOnSubstrate(3, 2, positive);
+    Photolithography(v.get(), positive, Mask(), one).run();
+    EXPECT_EQ(resistColumns(v, positive), (std::set<std::pair<uint32_t, uint32_t>>{{0, 0}}));
+
+    // 10000 x 10000 pixels, stored as one bit a pixel, opaque in the left half: read
+    // strip by strip, laid over a small volume and cut off at its edge.
+    QImage huge(10000, 10000, QImage::Format_Mono);
+    huge.setColorCount(2);
+    huge.setColor(0, qRgb(0, 0, 0));
+    huge.setColor(1, qRgb(255, 255, 255));
+    huge.fill(1);
+    for (int r = 0; r < 10000; ++r) {
+        uchar *line = huge.scanLine(r);
+        std::fill(line, line + 625, uchar(0)); // pixels 0 .. 4999
+    }
+    huge.setPixel(9999, 9999, 0); // bottom-right: bit (9999, 0)
+    Mask big;
+    ASSERT_TRUE(Mask::fromFile(saved(dir, huge, "huge.png"), &big));
+    ASSERT_EQ(big.getWidth(), 10000);
+    ASSERT_EQ(big.getBits().size(), 100000000u);
+    EXPECT_TRUE(big.bit(4999, 1234));
+    EXPECT_FALSE(big.bit(5000, 1234));
+    EXPECT_TRUE(big.bit(9999, 0));
+    EXPECT_FALSE(big.bit(9999, 1));
+    auto w = resistOnSubstrate(4, 4, negative);
+    Photolithography(w.get(), negative, Mask(), big).run();
+    EXPECT_TRUE(resistColumns(w, negative).empty());
+}
