@@ -78,7 +78,7 @@ TEST(CutCellVolume, OpenColumnsAreCutCoveredOnesKeptAndMaterialsStay)
             bits[size_t(i) * 5 + size_t(j)] = std::abs(i - j) <= 1;
     const Mask mask(bits, 6, 5);
 
-    CutCellVolume cut(v.get(), mask);
+    CutCellVolume cut(v.get(), bits, 6, 5);
     cut.cut();
     EXPECT_EQ(cutCounts(v), expectedCuts(v, mask, 1));
     cut.cut();

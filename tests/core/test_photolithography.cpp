@@ -255,7 +255,7 @@ TEST(Photolithography, OneBlackPixelKeepsOrRemovesOnlyColumnZeroZero)
     EXPECT_EQ(resistColumns(v, positive), (std::set<std::pair<uint32_t, uint32_t>>{{0, 0}}));
 
     auto n = resistOnSubstrate(5, 4, negative);
-    Photolithography(n.get(), negative, Mask(), top).run();
+    Photolithography(n.get(), negative, {}, 0, 0, top.getBits(), top.getWidth(), top.getHeight()).run();
     EXPECT_EQ(resistColumns(n, negative), allColumnsBut(5, 4, {{0, 0}}));
 }
 

@@ -17,6 +17,10 @@ class CutCellVolume
 public:
     // The empty mask opens every column.
     CutCellVolume(Model::Automaton::TotalVolume *volume, const Mask &mask);
+    CutCellVolume(Model::Automaton::TotalVolume *volume, const std::vector<bool> &bits, int32_t width, int32_t height)
+        : CutCellVolume(volume, Mask(bits, width, height))
+    {
+    }
 
     // One more cut on every cell of every open column (saturating at 255).
     void cut();

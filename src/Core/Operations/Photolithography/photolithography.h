@@ -24,6 +24,13 @@ class Photolithography
 public:
     Photolithography(Model::Automaton::TotalVolume *volume, uint32_t resistMaterial, const Mask &bottomMask,
                      const Mask &topMask);
+    Photolithography(Model::Automaton::TotalVolume *volume, uint32_t resistMaterial,
+                     const std::vector<bool> &bottomBits, int32_t bottomWidth, int32_t bottomHeight,
+                     const std::vector<bool> &topBits, int32_t topWidth, int32_t topHeight)
+        : Photolithography(volume, resistMaterial, Mask(bottomBits, bottomWidth, bottomHeight),
+                           Mask(topBits, topWidth, topHeight))
+    {
+    }
 
     // The whole development, under the volume's voxel lock.
     void run();
