@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -325,4 +326,30 @@ TEST_F(MaskDialogTest, MaskedCutDialogCutsOnlyWhenAcceptedAndRemoveCutsShowsAll)
     EXPECT_EQ(log->lines.back(), "Remove Cuts: Cut planes changed.");
     EXPECT_EQ(cutCells(volume), 0u);
     EXPECT_FALSE(volume->getPainter()->getOpaqueFaces().empty());
+}
+
+TEST_F(MaskDialogTest, ChooserOffersImagesAndRemembersTheFolder)
+{
+    MaskedCutOptionsDialog dialog;
+    QString title, directory;
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(chooser, nullptr);
+        title = chooser->windowTitle();
+        filters = chooser->nameFilters();
+        directory = chooser->directory().absolutePath();
+        chooser->selectFile(black);
+        QMetaObject::invokeMethod(chooser, "accept");
+    });
+    QTest::mouseClick(dialog.maskBox()->chooseButton(), Qt::LeftButton);
+    EXPECT_EQ(title, "Choose Mask File");
+    EXPECT_EQ(filters, QStringList{"Image Files (*.png *.jpg *.bmp)"});
+    EXPECT_EQ(directory, QDir(QDir::homePath()).absolutePath());
+    // Choosing only fills the field; Apply reads it.
+    EXPECT_EQ(QDir::fromNativeSeparators(dialog.maskBox()->fileField()->text()), black);
+    EXPECT_TRUE(dialog.getMask().isEmpty());
+    EXPECT_EQ(MaskFileBox::startDirectory(), QDir(dir.path()).absolutePath());
+    QTest::mouseClick(dialog.maskBox()->applyButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.getMask().getWidth(), 10);
 }
