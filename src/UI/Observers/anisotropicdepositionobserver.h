@@ -1,30 +1,14 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/anisotropicdepositiondialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the anisotropic deposition dialog.
-// When it is accepted, the values go to the operation in progress.
-class AnisotropicDepositionObserver : public Util::IObserver
-{
-public:
-    AnisotropicDepositionObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
-};
+// Runs the anisotropic deposition dialog for the operation in progress.
+using AnisotropicDepositionObserver = OptionsObserver<Core::Operations::AnisotropicFilmDepositionOperation, Operations::AnisotropicDepositionDialog>;
 
 } // namespace Observers
 } // namespace Ui

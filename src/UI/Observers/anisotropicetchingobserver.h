@@ -1,30 +1,14 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/anisotropicetchingdialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the anisotropic etching dialog.
-// When it is accepted, the values go to the operation in progress.
-class AnisotropicEtchingObserver : public Util::IObserver
-{
-public:
-    AnisotropicEtchingObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
-};
+// Runs the anisotropic etching dialog for the operation in progress.
+using AnisotropicEtchingObserver = OptionsObserver<Core::Operations::AnisotropicFilmEtchingOperation, Operations::AnisotropicEtchingDialog>;
 
 } // namespace Observers
 } // namespace Ui

@@ -1,30 +1,14 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/electrodepositiondialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the electroplating dialog.
-// When it is accepted, the values go to the operation in progress.
-class ElectrodepositionObserver : public Util::IObserver
-{
-public:
-    ElectrodepositionObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
-};
+// Runs the electroplating dialog for the operation in progress.
+using ElectrodepositionObserver = OptionsObserver<Core::Operations::ElectrodepositionOperation, Operations::ElectrodepositionDialog>;
 
 } // namespace Observers
 } // namespace Ui

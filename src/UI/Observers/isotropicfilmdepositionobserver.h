@@ -1,32 +1,16 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/isotropicdepositiondialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the isotropic deposition dialog, listing the materials of catalogue process
-// `processId` (18 for "Isotropic Deposition", 3 for "CVD").
-// When it is accepted, the values go to the operation in progress.
-class IsotropicFilmDepositionObserver : public Util::IObserver
-{
-public:
-    IsotropicFilmDepositionObserver(Core::Operations::OperationContext &context, QWidget *mainWindow, int processId);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
-    int processId;
-};
+// Runs the isotropic deposition dialog for the operation in progress; its third constructor
+// argument is the catalogue process whose materials it lists (18 for "Isotropic
+// Deposition", 3 for "CVD").
+using IsotropicFilmDepositionObserver = OptionsObserver<Core::Operations::IsotropicFilmDepositionOperation, Operations::IsotropicDepositionDialog>;
 
 } // namespace Observers
 } // namespace Ui

@@ -1,30 +1,14 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/isotropicetchingdialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the isotropic etching dialog.
-// When it is accepted, the values go to the operation in progress.
-class IsotropicFilmEtchingObserver : public Util::IObserver
-{
-public:
-    IsotropicFilmEtchingObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
-};
+// Runs the isotropic etching dialog for the operation in progress.
+using IsotropicFilmEtchingObserver = OptionsObserver<Core::Operations::IsotropicFilmEtchingOperation, Operations::IsotropicEtchingDialog>;
 
 } // namespace Observers
 } // namespace Ui

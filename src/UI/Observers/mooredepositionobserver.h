@@ -1,29 +1,20 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/mooreoptionsdialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the Moore options dialog for a deposition.
-// When it is accepted, the values go to the operation in progress.
-class MooreDepositionObserver : public Util::IObserver
+// Runs the Moore options dialog in its deposition form for the operation in progress.
+class MooreDepositionObserver : public OptionsObserver<Core::Operations::MooreNeighborhoodDepositionOperation, Operations::MooreOptionsDialog>
 {
 public:
-    MooreDepositionObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
+    MooreDepositionObserver(Core::Operations::OperationContext &context, QWidget *mainWindow)
+        : OptionsObserver(context, mainWindow, Operations::MooreOptionsDialog::Mode::Deposition)
+    {
+    }
 };
 
 } // namespace Observers

@@ -1,29 +1,20 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/mooreoptionsdialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the Moore options dialog for an etching.
-// When it is accepted, the values go to the operation in progress.
-class MooreEtchingObserver : public Util::IObserver
+// Runs the Moore options dialog in its etching form for the operation in progress.
+class MooreEtchingObserver : public OptionsObserver<Core::Operations::MooreNeighborhoodEtchingOperation, Operations::MooreOptionsDialog>
 {
 public:
-    MooreEtchingObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
+    MooreEtchingObserver(Core::Operations::OperationContext &context, QWidget *mainWindow)
+        : OptionsObserver(context, mainWindow, Operations::MooreOptionsDialog::Mode::Etching)
+    {
+    }
 };
 
 } // namespace Observers

@@ -1,30 +1,14 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
+#include "UI/Observers/optionsobserver.h"
+#include "UI/Operations/pvdoptionsdialog.h"
 
 namespace Ui {
 namespace Observers {
 
-// Runs the physical vapour deposition dialog.
-// When it is accepted, the values go to the operation in progress.
-class PVDObserver : public Util::IObserver
-{
-public:
-    PVDObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
-    void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
-};
+// Runs the PVD options dialog for the operation in progress.
+using PVDObserver = OptionsObserver<Core::Operations::SimplePhysicalVaporDepositionOperation, Operations::PVDOptionsDialog>;
 
 } // namespace Observers
 } // namespace Ui

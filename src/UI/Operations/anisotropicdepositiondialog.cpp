@@ -1,5 +1,7 @@
 #include "UI/Operations/anisotropicdepositiondialog.h"
 
+#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 
@@ -24,6 +26,13 @@ void AnisotropicDepositionDialog::preset(const QMap<QString, QVariant> &paramete
 float AnisotropicDepositionDialog::getThickness() const { return static_cast<float>(thickness->value()); }
 float AnisotropicDepositionDialog::getRatio() const { return static_cast<float>(ratio->value()); }
 quint32 AnisotropicDepositionDialog::getMaterial() const { return material->currentData().toUInt(); }
+
+void AnisotropicDepositionDialog::applyTo(Core::Operations::AnisotropicFilmDepositionOperation &operation) const
+{
+    operation.setThickness(getThickness());
+    operation.setRatio(getRatio());
+    operation.setMaterial(getMaterial());
+}
 
 } // namespace Operations
 } // namespace Ui

@@ -1,5 +1,7 @@
 #include "UI/Operations/anisotropicetchingdialog.h"
 
+#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 
@@ -24,6 +26,13 @@ void AnisotropicEtchingDialog::preset(const QMap<QString, QVariant> &parameters)
 float AnisotropicEtchingDialog::getDepth() const { return static_cast<float>(depth->value()); }
 float AnisotropicEtchingDialog::getRatio() const { return static_cast<float>(ratio->value()); }
 quint32 AnisotropicEtchingDialog::getMaterial() const { return material->currentData().toUInt(); }
+
+void AnisotropicEtchingDialog::applyTo(Core::Operations::AnisotropicFilmEtchingOperation &operation) const
+{
+    operation.setDepth(getDepth());
+    operation.setRatio(getRatio());
+    operation.setMaterial(getMaterial());
+}
 
 } // namespace Operations
 } // namespace Ui

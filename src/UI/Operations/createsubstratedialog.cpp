@@ -1,5 +1,7 @@
 #include "UI/Operations/createsubstratedialog.h"
 
+#include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
+
 #include "UI/Operations/materialcombo.h"
 
 #include <QCheckBox>
@@ -257,6 +259,18 @@ SubstrateParameters CreateSubstrateDialog::parameters() const
     p.centreZ = static_cast<uint32_t>(centres[2]->value());
     p.radius = static_cast<uint32_t>(radius->value());
     return p;
+}
+
+void CreateSubstrateDialog::applyTo(Core::Operations::CreateSubstrateOperation &operation) const
+{
+    const Core::Operations::SubstrateParameters p = parameters();
+    if (p.spherical)
+        operation.setSphericalSubstrate(p.materialId, p.volumeSizeX, p.volumeSizeY, p.volumeSizeZ, p.corner,
+                                        p.centreX, p.centreY, p.centreZ, p.radius);
+    else
+        operation.setRectangularSubstrate(p.materialId, p.volumeSizeX, p.volumeSizeY, p.volumeSizeZ, p.corner,
+                                          p.substrateSizeX, p.substrateSizeY, p.substrateSizeZ, p.deltaX,
+                                          p.deltaY, p.deltaZ);
 }
 
 } // namespace Operations

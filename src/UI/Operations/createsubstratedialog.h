@@ -12,6 +12,12 @@ class QDoubleSpinBox;
 class QLabel;
 class QSpinBox;
 
+namespace Core {
+namespace Operations {
+class CreateSubstrateOperation;
+}
+} // namespace Core
+
 namespace Ui {
 namespace Operations {
 
@@ -21,6 +27,9 @@ class CreateSubstrateDialog : public QDialog
 {
     Q_OBJECT
 public:
+    // Hands the values to the operation.
+    void applyTo(Core::Operations::CreateSubstrateOperation &operation) const;
+
     explicit CreateSubstrateDialog(QWidget *parent = nullptr);
 
     // Sets the controls from process-list parameters (keys that are absent stay).

@@ -1,5 +1,7 @@
 #include "UI/Operations/electrodepositiondialog.h"
 
+#include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 
@@ -24,6 +26,13 @@ void ElectrodepositionDialog::preset(const QMap<QString, QVariant> &parameters)
 float ElectrodepositionDialog::getThickness() const { return static_cast<float>(thickness->value()); }
 quint32 ElectrodepositionDialog::getDepositedMaterial() const { return depositedMaterial->currentData().toUInt(); }
 quint32 ElectrodepositionDialog::getConductingMaterial() const { return conductingMaterial->currentData().toUInt(); }
+
+void ElectrodepositionDialog::applyTo(Core::Operations::ElectrodepositionOperation &operation) const
+{
+    operation.setThickness(getThickness());
+    operation.setConductingMaterial(getConductingMaterial());
+    operation.setDepositedMaterial(getDepositedMaterial());
+}
 
 } // namespace Operations
 } // namespace Ui

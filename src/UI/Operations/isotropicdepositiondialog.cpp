@@ -1,5 +1,7 @@
 #include "UI/Operations/isotropicdepositiondialog.h"
 
+#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 
@@ -24,6 +26,12 @@ void IsotropicDepositionDialog::preset(const QMap<QString, QVariant> &parameters
 
 float IsotropicDepositionDialog::getThickness() const { return static_cast<float>(thickness->value()); }
 quint32 IsotropicDepositionDialog::getMaterial() const { return material->currentData().toUInt(); }
+
+void IsotropicDepositionDialog::applyTo(Core::Operations::IsotropicFilmDepositionOperation &operation) const
+{
+    operation.setThickness(getThickness());
+    operation.setMaterial(getMaterial());
+}
 
 } // namespace Operations
 } // namespace Ui

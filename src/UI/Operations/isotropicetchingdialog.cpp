@@ -1,5 +1,7 @@
 #include "UI/Operations/isotropicetchingdialog.h"
 
+#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
+
 #include <QComboBox>
 #include <QDoubleSpinBox>
 
@@ -21,6 +23,12 @@ void IsotropicEtchingDialog::preset(const QMap<QString, QVariant> &parameters)
 
 float IsotropicEtchingDialog::getDepth() const { return static_cast<float>(depth->value()); }
 quint32 IsotropicEtchingDialog::getMaterial() const { return material->currentData().toUInt(); }
+
+void IsotropicEtchingDialog::applyTo(Core::Operations::IsotropicFilmEtchingOperation &operation) const
+{
+    operation.setDepth(getDepth());
+    operation.setMaterial(getMaterial());
+}
 
 } // namespace Operations
 } // namespace Ui

@@ -2,6 +2,12 @@
 
 #include "UI/Operations/filmoptionsdialog.h"
 
+namespace Core {
+namespace Operations {
+class IsotropicFilmEtchingOperation;
+}
+} // namespace Core
+
 namespace Ui {
 namespace Operations {
 
@@ -11,6 +17,9 @@ class IsotropicEtchingDialog : public FilmOptionsDialog
 {
     Q_OBJECT
 public:
+    // Hands the values to the operation.
+    void applyTo(Core::Operations::IsotropicFilmEtchingOperation &operation) const;
+
     explicit IsotropicEtchingDialog(QWidget *parent = nullptr);
 
     // Sets the fields from process-list parameters; absent keys leave them as they are.

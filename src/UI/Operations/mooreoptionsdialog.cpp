@@ -1,5 +1,8 @@
 #include "UI/Operations/mooreoptionsdialog.h"
 
+#include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
+
 #include "UI/Operations/filmoptionsdialog.h"
 #include "UI/Operations/materialcombo.h"
 
@@ -51,6 +54,18 @@ void MooreOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
 int MooreOptionsDialog::getCount() const { return count->value(); }
 
 quint32 MooreOptionsDialog::getMaterial() const { return material->currentData().toUInt(); }
+
+void MooreOptionsDialog::applyTo(Core::Operations::MooreNeighborhoodDepositionOperation &operation) const
+{
+    operation.setThickness(getCount());
+    operation.setMaterial(getMaterial());
+}
+
+void MooreOptionsDialog::applyTo(Core::Operations::MooreNeighborhoodEtchingOperation &operation) const
+{
+    operation.setDepth(getCount());
+    operation.setMaterial(getMaterial());
+}
 
 } // namespace Operations
 } // namespace Ui

@@ -9,6 +9,13 @@ class QComboBox;
 class QLabel;
 class QSpinBox;
 
+namespace Core {
+namespace Operations {
+class MooreNeighborhoodDepositionOperation;
+class MooreNeighborhoodEtchingOperation;
+}
+} // namespace Core
+
 namespace Ui {
 namespace Operations {
 
@@ -18,6 +25,10 @@ class MooreOptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
+    // Hands the values to the operation.
+    void applyTo(Core::Operations::MooreNeighborhoodDepositionOperation &operation) const;
+    void applyTo(Core::Operations::MooreNeighborhoodEtchingOperation &operation) const;
+
     enum class Mode { Deposition, Etching };
 
     explicit MooreOptionsDialog(Mode mode, QWidget *parent = nullptr);

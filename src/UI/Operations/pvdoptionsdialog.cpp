@@ -1,5 +1,7 @@
 #include "UI/Operations/pvdoptionsdialog.h"
 
+#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -79,6 +81,14 @@ int PVDOptionsDialog::getSide() const
 }
 
 quint32 PVDOptionsDialog::getMaterial() const { return material->currentData().toUInt(); }
+
+void PVDOptionsDialog::applyTo(Core::Operations::SimplePhysicalVaporDepositionOperation &operation) const
+{
+    operation.setThickness(getThickness());
+    operation.setRatio(getRatio());
+    operation.setSide(getSide());
+    operation.setMaterial(getMaterial());
+}
 
 } // namespace Operations
 } // namespace Ui

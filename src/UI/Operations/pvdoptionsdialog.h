@@ -4,6 +4,12 @@
 
 class QRadioButton;
 
+namespace Core {
+namespace Operations {
+class SimplePhysicalVaporDepositionOperation;
+}
+} // namespace Core
+
 namespace Ui {
 namespace Operations {
 
@@ -13,6 +19,9 @@ class PVDOptionsDialog : public FilmOptionsDialog
 {
     Q_OBJECT
 public:
+    // Hands the values to the operation.
+    void applyTo(Core::Operations::SimplePhysicalVaporDepositionOperation &operation) const;
+
     explicit PVDOptionsDialog(QWidget *parent = nullptr);
 
     // Sets the fields from process-list parameters; absent keys leave them as they are.
