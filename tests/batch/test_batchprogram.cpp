@@ -110,6 +110,37 @@ TEST(BatchProgram, SubstrateListWritesTheDocumentCellByCell)
     EXPECT_EQ(copy->materialIds(), ids);
 }
 
+TEST(BatchProgram, ShippedExampleListsRun)
+{
+    // Every list in examples/ runs to the end and its Save Image step leaves a picture in
+    // the working directory.
+    const QDir examples(QStringLiteral(KELVANE_EXAMPLES_DIR));
+    const QStringList lists = examples.entryList({QStringLiteral("*.plst")}, QDir::Files, QDir::Name);
+    ASSERT_GE(lists.size(), 3);
+    for (const QString &name : lists) {
+        const QString output = QDir(TestEnv::workDir()).filePath(QFileInfo(name).completeBaseName() + ".mem");
+        const BatchRun run = runBatch({examples.filePath(name), "--output", output, "--quiet"});
+        EXPECT_EQ(run.exitCode, 0) << name.toStdString() << ": " << run.errors.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(QDir(TestEnv::workDir()).filePath(QFileInfo(name).completeBaseName() + ".png")))
+            << name.toStdString();
+    }
+
+    // The lithography example opens a ring and a square in the resist around (30, 30) and
+    // etches the silicon under them; the resist elsewhere protects it.
+    Model::Scene scene;
+    const auto volume = readVolume(QDir(TestEnv::workDir()).filePath("lithography.mem"), scene);
+    ASSERT_TRUE(volume);
+    const std::vector<uint32_t> ids = volume->materialIds();
+    const uint32_t resist = 11, silicon = 1;
+    EXPECT_EQ(ids[volume->index(45, 30, 19)], 0u);  // in the ring opening
+    EXPECT_EQ(ids[volume->index(30, 30, 19)], 0u);  // in the square opening
+    EXPECT_EQ(ids[volume->index(30, 30, 20)], 0u);
+    EXPECT_EQ(ids[volume->index(38, 30, 19)], silicon);  // the island between them
+    EXPECT_EQ(ids[volume->index(38, 30, 20)], resist);
+    EXPECT_EQ(ids[volume->index(10, 10, 19)], silicon);
+    EXPECT_EQ(ids[volume->index(10, 10, 20)], resist);
+}
+
 TEST(BatchProgram, FailedStepKeepsEarlierStepsAndStillWritesTheOutput)
 {
     // Step type 9999 is no known process; the substrate before it stays.
