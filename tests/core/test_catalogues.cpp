@@ -1,4 +1,4 @@
-// Part 1.3: the material and process catalogues (files, start-up, look-ups, unique ids).
+// The material and process catalogues (files, start-up, look-ups, unique ids).
 // The catalogues are process-wide singletons created once; every test here points HOME at
 // a fresh temporary folder, runs load/save/reset/startUp on the instance directly, and
 // restores HOME and the built-in catalogues afterwards.

@@ -1,4 +1,4 @@
-// Part 1.3: reconciling a document's materials with the catalogue (steps 1 to 6) and the
+// Reconciling a document's materials with the catalogue (steps 1 to 6) and the
 // four choices of the material conflict dialog, through a fake conflict observer.
 #include "cataloguetestsupport.h"
 

@@ -22,7 +22,7 @@ enum class MaterialConflictChoice {
 };
 
 // The process-wide pending material conflict, shared between the document reconciliation
-// (MaterialReconciler) and the conflict observer (the dialog of Part 1.3). The reconciler
+// (MaterialReconciler) and the conflict observer (the material conflict dialog). The reconciler
 // begins a conflict, notifies the observer, whose update() reads existing() and loaded()
 // and calls settle() (or leaves it unsettled when cancelled); the reconciler then applies
 // the choice. Documents are opened on the user-interface thread only; the mutex just keeps

@@ -43,7 +43,7 @@ QString hexByte(float component)
 }
 
 // The toolkit's generator (qrand, per-thread seed as Qt keeps it). qrand is deprecated in
-// Qt 5.15 but the specification asks for it explicitly.
+// Qt 5.15, but the ids it draws are part of how catalogues behave, so it stays.
 int toolkitRandom()
 {
 #if defined(__GNUC__)

@@ -17,8 +17,8 @@ namespace Materials {
 // through it; ids without an entry stay as they are (see translate()).
 using MaterialIdMap = std::map<uint32_t, uint32_t>;
 
-// Reconciles the materials a document carries with the catalogue (Part 1.3, steps 1 to 6),
-// one "Material" element at a time, for the document reader (Part 4.1).
+// Reconciles the materials a document carries with the catalogue (the steps of Outcome below),
+// one "Material" element at a time, for the document reader.
 class MaterialReconciler
 {
 public:
