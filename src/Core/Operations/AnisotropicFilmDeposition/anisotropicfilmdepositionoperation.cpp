@@ -12,27 +12,9 @@ AnisotropicFilmDepositionOperation::AnisotropicFilmDepositionOperation(Operation
 {
 }
 
-void AnisotropicFilmDepositionOperation::setThickness(float value)
-{
-    thickness = value;
-    thicknessSet = true;
-}
-
-void AnisotropicFilmDepositionOperation::setRatio(float value)
-{
-    ratio = value;
-    ratioSet = true;
-}
-
-void AnisotropicFilmDepositionOperation::setMaterial(uint32_t value)
-{
-    material = value;
-    materialSet = true;
-}
-
 void AnisotropicFilmDepositionOperation::process()
 {
-    AnisotropicFilmDeposition automaton(volume.get(), material, thickness, ratio);
+    AnisotropicFilmDeposition automaton(volume.get(), *material, *thickness, *ratio);
     automaton.simulate();
 }
 

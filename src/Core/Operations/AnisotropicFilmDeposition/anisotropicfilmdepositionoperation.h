@@ -3,6 +3,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace Core {
@@ -15,29 +16,26 @@ class AnisotropicFilmDepositionOperation : public UndoableProcessOperation
 public:
     explicit AnisotropicFilmDepositionOperation(OperationContext &context);
 
-    void setThickness(float value);
-    void setRatio(float value);
-    void setMaterial(uint32_t value);
+    void setThickness(float value) { thickness = value; }
+    void setRatio(float value) { ratio = value; }
+    void setMaterial(uint32_t value) { material = value; }
 
-    float getThickness() const { return thickness; }
-    float getRatio() const { return ratio; }
-    uint32_t getMaterial() const { return material; }
+    float getThickness() const { return thickness.value_or(0); }
+    float getRatio() const { return ratio.value_or(0); }
+    uint32_t getMaterial() const { return material.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
     static std::atomic<int32_t> instanceCounter;
 
 protected:
-    bool parametersComplete() const override { return thicknessSet && ratioSet && materialSet; }
+    bool parametersComplete() const override { return thickness && ratio && material; }
     void process() override;
     bool marksLatticeStale() const override { return material == 1; }
 
 private:
-    float thickness = 0;
-    bool thicknessSet = false;
-    float ratio = 0;
-    bool ratioSet = false;
-    uint32_t material = 0;
-    bool materialSet = false;
+    std::optional<float> thickness;
+    std::optional<float> ratio;
+    std::optional<uint32_t> material;
 };
 
 } // namespace Operations

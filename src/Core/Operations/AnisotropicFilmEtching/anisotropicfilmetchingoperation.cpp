@@ -12,27 +12,9 @@ AnisotropicFilmEtchingOperation::AnisotropicFilmEtchingOperation(OperationContex
 {
 }
 
-void AnisotropicFilmEtchingOperation::setDepth(float value)
-{
-    depth = value;
-    depthSet = true;
-}
-
-void AnisotropicFilmEtchingOperation::setRatio(float value)
-{
-    ratio = value;
-    ratioSet = true;
-}
-
-void AnisotropicFilmEtchingOperation::setMaterial(uint32_t value)
-{
-    material = value;
-    materialSet = true;
-}
-
 void AnisotropicFilmEtchingOperation::process()
 {
-    AnisotropicFilmEtching automaton(volume.get(), material, depth, ratio);
+    AnisotropicFilmEtching automaton(volume.get(), *material, *depth, *ratio);
     automaton.simulate();
 }
 

@@ -3,6 +3,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace Core {
@@ -14,29 +15,26 @@ class AnisotropicFilmEtchingOperation : public UndoableProcessOperation
 public:
     explicit AnisotropicFilmEtchingOperation(OperationContext &context);
 
-    void setDepth(float value);
-    void setRatio(float value);
-    void setMaterial(uint32_t value);
+    void setDepth(float value) { depth = value; }
+    void setRatio(float value) { ratio = value; }
+    void setMaterial(uint32_t value) { material = value; }
 
-    float getDepth() const { return depth; }
-    float getRatio() const { return ratio; }
-    uint32_t getMaterial() const { return material; }
+    float getDepth() const { return depth.value_or(0); }
+    float getRatio() const { return ratio.value_or(0); }
+    uint32_t getMaterial() const { return material.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
     static std::atomic<int32_t> instanceCounter;
 
 protected:
-    bool parametersComplete() const override { return depthSet && ratioSet && materialSet; }
+    bool parametersComplete() const override { return depth && ratio && material; }
     void process() override;
     bool marksLatticeStale() const override { return material == 1; }
 
 private:
-    float depth = 0;
-    bool depthSet = false;
-    float ratio = 0;
-    bool ratioSet = false;
-    uint32_t material = 0;
-    bool materialSet = false;
+    std::optional<float> depth;
+    std::optional<float> ratio;
+    std::optional<uint32_t> material;
 };
 
 } // namespace Operations

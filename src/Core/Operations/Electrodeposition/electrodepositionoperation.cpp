@@ -12,27 +12,9 @@ ElectrodepositionOperation::ElectrodepositionOperation(OperationContext &context
 {
 }
 
-void ElectrodepositionOperation::setThickness(float value)
-{
-    thickness = value;
-    thicknessSet = true;
-}
-
-void ElectrodepositionOperation::setConductingMaterial(uint32_t value)
-{
-    conductingMaterial = value;
-    conductingMaterialSet = true;
-}
-
-void ElectrodepositionOperation::setDepositedMaterial(uint32_t value)
-{
-    depositedMaterial = value;
-    depositedMaterialSet = true;
-}
-
 void ElectrodepositionOperation::process()
 {
-    Electrodeposition automaton(volume.get(), depositedMaterial, conductingMaterial, thickness);
+    Electrodeposition automaton(volume.get(), *depositedMaterial, *conductingMaterial, *thickness);
     automaton.simulate();
 }
 

@@ -3,6 +3,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace Core {
@@ -15,28 +16,25 @@ class ElectrodepositionOperation : public UndoableProcessOperation
 public:
     explicit ElectrodepositionOperation(OperationContext &context);
 
-    void setThickness(float value);
-    void setConductingMaterial(uint32_t value);
-    void setDepositedMaterial(uint32_t value);
+    void setThickness(float value) { thickness = value; }
+    void setConductingMaterial(uint32_t value) { conductingMaterial = value; }
+    void setDepositedMaterial(uint32_t value) { depositedMaterial = value; }
 
-    float getThickness() const { return thickness; }
-    uint32_t getConductingMaterial() const { return conductingMaterial; }
-    uint32_t getDepositedMaterial() const { return depositedMaterial; }
+    float getThickness() const { return thickness.value_or(0); }
+    uint32_t getConductingMaterial() const { return conductingMaterial.value_or(0); }
+    uint32_t getDepositedMaterial() const { return depositedMaterial.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
     static std::atomic<int32_t> instanceCounter;
 
 protected:
-    bool parametersComplete() const override { return thicknessSet && conductingMaterialSet && depositedMaterialSet; }
+    bool parametersComplete() const override { return thickness && conductingMaterial && depositedMaterial; }
     void process() override;
 
 private:
-    float thickness = 0;
-    bool thicknessSet = false;
-    uint32_t conductingMaterial = 0;
-    bool conductingMaterialSet = false;
-    uint32_t depositedMaterial = 0;
-    bool depositedMaterialSet = false;
+    std::optional<float> thickness;
+    std::optional<uint32_t> conductingMaterial;
+    std::optional<uint32_t> depositedMaterial;
 };
 
 } // namespace Operations

@@ -15,23 +15,11 @@ IsotropicFilmDepositionOperation::IsotropicFilmDepositionOperation(OperationCont
 {
 }
 
-void IsotropicFilmDepositionOperation::setThickness(float value)
-{
-    thickness = value;
-    thicknessSet = true;
-}
-
-void IsotropicFilmDepositionOperation::setMaterial(uint32_t value)
-{
-    material = value;
-    materialSet = true;
-}
-
 void IsotropicFilmDepositionOperation::process()
 {
     QElapsedTimer clock;
     clock.start();
-    IsotropicFilmDeposition automaton(volume.get(), material, thickness);
+    IsotropicFilmDeposition automaton(volume.get(), *material, *thickness);
     automaton.simulate();
     qDebug() << "Isotropic deposition took" << clock.elapsed() << "ms";
 }

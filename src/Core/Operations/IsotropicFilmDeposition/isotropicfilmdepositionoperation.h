@@ -3,6 +3,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace Core {
@@ -15,25 +16,23 @@ class IsotropicFilmDepositionOperation : public UndoableProcessOperation
 public:
     explicit IsotropicFilmDepositionOperation(OperationContext &context, std::string name = "Isotropic Deposition");
 
-    void setThickness(float value);
-    void setMaterial(uint32_t value);
+    void setThickness(float value) { thickness = value; }
+    void setMaterial(uint32_t value) { material = value; }
 
-    float getThickness() const { return thickness; }
-    uint32_t getMaterial() const { return material; }
+    float getThickness() const { return thickness.value_or(0); }
+    uint32_t getMaterial() const { return material.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
     static std::atomic<int32_t> instanceCounter;
 
 protected:
-    bool parametersComplete() const override { return thicknessSet && materialSet; }
+    bool parametersComplete() const override { return thickness && material; }
     void process() override;
     bool marksLatticeStale() const override { return material == 1; }
 
 private:
-    float thickness = 0;
-    bool thicknessSet = false;
-    uint32_t material = 0;
-    bool materialSet = false;
+    std::optional<float> thickness;
+    std::optional<uint32_t> material;
 };
 
 } // namespace Operations

@@ -12,21 +12,9 @@ IsotropicFilmEtchingOperation::IsotropicFilmEtchingOperation(OperationContext &c
 {
 }
 
-void IsotropicFilmEtchingOperation::setDepth(float value)
-{
-    depth = value;
-    depthSet = true;
-}
-
-void IsotropicFilmEtchingOperation::setMaterial(uint32_t value)
-{
-    material = value;
-    materialSet = true;
-}
-
 void IsotropicFilmEtchingOperation::process()
 {
-    IsotropicFilmEtching automaton(volume.get(), material, depth);
+    IsotropicFilmEtching automaton(volume.get(), *material, *depth);
     automaton.simulate();
 }
 

@@ -3,6 +3,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace Core {
@@ -14,25 +15,23 @@ class IsotropicFilmEtchingOperation : public UndoableProcessOperation
 public:
     explicit IsotropicFilmEtchingOperation(OperationContext &context);
 
-    void setDepth(float value);
-    void setMaterial(uint32_t value);
+    void setDepth(float value) { depth = value; }
+    void setMaterial(uint32_t value) { material = value; }
 
-    float getDepth() const { return depth; }
-    uint32_t getMaterial() const { return material; }
+    float getDepth() const { return depth.value_or(0); }
+    uint32_t getMaterial() const { return material.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
     static std::atomic<int32_t> instanceCounter;
 
 protected:
-    bool parametersComplete() const override { return depthSet && materialSet; }
+    bool parametersComplete() const override { return depth && material; }
     void process() override;
     bool marksLatticeStale() const override { return material == 1; }
 
 private:
-    float depth = 0;
-    bool depthSet = false;
-    uint32_t material = 0;
-    bool materialSet = false;
+    std::optional<float> depth;
+    std::optional<uint32_t> material;
 };
 
 } // namespace Operations

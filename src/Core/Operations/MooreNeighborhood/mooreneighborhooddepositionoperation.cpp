@@ -13,21 +13,9 @@ MooreNeighborhoodDepositionOperation::MooreNeighborhoodDepositionOperation(Opera
 {
 }
 
-void MooreNeighborhoodDepositionOperation::setThickness(int32_t cells)
-{
-    thickness = cells;
-    thicknessSet = true;
-}
-
-void MooreNeighborhoodDepositionOperation::setMaterial(uint32_t materialId)
-{
-    material = materialId;
-    materialSet = true;
-}
-
 void MooreNeighborhoodDepositionOperation::process()
 {
-    MooreNeighborhoodDeposition automaton(volume.get(), material, thickness);
+    MooreNeighborhoodDeposition automaton(volume.get(), *material, *thickness);
     automaton.run();
 }
 

@@ -3,6 +3,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
+#include <optional>
 
 namespace Core {
 namespace Operations {
@@ -14,24 +15,22 @@ public:
     explicit MooreNeighborhoodDepositionOperation(OperationContext &context);
 
     // In cells.
-    void setThickness(int32_t cells);
-    void setMaterial(uint32_t materialId);
-    int32_t getThickness() const { return thickness; }
-    uint32_t getMaterial() const { return material; }
+    void setThickness(int32_t cells) { thickness = cells; }
+    void setMaterial(uint32_t materialId) { material = materialId; }
+    int32_t getThickness() const { return thickness.value_or(0); }
+    uint32_t getMaterial() const { return material.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
     static std::atomic<int32_t> instanceCounter;
 
 protected:
-    bool parametersComplete() const override { return thicknessSet && materialSet; }
+    bool parametersComplete() const override { return thickness && material; }
     void process() override;
     bool marksLatticeStale() const override { return material == 1; }
 
 private:
-    int32_t thickness = 0;
-    bool thicknessSet = false;
-    uint32_t material = 0;
-    bool materialSet = false;
+    std::optional<int32_t> thickness;
+    std::optional<uint32_t> material;
 };
 
 } // namespace Operations

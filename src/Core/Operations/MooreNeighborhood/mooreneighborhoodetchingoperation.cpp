@@ -13,21 +13,9 @@ MooreNeighborhoodEtchingOperation::MooreNeighborhoodEtchingOperation(OperationCo
 {
 }
 
-void MooreNeighborhoodEtchingOperation::setDepth(int32_t cells)
-{
-    depth = cells;
-    depthSet = true;
-}
-
-void MooreNeighborhoodEtchingOperation::setMaterial(uint32_t materialId)
-{
-    material = materialId;
-    materialSet = true;
-}
-
 void MooreNeighborhoodEtchingOperation::process()
 {
-    MooreNeighborhoodEtching automaton(volume.get(), material, depth);
+    MooreNeighborhoodEtching automaton(volume.get(), *material, *depth);
     automaton.run();
 }
 

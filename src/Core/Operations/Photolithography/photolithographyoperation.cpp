@@ -10,12 +10,6 @@ PhotolithographyOperation::PhotolithographyOperation(OperationContext &context)
 {
 }
 
-void PhotolithographyOperation::setMaterial(uint32_t materialId)
-{
-    material = materialId;
-    materialSet = true;
-}
-
 void PhotolithographyOperation::setTopMask(const std::vector<bool> &bits, int32_t width, int32_t height)
 {
     setTopMask(Mask(bits, width, height));
@@ -48,7 +42,7 @@ void PhotolithographyOperation::setBottomMask(const Mask &mask)
 
 void PhotolithographyOperation::process()
 {
-    Photolithography automaton(volume.get(), material, bottomMask, topMask);
+    Photolithography automaton(volume.get(), *material, bottomMask, topMask);
     automaton.run();
     clearOverlays();
 }

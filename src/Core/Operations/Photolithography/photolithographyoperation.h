@@ -4,6 +4,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace Core {
@@ -17,30 +18,29 @@ class PhotolithographyOperation : public ProcessOperation
 public:
     explicit PhotolithographyOperation(OperationContext &context);
 
-    void setMaterial(uint32_t materialId);
+    void setMaterial(uint32_t materialId) { material = materialId; }
     // Each keeps a copy and, once a volume is chosen, shows it on the volume at once.
     void setTopMask(const std::vector<bool> &bits, int32_t width, int32_t height);
     void setBottomMask(const std::vector<bool> &bits, int32_t width, int32_t height);
     void setTopMask(const Mask &mask);
     void setBottomMask(const Mask &mask);
 
-    uint32_t getMaterial() const { return material; }
-    bool isMaterialSet() const { return materialSet; }
+    uint32_t getMaterial() const { return material.value_or(0); }
+    bool isMaterialSet() const { return material.has_value(); }
     const Mask &getTopMask() const { return topMask; }
     const Mask &getBottomMask() const { return bottomMask; }
 
     void cancel() override;
 
 protected:
-    bool parametersComplete() const override { return materialSet; }
+    bool parametersComplete() const override { return material.has_value(); }
     void process() override;
     bool marksLatticeStale() const override { return material == 1; }
 
 private:
     void clearOverlays();
 
-    uint32_t material = 0;
-    bool materialSet = false;
+    std::optional<uint32_t> material;
     Mask bottomMask;
     Mask topMask;
     bool overlayShown = false;

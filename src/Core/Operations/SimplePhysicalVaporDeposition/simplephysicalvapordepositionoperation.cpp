@@ -12,33 +12,9 @@ SimplePhysicalVaporDepositionOperation::SimplePhysicalVaporDepositionOperation(O
 {
 }
 
-void SimplePhysicalVaporDepositionOperation::setThickness(float value)
-{
-    thickness = value;
-    thicknessSet = true;
-}
-
-void SimplePhysicalVaporDepositionOperation::setRatio(float value)
-{
-    ratio = value;
-    ratioSet = true;
-}
-
-void SimplePhysicalVaporDepositionOperation::setSide(int32_t value)
-{
-    side = value;
-    sideSet = true;
-}
-
-void SimplePhysicalVaporDepositionOperation::setMaterial(uint32_t value)
-{
-    material = value;
-    materialSet = true;
-}
-
 void SimplePhysicalVaporDepositionOperation::process()
 {
-    SimplePhysicalVaporDeposition automaton(volume.get(), material, thickness, ratio, side);
+    SimplePhysicalVaporDeposition automaton(volume.get(), *material, *thickness, *ratio, *side);
     automaton.simulate();
 }
 

@@ -3,6 +3,7 @@
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace Core {
@@ -15,33 +16,29 @@ class SimplePhysicalVaporDepositionOperation : public UndoableProcessOperation
 public:
     explicit SimplePhysicalVaporDepositionOperation(OperationContext &context);
 
-    void setThickness(float value);
-    void setRatio(float value);
-    void setSide(int32_t value);
-    void setMaterial(uint32_t value);
+    void setThickness(float value) { thickness = value; }
+    void setRatio(float value) { ratio = value; }
+    void setSide(int32_t value) { side = value; }
+    void setMaterial(uint32_t value) { material = value; }
 
-    float getThickness() const { return thickness; }
-    float getRatio() const { return ratio; }
-    int32_t getSide() const { return side; }
-    uint32_t getMaterial() const { return material; }
+    float getThickness() const { return thickness.value_or(0); }
+    float getRatio() const { return ratio.value_or(0); }
+    int32_t getSide() const { return side.value_or(0); }
+    uint32_t getMaterial() const { return material.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
     static std::atomic<int32_t> instanceCounter;
 
 protected:
-    bool parametersComplete() const override { return thicknessSet && ratioSet && sideSet && materialSet; }
+    bool parametersComplete() const override { return thickness && ratio && side && material; }
     void process() override;
     bool marksLatticeStale() const override { return material == 1; }
 
 private:
-    float thickness = 0;
-    bool thicknessSet = false;
-    float ratio = 0;
-    bool ratioSet = false;
-    int32_t side = 0;
-    bool sideSet = false;
-    uint32_t material = 0;
-    bool materialSet = false;
+    std::optional<float> thickness;
+    std::optional<float> ratio;
+    std::optional<int32_t> side;
+    std::optional<uint32_t> material;
 };
 
 } // namespace Operations
