@@ -171,7 +171,7 @@ void expectBuiltInProcesses()
 // ---------------------------------------------------------------------------------------
 // Built-in tables
 
-TEST(MaterialCatalogueTables, BuiltInMaterialsAreTheTableOfThePart)
+TEST(MaterialCatalogueTables, BuiltInMaterialsHoldTheShippedTable)
 {
     const std::vector<Material> m = MaterialFactory::builtInMaterials();
     ASSERT_EQ(m.size(), 15u);
@@ -211,7 +211,7 @@ TEST(MaterialCatalogueTables, ColourTextIsAlphaRedGreenBlueTruncated)
     EXPECT_EQ(MaterialFactory::colorToString(outOfRange), QStringLiteral("#FFFF0002"));
 }
 
-TEST(ProcessCatalogueTables, BuiltInProcessesAreTheTableOfThePart)
+TEST(ProcessCatalogueTables, BuiltInProcessesHoldTheShippedTable)
 {
     const std::vector<Process> p = ProcessFactory::builtInProcesses();
     ASSERT_EQ(p.size(), 18u);
