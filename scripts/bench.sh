@@ -5,3 +5,13 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVANE_BUILD_TESTS=OFF -DKELVANE_BUILD_BENCH=ON
 cmake --build build/bench
+names=("$@")
+[ ${#names[@]} -gt 0 ] || names=(bench_surfaces bench_documents bench_films bench_photolithography bench_batch)
+for name in "${names[@]}"; do
+  echo "== $name"
+  if [ "$name" = bench_batch ] && [ -z "${DISPLAY:-}" ]; then
+    xvfb-run -a "build/bench/bench/$name"
+  else
+    "build/bench/bench/$name"
+  fi
+done

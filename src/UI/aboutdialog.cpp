@@ -20,13 +20,15 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
         "<p>Documents and process lists are saved as XML; process lists can be run as a "
         "batch, also without a window by <tt>kelvane-batch</tt>.</p>"));
     text->setWordWrap(true);
+    text->setFixedWidth(420);
     text->setTextFormat(Qt::RichText);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(buttons);
-    resize(420, 260);
+    // The wrapped text decides the height.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 } // namespace Ui
