@@ -26,9 +26,10 @@ private:
             return CellClass::Source;
         return m == etchedMaterial ? CellClass::Free : CellClass::Blocked;
     }
-    // The etch starts at the etched cells that touch an empty one, also at cells that
-    // have nothing but empty neighbours.
-    bool seedsFrom(const Voxel &neighbour) const { return neighbour.getMaterialId() == 0; }
+    // The etch starts at etched cells that touch something solid: a lone etched cell
+    // with nothing but empty neighbours stays.
+    bool seedsFrom(const Voxel &neighbour) const { return neighbour.getMaterialId() != 0; }
+    bool growsFrom(const Voxel &neighbour) const { return neighbour.getMaterialId() == 0; }
     uint32_t writtenMaterial(const Voxel &) const { return 0; }
     float reach() const { return depth; }
     float reachSquared() const { return depthSquared; }

@@ -19,7 +19,9 @@ enum class CellClass { Source, Blocked, Free };
 //   float reach() const;          // T, the thickness or depth in length units
 //   float reachSquared() const;   // T squared
 //
-// and may hide the defaults below (seedsBlockedCells, skips, queueFrontNeighbours).
+// and may hide the defaults below (seedsBlockedCells, skips, growsFrom,
+// queueFrontNeighbours). These are the extension points of this fast path; it does not
+// call the virtual addNeighboursToFront of the plain engine.
 //
 // Evaluation of one cell: a marked cell never changes. Otherwise each in-volume
 // neighbour offers its vector plus the offset to it; the first offer shorter than the
@@ -38,6 +40,10 @@ protected:
     // Defaults a rule set may hide.
     static constexpr bool seedsBlockedCells = false;
     bool skips(const Voxel &) const { return false; }
+    // A seeded cell without a neighbour it can grow from could not change in the first
+    // step, so a rule whose seeding test is wider than its sources leaves such cells out
+    // of the first front: the cells come out the same, the front stays small.
+    bool growsFrom(const Voxel &) const { return true; }
     void queueFrontNeighbours(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, uint32_t first,
                               uint32_t last, CellFront &front, int32_t slice)
     {
@@ -102,10 +108,12 @@ private:
         if (kind == CellClass::Blocked && !Rules::seedsBlockedCells)
             return;
         bool seed = false;
+        bool grows = false;
         forEachNeighbour(x, y, z, cell, [&](int, uint32_t n, uint32_t) {
             seed = seed || rules().seedsFrom(voxels[n]);
+            grows = grows || rules().growsFrom(voxels[n]);
         });
-        if (seed)
+        if (seed && grows)
             front.insert(cell);
     }
 

@@ -27,8 +27,10 @@ private:
             return CellClass::Free;
         return m == conductingMaterial ? CellClass::Source : CellClass::Blocked;
     }
-    // The film starts next to the conductor, also in a pit the conductor encloses.
-    bool seedsFrom(const Voxel &neighbour) const { return neighbour.getMaterialId() == conductingMaterial; }
+    // The film starts at empty cells that touch something other than the conductor: an
+    // empty cell the conductor encloses on every side stays empty.
+    bool seedsFrom(const Voxel &neighbour) const { return neighbour.getMaterialId() != conductingMaterial; }
+    bool growsFrom(const Voxel &neighbour) const { return neighbour.getMaterialId() == conductingMaterial; }
     uint32_t writtenMaterial(const Voxel &cell) const
     {
         return cell.getMaterialId() != 0 ? cell.getMaterialId() : depositedMaterial;
