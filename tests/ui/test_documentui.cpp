@@ -288,10 +288,6 @@ TEST_F(DocumentUi, ConflictDialogShowsBothMaterialsAndEachChoiceMaps)
 
 TEST_F(DocumentUi, OpenShowsTheDocumentInANewWindow)
 {
-    Ui::Observers::DocumentOpenedObserver::setWindowMaker([] {
-        auto *w = new Ui::MainWindow();
-        return Ui::Observers::DocumentOpenedObserver::Window{w, &w->getPresenter().getContext()};
-    });
     const QString file = path(QStringLiteral("open.mem"));
     writeFileBytes(file, conflictingDocument);
 
@@ -334,10 +330,6 @@ TEST_F(DocumentUi, OpenShowsTheDocumentInANewWindow)
 
 TEST_F(DocumentUi, OpeningSomethingElseShowsTheErrorAndNoWindow)
 {
-    Ui::Observers::DocumentOpenedObserver::setWindowMaker([] {
-        auto *w = new Ui::MainWindow();
-        return Ui::Observers::DocumentOpenedObserver::Window{w, &w->getPresenter().getContext()};
-    });
     const QString file = path(QStringLiteral("notes.mem"));
     const QByteArray bytes = "these are my notes, not a document\n";
     writeFileBytes(file, bytes);

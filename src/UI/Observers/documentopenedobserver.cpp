@@ -5,6 +5,7 @@
 #include "Model/Materials/materialreconciler.h"
 #include "Model/Persistence/documentfile.h"
 #include "UI/Observers/documentsavedobserver.h"
+#include "UI/mainwindow.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -16,19 +17,6 @@ namespace Observers {
 
 using Core::Operations::OpenDocumentOperation;
 using Model::Persistence::DocumentFile;
-
-namespace {
-DocumentOpenedObserver::WindowMaker &windowMaker()
-{
-    static DocumentOpenedObserver::WindowMaker maker;
-    return maker;
-}
-} // namespace
-
-void DocumentOpenedObserver::setWindowMaker(WindowMaker maker)
-{
-    windowMaker() = std::move(maker);
-}
 
 DocumentOpenedObserver::DocumentOpenedObserver(Core::Operations::OperationContext &context,
                                                QWidget *mainWindow)
@@ -47,26 +35,22 @@ void DocumentOpenedObserver::update()
                                                         DocumentSavedObserver::fileFilter));
     } else if (operation->getRequest() == OpenDocumentOperation::Request::OpenDocument) {
         const QString path = operation->getPath();
-        const WindowMaker &make = windowMaker();
-        const Window window = make ? make() : Window();
-        if (!window.widget || !window.context) {
-            qWarning() << "DocumentOpenedObserver: no main window can be made for" << path;
-            return;
-        }
-        Core::Operations::OperationContext &target = *window.context;
+        auto *window = new MainWindow();
+        Core::Operations::OperationContext &target = window->getPresenter().getContext();
         const Model::Materials::MaterialReconciler materials(
             operation->getMaterialConflictObserver(),
             [&target](const std::string &message) { target.showMessage(message); });
         const DocumentFile::Result result = DocumentFile::open(path, target.scene, target.archivers, materials);
         if (!result.ok()) {
-            // The new window never shows: it would claim a document it does not hold.
-            window.widget->deleteLater();
+            // The new window (and its console) goes at once: it would claim a document it
+            // does not hold. Nothing of it is on the call stack.
+            delete window;
             QMessageBox::information(mainWindow, DocumentFile::readErrorTitle, DocumentFile::readErrorText(result));
             return;
         }
         target.notifyUpdate();
-        window.widget->setWindowTitle(DocumentSavedObserver::titlePrefix + path);
-        window.widget->showMaximized();
+        window->setWindowTitle(DocumentSavedObserver::titlePrefix + path);
+        window->showMaximized();
     }
 }
 

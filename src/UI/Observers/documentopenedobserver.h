@@ -2,7 +2,6 @@
 
 #include "Util/iobserver.h"
 
-#include <functional>
 
 class QWidget;
 
@@ -22,17 +21,6 @@ namespace Observers {
 class DocumentOpenedObserver : public Util::IObserver
 {
 public:
-    // A new, not yet shown main window and the context that owns its scene.
-    struct Window
-    {
-        QWidget *widget = nullptr;
-        Core::Operations::OperationContext *context = nullptr;
-    };
-    using WindowMaker = std::function<Window()>;
-
-    // The main window installs how a new one is made (once, at start-up).
-    static void setWindowMaker(WindowMaker maker);
-
     DocumentOpenedObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
     void update() override;
 
