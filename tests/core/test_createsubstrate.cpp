@@ -145,10 +145,15 @@ TEST(CreateSubstrateOperation, CommitUndoRedoKeepTheSameVolume)
     const int32_t id = context.scene.objects()[0]->getId();
     EXPECT_EQ(context.history.undoName(), "Create Substrate");
 
+    // A selected substrate that undo takes away is no longer selected, nor after redo.
+    context.setObjectSelected(context.scene.objects()[0], true);
     EXPECT_TRUE(context.history.undo());
     EXPECT_EQ(context.scene.objectCount(), 0);
+    EXPECT_TRUE(context.selectedObjects().empty());
+    EXPECT_FALSE(made->getCreatedVolume()->isSelected());
     EXPECT_TRUE(context.history.redo());
     ASSERT_EQ(context.scene.objectCount(), 1);
     EXPECT_EQ(context.scene.objects()[0]->getId(), id);
+    EXPECT_TRUE(context.selectedObjects().empty());
     EXPECT_EQ(made->getCreatedVolume()->getId(), id);
 }

@@ -77,6 +77,14 @@ void OperationContext::setObjectSelected(const Model::ObjectPtr &object, bool se
     publishSelection();
 }
 
+void OperationContext::removeFromScene(const Model::ObjectPtr &object)
+{
+    if (!object)
+        return;
+    setObjectSelected(object, false);
+    scene.remove(object);
+}
+
 void OperationContext::setSelectionMode(bool on)
 {
     if (selection.selectionMode == on)

@@ -45,6 +45,9 @@ public:
     void clearSelection();
     // Selects or deselects one object and publishes the selection to the view state.
     void setObjectSelected(const Model::ObjectPtr &object, bool selected);
+    // Takes an object out of the scene; it does not stay selected, so no later step can
+    // choose an object that is no longer there.
+    void removeFromScene(const Model::ObjectPtr &object);
     void setSelectionMode(bool on);
     bool isSelectionMode() const { return selection.selectionMode; }
     void addSelectionModeObserver(const Util::ObserverPtr &o) { selection.modeObservers.push_back(o); }

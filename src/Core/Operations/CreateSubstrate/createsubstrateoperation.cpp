@@ -78,8 +78,7 @@ void CreateSubstrateOperation::cancel()
 
 int32_t CreateSubstrateOperation::undo()
 {
-    if (createdVolume)
-        context.scene.remove(createdVolume);
+    context.removeFromScene(createdVolume);
     context.notifyUpdate();
     return 1;
 }
