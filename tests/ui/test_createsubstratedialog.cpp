@@ -2,6 +2,12 @@
 #include "Core/Operations/operationcontext.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/createsubstratedialog.h"
+#include "Core/Operations/Document/opendocumentoperation.h"
+#include "Core/Operations/Document/savedocumentasoperation.h"
+#include "Core/Operations/Document/savedocumentoperation.h"
+#include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
+#include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "UI/operationfactory.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +20,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <functional>
+#include <type_traits>
 
 using namespace Core::Operations;
 using Ui::Operations::CreateSubstrateDialog;
@@ -49,6 +56,24 @@ TEST(CreateSubstrateDialog, DefaultsRangesAndCoupling)
 {
     CreateSubstrateDialog d;
     EXPECT_EQ(d.windowTitle(), "Create Substrate");
+    // Every help text is some control's tool tip.
+    QStringList tips;
+    for (const QWidget *w : d.findChildren<QWidget *>())
+        tips << w->toolTip();
+    for (const char *text :
+         {"Define the size of the total volume.",
+          "The simulation is run on a volume of cells. This is the total size of the volume. Substrate and "
+          "aditional deposited films must fit inside this volume.",
+          "Size of the substrate in cells.", "Location of the substrate relative to the total volume in cells.",
+          "This allows you to displace the substrate inside the final volume. This might be desirable to, for "
+          "example, etch the substrate from both sides. This can be done by increasing the Z displacement.",
+          "Create a spherical substrate.",
+          "Define the center position of the substrate relative to the total volume in cells.",
+          "Define the radius of the substrate.", "Define the position of the volume in the viewing space.",
+          "This allows you to change where the volume will be placed. This is to avoid creating superimposed "
+          "volumes. The coordinates indicate where the lower left front corner of the volume will be located.",
+          "Material the substrate will be composed of."})
+        EXPECT_TRUE(tips.contains(QString::fromLatin1(text))) << text;
     EXPECT_EQ(d.volumeSize(0)->value(), 100);
     EXPECT_EQ(d.volumeSize(2)->value(), 80);
     EXPECT_EQ(d.volumeSize(2)->maximum(), 10000);
@@ -164,6 +189,22 @@ TEST(OperationFactory, NumbersBuiltSoFar)
     EXPECT_EQ(substrate->getName(), "Create Substrate");
     EXPECT_EQ(substrate->getTypeId(), 2);
     EXPECT_TRUE(substrate->getOptionsObserver());
+
+    // Documents and masks: class, name and number.
+    const auto check = [&](int number, const char *name, auto *type) {
+        using Type = std::remove_pointer_t<decltype(type)>;
+        const OperationPtr made = factory.create(number);
+        ASSERT_TRUE(made) << number;
+        EXPECT_TRUE(std::dynamic_pointer_cast<Type>(made)) << number;
+        EXPECT_EQ(made->getName(), name);
+        EXPECT_EQ(made->getTypeId(), number);
+    };
+    check(9, "Save document", static_cast<Core::Operations::SaveDocumentOperation *>(nullptr));
+    check(10, "Save Document As", static_cast<Core::Operations::SaveDocumentAsOperation *>(nullptr));
+    check(11, "Open document", static_cast<Core::Operations::OpenDocumentOperation *>(nullptr));
+    check(20, "Photolithography", static_cast<Core::Operations::PhotolithographyOperation *>(nullptr));
+    check(34, "Masked Cut", static_cast<Core::Operations::MaskedCutCellVolumeOperation *>(nullptr));
+    check(35, "Remove Cuts", static_cast<Core::Operations::RemoveCutsFromVolumeOperation *>(nullptr));
     for (int n : {0, 5, 21, 25, -1, 38, 999, 1001})
         EXPECT_FALSE(factory.create(n)) << n;
 }

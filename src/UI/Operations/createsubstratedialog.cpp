@@ -32,6 +32,7 @@ QSpinBox *spinBox(int minimum, int maximum, int value)
     return box;
 }
 
+// The fields carry the short tips; the labels in front of them the long explanations.
 void describe(QWidget *widget, const QString &toolTip, const QString &whatsThis = QString())
 {
     widget->setToolTip(toolTip);
@@ -57,7 +58,7 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     for (int a = 0; a < 3; ++a) {
         auto *label = new QLabel(tr(sizeLabels[a]));
         volumeSizes[a] = spinBox(1, 10000, volumeDefaults[a]);
-        describe(label, volumeTip, volumeWhat);
+        describe(label, volumeWhat, volumeWhat);
         describe(volumeSizes[a], volumeTip, volumeWhat);
         volumeLayout->addWidget(label, 0, 2 * a);
         volumeLayout->addWidget(volumeSizes[a], 0, 2 * a + 1);
@@ -68,7 +69,7 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
         tr("This allows you to change where the volume will be placed. This is to avoid creating "
            "superimposed volumes. The coordinates indicate where the lower left front corner of "
            "the volume will be located.");
-    describe(cornerLabel, cornerTip, cornerWhat);
+    describe(cornerLabel, cornerWhat, cornerWhat);
     volumeLayout->addWidget(cornerLabel, 1, 0, 1, 6);
     for (int a = 0; a < 3; ++a) {
         corners[a] = new QDoubleSpinBox;
@@ -96,7 +97,7 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
         tr("This allows you to displace the substrate inside the final volume. This might be "
            "desirable to, for example, etch the substrate from both sides. This can be done by "
            "increasing the Z displacement.");
-    describe(deltaLabel, deltaTip, deltaWhat);
+    describe(deltaLabel, deltaWhat, deltaWhat);
     substrateLayout->addWidget(deltaLabel, 1, 0);
     for (int a = 0; a < 3; ++a) {
         deltas[a] = spinBox(0, largeLimit, 0);
