@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <algorithm>
 #include <functional>
 
 using namespace Core::Operations;
@@ -25,6 +28,7 @@ struct Log : Util::IObserver
 {
     explicit Log(CommandInterpreter &i) : i(i) {}
     void update() override { lines.push_back(i.getLastMessage()); }
+    bool contains(const std::string &line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
     CommandInterpreter &i;
     std::vector<std::string> lines;
 };
@@ -267,6 +271,29 @@ TEST_F(FilmOperationTest, TwoStepsOnOneVolumeUndoInTurn)
     EXPECT_EQ(volume->materialIds(), start);
     context.history.redo();
     EXPECT_EQ(volume->materialIds(), middle);
+}
+
+TEST_F(FilmOperationTest, UnwritableUndoFileLeavesAStepThatSaysItCannotBeUndone)
+{
+    // A directory where the undo file was makes every record write fail.
+    const QString undoFile = context.snapshotFiles.undoFileName();
+    ASSERT_TRUE(QFile::remove(undoFile));
+    ASSERT_TRUE(QDir().mkdir(undoFile));
+    auto volume = scene();
+    context.scene.add(volume);
+    const std::vector<Case> all = cases();
+    factory->make = [&] { return all[0].operation(context, true); };
+    context.activate(1);
+    const std::vector<uint32_t> after = volume->materialIds();
+    ASSERT_TRUE(log->contains(all[0].name + std::string(": the undo files cannot be written; this step cannot be undone.")));
+    ASSERT_EQ(context.history.undoCount(), 1u);
+
+    EXPECT_TRUE(context.history.undo());
+    EXPECT_TRUE(log->contains(all[0].name + std::string(": cannot be undone: the cells before it could not be recorded.")));
+    EXPECT_EQ(volume->materialIds(), after);
+    EXPECT_EQ(context.history.undoCount(), 0u);
+    EXPECT_EQ(context.history.redoCount(), 0u);
+    QDir().rmdir(undoFile);
 }
 
 TEST_F(FilmOperationTest, ZeroDepthFinishesWithoutChangeAndMaterialsRuleTheLattice)

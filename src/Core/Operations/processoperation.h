@@ -121,8 +121,15 @@ public:
     {
     }
 
+    // A step whose cells before could not be recorded (no writable snapshot file, a full
+    // disk) leaves the history when undo is asked for, saying so, instead of claiming an
+    // undo that restores nothing.
     int32_t undo() override
     {
+        if (!undoRecorded) {
+            context.showMessage(getName() + ": cannot be undone: the cells before it could not be recorded.");
+            return 2;
+        }
         if (volume) {
             snapshot.restoreFromUndoFile(*volume);
             context.notifyUpdate();
@@ -132,6 +139,10 @@ public:
 
     void redo() override
     {
+        if (!redoRecorded) {
+            context.showMessage(getName() + ": cannot be redone: the cells after it could not be recorded.");
+            return;
+        }
         if (volume) {
             snapshot.restoreFromRedoFile(*volume);
             context.notifyUpdate();
@@ -143,13 +154,17 @@ public:
 protected:
     void applyProcess() override
     {
-        snapshot.writeUndoRecord(*volume);
+        undoRecorded = snapshot.writeUndoRecord(*volume);
         process();
-        snapshot.writeRedoRecord(*volume);
+        redoRecorded = snapshot.writeRedoRecord(*volume);
+        if (!undoRecorded || !redoRecorded)
+            context.showMessage(getName() + ": the undo files cannot be written; this step cannot be undone.");
     }
 
 private:
     VolumeSnapshot snapshot;
+    bool undoRecorded = false;
+    bool redoRecorded = false;
 };
 
 } // namespace Operations
