@@ -1,6 +1,7 @@
 #include "Model/Materials/materialfactory.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,14 +43,21 @@ QString hexByte(float component)
     return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-// The toolkit's generator (qrand, per-thread seed as Qt keeps it). qrand is deprecated in
-// Qt 5.15, but the ids it draws are part of how catalogues behave, so it stays.
+// The toolkit's generator (qrand, per-thread seed as Qt keeps it), seeded from the clock
+// on a thread's first draw so that new ids differ from one session to the next. qrand is
+// deprecated in Qt 5.15, but the ids it draws are part of how catalogues behave, so it
+// stays.
 int toolkitRandom()
 {
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
+    static thread_local bool seeded = false;
+    if (!seeded) {
+        qsrand(static_cast<uint>(QDateTime::currentSecsSinceEpoch()));
+        seeded = true;
+    }
     return qrand();
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
