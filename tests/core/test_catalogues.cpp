@@ -566,10 +566,13 @@ TEST_F(MaterialCatalogue, MalformedFileNeverStopsStartUp)
     EXPECT_EQ(f->getMaterial(50).name, QStringLiteral("Before the error"));
     EXPECT_FALSE(warnings.messages().isEmpty());
 
+    const QByteArray damaged = readBytes("materials.xml");
     f->startUp();
     EXPECT_EQ(f->getMaterial(1).name, QStringLiteral("Si"));
     EXPECT_EQ(f->getMaterial(50).name, QStringLiteral("Before the error"));
     EXPECT_EQ(f->getMaterials().size(), 16u);
+    // The user's damaged file is kept next to the rewritten one.
+    EXPECT_EQ(readBytes("materials.xml.bak"), damaged);
     // The file was rewritten and is well-formed now.
     f->resetToBuiltIns();
     EXPECT_TRUE(f->loadMaterials());
@@ -790,6 +793,9 @@ TEST_F(ProcessCatalogue, BadFilesNeverStopStartUp)
         EXPECT_EQ(readFile("processes.xml").toStdString(), std::string(BuiltInProcessesXml));
     }
     EXPECT_FALSE(warnings.messages().isEmpty());
+    // Each rejected file was kept before it was replaced, under the next free name.
+    EXPECT_EQ(readBytes("processes.xml.bak"), QByteArray("<?xml version=\"1.0\"?><processes></processes>"));
+    EXPECT_EQ(readBytes("processes.xml.bak3"), QByteArray("garbage"));
 
     QFile::remove(home.path() + "/Kelvane/processes.xml");
     ASSERT_TRUE(QDir().mkpath(home.path() + "/Kelvane/processes.xml"));

@@ -1,4 +1,5 @@
 #include "Model/Materials/materialfactory.h"
+#include "Util/filebackup.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -85,6 +86,7 @@ void MaterialFactory::startUp()
         materials.clear();
     }
     if (!loadMaterials()) {
+        Util::keepBackup(filePath());
         installBuiltIns();
         saveMaterials();
     }

@@ -1,4 +1,5 @@
 #include "Model/Process/processfactory.h"
+#include "Util/filebackup.h"
 
 #include <cstdint>
 
@@ -70,10 +71,12 @@ void ProcessFactory::startUp()
         QMutexLocker lock(&mutex);
         processes.clear();
     }
-    if (loadProcesses())
+    if (loadProcesses()) {
         mergeDefaults();
-    else
+    } else {
+        Util::keepBackup(filePath());
         resetToDefaults();
+    }
     saveProcesses();
 }
 
