@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QProcessEnvironment>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -22,9 +24,10 @@ struct BatchRun
     QString errors;
 };
 
-BatchRun runBatch(const QStringList &arguments)
+BatchRun runBatch(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KELVANE_BATCH_EXE), arguments);
     BatchRun run;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
@@ -139,6 +142,33 @@ TEST(BatchProgram, ShippedExampleListsRun)
     EXPECT_EQ(ids[volume->index(38, 30, 20)], resist);
     EXPECT_EQ(ids[volume->index(10, 10, 19)], silicon);
     EXPECT_EQ(ids[volume->index(10, 10, 20)], resist);
+}
+
+TEST(BatchProgram, ImageOfTheFinalViewAndNoOpenGL)
+{
+    const QString list = writeFile("image.plst", substrateList());
+    const QDir work(TestEnv::workDir());
+    const BatchRun run = runBatch({list, "--image", work.filePath("final.png"), "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QImage image(work.filePath("final.png"));
+    ASSERT_FALSE(image.isNull());
+    // The substrate is drawn: not every pixel has the background's colour.
+    const QRgb corner = image.pixel(0, 0);
+    bool drawn = false;
+    for (int y = 0; y < image.height() && !drawn; y += 4)
+        for (int x = 0; x < image.width() && !drawn; x += 4)
+            drawn = image.pixel(x, y) != corner;
+    EXPECT_TRUE(drawn);
+
+    // Without any OpenGL the program says so and still writes the document.
+    QProcessEnvironment noGl = QProcessEnvironment::systemEnvironment();
+    noGl.insert("QT_QPA_PLATFORM", "minimal");
+    const BatchRun without = runBatch({list, "--image", work.filePath("none.png"), "--output", work.filePath("none.mem")}, noGl);
+    EXPECT_EQ(without.exitCode, 0) << without.errors.toStdString();
+    EXPECT_TRUE(without.errors.contains("was not written")) << without.errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(work.filePath("none.png")));
+    Model::Scene scene;
+    EXPECT_TRUE(readVolume(work.filePath("none.mem"), scene));
 }
 
 TEST(BatchProgram, FailedStepKeepsEarlierStepsAndStillWritesTheOutput)
