@@ -157,8 +157,10 @@ protected:
         undoRecorded = snapshot.writeUndoRecord(*volume);
         process();
         redoRecorded = snapshot.writeRedoRecord(*volume);
-        if (!undoRecorded || !redoRecorded)
+        if (!undoRecorded)
             context.showMessage(getName() + ": the undo files cannot be written; this step cannot be undone.");
+        else if (!redoRecorded)
+            context.showMessage(getName() + ": the undo files cannot be written; this step cannot be redone once undone.");
     }
 
 private:
