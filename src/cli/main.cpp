@@ -240,8 +240,10 @@ int main(int argc, char **argv)
     }
     if (!imagePath.isEmpty()) {
         QString error;
-        if (!renderer.save(scene, imagePath, &error))
+        if (!renderer.save(scene, imagePath, &error)) {
             reportNoImage(imagePath, error);
+            exitCode = exitFailedStep;
+        }
     }
     return exitCode;
 }
