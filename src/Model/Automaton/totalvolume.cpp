@@ -31,7 +31,7 @@ TotalVolume::TotalVolume(uint32_t sx, uint32_t sy, uint32_t sz, float csx, float
     : sizeX(sx), sizeY(sy), sizeZ(sz), cellCount(checkedCellCount(sx, sy, sz)), cellSizeX(csx),
       cellSizeY(csy), cellSizeZ(csz), position(pos), painter(this)
 {
-    voxels.reset(new Voxel[cellCount]);
+    voxels = VoxelArray(cellCount);
 }
 
 TotalVolume::TotalVolume(uint32_t sx, uint32_t sy, uint32_t sz, float csx, float csy, float csz,
