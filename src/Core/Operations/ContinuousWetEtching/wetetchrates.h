@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace Core {
+namespace Operations {
+
+// Removal rate of a surface atom in the continuous wet etch, as a function of its
+// neighbourhood: the bonded first neighbours split into saturated (four bonds, or fixed)
+// and unsaturated ones, and the same for the second neighbours reached through them.
+// Rates are in fills per unit of model time. The table is filled once, so the step
+// looks a rate up instead of evaluating exponentials.
+class WetEtchRates
+{
+public:
+    static constexpr int maxFirst = 4;
+    static constexpr int maxSecond = 12;
+
+    // 30 % KOH at 70 degrees C. An atom is held by its bonds: a bond to a bulk
+    // (saturated) neighbour costs epsilonSaturated, one to a surface (unsaturated,
+    // hydroxylated) neighbour the weaker epsilonUnsaturated; every second neighbour
+    // strengthens the back bonds a little (etaSaturated, etaUnsaturated). With
+    // E = epsilonU * uF + epsilonS * sF + etaU * uS + etaS * sS (in units of kT), the
+    // rate is the saturating Arrhenius (Fermi) form r = 1 / (1 + exp(E - mu)). The
+    // constants put the plane rates (100) : (110) : (111) at 0.797 : 1.455 : 0.005
+    // um/min; see continuoswetetching.h for the time scale.
+    static WetEtchRates koh();
+    // The same rate for every atom that can be etched at all (zero stops the etch).
+    static WetEtchRates constant(double rate);
+
+    static constexpr double epsilonSaturated = 6.23;
+    static constexpr double epsilonUnsaturated = 2.70;
+    static constexpr double etaSaturated = 0.5;
+    static constexpr double etaUnsaturated = 0.1;
+    static constexpr double mu = 13.274;
+
+    float rate(int uF, int sF, int uS, int sS) const { return table[index(uF, sF, uS, sS)]; }
+    // The formula itself, for any counts.
+    static double kohRate(int uF, int sF, int uS, int sS);
+
+private:
+    WetEtchRates();
+    static int index(int uF, int sF, int uS, int sS)
+    {
+        return ((uF * (maxFirst + 1) + sF) * (maxSecond + 1) + uS) * (maxSecond + 1) + sS;
+    }
+
+    std::vector<float> table;
+};
+
+} // namespace Operations
+} // namespace Core
