@@ -59,7 +59,7 @@ void ContinuosWetEtching::rateSlab(int32_t s)
         const float rate = uF + sF == 4 ? 0.0f : rates.rate(uF, sF, uS, sS);
         r.push_back(rate);
         if (rate > 0.0f)
-            best = std::min(best, static_cast<double>(lattice->atom(a).fill) / rate);
+            best = std::min(best, 1.0 / rate);
     }
     candidates.resize(kept);
     slabTimeStep[slab] = best;

@@ -14,17 +14,19 @@ namespace Operations {
 // fill is used up. An atom whose four bonds all hold atoms is not etched.
 //
 // Time step. After each step (and after the surface search) every slab computes the
-// rates of its next candidates from the states they will see, and proposes the time its
-// quickest atom needs to use up its fill: min(fill / rate), never more than 1 / (largest
-// rate). The run takes the smallest proposal, so no atom loses more than its fill in one
-// step and the atoms that finish are removed exactly when they do, without a time-step
-// error in the plane rates. The first step keeps the initial 0.1 (or less, should an
-// atom need less time).
+// rates of its next candidates from the states they will see and proposes 1 / (its
+// largest rate); the run takes the smallest proposal, so no atom loses more than its
+// whole fill in one step, and the quickest atoms go in a single step. An atom that needs
+// n steps and part of another goes after n + 1, so a plane may etch slower than its
+// rate by that rounding (measured on the principal planes, by about a third at most).
+// The first step keeps the initial 0.1 (or less, should an atom need less).
 //
 // Time scale (30 % KOH, 70 degrees C, WetEtchRates::koh()). A (100) surface loses one
 // monolayer (a / 4, 0.1358 nm of real silicon) per 1 / r(100) units of model time; at
 // 0.797 um/min one monolayer takes 10.2 ms, so one unit of model time is
-// r(100) x 10.2 ms = 2.04 ms of etching (realSecondsPerModelTime()).
+// r(100) x 10.2 ms = 5.1 ms of etching (realSecondsPerModelTime()). A free (100)
+// surface loses one monolayer per step, as in the atomistic etch; where faster atoms
+// are present, one per two steps.
 class ContinuosWetEtching final : public SiWetEtchEngine<ContinuosWetEtching>
 {
 public:

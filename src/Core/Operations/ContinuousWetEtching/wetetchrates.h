@@ -22,18 +22,22 @@ public:
     // hydroxylated) neighbour the weaker epsilonUnsaturated; every second neighbour
     // strengthens the back bonds a little (etaSaturated, etaUnsaturated). With
     // E = epsilonU * uF + epsilonS * sF + etaU * uS + etaS * sS (in units of kT), the
-    // rate is the saturating Arrhenius (Fermi) form r = 1 / (1 + exp(E - mu)). The
-    // constants put the plane rates (100) : (110) : (111) at 0.797 : 1.455 : 0.005
-    // um/min; see continuoswetetching.h for the time scale.
+    // rate is the saturating Arrhenius (Fermi) form r = 1 / (1 + exp(E - mu)). A (100)
+    // atom (two bonds to bulk atoms; 2 unsaturated and 4 saturated second neighbours)
+    // sits at r = 0.5, a (110) atom (bonds to two surface atoms and one bulk atom; 2 and
+    // 5) at 0.645, a (111) atom (three bulk bonds; 6 and 3) at 0.00136; with monolayers
+    // 0.35, 0.495 and 0.808 apart this gives plane rates (100) : (110) : (111) of
+    // 0.797 : 1.455 : 0.005 um/min, while weakly held atoms (one bond) go at about 1.
+    // See continuoswetetching.h for the time scale.
     static WetEtchRates koh();
     // The same rate for every atom that can be etched at all (zero stops the etch).
     static WetEtchRates constant(double rate);
 
-    static constexpr double epsilonSaturated = 6.23;
-    static constexpr double epsilonUnsaturated = 2.70;
+    static constexpr double epsilonSaturated = 6.699;
+    static constexpr double epsilonUnsaturated = 2.80;
     static constexpr double etaSaturated = 0.5;
     static constexpr double etaUnsaturated = 0.1;
-    static constexpr double mu = 13.274;
+    static constexpr double mu = 15.598;
 
     float rate(int uF, int sF, int uS, int sS) const { return table[index(uF, sF, uS, sS)]; }
     // The formula itself, for any counts.
