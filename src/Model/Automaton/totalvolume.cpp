@@ -69,9 +69,12 @@ std::vector<uint32_t> TotalVolume::materialIds()
 
 void TotalVolume::createLattice()
 {
+    // The old lattice goes first, so that two never coexist; a build that fails leaves
+    // the volume without one.
+    lattice.reset();
     auto fresh = std::make_shared<SiLattice>(this);
-    lattice = fresh;
     fresh->initialize();
+    lattice = std::move(fresh);
 }
 
 void TotalVolume::setTopMask(const std::vector<bool> &bits, int width, int height)

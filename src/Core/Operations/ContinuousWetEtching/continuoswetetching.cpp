@@ -1,0 +1,105 @@
+#include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
+
+#include <cmath>
+
+namespace Core {
+namespace Operations {
+
+ContinuosWetEtching::ContinuosWetEtching(Model::Automaton::TotalVolume *volume, double depth,
+                                         const WetEtchRates &rates)
+    : SiWetEtchEngine(volume, stepsForDepth(depth)), depth(depth), rates(rates)
+{
+    slabRates.resize(static_cast<size_t>(slabCount));
+    slabTimeStep.assign(static_cast<size_t>(slabCount), 0.1);
+}
+
+int64_t ContinuosWetEtching::stepsForDepth(double depth)
+{
+    const double steps = std::floor(depth * 4.0 + 0.5);
+    if (!(steps > 0))
+        return 0;
+    return steps > 9e18 ? INT64_MAX : static_cast<int64_t>(steps);
+}
+
+double ContinuosWetEtching::realSecondsPerModelTime()
+{
+    const double monolayerNm = 0.5431 / 4;         // a / 4 of silicon
+    const double rate100NmPerSecond = 797.0 / 60; // 0.797 um/min
+    return WetEtchRates::kohRate(0, 2, 2, 4) * monolayerNm / rate100NmPerSecond;
+}
+
+void ContinuosWetEtching::prepareStep()
+{
+    if (executedSteps > 0)
+        elapsed += timeStep;
+    runSliceTasks(slabCount, [this](int32_t s) { rateSlab(s); });
+    double proposal = std::numeric_limits<double>::infinity();
+    for (double t : slabTimeStep)
+        proposal = std::min(proposal, t);
+    etching = std::isfinite(proposal);
+    if (!etching)
+        return;
+    timeStep = executedSteps == 0 ? std::min(timeStep, proposal) : proposal;
+}
+
+void ContinuosWetEtching::rateSlab(int32_t s)
+{
+    const size_t slab = static_cast<size_t>(s);
+    std::vector<uint32_t> &candidates = surfaceAtoms[slab];
+    std::vector<float> &r = slabRates[slab];
+    r.clear();
+    double best = std::numeric_limits<double>::infinity();
+    size_t kept = 0;
+    for (uint32_t a : candidates) {
+        if (lattice->stateOf(a) != Present)
+            continue;
+        candidates[kept++] = a;
+        int uF, sF, uS, sS;
+        countShells(a, &uF, &sF, &uS, &sS);
+        const float rate = uF + sF == 4 ? 0.0f : rates.rate(uF, sF, uS, sS);
+        r.push_back(rate);
+        if (rate > 0.0f)
+            best = std::min(best, 1.0 / rate);
+    }
+    candidates.resize(kept);
+    slabTimeStep[slab] = best;
+}
+
+void ContinuosWetEtching::countShells(uint32_t atom, int *uF, int *sF, int *uS, int *sS) const
+{
+    int u1 = 0, s1 = 0, u2 = 0, s2 = 0;
+    const Model::Automaton::SiAtom &a = lattice->atom(atom);
+    for (int j = 0; j < 4; ++j) {
+        const uint32_t n = a.neighbours[j];
+        // Only atoms that are there hold this one; an etched neighbour is no bond.
+        if (n == SiAtom::none)
+            continue;
+        const uint8_t state = lattice->stateOf(n);
+        if (state == Absent)
+            continue;
+        const Model::Automaton::SiAtom &first = lattice->atom(n);
+        if (state == Fixed || heldSlots(first) == 4)
+            ++s1;
+        else
+            ++u1;
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t m = first.neighbours[k];
+            if (k == 3 - j || m == SiAtom::none)
+                continue;
+            const uint8_t second = lattice->stateOf(m);
+            if (second == Absent)
+                continue;
+            if (second == Fixed || heldSlots(lattice->atom(m)) == 4)
+                ++s2;
+            else
+                ++u2;
+        }
+    }
+    *uF = u1;
+    *sF = s1;
+    *uS = u2;
+    *sS = s2;
+}
+
+} // namespace Operations
+} // namespace Core
