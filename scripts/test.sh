@@ -19,7 +19,7 @@ esac
 # Any report stops the test that caused it; only the system GL and X libraries' own
 # leaks are suppressed. Test discovery runs the binaries at build time, so these hold
 # for the build too.
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1
+export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B "$dir" -G Ninja -DKELVANE_WERROR=ON -DKELVANE_BUILD_TESTS=ON "${options[@]}"

@@ -103,7 +103,13 @@ TEST_F(InterpreterTest, PointLines)
     point = Vector4D(9, 9, 9, 0);
     interpreter.submit("4, x, 6");
     EXPECT_EQ(point, Vector4D(4, 9, 9, 0));
-    EXPECT_EQ(observer->seen, std::vector<std::string>(3, pointError));
+    // So is a coordinate no document could store (positions are floats).
+    point = Vector4D(9, 9, 9, 0);
+    interpreter.submit("4, 1e39, 6");
+    EXPECT_EQ(point, Vector4D(4, 9, 9, 0));
+    interpreter.submit("-3.5e38, 0, 0");
+    EXPECT_EQ(point, Vector4D(4, 9, 9, 0));
+    EXPECT_EQ(observer->seen, std::vector<std::string>(5, pointError));
 
     // Not waiting for Enter: the operation keeps waiting, an empty line does nothing.
     interpreter.submit("");

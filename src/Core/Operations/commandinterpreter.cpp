@@ -3,6 +3,8 @@
 #include "Core/Operations/operation.h"
 
 #include <boost/lexical_cast.hpp>
+#include <cfloat>
+#include <cmath>
 
 #include <exception>
 #include <sstream>
@@ -154,19 +156,28 @@ bool CommandInterpreter::submitPoint(const std::string &line)
     std::istringstream in(line);
     // Reaching the end of the line after z is fine; a missing or unreadable number is not.
     in.exceptions(std::ios::failbit | std::ios::badbit);
-    try {
+    // Points become object positions, which documents store as floats: a coordinate
+    // beyond float range is as unreadable as a word. Components read before a failure
+    // stay stored.
+    auto read = [&in](double *target) {
         double value = 0.0;
         in >> value;
-        if (pointTarget)
-            pointTarget->x = value;
+        if (!std::isfinite(value) || std::fabs(value) > double(FLT_MAX))
+            return false;
+        if (target)
+            *target = value;
+        return true;
+    };
+    try {
+        Util::Vector4D *p = pointTarget;
+        if (!read(p ? &p->x : nullptr))
+            return false;
         in.ignore(100, ',');
-        in >> value;
-        if (pointTarget)
-            pointTarget->y = value;
+        if (!read(p ? &p->y : nullptr))
+            return false;
         in.ignore(100, ',');
-        in >> value;
-        if (pointTarget)
-            pointTarget->z = value;
+        if (!read(p ? &p->z : nullptr))
+            return false;
     } catch (const std::exception &) {
         // std::ios_base::failure; caught by its base because the library may throw it
         // with the other string ABI.
