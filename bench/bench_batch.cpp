@@ -126,10 +126,5 @@ BENCHMARK(batchMooreDeposition)->Unit(benchmark::kMillisecond)->UseRealTime()->I
 int main(int argc, char **argv)
 {
     const BenchCommon::TemporaryHome home;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchCommon::runAll(argc, argv);
 }

@@ -103,10 +103,5 @@ int main(int argc, char **argv)
 {
     const BenchCommon::TemporaryHome home;
     Model::Materials::MaterialFactory::instance();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchCommon::runAll(argc, argv);
 }

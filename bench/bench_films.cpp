@@ -90,10 +90,5 @@ BENCHMARK(mooreDeposition)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::
 int main(int argc, char **argv)
 {
     const BenchCommon::TemporaryHome home;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchCommon::runAll(argc, argv);
 }

@@ -142,10 +142,5 @@ BENCHMARK(maskedCutAndUndo)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark:
 int main(int argc, char **argv)
 {
     const BenchCommon::TemporaryHome home;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchCommon::runAll(argc, argv);
 }

@@ -69,10 +69,5 @@ BENCHMARK(directCubicTrench)
 int main(int argc, char **argv)
 {
     const BenchCommon::TemporaryHome home;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchCommon::runAll(argc, argv);
 }

@@ -130,10 +130,5 @@ BENCHMARK(continuousEtch)->ArgName("build")->Arg(1)->Arg(0)->Unit(benchmark::kMi
 int main(int argc, char **argv)
 {
     const BenchCommon::TemporaryHome home;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchCommon::runAll(argc, argv);
 }

@@ -5,6 +5,8 @@
 
 #include "Model/Automaton/totalvolume.h"
 
+#include <benchmark/benchmark.h>
+
 #include <QByteArray>
 #include <QDir>
 #include <QTemporaryDir>
@@ -74,6 +76,17 @@ inline long peakMemoryKiB()
         if (line.compare(0, 6, "VmHWM:") == 0)
             return std::stol(line.substr(6));
     return -1;
+}
+
+// The body of every benchmark program's main(), after its TemporaryHome.
+inline int runAll(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace BenchCommon

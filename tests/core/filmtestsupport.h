@@ -18,9 +18,10 @@ using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using MaterialRule = std::function<uint32_t(uint32_t x, uint32_t y, uint32_t z)>;
 
-inline TotalVolumePtr makeVolume(uint32_t sx, uint32_t sy, uint32_t sz, const MaterialRule &rule)
+inline TotalVolumePtr makeVolume(uint32_t sx, uint32_t sy, uint32_t sz, const MaterialRule &rule,
+                                 const Util::Vector3D &position = Util::Vector3D())
 {
-    auto volume = std::make_shared<TotalVolume>(sx, sy, sz, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    auto volume = std::make_shared<TotalVolume>(sx, sy, sz, 1.0f, 1.0f, 1.0f, position);
     Model::Automaton::Voxel *cells = volume->lockVoxels();
     for (uint32_t x = 0; x < sx; ++x)
         for (uint32_t y = 0; y < sy; ++y)
@@ -28,6 +29,16 @@ inline TotalVolumePtr makeVolume(uint32_t sx, uint32_t sy, uint32_t sz, const Ma
                 cells[volume->index(x, y, z)].setMaterialId(rule(x, y, z));
     volume->unlockVoxels();
     return volume;
+}
+
+// Every cell's count (the silicon atoms in it, after a lattice is built), in index order.
+inline std::vector<int32_t> counts(TotalVolume &volume)
+{
+    Model::Automaton::VoxelLock cells(volume);
+    std::vector<int32_t> result(volume.getCellCount());
+    for (size_t i = 0; i < result.size(); ++i)
+        result[i] = cells[i].getCount();
+    return result;
 }
 
 inline uint32_t at(const TotalVolumePtr &v, const std::vector<uint32_t> &ids, uint32_t x, uint32_t y, uint32_t z)

@@ -14,31 +14,10 @@ using Model::Automaton::SiAtom;
 using Model::Automaton::SiLattice;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
+using FilmTest::counts;
 using FilmTest::makeVolume;
 
 namespace {
-
-TotalVolumePtr makeShifted(uint32_t sx, uint32_t sy, uint32_t sz, const Util::Vector3D &position,
-                           const FilmTest::MaterialRule &rule)
-{
-    auto volume = std::make_shared<TotalVolume>(sx, sy, sz, 1.0f, 1.0f, 1.0f, position);
-    Model::Automaton::Voxel *cells = volume->lockVoxels();
-    for (uint32_t x = 0; x < sx; ++x)
-        for (uint32_t y = 0; y < sy; ++y)
-            for (uint32_t z = 0; z < sz; ++z)
-                cells[volume->index(x, y, z)].setMaterialId(rule(x, y, z));
-    volume->unlockVoxels();
-    return volume;
-}
-
-std::vector<int32_t> counts(TotalVolume &volume)
-{
-    Model::Automaton::VoxelLock cells(volume);
-    std::vector<int32_t> result(volume.getCellCount());
-    for (size_t i = 0; i < result.size(); ++i)
-        result[i] = cells[i].getCount();
-    return result;
-}
 
 double distance(const SiLattice::Point &a, const SiLattice::Point &b)
 {
@@ -124,7 +103,7 @@ TEST(SiLattice, CountsMatchTheAtomsInEachCell)
             return 0;
         return 1;
     };
-    const auto volume = makeShifted(7, 6, 7, position, rule);
+    const auto volume = makeVolume(7, 6, 7, rule, position);
     volume->createLattice();
     const SiLattice &lattice = *volume->getLattice();
     const std::vector<int32_t> actual = counts(*volume);

@@ -22,14 +22,6 @@ using Model::Automaton::SiLattice;
 
 namespace {
 
-std::vector<int32_t> counts(TotalVolume &volume)
-{
-    Model::Automaton::VoxelLock cells(volume);
-    std::vector<int32_t> result(volume.getCellCount());
-    for (size_t i = 0; i < result.size(); ++i)
-        result[i] = cells[i].getCount();
-    return result;
-}
 
 void etch(const TotalVolumePtr &volume, double depth)
 {

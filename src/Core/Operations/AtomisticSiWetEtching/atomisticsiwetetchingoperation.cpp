@@ -6,23 +6,13 @@ namespace Core {
 namespace Operations {
 
 AtomisticSiWetEtchingOperation::AtomisticSiWetEtchingOperation(OperationContext &context)
-    : ProcessOperation(context, "BCA Wet Etch", 28)
+    : SiWetEtchOperation(context, "BCA Wet Etch", 28)
 {
 }
 
-void AtomisticSiWetEtchingOperation::refreshLattice(OperationContext &context, Model::Automaton::TotalVolume &volume)
+void AtomisticSiWetEtchingOperation::runEtch(double depth)
 {
-    const auto stale = context.latticeStale.find(volume.getId());
-    if (stale == context.latticeStale.end() || stale->second || !volume.getLattice())
-        volume.createLattice();
-}
-
-void AtomisticSiWetEtchingOperation::process()
-{
-    refreshLattice(context, *volume);
-    AtomicStructureSimpleSiWetEtch etch(volume.get(), *depth);
-    etch.run();
-    context.latticeStale[volume->getId()] = false;
+    AtomicStructureSimpleSiWetEtch(volume.get(), depth).run();
 }
 
 } // namespace Operations

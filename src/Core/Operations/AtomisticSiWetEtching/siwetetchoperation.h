@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Core/Operations/processoperation.h"
+
+#include <optional>
+#include <string>
+
+namespace Core {
+namespace Operations {
+
+// What the two silicon wet etches share as operations: a depth in length units, the
+// volume's lattice rebuilt first when a process changed the volume's silicon since it
+// was made (consecutive etches continue on the same atoms), the mark cleared after the
+// run. Not undoable.
+class SiWetEtchOperation : public ProcessOperation
+{
+public:
+    SiWetEtchOperation(OperationContext &context, std::string name, int32_t typeId)
+        : ProcessOperation(context, std::move(name), typeId)
+    {
+    }
+
+    void setParameters(double value) { depth = value; }
+    double getDepth() const { return depth.value_or(0.0); }
+    bool areParametersSet() const { return depth.has_value(); }
+
+    // Rebuilds the volume's lattice when the context marks it stale, has no entry for
+    // the volume or the volume has none; the etches call it before their run.
+    static void refreshLattice(OperationContext &context, Model::Automaton::TotalVolume &volume)
+    {
+        const auto stale = context.latticeStale.find(volume.getId());
+        if (stale == context.latticeStale.end() || stale->second || !volume.getLattice())
+            volume.createLattice();
+    }
+
+protected:
+    bool parametersComplete() const override { return depth.has_value(); }
+    void process() override
+    {
+        refreshLattice(context, *volume);
+        runEtch(*depth);
+        context.latticeStale[volume->getId()] = false;
+    }
+    // The etch itself on `volume`'s lattice.
+    virtual void runEtch(double depth) = 0;
+
+private:
+    std::optional<double> depth;
+};
+
+} // namespace Operations
+} // namespace Core
