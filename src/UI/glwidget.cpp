@@ -499,7 +499,7 @@ void GLWidget::paintGL()
 
     const Util::Vector4D background = viewColor(Util::BackgroundColor);
     glClearColor(static_cast<GLfloat>(background.x), static_cast<GLfloat>(background.y),
-                 static_cast<GLfloat>(background.z), 0.0f);
+                 static_cast<GLfloat>(background.z), 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 
     if (lit)

@@ -182,7 +182,8 @@ void MainWindow::saveImage(const QString &filename)
         if (target.isEmpty())
             return;
     }
-    const QImage image = glView->grabFramebuffer();
+    // Without alpha: viewers would show a transparent background instead of the view's.
+    const QImage image = glView->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
     if (!image.save(target))
         statusBar()->showMessage(tr("Could not save the image to %1").arg(target), statusTimeout);
     lastImagePath = target;

@@ -1,5 +1,8 @@
 #include "Util/vector3d.h"
 
+#include <cfloat>
+#include <cmath>
+
 namespace Util {
 
 Vector3D::Vector3D(const QVariant &v)
@@ -9,6 +12,14 @@ Vector3D::Vector3D(const QVariant &v)
     y = value.y;
     z = value.z;
     w = 0.0;
+}
+
+bool Vector3D::isStorable() const
+{
+    for (const double c : {x, y, z})
+        if (!std::isfinite(c) || std::fabs(c) > double(FLT_MAX))
+            return false;
+    return true;
 }
 
 void Vector3D::registerMetaType()

@@ -25,6 +25,10 @@ public:
         return *this;
     }
 
+    // Every coordinate is finite and within float range, so that a document holding this
+    // position (positions are stored as floats) can be read back.
+    bool isStorable() const;
+
     // Registers the type with Qt's meta-type system once per process.
     static void registerMetaType();
 };

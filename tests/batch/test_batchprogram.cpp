@@ -160,12 +160,15 @@ TEST(BatchProgram, ImageOfTheFinalViewAndNoOpenGL)
             drawn = image.pixel(x, y) != corner;
     EXPECT_TRUE(drawn);
 
-    // Without any OpenGL the program says so and still writes the document.
+    // Every pixel is opaque, the background included.
+    EXPECT_EQ(qAlpha(corner), 255);
+
+    // Without any OpenGL the program says so, still writes the document and fails.
     QProcessEnvironment noGl = QProcessEnvironment::systemEnvironment();
     noGl.insert("QT_QPA_PLATFORM", "minimal");
     const BatchRun without = runBatch({list, "--image", work.filePath("none.png"), "--output", work.filePath("none.mem")}, noGl);
-    EXPECT_EQ(without.exitCode, 0) << without.errors.toStdString();
-    EXPECT_TRUE(without.errors.contains("was not written")) << without.errors.toStdString();
+    EXPECT_EQ(without.exitCode, 1) << without.errors.toStdString();
+    EXPECT_TRUE(without.errors.contains(work.filePath("none.png") + " was not written: ")) << without.errors.toStdString();
     EXPECT_FALSE(QFileInfo::exists(work.filePath("none.png")));
     Model::Scene scene;
     EXPECT_TRUE(readVolume(work.filePath("none.mem"), scene));

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 
 using namespace Core::Operations;
 using namespace FilmTest;
@@ -105,11 +106,15 @@ TEST(DistanceCounting, SlicingAndStepCounts)
     AnisotropicFilmDeposition half(volume.get(), 3, 10.0f, 0.5f);
     EXPECT_FLOAT_EQ(half.getCellSizeX(), 2.0f);
     EXPECT_FLOAT_EQ(half.getCellSizeZ(), 1.0f);
-    EXPECT_EQ(half.stepCount(), 17);
+    // Depositions run until their fronts die out; none at all for a thickness of 0.
+    const int64_t unlimited = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(half.stepCount(), unlimited);
+    EXPECT_EQ(AnisotropicFilmDeposition(volume.get(), 3, 0.0f, 0.5f).stepCount(), 0);
     AnisotropicFilmEtching flat(volume.get(), 1, 3.0f, 0.0f);
     EXPECT_FLOAT_EQ(flat.getCellSizeY(), 6.0f);
     AnisotropicFilmDeposition wide(volume.get(), 3, 1.0f, 2.0f);
-    EXPECT_EQ(wide.stepCount(), 3); // m = 0.5
+    EXPECT_EQ(wide.stepCount(), unlimited);
+    EXPECT_EQ(AnisotropicFilmEtching(volume.get(), 1, 1.0f, 2.0f).stepCount(), 3); // m = 0.5
 }
 
 TEST(DistanceCounting, IsotropicDepositionOfTwoAroundAOneLayerSubstrate)
@@ -117,8 +122,9 @@ TEST(DistanceCounting, IsotropicDepositionOfTwoAroundAOneLayerSubstrate)
     // One layer of silicon at z = 3 covering x <= 4 across the whole width.
     auto volume = makeVolume(10, 3, 7, [](uint32_t x, uint32_t, uint32_t z) { return z == 3 && x <= 4 ? 1u : 0u; });
     IsotropicFilmDeposition automaton(volume.get(), 3, 2.0f);
-    EXPECT_EQ(automaton.stepCount(), 3);
     automaton.simulate();
+    // Two steps reach every cell, the third finds nothing left to change.
+    EXPECT_EQ(automaton.getStepsRun(), 3);
     const std::vector<uint32_t> ids = volume->materialIds();
     for (uint32_t x = 0; x < 10; ++x)
         for (uint32_t y = 0; y < 3; ++y)
@@ -330,5 +336,44 @@ TEST(DistanceCounting, CellsDoNotDependOnTheThreadCount)
         EXPECT_TRUE(results[0] == results[1]) << run.first;
         EXPECT_TRUE(results[0] == results[2]) << run.first;
         EXPECT_NE(results[0].ids, randomScene(29, 13, 17, 5)->materialIds()) << run.first;
+    }
+}
+
+TEST(DistanceCounting, DepositionFillsConvexCornersToTheFullThickness)
+{
+    // A 6 x 6 x 6 solid cube in empty space. The film is every empty cell whose centre
+    // lies within the thickness of some solid cell's centre, the cube's corners included.
+    using Deposit = std::function<void(TotalVolume *, float)>;
+    const std::vector<std::pair<const char *, Deposit>> runs = {
+        {"isotropic deposition", [](TotalVolume *v, float t) { IsotropicFilmDeposition(v, 4, t).simulate(); }},
+        {"electroplating", [](TotalVolume *v, float t) { Electrodeposition(v, 4, 1, t).simulate(); }},
+        {"anisotropic deposition", [](TotalVolume *v, float t) { AnisotropicFilmDeposition(v, 4, t, 1.0f).simulate(); }},
+    };
+    for (const int thickness : {7, 21}) {
+        const uint32_t lo = uint32_t(thickness) + 1, hi = lo + 5, size = hi + uint32_t(thickness) + 2;
+        auto inCube = [=](uint32_t c) { return c >= lo && c <= hi; };
+        auto gap = [=](uint32_t c) -> int64_t { return c < lo ? int64_t(lo - c) : c > hi ? int64_t(c - hi) : 0; };
+        for (const auto &run : runs) {
+            if (thickness == 21 && std::string(run.first) != "isotropic deposition")
+                continue; // the engine is shared; one large case is enough
+            auto volume = makeVolume(size, size, size, [&](uint32_t x, uint32_t y, uint32_t z) {
+                return inCube(x) && inCube(y) && inCube(z) ? 1u : 0u;
+            });
+            run.second(volume.get(), float(thickness));
+            const std::vector<uint32_t> ids = volume->materialIds();
+            size_t wrong = 0;
+            for (uint32_t x = 0; x < size; ++x)
+                for (uint32_t y = 0; y < size; ++y)
+                    for (uint32_t z = 0; z < size; ++z) {
+                        if (inCube(x) && inCube(y) && inCube(z))
+                            continue;
+                        const int64_t d2 = gap(x) * gap(x) + gap(y) * gap(y) + gap(z) * gap(z);
+                        const uint32_t expected = d2 <= int64_t(thickness) * thickness ? 4u : 0u;
+                        if (ids[volume->index(x, y, z)] != expected && wrong++ < 5)
+                            ADD_FAILURE() << run.first << " thickness " << thickness << " cell " << x << ", "
+                                          << y << ", " << z << " holds " << ids[volume->index(x, y, z)];
+                    }
+            EXPECT_EQ(wrong, 0u) << run.first << " thickness " << thickness;
+        }
     }
 }

@@ -8,6 +8,7 @@
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentfile.h"
 #include "Model/Persistence/totalvolumearchiver.h"
+#include "Model/Persistence/volumelimits.h"
 #include "Model/scene.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <new>
 #include <sys/resource.h>
@@ -28,6 +30,7 @@ using Model::Materials::MaterialFactory;
 using Model::Materials::MaterialReconciler;
 using Model::Persistence::ArchiverRegistry;
 using Model::Persistence::DocumentFile;
+using Model::Persistence::VolumeLimits;
 using Status = Model::Persistence::DocumentFile::Status;
 using namespace DocumentTest;
 
@@ -368,6 +371,91 @@ TEST_F(DocumentFileTest, ImpossibleSizesAreRefusedBeforeAllocating)
         EXPECT_EQ(result.status, Status::ReadFailed);
         EXPECT_EQ(scene.objectCount(), 0);
         EXPECT_LT(largestAllocation.load(), size_t(1) << 20);
+    }
+}
+
+namespace {
+
+// Makes the machine look as if it had 64 MiB available, for one scope.
+class SmallMemory
+{
+public:
+    SmallMemory() { VolumeLimits::setMemoryQuery([] { return uint64_t(64) << 20; }); }
+    ~SmallMemory() { VolumeLimits::setMemoryQuery(nullptr); }
+    SmallMemory(const SmallMemory &) = delete;
+    SmallMemory &operator=(const SmallMemory &) = delete;
+};
+
+} // namespace
+
+TEST_F(DocumentFileTest, VolumesLargerThanTheAvailableMemoryAreRefusedBeforeAllocating)
+{
+    {
+        const SmallMemory small;
+        // 200 x 200 x 100 cells need 91 MiB, more than seven eighths of the 64 MiB left.
+        Model::Scene scene;
+        largestAllocation.store(0);
+        trackAllocations.store(true);
+        const DocumentFile::Result result = openText(
+            "<Object object-type=\"1\" size-x=\"200\" size-y=\"200\" size-z=\"100\"><State>1 2 3 </State></Object>",
+            scene);
+        trackAllocations.store(false);
+        EXPECT_EQ(result.status, Status::ReadFailed);
+        const QString text = DocumentFile::readErrorText(result);
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Unable to read a document from the specified file: "
+                                                   "A volume of 200 x 200 x 100 cells needs 91 MiB")))
+            << text.toStdString();
+        EXPECT_EQ(scene.objectCount(), 0);
+        EXPECT_LT(largestAllocation.load(), size_t(1) << 20);
+
+        // The same check guards every volume, not only those read from files.
+        EXPECT_THROW(makeVolume(200, 200, 100), std::bad_alloc);
+        // 100 x 100 x 100 cells (23 MiB) still fit.
+        Model::Scene fits;
+        ASSERT_TRUE(openText("<Object object-type=\"1\" size-x=\"100\" size-y=\"100\" size-z=\"100\">"
+                             "<State>5 </State></Object>",
+                             fits)
+                        .ok());
+        EXPECT_EQ(countCells(onlyVolume(fits), 5), 1u);
+    }
+
+    // A thousand cells along each side need 24 GB: a small file must not get this machine
+    // to commit them. Only asserted where that much cannot be spared.
+    if (VolumeLimits::memoryForCells() >= uint64_t(24) * 1000 * 1000 * 1000)
+        GTEST_SKIP() << "this machine could hold a 1000 x 1000 x 1000 volume";
+    Model::Scene scene;
+    largestAllocation.store(0);
+    trackAllocations.store(true);
+    const DocumentFile::Result result = openText(
+        "<Object object-type=\"1\" size-x=\"1000\" size-y=\"1000\" size-z=\"1000\"><State>1 </State></Object>",
+        scene);
+    trackAllocations.store(false);
+    EXPECT_EQ(result.status, Status::ReadFailed);
+    EXPECT_TRUE(DocumentFile::readErrorText(result).contains(QStringLiteral("1000 x 1000 x 1000")));
+    EXPECT_LT(largestAllocation.load(), size_t(1) << 20);
+}
+
+TEST(VolumeLimits, AvailableMemoryComesFromMemAvailable)
+{
+    const char meminfo[] = "MemTotal:       24683716 kB\nMemFree:        23274316 kB\n"
+                           "MemAvailable:   23999928 kB\nBuffers:            6428 kB\n";
+    EXPECT_EQ(VolumeLimits::memAvailableField(meminfo, sizeof(meminfo) - 1), uint64_t(23999928) * 1024);
+    // Kernels without the field, and texts that are not the kernel's: unknown.
+    for (const char *text : {"MemTotal: 1000 kB\nMemFree: 900 kB\n", "MemAvailable: 12\n",
+                             "MemAvailable: kB\n", "XMemAvailable: 5 kB\n", ""}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(VolumeLimits::memAvailableField(text, std::strlen(text)), 0u);
+    }
+    // The field can be the last line, without a line break.
+    const char last[] = "MemFree: 1 kB\nMemAvailable: 7 kB";
+    EXPECT_EQ(VolumeLimits::memAvailableField(last, sizeof(last) - 1), 7u * 1024);
+
+    // On this system: what is available never exceeds what is installed.
+    const uint64_t physical = VolumeLimits::physicalMemory();
+    const uint64_t available = VolumeLimits::systemAvailableMemory();
+    EXPECT_GT(available, 0u);
+    if (physical != 0) {
+        EXPECT_LE(available, physical);
     }
 }
 

@@ -110,7 +110,7 @@ std::vector<Case> cases()
              }, std::make_shared<IsotropicFilmEtchingOperation>(c));
          },
          [] { return step(5, {{"Material_Id", 1u}, {"Depth", 2.0f}}); }},
-        {"Electroplating", 15, 7, 15, false,
+        {"Electroplating", 15, 7, 15, true,
          [](OperationContext &c, bool a) {
              return withOptions<ElectrodepositionOperation>(c, a, [](ElectrodepositionOperation &o) {
                  o.setThickness(2.0f);
@@ -234,12 +234,17 @@ TEST_F(FilmOperationTest, EachOperationMatchesItsBatchStepAndUndoesExactly)
         EXPECT_EQ(batchContext.lastProcessByVolume.at(batchVolume->getId()), c.batchNumber);
         EXPECT_EQ(batchContext.latticeStale.count(batchVolume->getId()), c.stale ? 1u : 0u);
 
-        // Undo restores the cells exactly, redo the result, twice over.
+        // Undo restores the cells exactly, redo the result, twice over; restored cells
+        // always need a new lattice.
         for (int round = 0; round < 2; ++round) {
+            context.latticeStale.clear();
             ASSERT_TRUE(context.history.undo());
             EXPECT_EQ(volume->materialIds(), before);
+            EXPECT_TRUE(context.latticeStale.at(volume->getId()));
+            context.latticeStale.clear();
             ASSERT_TRUE(context.history.redo());
             EXPECT_EQ(volume->materialIds(), after);
+            EXPECT_TRUE(context.latticeStale.at(volume->getId()));
         }
 
         // Rejected options: canceled, cells and history unchanged.
@@ -313,19 +318,24 @@ TEST_F(FilmOperationTest, ZeroDepthFinishesWithoutChangeAndMaterialsRuleTheLatti
     EXPECT_EQ(volume->materialIds(), before);
     EXPECT_TRUE(context.latticeStale.empty());
 
-    // Electroplating silicon onto silicon never marks the lattice.
-    factory->make = [&] {
-        auto op = std::make_shared<ElectrodepositionOperation>(context);
-        return withOptions<ElectrodepositionOperation>(context, true, [](ElectrodepositionOperation &o) {
-            o.setThickness(1.0f);
-            o.setConductingMaterial(3);
-            o.setDepositedMaterial(1);
-        }, op);
+    // Plating onto silicon leaves the lattice; plating silicon marks it.
+    auto plate = [&](uint32_t conducting, uint32_t deposited) {
+        factory->make = [&] {
+            auto op = std::make_shared<ElectrodepositionOperation>(context);
+            return withOptions<ElectrodepositionOperation>(context, true, [=](ElectrodepositionOperation &o) {
+                o.setThickness(1.0f);
+                o.setConductingMaterial(conducting);
+                o.setDepositedMaterial(deposited);
+            }, op);
+        };
+        context.activate(1);
     };
-    context.activate(1);
+    plate(1, 5);
     EXPECT_NE(volume->materialIds(), before);
     EXPECT_TRUE(context.latticeStale.empty());
     EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), 15);
+    plate(5, 1);
+    EXPECT_TRUE(context.latticeStale.at(volume->getId()));
 }
 
 TEST_F(FilmOperationTest, SnapshotKeysAndInstanceNumbers)

@@ -154,14 +154,14 @@ struct OneOperation : IOperationFactory
 
 // --- masks ---------------------------------------------------------------------------
 
-TEST(Mask, OpaqueIsPureBlackOrPureRedCountedFromTheBottomLeft)
+TEST(Mask, OpaqueIsNearlyBlackOrNearlyRedCountedFromTheBottomLeft)
 {
     QImage image(3, 2, QImage::Format_ARGB32);
     image.fill(white);
     image.setPixel(0, 1, black);                   // bottom-left: bit (0, 0)
     image.setPixel(2, 0, qRgb(255, 0, 0));         // top-right: bit (2, 1)
-    image.setPixel(1, 1, qRgb(1, 1, 1));           // dark grey: transparent
-    image.setPixel(1, 0, qRgb(254, 0, 0));         // nearly red: transparent
+    image.setPixel(1, 1, qRgb(64, 64, 64));        // dark grey: transparent
+    image.setPixel(1, 0, qRgb(200, 0, 0));         // dark red: transparent
     image.setPixel(0, 0, qRgba(0, 0, 0, 128));     // half transparent black: transparent
     const Mask mask = maskFromImage(image);
     ASSERT_EQ(mask.getWidth(), 3);
@@ -172,6 +172,17 @@ TEST(Mask, OpaqueIsPureBlackOrPureRedCountedFromTheBottomLeft)
     const std::vector<bool> expected = {true, false, false, false, false, true};
     EXPECT_EQ(mask.getBits(), expected);
     EXPECT_TRUE(mask.bit(2, 1));
+
+    // Within 24 of black or red in every channel is opaque, one level further is not.
+    const std::vector<std::pair<QRgb, bool>> shades = {
+        {qRgb(24, 24, 24), true},   {qRgb(25, 0, 0), false},    {qRgb(231, 24, 24), true},
+        {qRgb(230, 0, 0), false},   {qRgb(255, 25, 0), false},  {qRgb(0, 0, 25), false},
+        {qRgba(0, 0, 0, 231), true}, {qRgba(255, 0, 0, 230), false}};
+    for (const auto &shade : shades) {
+        QImage one(1, 1, QImage::Format_ARGB32);
+        one.setPixel(0, 0, shade.first);
+        EXPECT_EQ(maskFromImage(one).bit(0, 0), shade.second) << std::hex << shade.first;
+    }
 
     // Indexed and one-bit images give the same bits as their colours say.
     for (QImage::Format format : {QImage::Format_Mono, QImage::Format_Indexed8, QImage::Format_RGB888}) {
@@ -217,6 +228,36 @@ TEST(Mask, FilesThatAreNoImagesLeaveTheMaskAsItWas)
     EXPECT_FALSE(Mask::fromFile(dir.path() + "/missing.png", &mask));
     EXPECT_FALSE(Mask::fromFile(QString(), &mask));
     EXPECT_EQ(mask, before);
+}
+
+TEST(Mask, JpegAtQuality75GivesTheBitsOfItsPng)
+{
+    // Black rectangles on white with edges on multiples of 16 pixels, and the same moved
+    // off the JPEG block grid by 5 pixels, where the edges come back blurred.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    bool blurred = false;
+    for (const int shift : {0, 5}) {
+        SCOPED_TRACE(shift);
+        const QImage image = maskImage(128, 96, [shift](int i, int j) {
+            i -= shift;
+            j -= shift;
+            return (i >= 16 && i < 48 && j >= 32 && j < 80) || (i >= 64 && i < 112 && j >= 16 && j < 32);
+        });
+        const QString png = saved(dir, image, "mask.png");
+        const QString jpeg = dir.path() + "/mask.jpg";
+        ASSERT_TRUE(image.save(jpeg, "JPG", 75));
+        const QImage decoded(jpeg);
+        for (int y = 0; y < decoded.height(); ++y)
+            for (int x = 0; x < decoded.width(); ++x)
+                blurred = blurred || decoded.pixel(x, y) != image.pixel(x, y);
+        Mask fromPng, fromJpeg;
+        ASSERT_TRUE(Mask::fromFile(png, &fromPng));
+        ASSERT_TRUE(Mask::fromFile(jpeg, &fromJpeg));
+        EXPECT_EQ(fromJpeg, fromPng);
+    }
+    // The JPEG really was lossy somewhere, or the comparison would prove nothing.
+    EXPECT_TRUE(blurred);
 }
 
 TEST(Mask, ColumnGridDefaultsBeyondTheImageAndIgnoresMasksThatDoNotFit)

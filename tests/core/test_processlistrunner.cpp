@@ -10,7 +10,9 @@
 
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using Core::Operations::SubstrateParameters;
 using Model::Automaton::TotalVolume;
@@ -133,6 +135,15 @@ TEST_F(RunnerTest, ResultCodesAndMessages)
     ProcessData corner = substrateStep(2, 2, 2, 1);
     corner.setParameter(QStringLiteral("Lower Left Front Corner"), 3u, true);
     EXPECT_EQ(runner.runStep(corner), 2);
+    // Corners a document could not hold back (floats are stored) are refused too.
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const Util::Vector3D &bad : {Util::Vector3D(1e39, 0, 0), Util::Vector3D(0, std::nan(""), 0),
+                                      Util::Vector3D(0, 0, -inf), Util::Vector3D(0, -3.5e38, 0)}) {
+        corner.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(bad), true);
+        EXPECT_EQ(runner.runStep(corner), 2) << bad.x << " " << bad.y << " " << bad.z;
+    }
+    corner.setParameter(QStringLiteral("Lower Left Front Corner"), QVariant::fromValue(Util::Vector3D(3e38, -1e-40, 0)), true);
+    EXPECT_EQ(runner.runStep(corner), 0);
     ProcessData negative = substrateStep(2, 2, 2, 1);
     negative.setParameter(QStringLiteral("Volume Size Y"), -2, true);
     EXPECT_EQ(runner.runStep(negative), 2);
@@ -153,7 +164,7 @@ TEST_F(RunnerTest, ResultCodesAndMessages)
     ball.setParameter(QStringLiteral("Substrate Radius"), 1u, true);
     EXPECT_EQ(runner.runStep(ball), 0);
     EXPECT_EQ(countCells(runner.getVolume(), 1), 7u);
-    EXPECT_EQ(context.scene.objectCount(), 2);
+    EXPECT_EQ(context.scene.objectCount(), 3); // with the volume at 3e38
 
     EXPECT_EQ(ProcessListRunner::resultMessage(0), QStringLiteral("No error, process was run successfully."));
     EXPECT_EQ(ProcessListRunner::resultMessage(1),

@@ -2,6 +2,7 @@
 #include "Util/colorsettings.h"
 #include "Util/vector3d.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using Model::Automaton::TotalVolume;
@@ -118,6 +119,38 @@ TEST(TotalVolume, CloneCopiesMaterialsOnly)
     EXPECT_TRUE(copy->propertyNames().isEmpty());
     EXPECT_FALSE(copy->isSelected());
     EXPECT_FALSE(copy->getLattice());
+}
+
+TEST(TotalVolume, LargeVolumesStartEmptyAndCloneLikeSmallOnes)
+{
+    // 100 x 100 x 50 cells take 11 MiB: enough for the cells to be mapped rather than
+    // allocated with new[]. Every cell starts as a default cell, in both kinds.
+    for (const uint32_t sizeZ : {2u, 50u}) {
+        SCOPED_TRACE(sizeZ);
+        TotalVolume v(100, 100, sizeZ, 1, 1, 1, Vector3D());
+        const size_t n = v.getCellCount();
+        Voxel *cells = v.lockVoxels();
+        size_t unlike = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const Voxel &c = cells[i];
+            unlike += c.getMaterialId() != 0 || c.isMarked() || c.getDistanceX() != 0.0f ||
+                      c.getDistanceY() != 0.0f || c.getDistanceZ() != 0.0f || c.getCount() != 0 ||
+                      c.isCut();
+        }
+        EXPECT_EQ(unlike, 0u);
+        cells[0].setMaterialId(3);
+        cells[n - 1].setMaterialId(4);
+        cells[n - 1].addCut();
+        v.unlockVoxels();
+
+        const auto copy = std::dynamic_pointer_cast<TotalVolume>(v.clone());
+        ASSERT_TRUE(copy);
+        const std::vector<uint32_t> ids = copy->materialIds();
+        ASSERT_EQ(ids.size(), n);
+        EXPECT_EQ(ids.front(), 3u);
+        EXPECT_EQ(ids.back(), 4u);
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), 0u), std::ptrdiff_t(n - 2));
+    }
 }
 
 TEST(TotalVolume, MovePropertiesAndMasks)

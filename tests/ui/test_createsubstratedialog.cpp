@@ -10,7 +10,9 @@
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "UI/operationfactory.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -130,6 +132,16 @@ TEST(CreateSubstrateDialog, PresetFromParameterMap)
     EXPECT_EQ(d.substrateSize(2)->value(), 10);
     EXPECT_EQ(d.corner(1)->value(), 2.0);
     EXPECT_EQ(d.materialBox()->currentData().toUInt(), 3u);
+    // A corner that no document could hold leaves the boxes as they are.
+    for (const Util::Vector3D &bad : {Util::Vector3D(1e39, 0, 0), Util::Vector3D(std::nan(""), 5, 5),
+                                      Util::Vector3D(0, 0, std::numeric_limits<double>::infinity())}) {
+        QMap<QString, QVariant> corner;
+        corner.insert("Lower Left Front Corner", QVariant::fromValue(bad));
+        d.preset(corner);
+        EXPECT_EQ(d.corner(0)->value(), 1.0);
+        EXPECT_EQ(d.corner(1)->value(), 2.0);
+        EXPECT_EQ(d.corner(2)->value(), 3.0);
+    }
     map.insert("Material_Id", 4u);
     map.insert("SphericalSubstrate", true);
     map.insert("Substrate Radius", 7u);

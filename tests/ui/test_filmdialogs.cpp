@@ -349,6 +349,12 @@ TEST(FilmDialogs, TitlesFieldsRangesDefaultsAndMaterials)
         EXPECT_EQ(ids(d.materialBox()), everyMaterial());
         expectSwatches(d.materialBox());
         screenshot(d, mode == MooreOptionsDialog::Mode::Deposition ? "moore-deposition" : "moore-etching");
+        // OK only while there is a material to choose.
+        EXPECT_TRUE(d.okButtonWidget()->isEnabled());
+        d.materialBox()->clear();
+        EXPECT_FALSE(d.okButtonWidget()->isEnabled());
+        d.materialBox()->addItem("Si", 1u);
+        EXPECT_TRUE(d.okButtonWidget()->isEnabled());
     }
 }
 

@@ -511,7 +511,8 @@ TEST_F(GLWidgetView, RightDragPansAndShiftMovesTheVolumeWithThePointer)
     QSignalSpy axisMoves(view.get(), &GLWidget::axisPositionChanged);
     drag(view.get(), Qt::RightButton, Qt::ShiftModifier, centre(), centre() + QPoint(20, -10));
     const std::vector<float> axis = view->getAxisPosition();
-    const float *m = view->getCamera().rotationMatrix;
+    const ViewTransform camera = view->getCamera();
+    const float *m = camera.rotationMatrix;
     for (int row = 0; row < 3; ++row) {
         const float onScreen = m[row] * axis[0] + m[4 + row] * axis[1] + m[8 + row] * axis[2];
         EXPECT_NEAR(onScreen, row == 0 ? 10.0f : (row == 1 ? 5.0f : 0.0f), 1e-4f) << row;

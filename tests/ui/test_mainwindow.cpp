@@ -229,6 +229,8 @@ TEST_F(MainWindowFixture, SaveImageWritesTheViewsSize)
     ASSERT_FALSE(image.isNull());
     const qreal ratio = window->view()->devicePixelRatioF();
     EXPECT_EQ(image.size(), window->view()->size() * ratio);
+    // The background corner is the view's black, fully opaque.
+    EXPECT_EQ(image.pixel(0, 0), qRgba(0, 0, 0, 255));
 }
 
 TEST_F(MainWindowFixture, ExceptionInAnOperationIsReportedAndCancelled)

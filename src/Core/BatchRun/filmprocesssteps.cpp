@@ -135,6 +135,7 @@ int32_t runElectroplatingStep(StepEnvironment &environment, const ProcessData &s
     if (!validLength(thickness))
         return invalid(step, "the thickness must be a number of 0 or more");
     Electrodeposition(environment.volume.get(), deposited, conducting, thickness).simulate();
+    markLattice(environment, deposited);
     return 0;
 }
 

@@ -10,8 +10,8 @@ namespace Ui {
 // Batch steps of the deposition and etching processes, each running its automaton on
 // the known volume. Thicknesses and depths that are not finite or negative, Moore
 // counts outside 0 .. 999999999 and deposition sides other than 1, 2 and 3 are invalid
-// values (result 2). Depositing or etching material 1 marks the volume's silicon
-// lattice stale; electroplating never does.
+// values (result 2). Depositing, plating or etching material 1 marks the volume's
+// silicon lattice stale.
 int32_t runMooreDepositionStep(StepEnvironment &environment, const ProcessData &step);       // type 2
 int32_t runMooreEtchingStep(StepEnvironment &environment, const ProcessData &step);          // type 3
 int32_t runCvdStep(StepEnvironment &environment, const ProcessData &step);                   // type 4

@@ -107,7 +107,8 @@ Util::Vector3D StepParameters::toVector3D(const QString &name)
     const QVariant v = fetch(name);
     if (!v.isValid())
         return Util::Vector3D();
-    if (v.userType() != qMetaTypeId<Util::Vector3D>()) {
+    // A position a document could not hold back is as invalid as a wrong type.
+    if (v.userType() != qMetaTypeId<Util::Vector3D>() || !Util::Vector3D(v).isStorable()) {
         invalid = true;
         return Util::Vector3D();
     }

@@ -132,7 +132,7 @@ public:
         }
         if (volume) {
             snapshot.restoreFromUndoFile(*volume);
-            context.notifyUpdate();
+            markRestored();
         }
         return 1;
     }
@@ -145,7 +145,7 @@ public:
         }
         if (volume) {
             snapshot.restoreFromRedoFile(*volume);
-            context.notifyUpdate();
+            markRestored();
         }
     }
 
@@ -164,6 +164,13 @@ protected:
     }
 
 private:
+    // Restored cells may hold other silicon than the lattice was built from.
+    void markRestored()
+    {
+        context.latticeStale[volume->getId()] = true;
+        context.notifyUpdate();
+    }
+
     VolumeSnapshot snapshot;
     bool undoRecorded = false;
     bool redoRecorded = false;

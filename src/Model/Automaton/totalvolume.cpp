@@ -1,9 +1,9 @@
 #include "Model/Automaton/totalvolume.h"
 
 #include "Model/Automaton/silattice.h"
+#include "Model/Persistence/volumelimits.h"
 
 #include <QMutexLocker>
-#include <unistd.h>
 #include <limits>
 #include <new>
 
@@ -19,11 +19,9 @@ size_t TotalVolume::checkedCellCount(uint64_t x, uint64_t y, uint64_t z)
     const uint64_t n = xy * z;
     if (n > std::numeric_limits<size_t>::max() / sizeof(Voxel))
         throw std::bad_alloc();
-    // Refuse arrays larger than the machine's memory up front: the allocation itself
-    // might succeed lazily and the process be killed while the cells are cleared.
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0 && n * sizeof(Voxel) > uint64_t(pages) * uint64_t(pageSize))
+    // Refuse arrays larger than the memory that can be spared up front: the allocation
+    // itself might succeed and the process be killed while the cells are filled.
+    if (!Persistence::VolumeLimits::cellBytesFit(n * sizeof(Voxel)))
         throw std::bad_alloc();
     return static_cast<size_t>(n);
 }
@@ -33,7 +31,7 @@ TotalVolume::TotalVolume(uint32_t sx, uint32_t sy, uint32_t sz, float csx, float
     : sizeX(sx), sizeY(sy), sizeZ(sz), cellCount(checkedCellCount(sx, sy, sz)), cellSizeX(csx),
       cellSizeY(csy), cellSizeZ(csz), position(pos), painter(this)
 {
-    voxels.reset(new Voxel[cellCount]);
+    voxels = VoxelArray(cellCount);
 }
 
 TotalVolume::TotalVolume(uint32_t sx, uint32_t sy, uint32_t sz, float csx, float csy, float csz,

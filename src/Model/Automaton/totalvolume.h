@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Automaton/voxel.h"
+#include "Model/Automaton/voxelarray.h"
 #include "Model/object.h"
 
 #include <QMap>
@@ -91,7 +92,7 @@ public:
     void hook(const Util::Vector4D &, const Util::Vector4D &) override {}
 
 private:
-    std::unique_ptr<Voxel[]> voxels;
+    VoxelArray voxels;
     QMutex voxelMutex;
     uint32_t sizeX;
     uint32_t sizeY;

@@ -1,6 +1,7 @@
 #include "Model/Persistence/documentfile.h"
 
 #include "Model/Materials/materialfactory.h"
+#include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/materialelement.h"
 
 #include <QFile>
@@ -85,7 +86,11 @@ DocumentFile::Result DocumentFile::open(const QString &path, Scene &scene,
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {Status::CannotOpen, file.errorString()};
 
-    QXmlStreamReader reader(&file);
+    // The reader gets the file through a source that lets the cell volume archiver take
+    // the cells' text straight from the bytes.
+    DocumentSource source(file);
+    source.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    QXmlStreamReader reader(&source);
     if (!reader.readNextStartElement() || reader.name() != QLatin1String("Document") ||
         !reader.readNextStartElement() || reader.name() != QLatin1String("Header")) {
         if (reader.hasError() && reader.error() != QXmlStreamReader::NotWellFormedError)

@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/voxel.h"
+#include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/volumelimits.h"
 
 #include <QIODevice>
@@ -159,19 +160,21 @@ public:
     {
     }
 
-    void feed(const QChar *text, int length)
+    // `Char` is QChar's ushort for text the reader decoded, unsigned char for bytes
+    // taken straight from the file.
+    template<typename Char>
+    void feed(const Char *p, size_t length)
     {
-        const ushort *p = reinterpret_cast<const ushort *>(text);
-        const ushort *const end = p + length;
+        const Char *const end = p + length;
         while (p != end) {
-            const ushort c = *p++;
+            const unsigned c = *p++;
             if (c == ' ') {
                 if (inPart)
                     endPart();
                 continue;
             }
             inPart = true;
-            const unsigned digit = static_cast<unsigned>(c) - '0';
+            const unsigned digit = c - '0';
             if (digit < 10) {
                 if (phase <= Digits) {
                     value = value * 10 + digit;
@@ -341,11 +344,24 @@ ObjectPtr TotalVolumeArchiver::read()
             stateSeen = true;
             const HeldVoxels held(*volume);
             StateParser parser(held.get(), volume->getCellCount(), translate);
+            // The plain bytes of the text go to the parser straight from the file; the
+            // reader gets the rest: the end tag, and anything it must check or decode
+            // (references, comments, non-ASCII), which reaches the parser below.
+            auto *const source = dynamic_cast<DocumentSource *>(reader->device());
+            if (source && source->atContentOf(*reader)) {
+                size_t length = 0;
+                while (const char *bytes = source->plainText(&length)) {
+                    if (length == 0)
+                        break;
+                    parser.feed(reinterpret_cast<const unsigned char *>(bytes), length);
+                    source->consume(length);
+                }
+            }
             while (!reader->atEnd()) {
                 const QXmlStreamReader::TokenType token = reader->readNext();
                 if (token == QXmlStreamReader::Characters) {
                     const QStringRef text = reader->text();
-                    parser.feed(text.unicode(), text.size());
+                    parser.feed(reinterpret_cast<const ushort *>(text.unicode()), static_cast<size_t>(text.size()));
                 } else if (token == QXmlStreamReader::EndElement) {
                     break;
                 } else if (token == QXmlStreamReader::StartElement) {

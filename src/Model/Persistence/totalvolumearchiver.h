@@ -8,8 +8,9 @@ namespace Persistence {
 // Stores a cell volume (type code 1): its sizes, cell sizes and position as attributes,
 // the material id of every cell as the text of "State" (each id followed by one space,
 // in cell-index order) and the position again in "Position". Volumes hold millions of
-// cells, so "State" is formatted into a byte buffer and parsed straight from the
-// reader's text, without a string per number.
+// cells, so "State" is formatted into a byte buffer, and read without a string per
+// number: straight from the file's bytes when the reader reads through a DocumentSource,
+// otherwise from the reader's text.
 class TotalVolumeArchiver : public ObjectArchiver
 {
 public:

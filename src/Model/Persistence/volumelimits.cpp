@@ -3,6 +3,9 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/voxel.h"
 
+#include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -13,6 +16,12 @@
 namespace Model {
 namespace Persistence {
 
+namespace {
+
+std::atomic<VolumeLimits::MemoryQuery> memoryQuery{nullptr};
+
+} // namespace
+
 uint64_t VolumeLimits::physicalMemory()
 {
 #if defined(_SC_PHYS_PAGES) && defined(_SC_PAGESIZE)
@@ -22,6 +31,73 @@ uint64_t VolumeLimits::physicalMemory()
         return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
 #endif
     return 0;
+}
+
+uint64_t VolumeLimits::memAvailableField(const char *meminfo, size_t length)
+{
+    static const char key[] = "MemAvailable:";
+    const size_t keyLength = sizeof(key) - 1;
+    const char *const end = meminfo + length;
+    for (const char *line = meminfo; line < end;) {
+        const char *next = static_cast<const char *>(std::memchr(line, '\n', size_t(end - line)));
+        const char *lineEnd = next ? next : end;
+        if (size_t(lineEnd - line) > keyLength && std::memcmp(line, key, keyLength) == 0) {
+            const char *p = line + keyLength;
+            while (p < lineEnd && (*p == ' ' || *p == '\t'))
+                ++p;
+            uint64_t kib = 0;
+            const char *digits = p;
+            for (; p < lineEnd && *p >= '0' && *p <= '9'; ++p) {
+                if (kib > (std::numeric_limits<uint64_t>::max() >> 10) / 10)
+                    return 0;
+                kib = kib * 10 + uint64_t(*p - '0');
+            }
+            while (p < lineEnd && (*p == ' ' || *p == '\t'))
+                ++p;
+            // The kernel gives the field in kB (KiB); any other form is not trusted.
+            if (p == digits || lineEnd - p < 2 || std::memcmp(p, "kB", 2) != 0)
+                return 0;
+            return kib << 10;
+        }
+        line = lineEnd + 1;
+    }
+    return 0;
+}
+
+uint64_t VolumeLimits::systemAvailableMemory()
+{
+#if defined(__linux__)
+    // Read into a fixed buffer: this runs before every volume is allocated, and the
+    // field is among the first lines.
+    if (std::FILE *file = std::fopen("/proc/meminfo", "r")) {
+        char text[4096];
+        const size_t length = std::fread(text, 1, sizeof(text), file);
+        std::fclose(file);
+        if (const uint64_t available = memAvailableField(text, length))
+            return available;
+    }
+#endif
+    return physicalMemory();
+}
+
+uint64_t VolumeLimits::availableMemory()
+{
+    const MemoryQuery query = memoryQuery.load();
+    return query ? query() : systemAvailableMemory();
+}
+
+void VolumeLimits::setMemoryQuery(MemoryQuery query) { memoryQuery.store(query); }
+
+uint64_t VolumeLimits::memoryForCells()
+{
+    const uint64_t available = availableMemory();
+    return available - available / 8;
+}
+
+bool VolumeLimits::cellBytesFit(uint64_t bytes)
+{
+    const uint64_t limit = memoryForCells();
+    return limit == 0 || bytes <= limit;
 }
 
 bool VolumeLimits::fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString *reason)
@@ -38,14 +114,14 @@ bool VolumeLimits::fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString 
         return false;
     }
     const uint64_t bytes = xy * sizeZ * sizeof(Automaton::Voxel);
-    const uint64_t memory = physicalMemory();
-    if (memory != 0 && bytes > memory) {
+    const uint64_t limit = memoryForCells();
+    if (limit != 0 && bytes > limit) {
         if (reason)
             *reason = QStringLiteral("A volume of %1 cells needs %2 MiB, more than the %3 MiB of "
-                                     "memory of this computer.")
+                                     "memory this computer can spare for it now.")
                           .arg(size)
                           .arg(bytes >> 20)
-                          .arg(memory >> 20);
+                          .arg(limit >> 20);
         return false;
     }
     try {

@@ -207,7 +207,8 @@ void CreateSubstrateDialog::preset(const QMap<QString, QVariant> &map)
         if (map.contains(key))
             box->setValue(static_cast<int>(std::min<uint>(map.value(key).toUInt(), INT_MAX)));
     };
-    if (map.contains(P::keyCorner)) {
+    // A corner no document could hold is not taken over; the boxes keep their values.
+    if (map.contains(P::keyCorner) && Util::Vector3D(map.value(P::keyCorner)).isStorable()) {
         const Util::Vector3D c(map.value(P::keyCorner));
         corners[0]->setValue(c.x);
         corners[1]->setValue(c.y);

@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
@@ -34,6 +35,13 @@ MooreOptionsDialog::MooreOptionsDialog(Mode mode, QWidget *parent) : QDialog(par
     form->addRow(valueLabel, count);
     form->addRow(tr("Select Film"), material);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    okButton = buttons->button(QDialogButtonBox::Ok);
+    // Nothing to deposit or etch without a material: OK waits for one.
+    auto followMaterials = [this] { okButton->setEnabled(material->count() > 0); };
+    connect(material->model(), &QAbstractItemModel::rowsInserted, this, followMaterials);
+    connect(material->model(), &QAbstractItemModel::rowsRemoved, this, followMaterials);
+    connect(material->model(), &QAbstractItemModel::modelReset, this, followMaterials);
+    followMaterials();
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *layout = new QVBoxLayout(this);

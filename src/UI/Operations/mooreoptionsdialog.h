@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 
 namespace Core {
@@ -40,6 +41,7 @@ public:
     QSpinBox *countBox() const { return count; }
     QLabel *countLabel() const { return valueLabel; }
     QComboBox *materialBox() const { return material; }
+    QPushButton *okButtonWidget() const { return okButton; }
     int getCount() const;
     quint32 getMaterial() const;
 
@@ -48,6 +50,7 @@ private:
     QLabel *valueLabel;
     QSpinBox *count;
     QComboBox *material;
+    QPushButton *okButton;
 };
 
 } // namespace Operations

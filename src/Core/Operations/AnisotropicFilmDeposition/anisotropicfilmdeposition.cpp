@@ -15,7 +15,7 @@ AnisotropicFilmDeposition::AnisotropicFilmDeposition(Model::Automaton::TotalVolu
 
 int64_t AnisotropicFilmDeposition::stepCount() const
 {
-    return depositionStepCount(thickness, smallestCellSize());
+    return depositionRunLength(thickness, smallestCellSize());
 }
 
 void AnisotropicFilmDeposition::simulate() { run(stepCount()); }

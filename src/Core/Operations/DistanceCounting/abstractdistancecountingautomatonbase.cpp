@@ -84,6 +84,11 @@ int64_t AbstractDistanceCountingAutomatonBase::depositionStepCount(float reach, 
     return truncatedSteps(static_cast<double>(cells) * stepFactor);
 }
 
+int64_t AbstractDistanceCountingAutomatonBase::depositionRunLength(float reach, float smallestCellSize)
+{
+    return depositionStepCount(reach, smallestCellSize) > 0 ? std::numeric_limits<int64_t>::max() : 0;
+}
+
 int64_t AbstractDistanceCountingAutomatonBase::etchingStepCount(float reach, float smallestCellSize)
 {
     return truncatedSteps(

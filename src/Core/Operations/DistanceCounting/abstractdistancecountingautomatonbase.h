@@ -76,6 +76,11 @@ public:
     static int64_t depositionStepCount(float reach, float smallestCellSize);
     // ceil(reach * stepFactor / m) in double precision.
     static int64_t etchingStepCount(float reach, float smallestCellSize);
+    // Steps of a deposition: none where depositionStepCount gives none, otherwise as many
+    // as the fronts need. A front can need more than depositionStepCount steps to reach a
+    // convex 3-D corner (the diagonal path is up to sqrt 3 times the reach in cells, more
+    // than stepFactor); it dies out by itself once no cell within the reach can change.
+    static int64_t depositionRunLength(float reach, float smallestCellSize);
 
 protected:
     static constexpr int neighbourCount = 6;

@@ -15,7 +15,7 @@ Electrodeposition::Electrodeposition(Model::Automaton::TotalVolume *volume, uint
 
 int64_t Electrodeposition::stepCount() const
 {
-    return depositionStepCount(thickness, smallestCellSize());
+    return depositionRunLength(thickness, smallestCellSize());
 }
 
 void Electrodeposition::simulate() { run(stepCount()); }

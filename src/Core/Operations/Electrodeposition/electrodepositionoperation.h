@@ -9,8 +9,8 @@
 namespace Core {
 namespace Operations {
 
-// Electroplating of a film onto a conducting material. It never invalidates the
-// silicon lattice: silicon can only conduct, not be plated here.
+// Electroplating of a film onto a conducting material. Plating silicon invalidates the
+// volume's silicon lattice; a silicon conductor only receives the film.
 class ElectrodepositionOperation : public UndoableProcessOperation
 {
 public:
@@ -30,6 +30,7 @@ public:
 protected:
     bool parametersComplete() const override { return thickness && conductingMaterial && depositedMaterial; }
     void process() override;
+    bool marksLatticeStale() const override { return depositedMaterial == 1u; }
 
 private:
     std::optional<float> thickness;

@@ -15,7 +15,7 @@ IsotropicFilmDeposition::IsotropicFilmDeposition(Model::Automaton::TotalVolume *
 
 int64_t IsotropicFilmDeposition::stepCount() const
 {
-    return depositionStepCount(thickness, smallestCellSize());
+    return depositionRunLength(thickness, smallestCellSize());
 }
 
 void IsotropicFilmDeposition::simulate() { run(stepCount()); }

@@ -10,8 +10,20 @@ namespace Operations {
 
 namespace {
 
-constexpr QRgb opaqueBlack = 0xff000000u;
-constexpr QRgb opaqueRed = 0xffff0000u;
+// Lossy images (JPEG) blur pure black and red by a few levels; dark grey stays clear.
+constexpr int tolerance = 24;
+
+bool near(int value, int target)
+{
+    return value >= target - tolerance && value <= target + tolerance;
+}
+
+// Opaque: (nearly) black or red with (nearly) full alpha.
+bool isOpaque(QRgb p)
+{
+    return near(qAlpha(p), 255) && near(qGreen(p), 0) && near(qBlue(p), 0) &&
+           (near(qRed(p), 0) || near(qRed(p), 255));
+}
 
 bool isDirect32(QImage::Format format)
 {
@@ -48,7 +60,7 @@ Mask Mask::fromImage(const QImage &image)
             const size_t column = static_cast<size_t>(i) * hh;
             for (int r = 0; r < rows; ++r) {
                 const QRgb p = lines[r][i];
-                if (p == opaqueBlack || p == opaqueRed)
+                if (isOpaque(p))
                     bits[column + (hh - 1 - static_cast<size_t>(top + r))] = true;
             }
         }

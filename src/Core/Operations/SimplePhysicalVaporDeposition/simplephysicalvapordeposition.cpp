@@ -16,7 +16,7 @@ SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::T
 
 int64_t SimplePhysicalVaporDeposition::stepCount() const
 {
-    return depositionStepCount(thickness, smallestCellSize());
+    return depositionRunLength(thickness, smallestCellSize());
 }
 
 void SimplePhysicalVaporDeposition::simulate() { run(stepCount()); }
