@@ -405,6 +405,13 @@ TEST_F(GLWidgetView, LatticeViewShowsColouredAtomsAndHonoursTheCutBox)
               50);
     const int whole = counts[0] + counts[1] + counts[2] + counts[3];
 
+    // Zoomed in on the middle (the depth range shrinks with the zoom, but still holds the
+    // top face), the atoms in view stay drawn.
+    view->setZoom(60.0f);
+    counts = atomPixels(frame());
+    EXPECT_GT(counts[0] + counts[1] + counts[2] + counts[3], 200);
+    view->setZoom(20.0f);
+
     // Half the volume cut away: fewer atoms; a box without height: none.
     volume->getPainter()->setCutLimits({0, 0, 0}, {4, 8, 6});
     volume->getPainter()->regenerate();

@@ -106,6 +106,52 @@ private:
     double scale[3];
 };
 
+// The six planes of the view volume in the coordinates of the current modelview
+// matrix, each scaled so that its value at a point is the point's distance (the rows of
+// projection x modelview, added to and taken from the last one). Atoms wholly outside it
+// are not handed to GL, which matters when the view is zoomed in on a large lattice.
+class Frustum
+{
+public:
+    Frustum()
+    {
+        GLfloat modelview[16], projection[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        double c[16];
+        for (int col = 0; col < 4; ++col)
+            for (int row = 0; row < 4; ++row) {
+                double sum = 0.0;
+                for (int k = 0; k < 4; ++k)
+                    sum += double(projection[k * 4 + row]) * modelview[col * 4 + k];
+                c[col * 4 + row] = sum;
+            }
+        for (int axis = 0; axis < 3; ++axis)
+            for (int sign : {1, -1}) {
+                double plane[4];
+                for (int col = 0; col < 4; ++col)
+                    plane[col] = c[col * 4 + 3] + sign * c[col * 4 + axis];
+                const double length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+                if (!(length > 0.0))
+                    continue;
+                std::array<float, 4> p;
+                for (int i = 0; i < 4; ++i)
+                    p[static_cast<size_t>(i)] = static_cast<float>(plane[i] / length);
+                planes.push_back(p);
+            }
+    }
+    bool mayShow(const Point &p, float radius) const
+    {
+        for (const auto &c : planes)
+            if (c[0] * p[0] + c[1] * p[1] + c[2] * p[2] + c[3] < -radius)
+                return false;
+        return true;
+    }
+
+private:
+    std::vector<std::array<float, 4>> planes;
+};
+
 } // namespace
 
 // The GL side: buffers of one context group, re-uploaded when the renderer's generation
@@ -308,6 +354,7 @@ void SiLatticeRenderer::drawOpaque()
         const GLsizei indexCount = static_cast<GLsizei>(sphere().indices.size());
         // One translation per atom, set as a whole matrix: the current one with its last
         // column moved, so no matrix stack work per atom.
+        const Frustum frustum;
         GLfloat base[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, base);
         GLfloat m[16];
@@ -315,6 +362,8 @@ void SiLatticeRenderer::drawOpaque()
         for (int color = 0; color < colorCount; ++color) {
             glColor3ubv(atomRgb[color]);
             for (const Point &p : atomPositions[color]) {
+                if (!frustum.mayShow(p, atomRadius))
+                    continue;
                 for (int r = 0; r < 3; ++r)
                     m[12 + r] = base[r] * p[0] + base[4 + r] * p[1] + base[8 + r] * p[2] + base[12 + r];
                 glLoadMatrixf(m);
