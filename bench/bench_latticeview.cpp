@@ -3,7 +3,10 @@
 // software renderer gives an upper bound of what a graphics card takes.
 //
 // frame: one 800 x 600 frame of the volume (cell faces and, with "atoms" 1, the surface
-// atoms as spheres), finished with glFinish; atoms_drawn counts the spheres.
+// atoms as spheres), finished with glFinish; atoms_drawn counts the spheres. With
+// "clear_si" 1 silicon is made invisible, as a user does to look at the atoms, so every
+// surface atom is drawn; with 0 (the catalogue's opaque silicon) the cells hide the atoms
+// inside them and only those reaching out of the block are drawn.
 // update: the painter's regeneration with the atom view on (cell faces and the list of
 // visible atoms), as after every process step.
 
@@ -11,6 +14,7 @@
 
 #include "Model/Automaton/silatticerenderer.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
 
 #include <QGuiApplication>
 #include <QMatrix4x4>
@@ -104,9 +108,15 @@ void frame(benchmark::State &state)
         state.SkipWithError("no OpenGL context (run under xvfb-run)");
         return;
     }
+    const auto catalogue = Model::Materials::MaterialFactory::instance();
+    const Model::Materials::Material silicon = catalogue->getMaterial(1);
+    Model::Materials::Material shown = silicon;
+    shown.color[3] = state.range(1) != 0 ? 0.0f : 1.0f;
+    catalogue->setMaterial(shown);
     const auto volume = siliconBlock();
     volume->getPainter()->setRenderAtoms(state.range(0) != 0);
     volume->getPainter()->regenerate();
+    catalogue->setMaterial(silicon);
     setUpView();
     const Util::Vector3D eye(0, -300, 300);
     for (auto _ : state) {
@@ -117,9 +127,10 @@ void frame(benchmark::State &state)
     state.counters["atoms_drawn"] = static_cast<double>(volume->getPainter()->getLatticeRenderer().atomCount());
 }
 BENCHMARK(frame)
-    ->ArgName("atoms")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"atoms", "clear_si"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3)
@@ -131,6 +142,7 @@ void update(benchmark::State &state)
     QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());
     const auto volume = siliconBlock();
     volume->getPainter()->setRenderAtoms(true);
+    volume->getPainter()->setMode(1); // every surface atom listed, none hidden by cells
     for (auto _ : state)
         volume->getPainter()->regenerate();
     state.counters["atoms_drawn"] = static_cast<double>(volume->getPainter()->getLatticeRenderer().atomCount());

@@ -1,6 +1,7 @@
 #include "Model/Automaton/silattice.h"
 #include "Model/Automaton/silatticerenderer.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
 #include "filmtestsupport.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,33 @@ TotalVolumePtr block(uint32_t sx, uint32_t sy, uint32_t sz, Util::Vector3D posit
     return v;
 }
 
+// Sets the alpha of silicon in the catalogue for the lifetime of the object.
+class SiliconAlpha
+{
+public:
+    explicit SiliconAlpha(float alpha)
+        : catalogue(Model::Materials::MaterialFactory::instance()), saved(catalogue->getMaterial(1))
+    {
+        Model::Materials::Material m = saved;
+        m.color[3] = alpha;
+        catalogue->setMaterial(m);
+    }
+    ~SiliconAlpha() { catalogue->setMaterial(saved); }
+    SiliconAlpha(const SiliconAlpha &) = delete;
+    SiliconAlpha &operator=(const SiliconAlpha &) = delete;
+
+private:
+    std::shared_ptr<Model::Materials::MaterialFactory> catalogue;
+    Model::Materials::Material saved;
+};
+
+// Silicon is made invisible, as a user does to look at its atoms: no cell hides them.
+class SiLatticeRendererTest : public ::testing::Test
+{
+protected:
+    SiliconAlpha invisible{0.0f};
+};
+
 } // namespace
 
 // The sphere is a closed icosphere of radius 1 (scaled to 0.1 when drawn): 162 vertices,
@@ -106,7 +134,7 @@ TEST(SiLatticeRenderer, ColoursFromBondsAndSecondNeighbours)
 
 // Nothing is listed until a switch asks for it; with atoms on and surface atoms only
 // off, every silicon atom is listed once, and no bulk atom is a surface atom.
-TEST(SiLatticeRenderer, AtomsAndSurfaceAtoms)
+TEST_F(SiLatticeRendererTest, AtomsAndSurfaceAtoms)
 {
     const auto v = block(8, 8, 6);
     auto *painter = v->getPainter();
@@ -157,7 +185,7 @@ TEST(SiLatticeRenderer, AtomsAndSurfaceAtoms)
 }
 
 // Atoms in an oxide cell are fixed and drawn yellow; they cap the silicon below them.
-TEST(SiLatticeRenderer, FixedAtomsAreYellow)
+TEST_F(SiLatticeRendererTest, FixedAtomsAreYellow)
 {
     const auto v = FilmTest::makeVolume(6, 6, 8, [](uint32_t, uint32_t, uint32_t z) {
         return z < 5 ? 1u : (z == 5 ? 3u : 0u);
@@ -175,7 +203,7 @@ TEST(SiLatticeRenderer, FixedAtomsAreYellow)
 }
 
 // Positions are relative to the volume: a moved volume lists the same points.
-TEST(SiLatticeRenderer, PositionsAreInVolumeCoordinates)
+TEST_F(SiLatticeRendererTest, PositionsAreInVolumeCoordinates)
 {
     const auto here = block(6, 5, 4);
     const auto there = block(6, 5, 4, Util::Vector3D(120.0, -40.0, 7.0));
@@ -193,7 +221,7 @@ TEST(SiLatticeRenderer, PositionsAreInVolumeCoordinates)
 
 // The cut box hides atoms, links and cells whose position lies outside it; the planes are
 // in cell units, so a volume of larger cells is cut at the same cells.
-TEST(SiLatticeRenderer, CutBoxClips)
+TEST_F(SiLatticeRendererTest, CutBoxClips)
 {
     for (float cellSize : {1.0f, 2.0f}) {
         SCOPED_TRACE(cellSize);
@@ -230,7 +258,7 @@ TEST(SiLatticeRenderer, CutBoxClips)
 // Links run from a present atom to a present neighbour (a whole bond, sqrt(3) x 0.35
 // long) or half-way to an absent or fixed one; each unit cell gives six outline faces
 // with edges of the lattice constant and twelve translucent triangles.
-TEST(SiLatticeRenderer, LinksAndUnitCells)
+TEST_F(SiLatticeRendererTest, LinksAndUnitCells)
 {
     const auto v = FilmTest::makeVolume(6, 6, 8, [](uint32_t, uint32_t, uint32_t z) {
         return z < 4 ? 1u : (z == 4 ? 3u : 0u);
@@ -284,4 +312,46 @@ TEST(SiLatticeRenderer, LinksAndUnitCells)
     oxide->getPainter()->regenerate();
     EXPECT_EQ(view(oxide).atomCount(), 0u);
     EXPECT_TRUE(view(oxide).unitCellVertices().empty());
+}
+
+// Cells drawn opaque hide the atoms inside them: only spheres reaching out of the opaque
+// solid (out of the volume, or through the cut box) are listed; other drawing modes and
+// translucent silicon hide none.
+TEST(SiLatticeRenderer, OpaqueCellsHideTheirAtoms)
+{
+    const SiliconAlpha opaque(1.0f);
+    const auto v = block(8, 8, 6);
+    auto *painter = v->getPainter();
+    painter->setRenderAtoms(true);
+    painter->setRenderSurfaceAtomsOnly(false);
+    painter->regenerate();
+    const size_t shown = view(v).atomCount();
+    EXPECT_LT(shown, static_cast<size_t>(siliconAtoms(*v)));
+    const float r = SiLatticeRenderer::atomRadius;
+    for (const Point &p : allAtoms(view(v))) {
+        const bool reachesOut = p[0] < r || p[0] > 8 - r || p[1] < r || p[1] > 8 - r || p[2] < r || p[2] > 6 - r;
+        EXPECT_TRUE(reachesOut) << p[0] << " " << p[1] << " " << p[2];
+    }
+
+    // Cut at x = 4: atoms reaching through the cut face show.
+    painter->setCutLimits(CellCorner{0, 0, 0}, CellCorner{4, 8, 6});
+    painter->regenerate();
+    bool atCut = false;
+    for (const Point &p : allAtoms(view(v)))
+        atCut = atCut || (p[0] > 4 - r && p[0] <= 4);
+    EXPECT_TRUE(atCut);
+    painter->setCutLimits(CellCorner{0, 0, 0}, CellCorner{8, 8, 6});
+
+    // In another drawing mode, or with translucent silicon, every atom is listed.
+    painter->setMode(1);
+    painter->regenerate();
+    EXPECT_EQ(static_cast<int64_t>(view(v).atomCount()), siliconAtoms(*v));
+    painter->setMode(0);
+    {
+        const SiliconAlpha glass(0.5f);
+        painter->regenerate();
+        EXPECT_EQ(static_cast<int64_t>(view(v).atomCount()), siliconAtoms(*v));
+    }
+    painter->regenerate();
+    EXPECT_EQ(view(v).atomCount(), shown);
 }

@@ -152,6 +152,48 @@ private:
     std::vector<std::array<float, 4>> planes;
 };
 
+// Whether a sphere lies wholly inside cells the painter draws as an opaque solid.
+class HiddenTest
+{
+public:
+    HiddenTest(const SiLatticeRenderer::Occluders &o, const TotalVolume &volume, const Voxel *voxels)
+        : occluders(o), volume(volume), voxels(voxels),
+          size{volume.getCellSizeX(), volume.getCellSizeY(), volume.getCellSizeZ()}
+    {
+        for (int a = 0; a < 3; ++a) {
+            const int64_t extent = a == 0 ? volume.getSizeX() : (a == 1 ? volume.getSizeY() : volume.getSizeZ());
+            lo[a] = std::max<int64_t>(o.min[static_cast<size_t>(a)], 0);
+            hi[a] = std::min<int64_t>(o.max[static_cast<size_t>(a)], extent);
+        }
+    }
+    bool hides(const Point &p, float radius) const
+    {
+        int64_t first[3], last[3];
+        for (int a = 0; a < 3; ++a) {
+            const double u = p[static_cast<size_t>(a)] / double(size[a]), r = radius / double(size[a]);
+            first[a] = static_cast<int64_t>(std::floor(u - r));
+            last[a] = static_cast<int64_t>(std::floor(u + r));
+            if (first[a] < lo[a] || last[a] >= hi[a])
+                return false;
+        }
+        for (int64_t x = first[0]; x <= last[0]; ++x)
+            for (int64_t y = first[1]; y <= last[1]; ++y)
+                for (int64_t z = first[2]; z <= last[2]; ++z) {
+                    const Voxel &v = voxels[volume.index(uint32_t(x), uint32_t(y), uint32_t(z))];
+                    if (v.isCut() || !occluders.isOpaque(v.getMaterialId()))
+                        return false;
+                }
+        return true;
+    }
+
+private:
+    const SiLatticeRenderer::Occluders &occluders;
+    const TotalVolume &volume;
+    const Voxel *voxels;
+    float size[3];
+    int64_t lo[3], hi[3];
+};
+
 } // namespace
 
 // The GL side: buffers of one context group, re-uploaded when the renderer's generation
@@ -266,7 +308,7 @@ void SiLatticeRenderer::clear()
     std::vector<Point>().swap(cellTriangles);
 }
 
-void SiLatticeRenderer::update(const std::vector<Util::Vector4D> &clipPlanes)
+void SiLatticeRenderer::update(const std::vector<Util::Vector4D> &clipPlanes, const Occluders *occluders)
 {
     ++generation;
     clear();
@@ -283,6 +325,9 @@ void SiLatticeRenderer::update(const std::vector<Util::Vector4D> &clipPlanes)
 
     // An etch running on another thread changes atoms under the voxel mutex.
     VoxelLock lock(*volume);
+    std::unique_ptr<HiddenTest> hidden;
+    if (occluders && occluders->isOpaque)
+        hidden = std::make_unique<HiddenTest>(*occluders, *volume, lock.voxels());
     const size_t cellCount = lattice->cellCount();
     if (renderAtoms || renderAtomLinks) {
         for (size_t c = 0; c < cellCount; ++c)
@@ -296,7 +341,7 @@ void SiLatticeRenderer::update(const std::vector<Util::Vector4D> &clipPlanes)
                 const Point p = local(lattice->atomPosition(a));
                 if (!clip.passes(p))
                     continue;
-                if (renderAtoms)
+                if (renderAtoms && !(hidden && hidden->hides(p, atomRadius)))
                     atomPositions[colorFor(lattice->bondedCount(a), lattice->secondNeighbourSum(a))].push_back(p);
                 if (!renderAtomLinks || state != AtomPresent)
                     continue;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -63,12 +64,23 @@ public:
     void setRenderUnitCells(bool on) { renderUnitCells = on; }
     bool getRenderUnitCells() const { return renderUnitCells; }
 
+    // The cells the painter draws as one opaque solid: those inside the cut box [min, max)
+    // (cell indices) that are not cut and whose material `isOpaque` says hides what lies
+    // behind it. A sphere wholly inside such cells can never be seen, so it is left out.
+    struct Occluders
+    {
+        std::array<int32_t, 3> min;
+        std::array<int32_t, 3> max;
+        std::function<bool(uint32_t materialId)> isOpaque;
+    };
+
     // Rebuilds what is drawn from the volume's lattice, for the switches as they are now.
     // `clipPlanes` are the painter's cut-box planes in cell units; a point passes when
     // a x + b y + c z + d < 1e-6 for every plane, (x, y, z) being its volume coordinates
-    // over the cell size. Takes the volume's voxel mutex while it reads the lattice, so
-    // the caller must not hold it.
-    void update(const std::vector<Util::Vector4D> &clipPlanes);
+    // over the cell size. With `occluders` (the painter draws cell faces), atoms hidden
+    // inside opaque cells are skipped. Takes the volume's voxel mutex while it reads the
+    // lattice, so the caller must not hold it.
+    void update(const std::vector<Util::Vector4D> &clipPlanes, const Occluders *occluders = nullptr);
 
     // GL drawing; nothing without a current context. The opaque part is the atoms, the
     // links and the outlines; the translucent part the unit cells, drawn by the painter

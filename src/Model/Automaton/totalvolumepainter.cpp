@@ -415,7 +415,17 @@ void TotalVolumePainter::regenerate()
         generateEmptyOutlines();
     else
         std::vector<QuadFace>().swap(emptyOutlineFaces);
-    latticeRenderer->update(getClipPlanes());
+    // In mode 0 the cell faces hide atoms inside opaque cells; the colour map is the one
+    // the faces were just made with.
+    if (mode == 0) {
+        SiLatticeRenderer::Occluders occluders;
+        effectiveBox(&occluders.min, &occluders.max);
+        auto classes = std::make_shared<MaterialClasses>(colorMap);
+        occluders.isOpaque = [classes](uint32_t id) { return classes->kindOf(id) == Opaque; };
+        latticeRenderer->update(getClipPlanes(), &occluders);
+    } else {
+        latticeRenderer->update(getClipPlanes());
+    }
 }
 
 void TotalVolumePainter::generateDirectCubic()
