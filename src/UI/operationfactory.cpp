@@ -6,6 +6,8 @@
 #include "Core/Operations/Document/savedocumentoperation.h"
 #include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
+#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
 #include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
 #include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
@@ -22,6 +24,8 @@
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
+#include "UI/Observers/atomicsibcaetchobserver.h"
+#include "UI/Observers/ccawetetchingobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
@@ -91,6 +95,12 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 27:
         return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
                             std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));
+    case 28:
+        return withObserver(std::make_shared<AtomisticSiWetEtchingOperation>(context),
+                            std::make_shared<Observers::AtomicSiBCAEtchObserver>(context, mainWindow));
+    case 29:
+        return withObserver(std::make_shared<ContinousWetEtchOperation>(context),
+                            std::make_shared<Observers::CCAWetEtchingObserver>(context, mainWindow));
     case 31:
         return withObserver(std::make_shared<SimplePhysicalVaporDepositionOperation>(context),
                             std::make_shared<Observers::PVDObserver>(context, mainWindow));

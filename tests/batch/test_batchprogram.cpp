@@ -142,6 +142,25 @@ TEST(BatchProgram, ShippedExampleListsRun)
     EXPECT_EQ(ids[volume->index(38, 30, 20)], resist);
     EXPECT_EQ(ids[volume->index(10, 10, 19)], silicon);
     EXPECT_EQ(ids[volume->index(10, 10, 20)], resist);
+
+    // The wet etch example etches an inverted pyramid under the 24-cell opening of the
+    // oxide, [18, 42) on both axes: its (111) walls slope inwards by 1 / sqrt(2) per unit of
+    // depth, meeting about 17 below the surface (z = 29); the oxide and the silicon under
+    // it stay.
+    Model::Scene wetScene;
+    const auto wet = readVolume(QDir(TestEnv::workDir()).filePath("wet-etch.mem"), wetScene);
+    ASSERT_TRUE(wet);
+    const std::vector<uint32_t> w = wet->materialIds();
+    const uint32_t oxide = 3;
+    EXPECT_EQ(w[wet->index(30, 30, 29)], 0u);
+    EXPECT_EQ(w[wet->index(30, 30, 18)], 0u);
+    EXPECT_EQ(w[wet->index(30, 30, 8)], silicon);
+    EXPECT_EQ(w[wet->index(21, 30, 27)], 0u); // near the rim, shallow
+    EXPECT_EQ(w[wet->index(21, 30, 17)], silicon); // near the rim, deep: under the wall
+    EXPECT_EQ(w[wet->index(30, 21, 17)], silicon);
+    EXPECT_EQ(w[wet->index(10, 10, 29)], silicon);
+    EXPECT_EQ(w[wet->index(10, 10, 30)], oxide);
+    EXPECT_EQ(w[wet->index(10, 10, 32)], 0u); // the resist was stripped
 }
 
 TEST(BatchProgram, ImageOfTheFinalViewAndNoOpenGL)

@@ -1,5 +1,7 @@
 #include "Core/Operations/operationcontext.h"
+#include "Model/Automaton/silatticerenderer.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
 #include "UI/fieldlegend.h"
 #include "UI/glwidget.h"
 #include "UI/lampset.h"
@@ -23,6 +25,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QtGui/qopengl.h>
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -330,6 +333,95 @@ TEST_F(GLWidgetView, DrawsCellVolumeOverBackground)
     // Surfaces off: only the background is left.
     view->setRenderObjects(false);
     EXPECT_TRUE(isBlack(frame().pixel(200, 150)));
+}
+
+// Makes a material invisible (alpha 0) for the lifetime of the object, so that what
+// lies inside its cells can be seen.
+class InvisibleMaterial
+{
+public:
+    explicit InvisibleMaterial(uint32_t id)
+        : catalogue(Model::Materials::MaterialFactory::instance()), saved(catalogue->getMaterial(id))
+    {
+        Model::Materials::Material clear = saved;
+        clear.color[3] = 0.0f;
+        catalogue->setMaterial(clear);
+    }
+    ~InvisibleMaterial() { catalogue->setMaterial(saved); }
+    InvisibleMaterial(const InvisibleMaterial &) = delete;
+    InvisibleMaterial &operator=(const InvisibleMaterial &) = delete;
+
+private:
+    std::shared_ptr<Model::Materials::MaterialFactory> catalogue;
+    Model::Materials::Material saved;
+};
+
+// Pixels of the frame by atom colour: hue within 12 degrees of the colour's own, clearly
+// saturated and lit.
+std::array<int, 4> atomPixels(const QImage &image)
+{
+    using R = Model::Automaton::SiLatticeRenderer;
+    std::array<int, 4> counts{};
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(image.pixel(x, y));
+            if (c.hsvSaturation() < 80 || c.value() < 60)
+                continue;
+            for (int k = 0; k < R::colorCount; ++k) {
+                const int hue = QColor(R::atomRgb[k][0], R::atomRgb[k][1], R::atomRgb[k][2]).hsvHue();
+                const int d = std::abs(c.hsvHue() - hue) % 360;
+                if (std::min(d, 360 - d) <= 12)
+                    ++counts[static_cast<size_t>(k)];
+            }
+        }
+    return counts;
+}
+
+// "Render Si Atoms" on: the silicon's atoms appear as coloured spheres (its cells made
+// invisible); a cut box hides the atoms outside it.
+TEST_F(GLWidgetView, LatticeViewShowsColouredAtomsAndHonoursTheCutBox)
+{
+    const InvisibleMaterial clearSilicon(1);
+    auto volume = std::make_shared<Model::Automaton::TotalVolume>(
+        8, 8, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(-4, -4, -3), std::vector<uint32_t>(8 * 8 * 6, 1));
+    volume->createLattice();
+    volume->getPainter()->regenerate();
+    context.scene.add(volume);
+    view->setShowAxis(false);
+    view->setZoom(20.0f);
+    show();
+    // Atoms off (the default): nothing but the background.
+    std::array<int, 4> counts = atomPixels(frame());
+    EXPECT_EQ(counts, (std::array<int, 4>{0, 0, 0, 0}));
+
+    volume->getPainter()->setRenderAtoms(true);
+    volume->getPainter()->regenerate();
+    counts = atomPixels(frame());
+    // The top face shows two-bonded (green) atoms, the side faces three-bonded ones
+    // (orange) among others.
+    EXPECT_GT(counts[Model::Automaton::SiLatticeRenderer::Green], 200);
+    EXPECT_GT(counts[Model::Automaton::SiLatticeRenderer::Orange] + counts[Model::Automaton::SiLatticeRenderer::Blue] +
+                  counts[Model::Automaton::SiLatticeRenderer::Yellow],
+              50);
+    const int whole = counts[0] + counts[1] + counts[2] + counts[3];
+
+    // Zoomed in on the middle (the depth range shrinks with the zoom, but still holds the
+    // top face), the atoms in view stay drawn.
+    view->setZoom(60.0f);
+    counts = atomPixels(frame());
+    EXPECT_GT(counts[0] + counts[1] + counts[2] + counts[3], 200);
+    view->setZoom(20.0f);
+
+    // Half the volume cut away: fewer atoms; a box without height: none.
+    volume->getPainter()->setCutLimits({0, 0, 0}, {4, 8, 6});
+    volume->getPainter()->regenerate();
+    counts = atomPixels(frame());
+    const int half = counts[0] + counts[1] + counts[2] + counts[3];
+    EXPECT_GT(half, 100);
+    EXPECT_LT(half, whole * 3 / 4);
+    volume->getPainter()->setCutLimits({0, 0, 3}, {8, 8, 3});
+    volume->getPainter()->regenerate();
+    EXPECT_EQ(atomPixels(frame()), (std::array<int, 4>{0, 0, 0, 0}));
 }
 
 TEST_F(GLWidgetView, ClickInSelectionModeTogglesCellVolume)

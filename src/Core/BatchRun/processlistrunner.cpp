@@ -4,6 +4,7 @@
 #include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/photolithographystep.h"
 #include "Core/BatchRun/saveimagestep.h"
+#include "Core/BatchRun/siwetetchingstep.h"
 #include "Core/Operations/operationcontext.h"
 
 #include <QElapsedTimer>
@@ -39,6 +40,7 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(10, &runSaveImageStep);
     registerStep(11, &runCreateSubstrateStep);
     registerStep(0, &runPhotolithographyStep, 20);
+    registerStep(1, &runSiWetEtchingStep, 28);
     registerStep(2, &runMooreDepositionStep, 18);
     registerStep(3, &runMooreEtchingStep, 19);
     registerStep(4, &runCvdStep, 13);

@@ -1,5 +1,6 @@
 #include "Model/Automaton/totalvolumepainter.h"
 
+#include "Model/Automaton/silatticerenderer.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/voxel.h"
 #include "Model/Geometry/bsptree.h"
@@ -375,6 +376,7 @@ TotalVolumePainter::TotalVolumePainter(TotalVolume *volume)
       cellSizeZ(volume->getCellSizeZ()), cutMin{0, 0, 0},
       cutMax{static_cast<int32_t>(volume->getSizeX()), static_cast<int32_t>(volume->getSizeY()),
              static_cast<int32_t>(volume->getSizeZ())},
+      latticeRenderer(std::make_unique<SiLatticeRenderer>(volume)),
       sizeY(static_cast<int32_t>(volume->getSizeY())), sizeZ(static_cast<int32_t>(volume->getSizeZ())),
       selectedShown(!volume->isSelected())
 {
@@ -413,7 +415,17 @@ void TotalVolumePainter::regenerate()
         generateEmptyOutlines();
     else
         std::vector<QuadFace>().swap(emptyOutlineFaces);
-    // The silicon lattice renderer's update goes here once the renderer exists.
+    // In mode 0 the cell faces hide atoms inside opaque cells; the colour map is the one
+    // the faces were just made with.
+    if (mode == 0) {
+        SiLatticeRenderer::Occluders occluders;
+        effectiveBox(&occluders.min, &occluders.max);
+        auto classes = std::make_shared<MaterialClasses>(colorMap);
+        occluders.isOpaque = [classes](uint32_t id) { return classes->kindOf(id) == Opaque; };
+        latticeRenderer->update(getClipPlanes(), &occluders);
+    } else {
+        latticeRenderer->update(getClipPlanes());
+    }
 }
 
 void TotalVolumePainter::generateDirectCubic()
@@ -511,6 +523,12 @@ void TotalVolumePainter::setMode(int32_t m)
     generateDirectCubic();
 }
 
+void TotalVolumePainter::setRenderAtoms(bool on) { latticeRenderer->setRenderAtoms(on); }
+void TotalVolumePainter::setRenderSurfaceAtomsOnly(bool on) { latticeRenderer->setRenderSurfaceAtomsOnly(on); }
+void TotalVolumePainter::setRenderAtomLinks(bool on) { latticeRenderer->setRenderAtomLinks(on); }
+void TotalVolumePainter::setRenderUnitCellOutlines(bool on) { latticeRenderer->setRenderUnitCellOutlines(on); }
+void TotalVolumePainter::setRenderUnitCells(bool on) { latticeRenderer->setRenderUnitCells(on); }
+
 void TotalVolumePainter::setCutLimits(const CellCorner &min, const CellCorner &max)
 {
     QMutexLocker lock(&cutMutex);
@@ -570,7 +588,7 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
     if (surfaces) {
         // Modes 1-3 draw their own surfaces here once their generators exist.
         if (mode == 0) {
-            // The silicon lattice renderer's opaque part goes first, once it exists.
+            latticeRenderer->drawOpaque();
             drawFilled(opaqueFaces);
             if (outlines) {
                 glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -591,6 +609,7 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
+        latticeRenderer->drawTranslucent();
         if (mode == 0) {
             glDisable(GL_COLOR_MATERIAL);
             static const GLfloat specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};

@@ -24,6 +24,7 @@ namespace Model {
 namespace Automaton {
 
 class TotalVolume;
+class SiLatticeRenderer;
 
 // Turns a volume's cells into drawable surfaces and draws them with OpenGL 1.x.
 // Face generation needs no GL context (tests and the batch runner use it); only paint()
@@ -72,6 +73,16 @@ public:
     void setEmptyVoxelOutlines(bool on) { emptyVoxelOutlines = on; }
     bool getEmptyVoxelOutlines() const { return emptyVoxelOutlines; }
 
+    // The lattice view's switches ("Render Si Atoms", "Render surface atoms only" (on
+    // at first), "Render Si atom links", "Render Si unit cell outlines", "Render Si unit
+    // cells"); they take effect at the next regenerate().
+    void setRenderAtoms(bool on);
+    void setRenderSurfaceAtomsOnly(bool on);
+    void setRenderAtomLinks(bool on);
+    void setRenderUnitCellOutlines(bool on);
+    void setRenderUnitCells(bool on);
+    const SiLatticeRenderer &getLatticeRenderer() const { return *latticeRenderer; }
+
     // Visible cells are [min, max) per axis. The box is stored as given; generation
     // uses its intersection with the volume.
     void setCutLimits(const CellCorner &min, const CellCorner &max);
@@ -113,9 +124,9 @@ private:
     CellCorner cutMax;
     mutable QMutex clipPlanesMutex;
     std::vector<Util::Vector4D> clipPlanes;
-    // The marching-cubes and octree surfaces, the field painter (modes 1-3) and the
-    // silicon lattice renderer are not built yet; their place in the sequences below
-    // is marked where they come in.
+    // The marching-cubes and octree surfaces and the field painter (modes 1-3) are not
+    // built yet; their place in the sequences below is marked where they come in.
+    std::unique_ptr<SiLatticeRenderer> latticeRenderer;
     std::map<uint32_t, Color> colorMap;
     std::vector<Geometry::QuadFace> opaqueFaces;
     std::vector<Geometry::QuadFace> translucentFaces;

@@ -1,0 +1,32 @@
+#include "Core/BatchRun/siwetetchingstep.h"
+
+#include "Core/BatchRun/stepparameters.h"
+#include "Core/Operations/AtomisticSiWetEtching/atomicstructuresimplesiwetetch.h"
+#include "Model/Automaton/silattice.h"
+
+#include <QtDebug>
+#include <cmath>
+
+namespace Ui {
+
+int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &step)
+{
+    StepParameters read(step);
+    const float depth = read.toFloat(QStringLiteral("Depth"));
+    if (read.result() != 0)
+        return read.result();
+    if (!std::isfinite(depth) || depth < 0.0f) {
+        qWarning().noquote() << step.getProcessName() << ": the depth must be a number of 0 or more";
+        return 2;
+    }
+    Model::Automaton::TotalVolume &volume = *environment.volume;
+    const int32_t id = volume.getId();
+    const auto mark = environment.latticeStale.find(id);
+    if (mark == environment.latticeStale.end() || mark->second || !volume.getLattice())
+        volume.createLattice();
+    Core::Operations::AtomicStructureSimpleSiWetEtch(&volume, depth).run();
+    environment.latticeStale[id] = false;
+    return 0;
+}
+
+} // namespace Ui

@@ -1,0 +1,147 @@
+#include "Core/BatchRun/processlistrunner.h"
+#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
+#include "Core/Operations/operationcontext.h"
+#include "Model/Automaton/silattice.h"
+#include "filmtestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace Core::Operations;
+using FilmTest::makeVolume;
+using Model::Automaton::TotalVolumePtr;
+using Ui::ProcessData;
+using Ui::ProcessListRunner;
+
+namespace {
+
+// Silicon below z = 7 with a one-cell oxide mask at z = 7 opened over [5, 11) x [5, 11).
+TotalVolumePtr maskedSilicon()
+{
+    return makeVolume(16, 16, 10, [](uint32_t x, uint32_t y, uint32_t z) -> uint32_t {
+        if (z < 7)
+            return 1;
+        if (z == 7 && !(x >= 5 && x < 11 && y >= 5 && y < 11))
+            return 3;
+        return 0;
+    });
+}
+
+ProcessData wetEtch(QVariant depth)
+{
+    ProcessData step(1);
+    if (depth.isValid())
+        step.setParameter(QStringLiteral("Depth"), depth, true);
+    return step;
+}
+
+std::vector<int32_t> counts(Model::Automaton::TotalVolume &volume)
+{
+    Model::Automaton::VoxelLock cells(volume);
+    std::vector<int32_t> result(volume.getCellCount());
+    for (size_t i = 0; i < result.size(); ++i)
+        result[i] = cells[i].getCount();
+    return result;
+}
+
+struct Options : Util::IObserver
+{
+    explicit Options(std::function<void()> accept) : accept(std::move(accept)) {}
+    void update() override { accept(); }
+    std::function<void()> accept;
+};
+
+void runOperation(OperationContext &context, double depth)
+{
+    auto op = std::make_shared<AtomisticSiWetEtchingOperation>(context);
+    std::weak_ptr<AtomisticSiWetEtchingOperation> weak = op;
+    op->setOptionsObserver(std::make_shared<Options>([weak, depth] { weak.lock()->setParameters(depth); }));
+    op->execute();
+}
+
+} // namespace
+
+// Step type 1 gives the cells (and atom counts) of the menu's etch with the same depth,
+// records 28 and leaves the lattice marked current; consecutive steps continue on one
+// lattice exactly as the menu operation does.
+TEST(SiWetEtchingStep, SameCellsAsTheMenuOperation)
+{
+    OperationContext interactive;
+    const auto menuVolume = maskedSilicon();
+    interactive.scene.add(menuVolume);
+    runOperation(interactive, 1.75);
+    runOperation(interactive, 1.05);
+
+    OperationContext batch;
+    ProcessListRunner runner(batch);
+    const auto batchVolume = maskedSilicon();
+    runner.setVolume(batchVolume);
+    const auto summary = runner.run({wetEtch(1.75f), wetEtch(1.05f)});
+    ASSERT_EQ(summary.outcome, ProcessListRunner::Outcome::Completed);
+    EXPECT_EQ(batch.lastProcessByVolume.at(batchVolume->getId()), 28);
+    EXPECT_FALSE(batch.latticeStale.at(batchVolume->getId()));
+
+    const std::vector<uint32_t> before = maskedSilicon()->materialIds();
+    EXPECT_NE(batchVolume->materialIds(), before);
+    EXPECT_EQ(batchVolume->materialIds(), menuVolume->materialIds());
+    EXPECT_EQ(counts(*batchVolume), counts(*menuVolume));
+    // The mask and everything under it stay: the rim of the opening is cell 4 and 11.
+    for (uint32_t z = 0; z < 8; ++z)
+        EXPECT_EQ(batchVolume->materialIds()[batchVolume->index(2, 2, z)], z < 7 ? 1u : 3u);
+}
+
+// The lattice is rebuilt when the volume is marked stale or carries no mark, and kept
+// when it is marked current; a silicon step in between marks it stale.
+TEST(SiWetEtchingStep, RebuildsTheLatticeOnlyWhenStale)
+{
+    OperationContext batch;
+    ProcessListRunner runner(batch);
+    const auto volume = maskedSilicon();
+    runner.setVolume(volume);
+
+    ASSERT_EQ(runner.runStep(wetEtch(0.35f)), 0); // no mark: built
+    const auto first = volume->getLattice();
+    ASSERT_TRUE(first);
+    ASSERT_EQ(runner.runStep(wetEtch(0.35f)), 0); // marked current: kept
+    EXPECT_EQ(volume->getLattice(), first);
+
+    batch.latticeStale[volume->getId()] = true;
+    ASSERT_EQ(runner.runStep(wetEtch(0.35f)), 0);
+    EXPECT_NE(volume->getLattice(), first);
+    const auto second = volume->getLattice();
+
+    ProcessData cvd(4);
+    cvd.setParameter(QStringLiteral("Material_Id"), 1u, true);
+    cvd.setParameter(QStringLiteral("Thickness"), 1.0f, true);
+    ASSERT_EQ(runner.runStep(cvd), 0);
+    EXPECT_TRUE(batch.latticeStale.at(volume->getId()));
+    ASSERT_EQ(runner.runStep(wetEtch(0.35f)), 0);
+    EXPECT_NE(volume->getLattice(), second);
+    EXPECT_FALSE(batch.latticeStale.at(volume->getId()));
+}
+
+TEST(SiWetEtchingStep, MissingAndInvalidDepths)
+{
+    OperationContext batch;
+    ProcessListRunner runner(batch);
+    const auto volume = maskedSilicon();
+    runner.setVolume(volume);
+    const std::vector<uint32_t> before = volume->materialIds();
+
+    EXPECT_EQ(runner.runStep(wetEtch(QVariant())), 1);
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float bad : {std::nanf(""), inf, -inf, -0.7f})
+        EXPECT_EQ(runner.runStep(wetEtch(bad)), 2) << bad;
+    EXPECT_EQ(runner.runStep(wetEtch(QStringLiteral("deep"))), 2);
+    EXPECT_EQ(volume->materialIds(), before);
+    EXPECT_EQ(batch.lastProcessByVolume.count(volume->getId()), 0u);
+    EXPECT_FALSE(volume->getLattice());
+
+    // A depth that rounds to no step changes no cell but leaves a current lattice.
+    EXPECT_EQ(runner.runStep(wetEtch(0.1f)), 0);
+    EXPECT_EQ(volume->materialIds(), before);
+    EXPECT_TRUE(volume->getLattice());
+    EXPECT_EQ(batch.lastProcessByVolume.at(volume->getId()), 28);
+}
