@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <utility>
 
@@ -251,7 +252,8 @@ struct SiLatticeRenderer::GpuBuffers
 
     static void upload(QOpenGLBuffer *buffer, const std::vector<Point> &points)
     {
-        if (points.empty()) {
+        // GL takes the size as an int; a list beyond that is not drawn.
+        if (points.empty() || points.size() > size_t(std::numeric_limits<int>::max()) / sizeof(Point)) {
             buffer->destroy();
             return;
         }
