@@ -2,6 +2,7 @@
 
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/AtomisticSiWetEtching/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/AtomisticSiWetEtching/siwetetchoperation.h"
 #include "Model/Automaton/silattice.h"
 
 #include <QtDebug>
@@ -21,9 +22,7 @@ int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &ste
     }
     Model::Automaton::TotalVolume &volume = *environment.volume;
     const int32_t id = volume.getId();
-    const auto mark = environment.latticeStale.find(id);
-    if (mark == environment.latticeStale.end() || mark->second || !volume.getLattice())
-        volume.createLattice();
+    Core::Operations::SiWetEtchOperation::refreshLattice(environment.latticeStale, volume);
     Core::Operations::AtomicStructureSimpleSiWetEtch(&volume, depth).run();
     environment.latticeStale[id] = false;
     return 0;

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/processoperation.h"
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -24,12 +25,13 @@ public:
     double getDepth() const { return depth.value_or(0.0); }
     bool areParametersSet() const { return depth.has_value(); }
 
-    // Rebuilds the volume's lattice when the context marks it stale, has no entry for
-    // the volume or the volume has none; the etches call it before their run.
-    static void refreshLattice(OperationContext &context, Model::Automaton::TotalVolume &volume)
+    // Rebuilds the volume's lattice when the marks (volume id -> stale) say it is stale,
+    // have no entry for the volume, or the volume has none; the etches and the batch
+    // step call it before their run.
+    static void refreshLattice(const std::map<int32_t, bool> &latticeStale, Model::Automaton::TotalVolume &volume)
     {
-        const auto stale = context.latticeStale.find(volume.getId());
-        if (stale == context.latticeStale.end() || stale->second || !volume.getLattice())
+        const auto stale = latticeStale.find(volume.getId());
+        if (stale == latticeStale.end() || stale->second || !volume.getLattice())
             volume.createLattice();
     }
 
@@ -37,7 +39,7 @@ protected:
     bool parametersComplete() const override { return depth.has_value(); }
     void process() override
     {
-        refreshLattice(context, *volume);
+        refreshLattice(context.latticeStale, *volume);
         runEtch(*depth);
         context.latticeStale[volume->getId()] = false;
     }
