@@ -342,32 +342,6 @@ SiLattice::Point SiLattice::bondEnd(uint32_t a, int slot) const
     return add(p, isSublatticeA(a) ? rotatedTemplate.bondsA[slot] : rotatedTemplate.bondsB[slot]);
 }
 
-unsigned SiLattice::bondedCount(uint32_t a) const
-{
-    const SiAtom &x = atom(a);
-    if (x.state == AtomFixed)
-        return 4;
-    unsigned n = 0;
-    for (uint32_t b : x.neighbours)
-        n += b != SiAtom::none && stateOf(b) != AtomAbsent;
-    return n;
-}
-
-unsigned SiLattice::secondNeighbourSum(uint32_t a) const
-{
-    unsigned sum = 0;
-    for (uint32_t b : atom(a).neighbours) {
-        if (b == SiAtom::none)
-            continue;
-        const uint8_t s = stateOf(b);
-        if (s == AtomPresent)
-            sum += bondedCount(b) - 1;
-        else if (s == AtomFixed)
-            sum += 3;
-    }
-    return sum;
-}
-
 bool SiLattice::isSurfaceAtom(uint32_t a) const
 {
     for (uint32_t b : atom(a).neighbours)

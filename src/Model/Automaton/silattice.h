@@ -98,9 +98,35 @@ public:
     // atomPosition plus the rotated bond vector of the atom's sublattice and slot.
     Point bondEnd(uint32_t a, int slot) const;
     // 4 for a fixed atom; otherwise the slots holding an atom that is not absent.
-    unsigned bondedCount(uint32_t a) const;
+    // Inline: the wet etches count bonds in their inner loops.
+    unsigned bondedCount(uint32_t a) const
+    {
+        const SiAtom &x = atom(a);
+        return x.state == AtomFixed ? 4 : heldSlots(x);
+    }
+    // Slots of x holding an atom that is not absent, whatever x's own state.
+    unsigned heldSlots(const SiAtom &x) const
+    {
+        unsigned n = 0;
+        for (uint32_t b : x.neighbours)
+            n += b != SiAtom::none && stateOf(b) != AtomAbsent;
+        return n;
+    }
     // Over the slots: a present neighbour adds its bondedCount() - 1, a fixed one 3.
-    unsigned secondNeighbourSum(uint32_t a) const;
+    unsigned secondNeighbourSum(uint32_t a) const
+    {
+        unsigned sum = 0;
+        for (uint32_t b : atom(a).neighbours) {
+            if (b == SiAtom::none)
+                continue;
+            const uint8_t s = stateOf(b);
+            if (s == AtomPresent)
+                sum += bondedCount(b) - 1;
+            else if (s == AtomFixed)
+                sum += 3;
+        }
+        return sum;
+    }
     // Some slot is empty or holds an absent atom.
     bool isSurfaceAtom(uint32_t a) const;
     // Linear index of the cell holding the lattice site at the far end of the bond, or

@@ -26,10 +26,10 @@ private:
 
     bool decide(int32_t, size_t, uint32_t atom) const
     {
-        const unsigned n = bondedCount(atom);
+        const unsigned n = lattice->bondedCount(atom);
         if (n == 4)
             return false;
-        return n < 3 || secondNeighbourSum(atom) < 9;
+        return n < 3 || lattice->secondNeighbourSum(atom) < 9;
     }
     void prepareStep() {}
     // A step that removed nothing leaves the states as they were, so every later step

@@ -109,36 +109,6 @@ protected:
         return std::min(x / std::max<uint32_t>(slabWidth, 1), static_cast<uint32_t>(slabCount - 1));
     }
 
-    // Slots holding an atom that is not absent (fixed atoms count as four).
-    unsigned bondedCount(uint32_t a) const
-    {
-        const SiAtom &x = lattice->atom(a);
-        if (x.state == Fixed)
-            return 4;
-        return heldSlots(x);
-    }
-    unsigned heldSlots(const SiAtom &x) const
-    {
-        unsigned n = 0;
-        for (uint32_t b : x.neighbours)
-            n += b != SiAtom::none && lattice->stateOf(b) != Absent;
-        return n;
-    }
-    unsigned secondNeighbourSum(uint32_t a) const
-    {
-        unsigned sum = 0;
-        for (uint32_t b : lattice->atom(a).neighbours) {
-            if (b == SiAtom::none)
-                continue;
-            const uint8_t s = lattice->stateOf(b);
-            if (s == Present)
-                sum += bondedCount(b) - 1;
-            else if (s == Fixed)
-                sum += 3;
-        }
-        return sum;
-    }
-
     TotalVolume *volume;
     uint32_t sizeX, sizeY, sizeZ;
     Model::Automaton::Voxel *voxels = nullptr;
@@ -198,7 +168,7 @@ private:
             for (size_t a = r.first * 8; a < r.second * 8; ++a) {
                 const uint32_t index = static_cast<uint32_t>(a);
                 const SiAtom &atom = lattice->atom(index);
-                if (atom.state != Present || bondedCount(index) == 4)
+                if (atom.state != Present || lattice->bondedCount(index) == 4)
                     continue;
                 bool exposed = false;
                 for (int k = 0; k < 4; ++k) {

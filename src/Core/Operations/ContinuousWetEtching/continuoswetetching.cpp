@@ -78,7 +78,7 @@ void ContinuosWetEtching::countShells(uint32_t atom, int *uF, int *sF, int *uS, 
         if (state == Absent)
             continue;
         const Model::Automaton::SiAtom &first = lattice->atom(n);
-        if (state == Fixed || heldSlots(first) == 4)
+        if (state == Fixed || lattice->heldSlots(first) == 4)
             ++s1;
         else
             ++u1;
@@ -89,7 +89,7 @@ void ContinuosWetEtching::countShells(uint32_t atom, int *uF, int *sF, int *uS, 
             const uint8_t second = lattice->stateOf(m);
             if (second == Absent)
                 continue;
-            if (second == Fixed || heldSlots(lattice->atom(m)) == 4)
+            if (second == Fixed || lattice->heldSlots(lattice->atom(m)) == 4)
                 ++s2;
             else
                 ++u2;
