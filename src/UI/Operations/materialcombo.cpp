@@ -1,6 +1,7 @@
 #include "UI/Operations/materialcombo.h"
 
 #include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -33,6 +34,18 @@ void fillMaterialCombo(QComboBox *combo, const std::vector<quint32> &ids)
     }
     for (const auto &m : materials)
         combo->addItem(swatch(m), m.name, m.id);
+}
+
+void fillDopantCombo(QComboBox *combo, int32_t processId)
+{
+    constexpr quint32 silicon = 1;
+    constexpr quint32 polySilicon = 16;
+    std::vector<quint32> ids;
+    for (uint32_t id : Model::Process::ProcessFactory::instance()->getProcess(processId).compatibleMaterials) {
+        if (id != silicon && id != polySilicon)
+            ids.push_back(id);
+    }
+    fillMaterialCombo(combo, ids);
 }
 
 } // namespace Operations

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <cstdint>
 #include <vector>
 
 class QComboBox;
@@ -12,6 +13,10 @@ namespace Operations {
 // and the material id as item data. With `ids` empty every material is listed, in
 // catalogue order; otherwise only those ids, in the given order.
 void fillMaterialCombo(QComboBox *combo, const std::vector<quint32> &ids = {});
+
+// Fills a combo box with the dopants a doping dialog offers: the materials of the given
+// catalogue process (13 simple doping, 15 ion implantation) except Si and Poly-Si.
+void fillDopantCombo(QComboBox *combo, int32_t processId);
 
 } // namespace Operations
 } // namespace Ui
