@@ -526,6 +526,7 @@ void GLWidget::paintGL()
         object->draw(surfaces, edges, eye);
         glMatrixMode(GL_MODELVIEW);
     }
+    drawGhosts(eye);
 
     if (drawAxis) {
         glPushMatrix();
@@ -536,6 +537,20 @@ void GLWidget::paintGL()
     if (drawLights)
         drawLampMarkers(lampSet, viewDepth);
     drawLegend(objects);
+}
+
+void GLWidget::drawGhosts(const Util::Vector3D &eye)
+{
+    // Objects being moved or copied, drawn once more where they would land.
+    for (const auto &ghost : context.viewState.ghosts()) {
+        const Util::Vector3D offset = ghost.second->getTemporaryOffset();
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glTranslated(offset.x, offset.y, offset.z);
+        ghost.first->draw(true, true, eye);
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+    }
 }
 
 void GLWidget::drawAxisCross() const
@@ -671,6 +686,12 @@ void GLWidget::mousePressEvent(QMouseEvent *event)
 
 void GLWidget::mouseMoveEvent(QMouseEvent *event)
 {
+    // Ghosts of objects being moved or copied follow the pointer.
+    if (!dragging && context.viewState.hasClickRequest() &&
+        context.viewState.hoverPoint(groundPoint(event->pos()))) {
+        update();
+        return;
+    }
     // Tracking is on for the whole widget; only drags matter. A move that does not
     // change the position is no drag and keeps a pending click.
     if (!dragging || event->pos() == lastPointer)
@@ -722,7 +743,11 @@ void GLWidget::mouseMoveEvent(QMouseEvent *event)
 void GLWidget::mouseReleaseEvent(QMouseEvent *event)
 {
     dragging = false;
-    if (clickPending && event->button() == Qt::LeftButton && context.isSelectionMode()) {
+    if (clickPending && event->button() == Qt::LeftButton && context.viewState.hasClickRequest()) {
+        // Move and Copy wait for points: hand them the clicked point on the ground plane.
+        context.viewState.deliverClick(groundPoint(event->pos()));
+        update();
+    } else if (clickPending && event->button() == Qt::LeftButton && context.isSelectionMode()) {
         if (pick(event->pos()))
             update();
     }
@@ -770,6 +795,48 @@ void GLWidget::wheelEvent(QWheelEvent *event)
 }
 
 // --- picking -------------------------------------------------------------------------
+
+Util::Vector3D GLWidget::groundPoint(const QPoint &position)
+{
+    ViewTransform view;
+    float viewZoom;
+    int viewDepth;
+    {
+        QMutexLocker lock(&viewMutex);
+        view = camera;
+        viewZoom = zoom;
+        viewDepth = depth;
+    }
+    makeCurrent();
+    const qreal ratio = devicePixelRatioF();
+    glViewport(0, 0, static_cast<GLint>(width() * ratio), static_cast<GLint>(height() * ratio));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    applyProjection(viewZoom, viewDepth);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    view.apply();
+    GLdouble modelView[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glPopMatrix();
+    doneCurrent();
+
+    // The ray under the pointer, from the near to the far plane, meets z = 0; seen edge-on
+    // the ground gives no point, and the ray's middle stands in.
+    const GLdouble wx = position.x() * ratio;
+    const GLdouble wy = viewport[1] + viewport[3] - position.y() * ratio;
+    GLdouble nx, ny, nz, fx, fy, fz;
+    gluUnProject(wx, wy, 0.0, modelView, projection, viewport, &nx, &ny, &nz);
+    gluUnProject(wx, wy, 1.0, modelView, projection, viewport, &fx, &fy, &fz);
+    const GLdouble dz = fz - nz;
+    GLdouble t = 0.5;
+    if (std::abs(dz) > 1e-12 && -nz / dz >= 0.0 && -nz / dz <= 1.0)
+        t = -nz / dz;
+    return Util::Vector3D(nx + t * (fx - nx), ny + t * (fy - ny), nz + t * dz);
+}
 
 bool GLWidget::pick(const QPoint &position)
 {

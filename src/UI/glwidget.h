@@ -121,6 +121,9 @@ private:
     void applyProjection(float viewZoom, int viewDepth);
     Util::Vector3D eyeVector(float viewZoom) const;
     void drawAxisCross() const;
+    void drawGhosts(const Util::Vector3D &eye);
+    // The point where the pointer's ray meets the ground plane z = 0.
+    Util::Vector3D groundPoint(const QPoint &position);
     void drawLampMarkers(const LampSet &lampSet, int viewDepth) const;
     void drawLegend(const std::vector<Model::ObjectPtr> &objects);
     // Toggles the first object hit at a widget position; true when something was hit.

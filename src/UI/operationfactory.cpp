@@ -14,6 +14,9 @@
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/ObjectOperations/copyobject.h"
+#include "Core/Operations/ObjectOperations/deleteobject.h"
+#include "Core/Operations/ObjectOperations/moveobject.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
@@ -60,9 +63,15 @@ OperationFactory::OperationFactory(OperationContext &context, QWidget *mainWindo
 OperationPtr OperationFactory::create(int32_t typeId)
 {
     switch (typeId) {
+    case 1:
+        return std::make_shared<CopyObject>(context);
     case 2:
         return withObserver(std::make_shared<CreateSubstrateOperation>(context),
                             std::make_shared<Observers::CreateSubstrateObserver>(context, mainWindow));
+    case 4:
+        return std::make_shared<DeleteObject>(context);
+    case 7:
+        return std::make_shared<MoveObject>(context);
     case 9:
         return withObserver(std::make_shared<SaveDocumentOperation>(context),
                             std::make_shared<Observers::DocumentSavedObserver>(context, mainWindow));

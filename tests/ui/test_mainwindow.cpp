@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 
 using Ui::MainWindow;
 
@@ -273,4 +274,37 @@ TEST_F(MainWindowFixture, NewDocumentAsksAndEmptiesTheScene)
     window->action("actionNew")->trigger();
     EXPECT_EQ(context().scene.objectCount(), 0);
     EXPECT_FALSE(window->action("actionUndo")->isEnabled());
+}
+
+TEST_F(MainWindowFixture, MoveByTwoClicksInTheViewAndDeleteFromTheMenu)
+{
+    createCopperSubstrate();
+    ASSERT_EQ(context().scene.objectCount(), 1);
+    const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(context().scene.objects().front());
+    ASSERT_TRUE(volume);
+    const Util::Vector3D before = volume->getPosition();
+
+    context().setObjectSelected(volume, true);
+    window->action("actionMove")->trigger();
+    EXPECT_TRUE(transcript().contains("Move: Left click or enter the distance into the console (x, y, z):"));
+    click(centre());
+    EXPECT_TRUE(transcript().contains("Move: Left click on destination."));
+    // The ghost follows the pointer until the destination is clicked.
+    QTest::mouseMove(window->view(), centre() + QPoint(80, 0));
+    EXPECT_TRUE(volume->isTemporary());
+    EXPECT_GT(std::abs(volume->getTemporaryOffset().x) + std::abs(volume->getTemporaryOffset().y), 1.0);
+    EXPECT_NE(frame().pixel(centre() + QPoint(80, 0)) & 0xFFFFFF, 0u); // drawn there, not background
+    click(centre() + QPoint(80, 0));
+    EXPECT_TRUE(transcript().contains("Move: Object(s) moved"));
+    const Util::Vector3D after = volume->getPosition();
+    EXPECT_GT(std::hypot(after.x - before.x, after.y - before.y), 1.0);
+    EXPECT_DOUBLE_EQ(after.z, before.z); // both points lie on the ground plane
+    EXPECT_EQ(window->action("actionUndo")->text(), "Undo Move Objects");
+    EXPECT_FALSE(volume->isTemporary());
+
+    context().setObjectSelected(volume, true);
+    window->action("actionDelete")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 0);
+    window->action("actionUndo")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 1);
 }

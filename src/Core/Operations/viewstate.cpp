@@ -1,5 +1,7 @@
 #include "Core/Operations/viewstate.h"
 
+#include "Core/Operations/operation.h"
+
 #include <QMutexLocker>
 
 namespace Core {
@@ -15,6 +17,66 @@ void ViewState::publishSelection(const std::vector<Model::ObjectPtr> &objects)
 {
     QMutexLocker lock(&mutex);
     selection = objects;
+}
+
+std::vector<ViewState::Ghost> ViewState::ghosts() const
+{
+    QMutexLocker lock(&mutex);
+    return ghostList;
+}
+
+void ViewState::publishGhosts(const std::vector<Ghost> &list)
+{
+    QMutexLocker lock(&mutex);
+    ghostList = list;
+}
+
+void ViewState::publishClickRequest(const ClickRequest &request)
+{
+    QMutexLocker lock(&mutex);
+    clickRequest = request;
+}
+
+void ViewState::dropClickRequest()
+{
+    QMutexLocker lock(&mutex);
+    clickRequest = ClickRequest();
+}
+
+bool ViewState::hasClickRequest() const
+{
+    QMutexLocker lock(&mutex);
+    return clickRequest.operation != nullptr;
+}
+
+bool ViewState::deliverClick(const Util::Vector3D &point)
+{
+    ClickRequest request;
+    {
+        QMutexLocker lock(&mutex);
+        request = clickRequest;
+        // One click per request: the operation publishes it again when it wants more.
+        clickRequest = ClickRequest();
+    }
+    if (!request.operation)
+        return false;
+    request.clickPoint->assignXYZ(point);
+    if (*request.clickCounter > 0)
+        --*request.clickCounter;
+    request.operation->execute();
+    return true;
+}
+
+bool ViewState::hoverPoint(const Util::Vector3D &point)
+{
+    QMutexLocker lock(&mutex);
+    if (!clickRequest.operation || !clickRequest.reference)
+        return false;
+    const Util::Vector3D &from = *clickRequest.reference;
+    const Util::Vector3D offset(point.x - from.x, point.y - from.y, point.z - from.z);
+    for (const Ghost &ghost : ghostList)
+        ghost.second->setTemporaryOffset(offset);
+    return true;
 }
 
 } // namespace Operations
