@@ -16,6 +16,9 @@
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
+#include "Core/Operations/Planarization/planarizationoperation.h"
+#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
+#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
@@ -33,6 +36,9 @@
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
+#include "UI/Observers/planarizationobserver.h"
+#include "UI/Observers/simplerieobserver.h"
+#include "UI/Observers/spincoatingobserver.h"
 #include "UI/Observers/pvdobserver.h"
 
 #include <memory>
@@ -92,6 +98,12 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 20:
         return withObserver(std::make_shared<PhotolithographyOperation>(context),
                             std::make_shared<Observers::PhotolithographyObserver>(context, mainWindow));
+    case 22:
+        return withObserver(std::make_shared<PlanarizationOperation>(context),
+                            std::make_shared<Observers::PlanarizationObserver>(context, mainWindow));
+    case 23:
+        return withObserver(std::make_shared<SpinCoatingOperation>(context),
+                            std::make_shared<Observers::SpinCoatingObserver>(context, mainWindow));
     case 27:
         return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
                             std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));
@@ -101,6 +113,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 29:
         return withObserver(std::make_shared<ContinousWetEtchOperation>(context),
                             std::make_shared<Observers::CCAWetEtchingObserver>(context, mainWindow));
+    case 30:
+        return withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(context),
+                            std::make_shared<Observers::SimpleRIEObserver>(context, mainWindow));
     case 31:
         return withObserver(std::make_shared<SimplePhysicalVaporDepositionOperation>(context),
                             std::make_shared<Observers::PVDObserver>(context, mainWindow));

@@ -1,0 +1,137 @@
+#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetching.h"
+
+#include "Core/Operations/DistanceCounting/slicetasks.h"
+
+#include <QThreadPool>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+namespace Core {
+namespace Operations {
+
+namespace {
+
+int32_t layerCount(double depth)
+{
+    if (!(depth >= 0.0))
+        return 0;
+    if (depth >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(depth);
+}
+
+} // namespace
+
+SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume *volume, uint32_t etchedMaterial,
+                                                   double depth, uint8_t directions)
+    : volume(volume), etchedMaterial(etchedMaterial), iterations(layerCount(depth)), directions(directions),
+      sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()),
+      strideX(volume->index(1, 0, 0) - volume->index(0, 0, 0)),
+      strideY(volume->index(0, 1, 0) - volume->index(0, 0, 0))
+{
+    const int32_t threads = QThreadPool::globalInstance()->maxThreadCount();
+    sliceCount = threads < 1 || sizeX < static_cast<uint32_t>(threads) ? 1 : threads;
+    fronts.resize(static_cast<size_t>(sliceCount));
+    removals.resize(static_cast<size_t>(sliceCount));
+    nextFronts.resize(static_cast<size_t>(sliceCount));
+}
+
+uint32_t SimpleReactiveIonEtching::sliceFirst(int32_t slice) const
+{
+    return static_cast<uint32_t>(slice) * (sizeX / static_cast<uint32_t>(sliceCount));
+}
+
+uint32_t SimpleReactiveIonEtching::sliceLast(int32_t slice) const
+{
+    return slice + 1 == sliceCount ? sizeX : sliceFirst(slice + 1);
+}
+
+void SimpleReactiveIonEtching::run()
+{
+    if (sizeX == 0 || sizeY == 0 || sizeZ == 0 || iterations == 0 || (directions & (FromTop | FromBelow)) == 0)
+        return;
+    Model::Automaton::VoxelLock lock(*volume);
+    voxels = lock.voxels();
+    struct Forget
+    {
+        Model::Automaton::Voxel *&voxels;
+        ~Forget() { voxels = nullptr; }
+    } forget{voxels};
+
+    runSliceTasks(sliceCount, [this](int32_t slice) { seed(slice); });
+    std::vector<std::atomic<bool>> busy(static_cast<size_t>(sliceCount));
+    for (int32_t step = 0; step < iterations; ++step) {
+        runSliceTasks(sliceCount, [this, &busy](int32_t slice) {
+            busy[static_cast<size_t>(slice)].store(advance(slice), std::memory_order_relaxed);
+        });
+        // Once every front is empty the remaining steps would change nothing; a depth of
+        // millions of layers must not cost millions of idle passes.
+        if (std::none_of(busy.begin(), busy.end(), [](const std::atomic<bool> &b) { return b.load(); }))
+            break;
+    }
+    for (int32_t slice = 0; slice < sliceCount; ++slice) {
+        std::vector<size_t>().swap(fronts[static_cast<size_t>(slice)]);
+        std::vector<size_t>().swap(removals[static_cast<size_t>(slice)]);
+        std::vector<size_t>().swap(nextFronts[static_cast<size_t>(slice)]);
+    }
+}
+
+void SimpleReactiveIonEtching::seed(int32_t slice)
+{
+    std::vector<size_t> &front = fronts[static_cast<size_t>(slice)];
+    front.clear();
+    const bool fromTop = (directions & FromTop) != 0;
+    const bool fromBelow = (directions & FromBelow) != 0;
+    const uint32_t material = etchedMaterial;
+    const uint32_t top = sizeZ - 1;
+    for (uint32_t x = sliceFirst(slice); x < sliceLast(slice); ++x)
+        for (uint32_t y = 0; y < sizeY; ++y) {
+            const size_t base = x * strideX + y * strideY;
+            const Model::Automaton::Voxel *cells = voxels + base;
+            for (uint32_t z = 0; z < sizeZ; ++z) {
+                if (cells[z].getMaterialId() != material)
+                    continue;
+                if ((fromTop && z < top && cells[z + 1].getMaterialId() == 0) ||
+                    (fromBelow && z > 0 && cells[z - 1].getMaterialId() == 0))
+                    front.push_back(base + z);
+            }
+        }
+}
+
+bool SimpleReactiveIonEtching::advance(int32_t slice)
+{
+    std::vector<size_t> &front = fronts[static_cast<size_t>(slice)];
+    std::vector<size_t> &next = nextFronts[static_cast<size_t>(slice)];
+    std::vector<size_t> &removed = removals[static_cast<size_t>(slice)];
+    next.clear();
+    removed.clear();
+    const bool fromTop = (directions & FromTop) != 0;
+    const bool fromBelow = (directions & FromBelow) != 0;
+    const uint32_t material = etchedMaterial;
+    const size_t top = sizeZ - 1;
+    Model::Automaton::Voxel *cells = voxels;
+    for (const size_t cell : front) {
+        if (cells[cell].getMaterialId() != material)
+            continue;
+        removed.push_back(cell);
+        const size_t z = cell % sizeZ;
+        // Etching from below moves up the column, etching from the top moves down it.
+        if (fromBelow && z < top && cells[cell + 1].getMaterialId() == material)
+            next.push_back(cell + 1);
+        if (fromTop && z > 0 && cells[cell - 1].getMaterialId() == material)
+            next.push_back(cell - 1);
+    }
+    // Fronts moving both ways may meet: keep the list ordered and free of repeats.
+    if (!std::is_sorted(next.begin(), next.end()))
+        std::sort(next.begin(), next.end());
+    next.erase(std::unique(next.begin(), next.end()), next.end());
+    for (const size_t cell : removed)
+        cells[cell].setMaterialId(0);
+    front.swap(next);
+    return !front.empty();
+}
+
+} // namespace Operations
+} // namespace Core
