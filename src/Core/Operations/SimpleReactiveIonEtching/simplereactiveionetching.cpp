@@ -4,8 +4,6 @@
 
 #include <QThreadPool>
 #include <algorithm>
-#include <atomic>
-#include <cmath>
 #include <limits>
 
 namespace Core {
@@ -61,14 +59,13 @@ void SimpleReactiveIonEtching::run()
     } forget{voxels};
 
     runSliceTasks(sliceCount, [this](int32_t slice) { seed(slice); });
-    std::vector<std::atomic<bool>> busy(static_cast<size_t>(sliceCount));
+    // Each slice reports whether its front still moves, in its own element.
+    std::vector<uint8_t> busy(static_cast<size_t>(sliceCount), 0);
     for (int32_t step = 0; step < iterations; ++step) {
-        runSliceTasks(sliceCount, [this, &busy](int32_t slice) {
-            busy[static_cast<size_t>(slice)].store(advance(slice), std::memory_order_relaxed);
-        });
+        runSliceTasks(sliceCount, [this, &busy](int32_t slice) { busy[static_cast<size_t>(slice)] = advance(slice); });
         // Once every front is empty the remaining steps would change nothing; a depth of
         // millions of layers must not cost millions of idle passes.
-        if (std::none_of(busy.begin(), busy.end(), [](const std::atomic<bool> &b) { return b.load(); }))
+        if (std::none_of(busy.begin(), busy.end(), [](uint8_t b) { return b != 0; }))
             break;
     }
     for (int32_t slice = 0; slice < sliceCount; ++slice) {
