@@ -178,10 +178,11 @@ TEST(ColumnProcesses, SameCellsForAnyThreadCount)
         EXPECT_NE(one, start);
         EXPECT_EQ(run(2, processes[p]), one);
         EXPECT_EQ(run(7, processes[p]), one);
-        if (p == 0)
+        if (p == 0) {
             EXPECT_EQ(one, expectedEtch(start, 19, 1, 3, top | below));
-        if (p == 1)
+        } else if (p == 1) {
             EXPECT_EQ(one, expectedEtch(start, 19, 1, 2, top));
+        }
     }
 }
 

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -56,6 +57,12 @@ void type(QSpinBox *box, const QString &text)
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, text);
+}
+
+// Clicks a check box on its indicator, as a user would.
+void tick(QCheckBox *box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(box->style()->pixelMetric(QStyle::PM_IndicatorWidth) / 2 + 1, box->height() / 2));
 }
 
 void choose(QComboBox *combo, quint32 id)
@@ -100,6 +107,7 @@ void expectHeight(QSpinBox *box, const char *label, int maximum)
 TEST(ColumnProcessDialogs, FieldsRangesHelpAndPresets)
 {
     SimpleRIEDialog rie;
+    rie.show();
     EXPECT_EQ(rie.windowTitle(), "Simple RIE Options");
     EXPECT_EQ(rie.minimumSize(), QSize(400, 280));
     EXPECT_EQ(rie.maximumSize(), QSize(400, 280));
@@ -115,9 +123,9 @@ TEST(ColumnProcessDialogs, FieldsRangesHelpAndPresets)
     EXPECT_TRUE(rie.fromTopBox()->isChecked());
     EXPECT_FALSE(rie.fromBelowBox()->isChecked());
     EXPECT_EQ(rie.getDirections(), 1);
-    QTest::mouseClick(rie.fromBelowBox(), Qt::LeftButton);
+    tick(rie.fromBelowBox());
     EXPECT_EQ(rie.getDirections(), 3);
-    QTest::mouseClick(rie.fromTopBox(), Qt::LeftButton);
+    tick(rie.fromTopBox());
     EXPECT_EQ(rie.getDirections(), 2);
 
     // Directions from a process list: 0 clears "from top", 1 sets it, 2 swaps to below,
@@ -161,6 +169,7 @@ TEST(ColumnProcessDialogs, FieldsRangesHelpAndPresets)
     EXPECT_EQ(plan.maximumBox()->whatsThis(), "All cells above this height will be removed.");
     type(plan.minimumBox(), "30");
     type(plan.maximumBox(), "12");
+    QTest::keyClick(plan.maximumBox(), Qt::Key_Return);
     EXPECT_EQ(plan.minimumBox()->maximum(), 12);
     EXPECT_EQ(plan.getMinimumHeight(), 12);
     plan.preset({{"Maximum Height", 50u}, {"Minimum Height", 20u}});
@@ -186,7 +195,7 @@ TEST(ColumnProcessDialogs, MenuNumbersRunTheirDialogs)
              ASSERT_TRUE(dialog);
              type(dialog->depthBox(), "2");
              choose(dialog->materialBox(), 1);
-             QTest::mouseClick(dialog->fromBelowBox(), Qt::LeftButton);
+             tick(dialog->fromBelowBox());
          },
          [](const OperationPtr &op) {
              auto rie = std::dynamic_pointer_cast<SimpleReactiveIonEtchingOperation>(op);

@@ -39,6 +39,9 @@ PlanarizationOptionsDialog::PlanarizationOptionsDialog(QWidget *parent) : QDialo
     setWindowTitle(tr("Planarization Options"));
     minimum = heightBox(tr("All cells below this height will be removed."));
     maximum = heightBox(tr("All cells above this height will be removed."));
+    // The bound follows the maximum once it is entered, not per keystroke: typing "12"
+    // must not first squeeze the minimum down to 1 on the way.
+    maximum->setKeyboardTracking(false);
     connect(maximum, QOverload<int>::of(&QSpinBox::valueChanged), this, &PlanarizationOptionsDialog::updateMinimumLimits);
 
     auto *form = new QFormLayout;
