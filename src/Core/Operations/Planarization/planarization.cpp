@@ -25,10 +25,14 @@ void Planarization::run()
     const uint32_t from = upperLimit;
     const uint32_t height = sizeZ;
     runColumnPass(*volume, voxels, sliceCount, [below, from, height](Model::Automaton::Voxel *cells) {
+        // Writing only cells that are filled leaves the (usually empty) space above the
+        // structure clean in the cache: it is read, never written back.
         for (uint32_t z = 0; z < below; ++z)
-            cells[z].setMaterialId(0);
+            if (cells[z].getMaterialId() != 0)
+                cells[z].setMaterialId(0);
         for (uint32_t z = from; z < height; ++z)
-            cells[z].setMaterialId(0);
+            if (cells[z].getMaterialId() != 0)
+                cells[z].setMaterialId(0);
     });
     voxels = nullptr;
 }

@@ -58,76 +58,64 @@ void SimpleReactiveIonEtching::run()
         ~Forget() { voxels = nullptr; }
     } forget{voxels};
 
-    runSliceTasks(sliceCount, [this](int32_t slice) { seed(slice); });
-    // Each slice reports whether its front still moves, in its own element.
-    std::vector<uint8_t> busy(static_cast<size_t>(sliceCount), 0);
-    for (int32_t step = 0; step < iterations; ++step) {
-        runSliceTasks(sliceCount, [this, &busy](int32_t slice) { busy[static_cast<size_t>(slice)] = advance(slice); });
-        // Once every front is empty the remaining steps would change nothing; a depth of
-        // millions of layers must not cost millions of idle passes.
-        if (std::none_of(busy.begin(), busy.end(), [](uint8_t b) { return b != 0; }))
-            break;
-    }
+    // Columns never exchange cells, so each column can run all its steps while it is in
+    // the cache: one sweep of the volume instead of one sweep per step, with the same
+    // cells removed as if every column took its steps in lockstep with the others.
+    runSliceTasks(sliceCount, [this](int32_t slice) {
+        for (uint32_t x = sliceFirst(slice); x < sliceLast(slice); ++x)
+            for (uint32_t y = 0; y < sizeY; ++y)
+                etchColumn(slice, voxels + x * strideX + y * strideY);
+    });
     for (int32_t slice = 0; slice < sliceCount; ++slice) {
-        std::vector<size_t>().swap(fronts[static_cast<size_t>(slice)]);
-        std::vector<size_t>().swap(removals[static_cast<size_t>(slice)]);
-        std::vector<size_t>().swap(nextFronts[static_cast<size_t>(slice)]);
+        std::vector<uint32_t>().swap(fronts[static_cast<size_t>(slice)]);
+        std::vector<uint32_t>().swap(removals[static_cast<size_t>(slice)]);
+        std::vector<uint32_t>().swap(nextFronts[static_cast<size_t>(slice)]);
     }
 }
 
-void SimpleReactiveIonEtching::seed(int32_t slice)
+void SimpleReactiveIonEtching::etchColumn(int32_t slice, Model::Automaton::Voxel *cells)
 {
-    std::vector<size_t> &front = fronts[static_cast<size_t>(slice)];
-    front.clear();
+    std::vector<uint32_t> &front = fronts[static_cast<size_t>(slice)];
+    std::vector<uint32_t> &next = nextFronts[static_cast<size_t>(slice)];
+    std::vector<uint32_t> &removed = removals[static_cast<size_t>(slice)];
     const bool fromTop = (directions & FromTop) != 0;
     const bool fromBelow = (directions & FromBelow) != 0;
     const uint32_t material = etchedMaterial;
     const uint32_t top = sizeZ - 1;
-    for (uint32_t x = sliceFirst(slice); x < sliceLast(slice); ++x)
-        for (uint32_t y = 0; y < sizeY; ++y) {
-            const size_t base = x * strideX + y * strideY;
-            const Model::Automaton::Voxel *cells = voxels + base;
-            for (uint32_t z = 0; z < sizeZ; ++z) {
-                if (cells[z].getMaterialId() != material)
-                    continue;
-                if ((fromTop && z < top && cells[z + 1].getMaterialId() == 0) ||
-                    (fromBelow && z > 0 && cells[z - 1].getMaterialId() == 0))
-                    front.push_back(base + z);
-            }
-        }
-}
 
-bool SimpleReactiveIonEtching::advance(int32_t slice)
-{
-    std::vector<size_t> &front = fronts[static_cast<size_t>(slice)];
-    std::vector<size_t> &next = nextFronts[static_cast<size_t>(slice)];
-    std::vector<size_t> &removed = removals[static_cast<size_t>(slice)];
-    next.clear();
-    removed.clear();
-    const bool fromTop = (directions & FromTop) != 0;
-    const bool fromBelow = (directions & FromBelow) != 0;
-    const uint32_t material = etchedMaterial;
-    const size_t top = sizeZ - 1;
-    Model::Automaton::Voxel *cells = voxels;
-    for (const size_t cell : front) {
-        if (cells[cell].getMaterialId() != material)
+    // Seeding: cells of the material with an empty cell above (from the top) or below
+    // (from below).
+    front.clear();
+    for (uint32_t z = 0; z < sizeZ; ++z) {
+        if (cells[z].getMaterialId() != material)
             continue;
-        removed.push_back(cell);
-        const size_t z = cell % sizeZ;
-        // Etching from below moves up the column, etching from the top moves down it.
-        if (fromBelow && z < top && cells[cell + 1].getMaterialId() == material)
-            next.push_back(cell + 1);
-        if (fromTop && z > 0 && cells[cell - 1].getMaterialId() == material)
-            next.push_back(cell - 1);
+        if ((fromTop && z < top && cells[z + 1].getMaterialId() == 0) ||
+            (fromBelow && z > 0 && cells[z - 1].getMaterialId() == 0))
+            front.push_back(z);
     }
-    // Fronts moving both ways may meet: keep the list ordered and free of repeats.
-    if (!std::is_sorted(next.begin(), next.end()))
-        std::sort(next.begin(), next.end());
-    next.erase(std::unique(next.begin(), next.end()), next.end());
-    for (const size_t cell : removed)
-        cells[cell].setMaterialId(0);
-    front.swap(next);
-    return !front.empty();
+
+    // Each step removes the front and moves it one cell on through the material: up the
+    // column when etching from below, down it when etching from the top.
+    for (int32_t step = 0; step < iterations && !front.empty(); ++step) {
+        next.clear();
+        removed.clear();
+        for (const uint32_t z : front) {
+            if (cells[z].getMaterialId() != material)
+                continue;
+            removed.push_back(z);
+            if (fromBelow && z < top && cells[z + 1].getMaterialId() == material)
+                next.push_back(z + 1);
+            if (fromTop && z > 0 && cells[z - 1].getMaterialId() == material)
+                next.push_back(z - 1);
+        }
+        // Fronts moving both ways may meet: keep the list ordered and free of repeats.
+        if (!std::is_sorted(next.begin(), next.end()))
+            std::sort(next.begin(), next.end());
+        next.erase(std::unique(next.begin(), next.end()), next.end());
+        for (const uint32_t z : removed)
+            cells[z].setMaterialId(0);
+        front.swap(next);
+    }
 }
 
 } // namespace Operations

@@ -12,7 +12,7 @@ namespace Operations {
 // every column, downwards from each face exposed at the top and/or upwards from each
 // face exposed at the bottom; any other material stops it. Lateral neighbours play no
 // part. Columns never exchange cells, so the volume is cut into slices of x layers that
-// advance their own fronts in parallel, one step at a time.
+// are etched in parallel, column by column.
 class SimpleReactiveIonEtching
 {
 public:
@@ -30,9 +30,8 @@ public:
     uint32_t sliceLast(int32_t slice) const;
 
 private:
-    void seed(int32_t slice);
-    // One step of one slice; false when its front is empty afterwards.
-    bool advance(int32_t slice);
+    // Seeds the fronts of one column (its bottom cell at `cells`) and runs its steps.
+    void etchColumn(int32_t slice, Model::Automaton::Voxel *cells);
 
     Model::Automaton::TotalVolume *volume;
     uint32_t etchedMaterial;
@@ -45,11 +44,12 @@ private:
     size_t strideX;
     size_t strideY;
     int32_t sliceCount;
-    // Per slice, in ascending cell index order; the spare lists are reused by every step
-    // so the steps allocate nothing once the fronts have reached their size.
-    std::vector<std::vector<size_t>> fronts;
-    std::vector<std::vector<size_t>> removals;
-    std::vector<std::vector<size_t>> nextFronts;
+    // Per slice, the heights z of the cells of the column being etched, ascending. The
+    // lists are reused by every column and step, so nothing is allocated once they have
+    // reached their size.
+    std::vector<std::vector<uint32_t>> fronts;
+    std::vector<std::vector<uint32_t>> removals;
+    std::vector<std::vector<uint32_t>> nextFronts;
 };
 
 } // namespace Operations
