@@ -117,6 +117,7 @@ TEST(SimpleRie, EtchesColumnsVerticallyFromExposedFaces)
     EXPECT_EQ(etched("0111110", 1, 2, below), "0001110");
     EXPECT_EQ(etched("0111110", 1, 2.9, top), "0111000"); // whole layers only
     EXPECT_EQ(etched("0111110", 1, 3, 0), "0111110");
+    EXPECT_EQ(etched("0111110", 1, 999999999, top), "0000000"); // the dialog's largest depth
     // A mask on top protects the column; other materials stop the etch.
     EXPECT_EQ(etched("0111130", 1, 3, top), "0111130");
     EXPECT_EQ(etched("1131110", 1, 9, top), "1130000");
