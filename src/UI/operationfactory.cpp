@@ -19,6 +19,9 @@
 #include "Core/Operations/ObjectOperations/moveobject.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
+#include "Core/Operations/Planarization/planarizationoperation.h"
+#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
+#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
@@ -36,6 +39,9 @@
 #include "UI/Observers/mooredepositionobserver.h"
 #include "UI/Observers/mooreetchingobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
+#include "UI/Observers/planarizationobserver.h"
+#include "UI/Observers/simplerieobserver.h"
+#include "UI/Observers/spincoatingobserver.h"
 #include "UI/Observers/pvdobserver.h"
 
 #include <memory>
@@ -101,6 +107,12 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 20:
         return withObserver(std::make_shared<PhotolithographyOperation>(context),
                             std::make_shared<Observers::PhotolithographyObserver>(context, mainWindow));
+    case 22:
+        return withObserver(std::make_shared<PlanarizationOperation>(context),
+                            std::make_shared<Observers::PlanarizationObserver>(context, mainWindow));
+    case 23:
+        return withObserver(std::make_shared<SpinCoatingOperation>(context),
+                            std::make_shared<Observers::SpinCoatingObserver>(context, mainWindow));
     case 27:
         return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
                             std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));
@@ -110,6 +122,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 29:
         return withObserver(std::make_shared<ContinousWetEtchOperation>(context),
                             std::make_shared<Observers::CCAWetEtchingObserver>(context, mainWindow));
+    case 30:
+        return withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(context),
+                            std::make_shared<Observers::SimpleRIEObserver>(context, mainWindow));
     case 31:
         return withObserver(std::make_shared<SimplePhysicalVaporDepositionOperation>(context),
                             std::make_shared<Observers::PVDObserver>(context, mainWindow));

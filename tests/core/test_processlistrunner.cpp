@@ -124,7 +124,8 @@ TEST_F(RunnerTest, ResultCodesAndMessages)
 {
     ProcessListRunner runner(context);
     EXPECT_EQ(runner.runStep(substrateStep(2, 2, 2, 1)), 0);
-    EXPECT_EQ(runner.runStep(ProcessData(6)), 4); // known, not built yet
+    runner.registerStep(6, nullptr);
+    EXPECT_EQ(runner.runStep(ProcessData(6)), 4); // known, no step registered
     EXPECT_EQ(runner.runStep(ProcessData(25)), 3);
     EXPECT_EQ(runner.runStep(ProcessData(-1)), 3);
 

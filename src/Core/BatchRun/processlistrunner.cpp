@@ -1,5 +1,6 @@
 #include "Core/BatchRun/processlistrunner.h"
 
+#include "Core/BatchRun/columnprocesssteps.h"
 #include "Core/BatchRun/createsubstratestep.h"
 #include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/photolithographystep.h"
@@ -50,6 +51,9 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(16, &runIsotropicDepositionStep, 13);
     registerStep(17, &runAnisotropicDepositionStep, 27);
     registerStep(18, &runAnisotropicEtchingStep, 32);
+    registerStep(6, &runPlanarizationStep, 22);
+    registerStep(9, &runSpinCoatingStep, 23);
+    registerStep(13, &runSimpleRieStep, 30);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)

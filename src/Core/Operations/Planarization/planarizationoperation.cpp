@@ -1,0 +1,26 @@
+#include "Core/Operations/Planarization/planarizationoperation.h"
+
+#include "Core/Operations/Planarization/planarization.h"
+
+namespace Core {
+namespace Operations {
+
+PlanarizationOperation::PlanarizationOperation(OperationContext &context)
+    : ProcessOperation(context, "Planarization", 22)
+{
+}
+
+void PlanarizationOperation::process()
+{
+    Planarization(volume.get(), *maximumHeight, *minimumHeight).run();
+}
+
+void PlanarizationOperation::cancel()
+{
+    context.showMessage(getName() + ": Operation canceled!");
+    context.interpreter.reset();
+    context.abandonOperation();
+}
+
+} // namespace Operations
+} // namespace Core

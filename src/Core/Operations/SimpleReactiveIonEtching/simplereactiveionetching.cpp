@@ -1,0 +1,122 @@
+#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetching.h"
+
+#include "Core/Operations/DistanceCounting/slicetasks.h"
+
+#include <QThreadPool>
+#include <algorithm>
+#include <limits>
+
+namespace Core {
+namespace Operations {
+
+namespace {
+
+int32_t layerCount(double depth)
+{
+    if (!(depth >= 0.0))
+        return 0;
+    if (depth >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(depth);
+}
+
+} // namespace
+
+SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume *volume, uint32_t etchedMaterial,
+                                                   double depth, uint8_t directions)
+    : volume(volume), etchedMaterial(etchedMaterial), iterations(layerCount(depth)), directions(directions),
+      sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()),
+      strideX(volume->index(1, 0, 0) - volume->index(0, 0, 0)),
+      strideY(volume->index(0, 1, 0) - volume->index(0, 0, 0))
+{
+    const int32_t threads = QThreadPool::globalInstance()->maxThreadCount();
+    sliceCount = threads < 1 || sizeX < static_cast<uint32_t>(threads) ? 1 : threads;
+    fronts.resize(static_cast<size_t>(sliceCount));
+    removals.resize(static_cast<size_t>(sliceCount));
+    nextFronts.resize(static_cast<size_t>(sliceCount));
+}
+
+uint32_t SimpleReactiveIonEtching::sliceFirst(int32_t slice) const
+{
+    return static_cast<uint32_t>(slice) * (sizeX / static_cast<uint32_t>(sliceCount));
+}
+
+uint32_t SimpleReactiveIonEtching::sliceLast(int32_t slice) const
+{
+    return slice + 1 == sliceCount ? sizeX : sliceFirst(slice + 1);
+}
+
+void SimpleReactiveIonEtching::run()
+{
+    if (sizeX == 0 || sizeY == 0 || sizeZ == 0 || iterations == 0 || (directions & (FromTop | FromBelow)) == 0)
+        return;
+    Model::Automaton::VoxelLock lock(*volume);
+    voxels = lock.voxels();
+    struct Forget
+    {
+        Model::Automaton::Voxel *&voxels;
+        ~Forget() { voxels = nullptr; }
+    } forget{voxels};
+
+    // Columns never exchange cells, so each column can run all its steps while it is in
+    // the cache: one sweep of the volume instead of one sweep per step, with the same
+    // cells removed as if every column took its steps in lockstep with the others.
+    runSliceTasks(sliceCount, [this](int32_t slice) {
+        for (uint32_t x = sliceFirst(slice); x < sliceLast(slice); ++x)
+            for (uint32_t y = 0; y < sizeY; ++y)
+                etchColumn(slice, voxels + x * strideX + y * strideY);
+    });
+    for (int32_t slice = 0; slice < sliceCount; ++slice) {
+        std::vector<uint32_t>().swap(fronts[static_cast<size_t>(slice)]);
+        std::vector<uint32_t>().swap(removals[static_cast<size_t>(slice)]);
+        std::vector<uint32_t>().swap(nextFronts[static_cast<size_t>(slice)]);
+    }
+}
+
+void SimpleReactiveIonEtching::etchColumn(int32_t slice, Model::Automaton::Voxel *cells)
+{
+    std::vector<uint32_t> &front = fronts[static_cast<size_t>(slice)];
+    std::vector<uint32_t> &next = nextFronts[static_cast<size_t>(slice)];
+    std::vector<uint32_t> &removed = removals[static_cast<size_t>(slice)];
+    const bool fromTop = (directions & FromTop) != 0;
+    const bool fromBelow = (directions & FromBelow) != 0;
+    const uint32_t material = etchedMaterial;
+    const uint32_t top = sizeZ - 1;
+
+    // Seeding: cells of the material with an empty cell above (from the top) or below
+    // (from below).
+    front.clear();
+    for (uint32_t z = 0; z < sizeZ; ++z) {
+        if (cells[z].getMaterialId() != material)
+            continue;
+        if ((fromTop && z < top && cells[z + 1].getMaterialId() == 0) ||
+            (fromBelow && z > 0 && cells[z - 1].getMaterialId() == 0))
+            front.push_back(z);
+    }
+
+    // Each step removes the front and moves it one cell on through the material: up the
+    // column when etching from below, down it when etching from the top.
+    for (int32_t step = 0; step < iterations && !front.empty(); ++step) {
+        next.clear();
+        removed.clear();
+        for (const uint32_t z : front) {
+            if (cells[z].getMaterialId() != material)
+                continue;
+            removed.push_back(z);
+            if (fromBelow && z < top && cells[z + 1].getMaterialId() == material)
+                next.push_back(z + 1);
+            if (fromTop && z > 0 && cells[z - 1].getMaterialId() == material)
+                next.push_back(z - 1);
+        }
+        // Fronts moving both ways may meet: keep the list ordered and free of repeats.
+        if (!std::is_sorted(next.begin(), next.end()))
+            std::sort(next.begin(), next.end());
+        next.erase(std::unique(next.begin(), next.end()), next.end());
+        for (const uint32_t z : removed)
+            cells[z].setMaterialId(0);
+        front.swap(next);
+    }
+}
+
+} // namespace Operations
+} // namespace Core

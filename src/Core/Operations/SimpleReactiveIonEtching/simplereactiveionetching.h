@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Model/Automaton/totalvolume.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Core {
+namespace Operations {
+
+// Vertical reactive-ion etching: removes up to `iterations` cells of one material in
+// every column, downwards from each face exposed at the top and/or upwards from each
+// face exposed at the bottom; any other material stops it. Lateral neighbours play no
+// part. Columns never exchange cells, so the volume is cut into slices of x layers that
+// are etched in parallel, column by column.
+class SimpleReactiveIonEtching
+{
+public:
+    enum Direction : uint8_t { FromTop = 1, FromBelow = 2 };
+
+    // A depth that is not a number or below 0 etches nothing; it is truncated to whole cells.
+    SimpleReactiveIonEtching(Model::Automaton::TotalVolume *volume, uint32_t etchedMaterial, double depth,
+                             uint8_t directions);
+
+    void run();
+
+    int32_t getIterations() const { return iterations; }
+    int32_t getSliceCount() const { return sliceCount; }
+    uint32_t sliceFirst(int32_t slice) const;
+    uint32_t sliceLast(int32_t slice) const;
+
+private:
+    // Seeds the fronts of one column (its bottom cell at `cells`) and runs its steps.
+    void etchColumn(int32_t slice, Model::Automaton::Voxel *cells);
+
+    Model::Automaton::TotalVolume *volume;
+    uint32_t etchedMaterial;
+    int32_t iterations;
+    uint8_t directions;
+    uint32_t sizeX;
+    uint32_t sizeY;
+    uint32_t sizeZ;
+    Model::Automaton::Voxel *voxels = nullptr;
+    size_t strideX;
+    size_t strideY;
+    int32_t sliceCount;
+    // Per slice, the heights z of the cells of the column being etched, ascending. The
+    // lists are reused by every column and step, so nothing is allocated once they have
+    // reached their size.
+    std::vector<std::vector<uint32_t>> fronts;
+    std::vector<std::vector<uint32_t>> removals;
+    std::vector<std::vector<uint32_t>> nextFronts;
+};
+
+} // namespace Operations
+} // namespace Core

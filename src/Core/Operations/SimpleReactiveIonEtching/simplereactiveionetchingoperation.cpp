@@ -1,0 +1,19 @@
+#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
+
+#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetching.h"
+
+namespace Core {
+namespace Operations {
+
+SimpleReactiveIonEtchingOperation::SimpleReactiveIonEtchingOperation(OperationContext &context)
+    : ProcessOperation(context, "Simple RIE", 30)
+{
+}
+
+void SimpleReactiveIonEtchingOperation::process()
+{
+    SimpleReactiveIonEtching(volume.get(), *material, *depth, directions).run();
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,18 @@
+#include "Core/Operations/SpinCoating/spincoatingoperation.h"
+
+#include "Core/Operations/SpinCoating/spincoating.h"
+
+namespace Core {
+namespace Operations {
+
+SpinCoatingOperation::SpinCoatingOperation(OperationContext &context) : ProcessOperation(context, "Spin Coating", 23)
+{
+}
+
+void SpinCoatingOperation::process()
+{
+    SpinCoating(volume.get(), *material, *height).run();
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+#include <QMap>
+#include <QString>
+#include <QVariant>
+
+class QPushButton;
+class QSpinBox;
+
+namespace Core {
+namespace Operations {
+class PlanarizationOperation;
+}
+} // namespace Core
+
+namespace Ui {
+namespace Operations {
+
+// Options of Planarization: the heights, in cells, below which and from which upwards
+// every cell is removed. The minimum height never exceeds the maximum height.
+class PlanarizationOptionsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit PlanarizationOptionsDialog(QWidget *parent = nullptr);
+
+    // Sets the fields from process-list parameters "Maximum Height" and "Minimum Height".
+    void preset(const QMap<QString, QVariant> &parameters);
+    void applyTo(Core::Operations::PlanarizationOperation &operation) const;
+
+    int getMinimumHeight() const;
+    int getMaximumHeight() const;
+
+    QSpinBox *minimumBox() const { return minimum; }
+    QSpinBox *maximumBox() const { return maximum; }
+
+public slots:
+    // The minimum height may go up to the new maximum height.
+    void updateMinimumLimits(int maximumHeight);
+
+private:
+    QSpinBox *minimum;
+    QSpinBox *maximum;
+};
+
+} // namespace Operations
+} // namespace Ui

@@ -1,0 +1,68 @@
+#include "UI/Operations/spincoatingoptionsdialog.h"
+
+#include "Core/Operations/SpinCoating/spincoatingoperation.h"
+#include "UI/Operations/filmoptionsdialog.h"
+#include "UI/Operations/materialcombo.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace Ui {
+namespace Operations {
+
+SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(uint32_t volumeHeight, QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(tr("Pour Material Options"));
+    material = new QComboBox;
+    fillMaterialCombo(material);
+    height = new QSpinBox;
+    height->setRange(0, static_cast<int>(std::min<uint32_t>(volumeHeight, INT_MAX)));
+    height->setValue(0);
+    height->setSuffix(tr(" cells"));
+
+    auto *form = new QFormLayout;
+    form->addRow(tr("Material"), material);
+    form->addRow(tr("Deposition Height"), height);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    okButton = buttons->button(QDialogButtonBox::Ok);
+    // Nothing to pour without a material: OK waits for one.
+    auto followMaterials = [this] { okButton->setEnabled(material->count() > 0); };
+    connect(material->model(), &QAbstractItemModel::rowsInserted, this, followMaterials);
+    connect(material->model(), &QAbstractItemModel::rowsRemoved, this, followMaterials);
+    connect(material->model(), &QAbstractItemModel::modelReset, this, followMaterials);
+    followMaterials();
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void SpinCoatingOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
+{
+    bool ok = false;
+    const double value = parameters.value(QStringLiteral("Maximum Height")).toDouble(&ok);
+    if (ok && std::isfinite(value))
+        height->setValue(static_cast<int>(std::max(0.0, std::min(value, static_cast<double>(height->maximum())))));
+    FilmOptionsDialog::presetMaterial(material, parameters, QStringLiteral("Material_Id"), QStringLiteral("Material"));
+}
+
+int SpinCoatingOptionsDialog::getHeight() const { return height->value(); }
+
+quint32 SpinCoatingOptionsDialog::getMaterial() const { return material->currentData().toUInt(); }
+
+void SpinCoatingOptionsDialog::applyTo(Core::Operations::SpinCoatingOperation &operation) const
+{
+    operation.setHeight(static_cast<uint32_t>(getHeight()));
+    operation.setMaterial(getMaterial());
+}
+
+} // namespace Operations
+} // namespace Ui
