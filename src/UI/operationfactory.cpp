@@ -1,6 +1,9 @@
 #include "UI/operationfactory.h"
 
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
+#include "Core/Operations/DopingOperation/dopingoperation.h"
+#include "Core/Operations/DopingOperation/ionimplantationoperation.h"
+#include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/Document/savedocumentasoperation.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
@@ -19,6 +22,9 @@
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
+#include "UI/Observers/dopingoptionsobserver.h"
+#include "UI/Observers/ionimplantationoptionsobserver.h"
+#include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
@@ -63,6 +69,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 2:
         return withObserver(std::make_shared<CreateSubstrateOperation>(context),
                             std::make_shared<Observers::CreateSubstrateObserver>(context, mainWindow));
+    case 3:
+        return withObserver(std::make_shared<IonImplantationOperation>(context),
+                            std::make_shared<Observers::IonImplantationOptionsObserver>(context, mainWindow));
     case 9:
         return withObserver(std::make_shared<SaveDocumentOperation>(context),
                             std::make_shared<Observers::DocumentSavedObserver>(context, mainWindow));
@@ -83,6 +92,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 15:
         return withObserver(std::make_shared<ElectrodepositionOperation>(context),
                             std::make_shared<Observers::ElectrodepositionObserver>(context, mainWindow));
+    case 17:
+        return withObserver(std::make_shared<DopingOperation>(context),
+                            std::make_shared<Observers::DopingOptionsObserver>(context, mainWindow));
     case 18:
         return withObserver(std::make_shared<MooreNeighborhoodDepositionOperation>(context),
                             std::make_shared<Observers::MooreDepositionObserver>(context, mainWindow));
@@ -92,6 +104,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 20:
         return withObserver(std::make_shared<PhotolithographyOperation>(context),
                             std::make_shared<Observers::PhotolithographyObserver>(context, mainWindow));
+    case 26:
+        return withObserver(std::make_shared<SimpleSiOxidationOperation>(context),
+                            std::make_shared<Observers::SiOxidationObserver>(context, mainWindow));
     case 27:
         return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
                             std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));

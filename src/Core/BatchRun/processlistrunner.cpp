@@ -1,6 +1,7 @@
 #include "Core/BatchRun/processlistrunner.h"
 
 #include "Core/BatchRun/createsubstratestep.h"
+#include "Core/BatchRun/dopingsteps.h"
 #include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/photolithographystep.h"
 #include "Core/BatchRun/saveimagestep.h"
@@ -50,6 +51,9 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(16, &runIsotropicDepositionStep, 13);
     registerStep(17, &runAnisotropicDepositionStep, 27);
     registerStep(18, &runAnisotropicEtchingStep, 32);
+    registerStep(8, &runDopingStep, 17);
+    registerStep(14, &runIonImplantationStep, 3);
+    registerStep(15, &runSiOxidationStep, 26);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)
