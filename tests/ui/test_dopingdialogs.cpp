@@ -116,6 +116,12 @@ TotalVolumePtr scene()
     return volume;
 }
 
+// Clicks a radio button on its indicator, where a user aims.
+void click(QRadioButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
 ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
 {
     ProcessData s(type);
@@ -182,14 +188,14 @@ TEST(DopingDialogs, FieldsRangesDefaultsAndDopants)
         EXPECT_TRUE(d.thicknessBox()->isEnabled());
         for (QWidget *w : {d.timeBox(), d.temperatureBox(), d.pressureBox()})
             EXPECT_FALSE(w->isEnabled());
-        QTest::mouseClick(d.timeChoice(), Qt::LeftButton);
+        click(d.timeChoice());
         EXPECT_TRUE(d.isTimeSet());
         EXPECT_FALSE(d.thicknessChoice()->isChecked());
         EXPECT_FALSE(d.thicknessBox()->isEnabled());
         for (QWidget *w : {d.timeBox(), d.temperatureBox(), d.pressureBox()})
             EXPECT_TRUE(w->isEnabled());
         EXPECT_TRUE(d.conversionBox()->isEnabled());
-        QTest::mouseClick(d.thicknessChoice(), Qt::LeftButton);
+        click(d.thicknessChoice());
         EXPECT_TRUE(d.thicknessBox()->isEnabled());
         EXPECT_FALSE(d.pressureBox()->isEnabled());
         // Typed values are kept within range.
@@ -267,7 +273,8 @@ TEST(DopingDialogs, EachMenuNumberThroughItsDialogMatchesTheBatchStep)
          [](QDialog *d) {
              auto *dialog = qobject_cast<SimpleOxidationOptionsDialog *>(d);
              ASSERT_TRUE(dialog);
-             QTest::mouseClick(dialog->timeChoice(), Qt::LeftButton);
+             click(dialog->timeChoice());
+             ASSERT_TRUE(dialog->timeBox()->isEnabled());
              type(dialog->timeBox(), "3");
              type(dialog->temperatureBox(), "1373");
              type(dialog->conversionBox(), "10");
