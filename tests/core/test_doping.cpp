@@ -124,7 +124,7 @@ TEST(SimpleDoping, DopesTheDopableCellsWithinTheDepthOnly)
 
     // Around an empty cube inside silicon, every cell within the depth of the cube is
     // doped, the cells off its corners included.
-    const uint32_t depth = 13, lo = depth + 1, hi = lo + 3, size = hi + depth + 2;
+    const uint32_t depth = 21, lo = depth + 1, hi = lo + 1, size = hi + depth + 2;
     const auto gap = [=](uint32_t c) -> int64_t { return c < lo ? int64_t(lo - c) : c > hi ? int64_t(c - hi) : 0; };
     auto block = makeVolume(size, size, size, [&](uint32_t x, uint32_t y, uint32_t z) {
         return gap(x) == 0 && gap(y) == 0 && gap(z) == 0 ? 0u : silicon;
