@@ -58,6 +58,14 @@ public:
     int32_t getSliceCount() const { return sliceCount; }
     uint32_t getSliceLayers() const { return sliceLayers; }
     SliceBounds getSlice(int32_t slice) const { return bounds[static_cast<size_t>(slice)]; }
+    // The slice that holds x layer `x`.
+    int32_t sliceOf(uint32_t x) const
+    {
+        int32_t slice = 0;
+        while (slice + 1 < sliceCount && x >= bounds[static_cast<size_t>(slice)].last)
+            ++slice;
+        return slice;
+    }
     // Steps the last run actually evaluated.
     int64_t getStepsRun() const { return stepsRun; }
     float getCellSizeX() const { return cellSizeX; }

@@ -100,10 +100,7 @@ void IonImplantation::initializeOne(uint32_t x, uint32_t y, uint32_t z, uint32_t
         voxels[cell].setMarked(true);
         return;
     }
-    // Find the slice of this layer for the hand-over.
-    int32_t slice = 0;
-    while (slice + 1 < getSliceCount() && x >= getSlice(slice).last)
-        ++slice;
+    const int32_t slice = sliceOf(x);
     const SliceBounds b = getSlice(slice);
     initializeBelowTop(x, y, z, cell, top + 1 - static_cast<int64_t>(z), b.first, b.last, front, slice);
 }

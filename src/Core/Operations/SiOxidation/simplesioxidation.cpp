@@ -2,6 +2,7 @@
 
 #include "Core/Operations/DopingOperation/dopablematerials.h"
 
+#include <QMutexLocker>
 #include <cmath>
 #include <limits>
 
@@ -70,39 +71,52 @@ bool SimpleSiOxidation::isExposed(uint32_t x, uint32_t y, uint32_t z, uint32_t c
     return exposed;
 }
 
-void SimpleSiOxidation::initializeOne(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, CellFront &front)
+void SimpleSiOxidation::initializeCellOfSlice(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, uint32_t first,
+                                              uint32_t last, CellFront &front, int32_t slice)
 {
     Voxel &v = voxels[cell];
     const uint32_t m = v.getMaterialId();
     const float t = static_cast<float>(thickness);
-    const bool oxidisable = m != 0 && isOxidisable(m);
-    if (m != 0 && !oxidisable) {
+    if (m != 0 && !isOxidisable(m)) {
         v.setMarked(true);
         v.setDistance(t, t, t);
         return;
     }
-    if (oxidisable && isExposed(x, y, z, cell)) {
+    if (m != 0 && isExposed(x, y, z, cell)) {
         v.setMarked(true);
         v.setDistance(0.0f, 0.0f, cellSizeZ * 0.5f);
+        // The free cells next to an exposed cell are those the first step can reach:
+        // the empty cells with an oxidisable neighbour and the inner oxidisable cells
+        // whose oxidisable neighbour is exposed. Queueing them from here spares every
+        // inner cell a look at its neighbours' neighbours; queued cells that turn out
+        // marked stop at once.
+        queueNeighbours(x, y, z, cell, first, last, front, slice);
         return;
     }
     v.setMarked(false);
     v.setDistance(t, t, t);
-    // Free cells next to an exposed cell start the fronts.
-    bool seed = false;
-    forEachNeighbour(x, y, z, cell, [&](int, uint32_t n, uint32_t) {
-        if (seed || !isOxidisable(voxels[n].getMaterialId()))
-            return;
-        if (m == 0) {
-            seed = true;
-            return;
+}
+
+void SimpleSiOxidation::initializeSlice(uint32_t first, uint32_t last, int32_t slice)
+{
+    const size_t s = static_cast<size_t>(slice);
+    QMutexLocker lock(sliceMutexes[s].get());
+    handOverUp[s].clear();
+    handOverDown[s].clear();
+    CellFront &front = fronts[s];
+    for (uint32_t x = first; x < last; ++x)
+        for (uint32_t y = 0; y < sizeY; ++y) {
+            const uint32_t column = static_cast<uint32_t>(volume->index(x, y, 0));
+            for (uint32_t z = 0; z < sizeZ; ++z)
+                initializeCellOfSlice(x, y, z, column + z, first, last, front, slice);
         }
-        uint32_t nx, ny, nz;
-        splitIndex(n, &nx, &ny, &nz);
-        seed = isExposed(nx, ny, nz, n);
-    });
-    if (seed)
-        front.insert(cell);
+}
+
+void SimpleSiOxidation::initializeOne(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, CellFront &front)
+{
+    const int32_t slice = sliceOf(x);
+    const SliceBounds b = getSlice(slice);
+    initializeCellOfSlice(x, y, z, cell, b.first, b.last, front, slice);
 }
 
 void SimpleSiOxidation::finalizeSlice(uint32_t first, uint32_t last, int32_t)

@@ -44,6 +44,10 @@ public:
     float outwardReachSquared() const { return outwardSquared; }
 
 protected:
+    // Classes the cells; each exposed cell puts its changeable neighbours into the first
+    // front (across a slice bound through the hand-over sets).
+    void initializeSlice(uint32_t first, uint32_t last, int32_t slice) override;
+    bool handsOverDuringInitialization() const override { return true; }
     void finalizeSlice(uint32_t first, uint32_t last, int32_t slice) override;
     void finalizeCell(uint32_t cell, int32_t slice) override;
 
@@ -59,12 +63,10 @@ private:
     }
     // An oxidisable cell with an empty face neighbour: the oxide starts there.
     bool isExposed(uint32_t x, uint32_t y, uint32_t z, uint32_t cell) const;
-    bool isSource(uint32_t x, uint32_t y, uint32_t z, uint32_t cell) const
-    {
-        return isOxidisable(voxels[cell].getMaterialId()) && isExposed(x, y, z, cell);
-    }
 
     void initializeOne(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, CellFront &front);
+    void initializeCellOfSlice(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, uint32_t first, uint32_t last,
+                               CellFront &front, int32_t slice);
     float limitFor(const Voxel &cell) const { return cell.getMaterialId() == 0 ? outwardSquared : inwardSquared; }
     uint32_t writtenMaterial(const Voxel &cell) const { return cell.getMaterialId(); }
     void finalize(Voxel &cell) const
