@@ -22,7 +22,8 @@ enum class CellClass { Source, Blocked, Free };
 // and may hide the defaults below (seedsBlockedCells, skips, growsFrom, limitFor,
 // initializeOne, queueFrontNeighbours). These are the extension points of this fast
 // path; it does not call the virtual addNeighboursToFront of the plain engine. A rule
-// set that hides initializeOne needs no classify, seedsFrom or reach.
+// set that hides initializeOne needs no classify, seedsFrom or reach; one that hides
+// limitFor (a reach that depends on the cell) needs no reachSquared.
 //
 // `Engine` is the engine class the automaton derives from: the variant without
 // finalisation by default, or AbstractDistanceCountingAutomatonBase for a process that
