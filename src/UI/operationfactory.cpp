@@ -1,6 +1,9 @@
 #include "UI/operationfactory.h"
 
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
+#include "Core/Operations/DopingOperation/dopingoperation.h"
+#include "Core/Operations/DopingOperation/ionimplantationoperation.h"
+#include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/Document/savedocumentasoperation.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
@@ -25,6 +28,9 @@
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
+#include "UI/Observers/dopingoptionsobserver.h"
+#include "UI/Observers/ionimplantationoptionsobserver.h"
+#include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
@@ -74,6 +80,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 2:
         return withObserver(std::make_shared<CreateSubstrateOperation>(context),
                             std::make_shared<Observers::CreateSubstrateObserver>(context, mainWindow));
+    case 3:
+        return withObserver(std::make_shared<IonImplantationOperation>(context),
+                            std::make_shared<Observers::IonImplantationOptionsObserver>(context, mainWindow));
     case 4:
         return std::make_shared<DeleteObject>(context);
     case 7:
@@ -98,6 +107,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 15:
         return withObserver(std::make_shared<ElectrodepositionOperation>(context),
                             std::make_shared<Observers::ElectrodepositionObserver>(context, mainWindow));
+    case 17:
+        return withObserver(std::make_shared<DopingOperation>(context),
+                            std::make_shared<Observers::DopingOptionsObserver>(context, mainWindow));
     case 18:
         return withObserver(std::make_shared<MooreNeighborhoodDepositionOperation>(context),
                             std::make_shared<Observers::MooreDepositionObserver>(context, mainWindow));
@@ -113,6 +125,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 23:
         return withObserver(std::make_shared<SpinCoatingOperation>(context),
                             std::make_shared<Observers::SpinCoatingObserver>(context, mainWindow));
+    case 26:
+        return withObserver(std::make_shared<SimpleSiOxidationOperation>(context),
+                            std::make_shared<Observers::SiOxidationObserver>(context, mainWindow));
     case 27:
         return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
                             std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));

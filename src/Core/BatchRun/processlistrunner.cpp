@@ -2,6 +2,7 @@
 
 #include "Core/BatchRun/columnprocesssteps.h"
 #include "Core/BatchRun/createsubstratestep.h"
+#include "Core/BatchRun/dopingsteps.h"
 #include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/photolithographystep.h"
 #include "Core/BatchRun/saveimagestep.h"
@@ -54,6 +55,9 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(6, &runPlanarizationStep, 22);
     registerStep(9, &runSpinCoatingStep, 23);
     registerStep(13, &runSimpleRieStep, 30);
+    registerStep(8, &runDopingStep, 17);
+    registerStep(14, &runIonImplantationStep, 3);
+    registerStep(15, &runSiOxidationStep, 26);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)

@@ -82,6 +82,15 @@ QComboBox *FilmOptionsDialog::addMaterialList(const QString &label, const std::v
     return combo;
 }
 
+QComboBox *FilmOptionsDialog::addDopantList(const QString &label, int processId)
+{
+    auto *combo = new QComboBox;
+    fillDopantCombo(combo, processId);
+    okButton->setEnabled(combo->count() > 0);
+    addRow(label, combo);
+    return combo;
+}
+
 void FilmOptionsDialog::addRow(const QString &label, QWidget *field) { form->addRow(label, field); }
 
 void FilmOptionsDialog::addRow(QWidget *field) { form->addRow(field); }

@@ -46,6 +46,8 @@ protected:
     // A list of the given materials with colour icons. While a list is empty, OK stays
     // disabled: there is nothing to deposit or etch.
     QComboBox *addMaterialList(const QString &label, const std::vector<quint32> &ids);
+    // The dopants of a doping process (fillDopantCombo); OK stays disabled while empty.
+    QComboBox *addDopantList(const QString &label, int processId);
     void addRow(const QString &label, QWidget *field);
     void addRow(QWidget *field);
 

@@ -157,6 +157,10 @@ void AbstractDistanceCountingAutomatonBase::runPhases(int64_t steps, bool finali
     runSliceTasks(sliceCount, [this](int32_t s) {
         initializeSlice(bounds[static_cast<size_t>(s)].first, bounds[static_cast<size_t>(s)].last, s);
     });
+    if (handsOverDuringInitialization())
+        runSliceTasks(sliceCount, [this](int32_t s) {
+            takeHandOvers(static_cast<size_t>(s), fronts[static_cast<size_t>(s)], true);
+        });
     while (stepsRun < steps && !frontsEmpty()) {
         runSliceTasks(sliceCount, [this](int32_t s) {
             stepSlice(bounds[static_cast<size_t>(s)].first, bounds[static_cast<size_t>(s)].last, s);
@@ -175,20 +179,28 @@ void AbstractDistanceCountingAutomatonBase::completeStep(int32_t slice)
 {
     const size_t s = static_cast<size_t>(slice);
     CellFront &next = newFronts[s];
-    if (s > 0) {
-        QMutexLocker lock(sliceMutexes[s - 1].get());
-        for (uint32_t cell : handOverUp[s - 1])
-            next.insert(cell);
-    }
-    if (s + 1 < bounds.size()) {
-        QMutexLocker lock(sliceMutexes[s + 1].get());
-        for (uint32_t cell : handOverDown[s + 1])
-            next.insert(cell);
-    }
+    takeHandOvers(s, next, false);
     QMutexLocker lock(sliceMutexes[s].get());
     applyChanges(slice);
     fronts[s].clear();
     fronts[s].swap(next);
+}
+
+void AbstractDistanceCountingAutomatonBase::takeHandOvers(size_t s, CellFront &into, bool changeableOnly)
+{
+    const auto take = [&](const std::vector<uint32_t> &cells) {
+        for (uint32_t cell : cells)
+            if (!changeableOnly || isChangeable(voxels[cell].getMaterialId()))
+                into.insert(cell);
+    };
+    if (s > 0) {
+        QMutexLocker lock(sliceMutexes[s - 1].get());
+        take(handOverUp[s - 1]);
+    }
+    if (s + 1 < bounds.size()) {
+        QMutexLocker lock(sliceMutexes[s + 1].get());
+        take(handOverDown[s + 1]);
+    }
 }
 
 bool AbstractDistanceCountingAutomatonBase::frontsEmpty() const

@@ -58,6 +58,14 @@ public:
     int32_t getSliceCount() const { return sliceCount; }
     uint32_t getSliceLayers() const { return sliceLayers; }
     SliceBounds getSlice(int32_t slice) const { return bounds[static_cast<size_t>(slice)]; }
+    // The slice that holds x layer `x`.
+    int32_t sliceOf(uint32_t x) const
+    {
+        int32_t slice = 0;
+        while (slice + 1 < sliceCount && x >= bounds[static_cast<size_t>(slice)].last)
+            ++slice;
+        return slice;
+    }
     // Steps the last run actually evaluated.
     int64_t getStepsRun() const { return stepsRun; }
     float getCellSizeX() const { return cellSizeX; }
@@ -106,6 +114,10 @@ protected:
 
     // The phases of run(); the variant without finalisation leaves the last one out.
     void runPhases(int64_t steps, bool finalize);
+    // True for a process whose initialisation queues cells beyond its slice into the
+    // hand-over sets: once every slice is initialised, each takes over those of its
+    // neighbour slices whose material is changeable.
+    virtual bool handsOverDuringInitialization() const { return false; }
 
     // The body of stepSlice: under the slice's mutex, empties the hand-over sets and the
     // change list, then calls evaluate(cell, first, last, newFront, slice) for every
@@ -216,6 +228,9 @@ private:
     // Takes the hand-overs of the neighbour slices, applies the step's changes and
     // makes the new front current.
     void completeStep(int32_t slice);
+    // Inserts the previous slice's handOverUp and the next slice's handOverDown into
+    // `into`, each under its owner's mutex; with `changeableOnly` only changeable cells.
+    void takeHandOvers(size_t slice, CellFront &into, bool changeableOnly);
     bool frontsEmpty() const;
     void releaseFronts();
 

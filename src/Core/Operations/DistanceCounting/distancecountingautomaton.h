@@ -19,23 +19,39 @@ enum class CellClass { Source, Blocked, Free };
 //   float reach() const;          // T, the thickness or depth in length units
 //   float reachSquared() const;   // T squared
 //
-// and may hide the defaults below (seedsBlockedCells, skips, growsFrom,
-// queueFrontNeighbours). These are the extension points of this fast path; it does not
-// call the virtual addNeighboursToFront of the plain engine.
+// and may hide the defaults below (seedsBlockedCells, skips, growsFrom, limitFor,
+// initializeOne, queueFrontNeighbours). These are the extension points of this fast
+// path; it does not call the virtual addNeighboursToFront of the plain engine. A rule
+// set that hides initializeOne needs no classify, seedsFrom or reach; one that hides
+// limitFor (a reach that depends on the cell) needs no reachSquared.
+//
+// `Engine` is the engine class the automaton derives from: the variant without
+// finalisation by default, or AbstractDistanceCountingAutomatonBase for a process that
+// finishes with a pass over every cell (the rule set then supplies finalizeCell, and may
+// replace finalizeSlice).
 //
 // Evaluation of one cell: a marked cell never changes. Otherwise each in-volume
 // neighbour offers its vector plus the offset to it; the first offer shorter than the
 // cell's own vector and within T wins, an equal later one does not replace it.
-template <class Rules>
-class DistanceCountingAutomaton : public AbstractDistanceCountingAutomatonNoFinalize
+template <class Rules, class Engine = AbstractDistanceCountingAutomatonNoFinalize>
+class DistanceCountingAutomaton : public Engine
 {
 protected:
     using Voxel = Model::Automaton::Voxel;
+    using Engine::changes;
+    using Engine::evaluateFront;
+    using Engine::forEachNeighbour;
+    using Engine::fronts;
+    using Engine::neighbourVectors;
+    using Engine::queueNeighbours;
+    using Engine::sizeY;
+    using Engine::sizeZ;
+    using Engine::splitIndex;
+    using Engine::volume;
+    using Engine::voxels;
+    using ChangeRecord = typename Engine::ChangeRecord;
 
-    explicit DistanceCountingAutomaton(Model::Automaton::TotalVolume *volume)
-        : AbstractDistanceCountingAutomatonNoFinalize(volume)
-    {
-    }
+    explicit DistanceCountingAutomaton(Model::Automaton::TotalVolume *volume) : Engine(volume) {}
 
     // Defaults a rule set may hide.
     static constexpr bool seedsBlockedCells = false;
@@ -44,6 +60,8 @@ protected:
     // step, so a rule whose seeding test is wider than its sources leaves such cells out
     // of the first front: the cells come out the same, the front stays small.
     bool growsFrom(const Voxel &) const { return true; }
+    // The squared reach a free cell may take a vector within.
+    float limitFor(const Voxel &) const { return rules().reachSquared(); }
     void queueFrontNeighbours(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, uint32_t first,
                               uint32_t last, CellFront &front, int32_t slice)
     {
@@ -57,7 +75,7 @@ protected:
             for (uint32_t y = 0; y < sizeY; ++y) {
                 const uint32_t column = static_cast<uint32_t>(volume->index(x, y, 0));
                 for (uint32_t z = 0; z < sizeZ; ++z)
-                    initialize(x, y, z, column + z, front);
+                    rules().initializeOne(x, y, z, column + z, front);
             }
     }
 
@@ -73,7 +91,7 @@ protected:
     {
         uint32_t x, y, z;
         splitIndex(cell, &x, &y, &z);
-        initialize(x, y, z, cell, fronts[static_cast<size_t>(slice)]);
+        rules().initializeOne(x, y, z, cell, fronts[static_cast<size_t>(slice)]);
     }
 
     void stepCell(uint32_t cell, uint32_t first, uint32_t last, CellFront &front, int32_t slice) final
@@ -89,11 +107,11 @@ protected:
         rules().queueFrontNeighbours(x, y, z, cell, first, last, front, slice);
     }
 
-private:
     Rules &rules() { return static_cast<Rules &>(*this); }
     const Rules &rules() const { return static_cast<const Rules &>(*this); }
 
-    void initialize(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, CellFront &front)
+    // Classes one cell (source, blocked, free), sets its mark and vector and seeds it.
+    void initializeOne(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, CellFront &front)
     {
         Voxel &v = voxels[cell];
         const CellClass kind = rules().classify(v, x, y, z, cell);
@@ -117,6 +135,7 @@ private:
             front.insert(cell);
     }
 
+private:
     void evaluate(uint32_t cell, uint32_t first, uint32_t last, CellFront &front, int32_t slice)
     {
         const Voxel &v = voxels[cell];
@@ -126,7 +145,7 @@ private:
         float bestY = v.getDistanceY();
         float bestZ = v.getDistanceZ();
         float best = bestX * bestX + bestY * bestY + bestZ * bestZ;
-        const float limit = rules().reachSquared();
+        const float limit = rules().limitFor(v);
         bool found = false;
         uint32_t x, y, z;
         splitIndex(cell, &x, &y, &z);
