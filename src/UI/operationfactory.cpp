@@ -16,6 +16,7 @@
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
+#include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
@@ -34,6 +35,7 @@
 #include "UI/Observers/mooreetchingobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/randomwalkdopingobserver.h"
 
 #include <memory>
 
@@ -115,6 +117,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
                             std::make_shared<Observers::MaskedCutObserver>(context, mainWindow));
     case 35:
         return std::make_shared<RemoveCutsFromVolumeOperation>(context);
+    case 36:
+        return withObserver(std::make_shared<RandomWalkDopingOperation>(context),
+                            std::make_shared<Observers::RandomWalkDopingObserver>(context, mainWindow));
     default:
         // 0, 5, 21, 25 and numbers outside the table; operations not built yet.
         return nullptr;

@@ -3,6 +3,7 @@
 #include "Core/BatchRun/createsubstratestep.h"
 #include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/photolithographystep.h"
+#include "Core/BatchRun/randomwalkdopingstep.h"
 #include "Core/BatchRun/saveimagestep.h"
 #include "Core/BatchRun/siwetetchingstep.h"
 #include "Core/Operations/operationcontext.h"
@@ -50,6 +51,7 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(16, &runIsotropicDepositionStep, 13);
     registerStep(17, &runAnisotropicDepositionStep, 27);
     registerStep(18, &runAnisotropicEtchingStep, 32);
+    registerStep(19, &runRandomWalkDopingStep, 36);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)
