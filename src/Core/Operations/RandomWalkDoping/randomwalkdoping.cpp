@@ -182,64 +182,81 @@ void RandomWalkDoping::markSurfaces()
             }
 }
 
+// The gather of a cell reads the movers of its six neighbours and the distribution
+// replaces them, so a layer is distributed once the layers on both sides have gathered:
+// gather x, then distribute x - 1. Layer 0 is also read by the gather of the last layer
+// (x wraps), which therefore reads a copy taken before layer 0 was distributed. The
+// particles are drawn in cell-index order all the same, and each layer is still in the
+// cache when it is distributed.
 void RandomWalkDoping::step(Generator &generator)
 {
-    gather();
-    distribute(generator);
+    const int64_t sx = volume->getSizeX();
+    const size_t layerCounts = static_cast<size_t>(strideY) * strideZ * fieldSlots;
+    for (int64_t x = 0; x < sx; ++x) {
+        const int64_t next = x + 1 == sx ? 0 : x + 1;
+        const bool copied = x + 1 == sx && sx > 2;
+        gatherLayer(x, copied ? firstLayer.data() : particleField + static_cast<size_t>(next) * layerCounts);
+        if (x >= 1) {
+            if (x == 1 && sx > 2)
+                firstLayer.assign(particleField, particleField + layerCounts);
+            distributeLayer(x - 1, generator);
+        }
+    }
+    distributeLayer(sx - 1, generator);
     // A dopant of id 0 empties cells and so makes new surfaces for the next step.
     if (dopantMaterial == 0 && surfaceCount > 0)
         markSurfaces();
 }
 
-void RandomWalkDoping::gather()
+void RandomWalkDoping::gatherLayer(int64_t x, const int32_t *right)
 {
     const int64_t sx = volume->getSizeX();
     const int64_t sy = strideY;
     const int64_t sz = strideZ;
     const int64_t row = sz * fieldSlots;
-    const int64_t layer = sy * row;
-    for (int64_t x = 0; x < sx; ++x) {
-        const int64_t xm = (x == 0 ? sx - 1 : x - 1) - x;
-        const int64_t xp = (x + 1 == sx ? 0 : x + 1) - x;
-        for (int64_t y = 0; y < sy; ++y) {
-            const int64_t ym = (y == 0 ? sy - 1 : y - 1) - y;
-            const int64_t yp = (y + 1 == sy ? 0 : y + 1) - y;
-            const size_t first = static_cast<size_t>((x * sy + y) * sz);
-            int32_t *counts = particleField + first * fieldSlots;
-            const uint8_t *state = states.data() + first;
-            // Slot l of the neighbour at offset l arrives here.
-            const int32_t *fromFront = counts + ym * row + 2;
-            const int32_t *fromBack = counts + yp * row + 3;
-            const int32_t *fromLeft = counts + xm * layer + 4;
-            const int32_t *fromRight = counts + xp * layer + 5;
-            for (int64_t z = 0; z < sz; ++z) {
-                if (state[z] & stateMarked)
-                    continue;
-                const int64_t c = z * fieldSlots;
-                int64_t n;
-                if (state[z] & stateSurface) {
-                    n = surfaceCount;
-                } else {
-                    n = int64_t(counts[c + stay]) + fromFront[c] + fromBack[c] + fromLeft[c] + fromRight[c];
-                    if (z > 0)
-                        n += counts[c - fieldSlots + 0];
-                    if (z + 1 < sz)
-                        n += counts[c + fieldSlots + 1];
-                }
-                counts[c + stay] = static_cast<int32_t>(std::min<int64_t>(n, std::numeric_limits<int32_t>::max()));
+    const size_t layerCells = static_cast<size_t>(sy * sz);
+    const int32_t *left = particleField + static_cast<size_t>(x == 0 ? sx - 1 : x - 1) * layerCells * fieldSlots;
+    for (int64_t y = 0; y < sy; ++y) {
+        const int64_t ym = y == 0 ? sy - 1 : y - 1;
+        const int64_t yp = y + 1 == sy ? 0 : y + 1;
+        const size_t first = static_cast<size_t>(x) * layerCells + static_cast<size_t>(y * sz);
+        int32_t *counts = particleField + first * fieldSlots;
+        const int32_t *layer = particleField + static_cast<size_t>(x) * layerCells * fieldSlots;
+        const uint8_t *state = states.data() + first;
+        // Slot l of the neighbour at offset l arrives here.
+        const int32_t *fromFront = layer + ym * row + 2;
+        const int32_t *fromBack = layer + yp * row + 3;
+        const int32_t *fromLeft = left + y * row + 4;
+        const int32_t *fromRight = right + y * row + 5;
+        for (int64_t z = 0; z < sz; ++z) {
+            if (state[z] & stateMarked)
+                continue;
+            const int64_t c = z * fieldSlots;
+            int64_t n;
+            if (state[z] & stateSurface) {
+                n = surfaceCount;
+            } else {
+                n = int64_t(counts[c + stay]) + fromFront[c] + fromBack[c] + fromLeft[c] + fromRight[c];
+                if (z > 0)
+                    n += counts[c - fieldSlots + 0];
+                if (z + 1 < sz)
+                    n += counts[c + fieldSlots + 1];
             }
+            counts[c + stay] = static_cast<int32_t>(std::min<int64_t>(n, std::numeric_limits<int32_t>::max()));
         }
     }
 }
 
-void RandomWalkDoping::distribute(Generator &generator)
+void RandomWalkDoping::distributeLayer(int64_t x, Generator &generator)
 {
-    const size_t cells = volume->getCellCount();
+    const size_t layerCells = static_cast<size_t>(strideY) * strideZ;
+    const size_t begin = static_cast<size_t>(x) * layerCells;
+    const size_t end = begin + layerCells;
     const uint8_t *state = states.data();
     const uint64_t l0 = moveLimits[0], l1 = moveLimits[1], l2 = moveLimits[2], l3 = moveLimits[3],
                    l4 = moveLimits[4], l5 = moveLimits[5];
     const double stayQ = stayProbability;
-    for (size_t i = 0; i < cells; ++i) {
+    for (size_t i = begin; i < end; ++i) {
         if (state[i] & stateMarked)
             continue;
         int32_t *counts = particleField + i * fieldSlots;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "Core/Operations/RandomWalkDoping/mersennetwister.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <random>
 #include <vector>
 
 namespace Core {
@@ -59,14 +59,15 @@ public:
     int64_t stepsFor(float dopingTime) const;
 
 private:
-    using Generator = std::mt19937;
+    using Generator = MersenneTwister;
 
     void initialize();
     void step(Generator &generator);
     void finish();
 
-    void gather();
-    void distribute(Generator &generator);
+    // The two passes over one x layer; `right` is the field of the layer at x + 1.
+    void gatherLayer(int64_t x, const int32_t *right);
+    void distributeLayer(int64_t x, Generator &generator);
     void markSurfaces();
     bool dopable(uint32_t material) const;
     int32_t binomial(Generator &generator, int32_t n, double q);
@@ -92,6 +93,8 @@ private:
     // passes read one byte per cell.
     enum : uint8_t { stateMarked = 1, stateSurface = 2 };
     std::vector<uint8_t> states;
+    // The counts layer 0 had before its distribution, for the gather of the last layer.
+    std::vector<int32_t> firstLayer;
     // Dopable material ids: a table for the small ids, a sorted list for the rest.
     std::array<bool, 256> dopableTable{};
     std::vector<uint32_t> dopableLarge;
