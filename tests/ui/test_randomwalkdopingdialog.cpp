@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 using namespace Core::Operations;
 using Ui::Operations::RandomWalkDopingDialog;
@@ -54,98 +55,109 @@ QString g6(double v)
     return QLocale().toString(v, 'g', 6);
 }
 
+// Runs `body` while the dialog is open and modal (so that its fields take the focus),
+// then closes it.
+void whileOpen(QDialog &dialog, const std::function<void()> &body)
+{
+    QTimer::singleShot(0, [&] {
+        body();
+        dialog.reject();
+    });
+    dialog.exec();
+}
+
 } // namespace
 
 TEST(RandomWalkDopingDialog, FieldsDefaultsCouplingPresetAndRefusal)
 {
     RandomWalkDopingDialog dialog;
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    whileOpen(dialog, [&] {
+        // Dopants: the simple-doping materials without Si and Poly-Si.
+        QComboBox *material = dialog.materialBox();
+        ASSERT_EQ(material->count(), 2);
+        EXPECT_EQ(material->itemData(0).toUInt(), 14u);
+        EXPECT_EQ(material->itemData(1).toUInt(), 15u);
+        EXPECT_EQ(labelOf(dialog, material), "Doping Material");
+        EXPECT_EQ(labelOf(dialog, dialog.concentrationEdit()), QString::fromUtf8("Dopant concentration (cm⁻³)"));
+        EXPECT_EQ(labelOf(dialog, dialog.thresholdBox()), "Threshold");
 
-    // Dopants: the simple-doping materials without Si and Poly-Si.
-    QComboBox *material = dialog.materialBox();
-    ASSERT_EQ(material->count(), 2);
-    EXPECT_EQ(material->itemData(0).toUInt(), 14u);
-    EXPECT_EQ(material->itemData(1).toUInt(), 15u);
-    EXPECT_EQ(labelOf(dialog, material), "Doping Material");
-    EXPECT_EQ(labelOf(dialog, dialog.concentrationEdit()), QString::fromUtf8("Dopant concentration (cm⁻³)"));
-    EXPECT_EQ(labelOf(dialog, dialog.thresholdBox()), "Threshold");
+        // Defaults, shown with 6 significant digits.
+        EXPECT_EQ(dialog.diffusionEdit()->text(), g6(2.6e-14));
+        EXPECT_EQ(dialog.cellSizeEdit()->text(), g6(0.1));
+        EXPECT_EQ(dialog.timeStepEdit()->text(), g6(320.513));
+        EXPECT_EQ(dialog.concentrationEdit()->text(), g6(1e-15));
+        QDoubleSpinBox *threshold = dialog.thresholdBox();
+        EXPECT_EQ(threshold->decimals(), 2);
+        EXPECT_EQ(threshold->maximum(), 1e9);
+        EXPECT_EQ(threshold->value(), 10.0);
+        EXPECT_EQ(threshold->suffix(), " %");
+        EXPECT_EQ(dialog.timeBox()->value(), 60.0);
+        EXPECT_EQ(dialog.timeBox()->suffix(), " minutes");
+        EXPECT_TRUE(dialog.okButton()->isEnabled());
 
-    // Defaults, shown with 6 significant digits.
-    EXPECT_EQ(dialog.diffusionEdit()->text(), g6(2.6e-14));
-    EXPECT_EQ(dialog.cellSizeEdit()->text(), g6(0.1));
-    EXPECT_EQ(dialog.timeStepEdit()->text(), g6(320.513));
-    EXPECT_EQ(dialog.concentrationEdit()->text(), g6(1e-15));
-    QDoubleSpinBox *threshold = dialog.thresholdBox();
-    EXPECT_EQ(threshold->decimals(), 2);
-    EXPECT_EQ(threshold->maximum(), 1e9);
-    EXPECT_EQ(threshold->value(), 10.0);
-    EXPECT_EQ(threshold->suffix(), " %");
-    EXPECT_EQ(dialog.timeBox()->value(), 60.0);
-    EXPECT_EQ(dialog.timeBox()->suffix(), " minutes");
-    EXPECT_TRUE(dialog.okButton()->isEnabled());
+        // The defaults reach the operation in SI units: half the particles stay, each move
+        // has 1/12, and "1e-15" lets no particle in.
+        OperationContext context;
+        RandomWalkDopingOperation operation(context);
+        dialog.applyTo(operation);
+        EXPECT_EQ(operation.getDopantMaterial(), 14u);
+        EXPECT_FLOAT_EQ(operation.getDiffusionCoefficient(), 2.6e-18f);
+        EXPECT_FLOAT_EQ(operation.getCellSize(), 1e-7f);
+        EXPECT_FLOAT_EQ(operation.getTimeStep(), 320.5128205128206f);
+        EXPECT_FLOAT_EQ(operation.getSurfaceConcentration(), 1e-9f);
+        EXPECT_FLOAT_EQ(operation.getDopingThreshold(), 1e-10f);
+        EXPECT_FLOAT_EQ(operation.getDopingTime(), 3600.0f);
+        auto volume = std::make_shared<Model::Automaton::TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+        RandomWalkDoping doping(volume.get(), operation.getDopantMaterial(), operation.getDiffusionCoefficient(),
+                                operation.getCellSize(), operation.getTimeStep(), operation.getSurfaceConcentration(),
+                                operation.getDopingThreshold());
+        EXPECT_NEAR(doping.getStayProbability(), 0.5f, 1e-6f);
+        EXPECT_NEAR(doping.getMoveProbability(), 1.0f / 12.0f, 1e-6f);
+        EXPECT_EQ(doping.getSurfaceCount(), 0);
 
-    // The defaults reach the operation in SI units: half the particles stay, each move
-    // has 1/12, and "1e-15" lets no particle in.
-    OperationContext context;
-    RandomWalkDopingOperation operation(context);
-    dialog.applyTo(operation);
-    EXPECT_EQ(operation.getDopantMaterial(), 14u);
-    EXPECT_FLOAT_EQ(operation.getDiffusionCoefficient(), 2.6e-18f);
-    EXPECT_FLOAT_EQ(operation.getCellSize(), 1e-7f);
-    EXPECT_FLOAT_EQ(operation.getTimeStep(), 320.5128205128206f);
-    EXPECT_FLOAT_EQ(operation.getSurfaceConcentration(), 1e-9f);
-    EXPECT_FLOAT_EQ(operation.getDopingThreshold(), 1e-10f);
-    EXPECT_FLOAT_EQ(operation.getDopingTime(), 3600.0f);
-    auto volume = std::make_shared<Model::Automaton::TotalVolume>(2, 2, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D());
-    RandomWalkDoping doping(volume.get(), operation.getDopantMaterial(), operation.getDiffusionCoefficient(),
-                            operation.getCellSize(), operation.getTimeStep(), operation.getSurfaceConcentration(),
-                            operation.getDopingThreshold());
-    EXPECT_NEAR(doping.getStayProbability(), 0.5f, 1e-6f);
-    EXPECT_NEAR(doping.getMoveProbability(), 1.0f / 12.0f, 1e-6f);
-    EXPECT_EQ(doping.getSurfaceCount(), 0);
+        // Leaving the cell size recomputes D = 0.5 h^2 / (6 dt), in cm^2/s.
+        typeAndLeave(dialog.cellSizeEdit(), "0.2");
+        EXPECT_NEAR(shown(dialog.diffusionEdit()), 0.5 * 0.2e-4 * 0.2e-4 / (6 * 320.5128205128206), 1e-19);
+        EXPECT_EQ(dialog.timeStepEdit()->text(), g6(320.513));
+        // Leaving the time step does the same.
+        typeAndLeave(dialog.timeStepEdit(), "100");
+        EXPECT_NEAR(shown(dialog.diffusionEdit()) / (0.5 * 0.2e-4 * 0.2e-4 / 600), 1.0, 1e-5);
+        // Leaving D recomputes dt = 0.5 h^2 / (6 D).
+        typeAndLeave(dialog.diffusionEdit(), "1e-12");
+        EXPECT_NEAR(shown(dialog.timeStepEdit()) / (0.5 * 0.2e-4 * 0.2e-4 / (6 * 1e-12)), 1.0, 1e-5);
+        EXPECT_NEAR(dialog.getDiffusionCoefficient() * dialog.getTimeStep() * 6 / (dialog.getCellSize() * dialog.getCellSize()),
+                    0.5, 1e-5);
+        // Concentration and threshold in the user's units.
+        typeAndLeave(dialog.concentrationEdit(), "1e18");
+        threshold->setFocus();
+        threshold->selectAll();
+        QTest::keyClick(threshold, Qt::Key_Delete);
+        QTest::keyClicks(threshold, QString("25").replace('.', QLocale().decimalPoint()));
+        EXPECT_DOUBLE_EQ(dialog.getSurfaceConcentration(), 1e24);
+        EXPECT_DOUBLE_EQ(dialog.getDopingThreshold(), 0.25e24);
 
-    // Leaving the cell size recomputes D = 0.5 h^2 / (6 dt), in cm^2/s.
-    typeAndLeave(dialog.cellSizeEdit(), "0.2");
-    EXPECT_NEAR(shown(dialog.diffusionEdit()), 0.5 * 0.2e-4 * 0.2e-4 / (6 * 320.5128205128206), 1e-19);
-    EXPECT_EQ(dialog.timeStepEdit()->text(), g6(320.513));
-    // Leaving the time step does the same.
-    typeAndLeave(dialog.timeStepEdit(), "100");
-    EXPECT_NEAR(shown(dialog.diffusionEdit()) / (0.5 * 0.2e-4 * 0.2e-4 / 600), 1.0, 1e-5);
-    // Leaving D recomputes dt = 0.5 h^2 / (6 D).
-    typeAndLeave(dialog.diffusionEdit(), "1e-12");
-    EXPECT_NEAR(shown(dialog.timeStepEdit()) / (0.5 * 0.2e-4 * 0.2e-4 / (6 * 1e-12)), 1.0, 1e-5);
-    EXPECT_NEAR(dialog.getDiffusionCoefficient() * dialog.getTimeStep() * 6 / (dialog.getCellSize() * dialog.getCellSize()),
-                0.5, 1e-5);
-    // Concentration and threshold in the user's units.
-    typeAndLeave(dialog.concentrationEdit(), "1e18");
-    threshold->setFocus();
-    threshold->selectAll();
-    QTest::keyClick(threshold, Qt::Key_Delete);
-    QTest::keyClicks(threshold, QString("25").replace('.', QLocale().decimalPoint()));
-    EXPECT_DOUBLE_EQ(dialog.getSurfaceConcentration(), 1e24);
-    EXPECT_DOUBLE_EQ(dialog.getDopingThreshold(), 0.25e24);
-
-    // Text outside the accepted numbers cannot be typed.
-    dialog.concentrationEdit()->setFocus();
-    dialog.concentrationEdit()->selectAll();
-    QTest::keyClicks(dialog.concentrationEdit(), "-5x");
-    EXPECT_FALSE(dialog.concentrationEdit()->text().contains('-'));
-    EXPECT_FALSE(dialog.concentrationEdit()->text().contains('x'));
+        // Text outside the accepted numbers cannot be typed.
+        dialog.concentrationEdit()->setFocus();
+        dialog.concentrationEdit()->selectAll();
+        QTest::keyClicks(dialog.concentrationEdit(), "-5x");
+        EXPECT_FALSE(dialog.concentrationEdit()->text().contains('-'));
+        EXPECT_FALSE(dialog.concentrationEdit()->text().contains('x'));
+    });
 
     // A time step that would move more particles than there are keeps OK disabled and
     // says why; a cell size of 0 likewise.
     RandomWalkDopingDialog refusing;
-    refusing.timeStepEdit()->setFocus();
-    refusing.timeStepEdit()->selectAll();
-    QTest::keyClicks(refusing.timeStepEdit(), "2000");
-    EXPECT_FALSE(refusing.okButton()->isEnabled());
-    EXPECT_TRUE(refusing.problemLabel()->text().contains("time step is too long"));
-    typeAndLeave(refusing.cellSizeEdit(), "0");
-    EXPECT_FALSE(refusing.okButton()->isEnabled());
-    typeAndLeave(refusing.cellSizeEdit(), "0.1");
-    EXPECT_TRUE(refusing.okButton()->isEnabled()) << refusing.problemLabel()->text().toStdString();
+    whileOpen(refusing, [&] {
+        refusing.timeStepEdit()->setFocus();
+        refusing.timeStepEdit()->selectAll();
+        QTest::keyClicks(refusing.timeStepEdit(), "2000");
+        EXPECT_FALSE(refusing.okButton()->isEnabled());
+        EXPECT_TRUE(refusing.problemLabel()->text().contains("time step is too long"));
+        typeAndLeave(refusing.cellSizeEdit(), "0");
+        EXPECT_FALSE(refusing.okButton()->isEnabled());
+        typeAndLeave(refusing.cellSizeEdit(), "0.1");
+        EXPECT_TRUE(refusing.okButton()->isEnabled()) << refusing.problemLabel()->text().toStdString();
+    });
 
     // Presetting from a process list converts back into the dialog's units.
     RandomWalkDopingDialog preset;

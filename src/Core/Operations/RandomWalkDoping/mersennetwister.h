@@ -34,6 +34,19 @@ public:
         return block[next++];
     }
 
+    // Up to `wanted` numbers that follow in the sequence, contiguous: the same numbers
+    // as that many calls would give. `*taken` says how many (at least 1 when wanted > 0).
+    const uint32_t *take(size_t wanted, size_t *taken)
+    {
+        if (next == stateSize)
+            refill();
+        const size_t available = stateSize - next;
+        *taken = wanted < available ? wanted : available;
+        const uint32_t *numbers = block + next;
+        next += *taken;
+        return numbers;
+    }
+
 private:
     static constexpr size_t shift = 397;
 

@@ -23,6 +23,22 @@ constexpr int32_t stay = 6;
 constexpr int32_t perParticleLimit = 40;
 constexpr uint32_t simpleDopingProcess = 13;
 constexpr double twoPi = 6.283185307179586;
+constexpr double third = static_cast<double>(0.33333334f);
+// Counts below this have their binomial deviations tabled.
+constexpr int32_t tabledCounts = 4096;
+
+double deviation(int32_t n, double q)
+{
+    return std::sqrt((1.0 - q) * n * q);
+}
+
+std::vector<double> deviationTable(double q)
+{
+    std::vector<double> table(tabledCounts);
+    for (int32_t n = 0; n < tabledCounts; ++n)
+        table[static_cast<size_t>(n)] = deviation(n, q);
+    return table;
+}
 constexpr float largestCount = 2147483520.0f; // the largest float below 2^31
 
 // The smallest generator output r with r / 4294967295 >= limit, or 2^32 when none.
@@ -102,6 +118,9 @@ RandomWalkDoping::RandomWalkDoping(TotalVolume *volume, uint32_t dopantMaterial,
 
     for (size_t k = 0; k < moveLimits.size(); ++k)
         moveLimits[k] = outputLimit(static_cast<double>(k + 1) * static_cast<double>(moveProbability));
+    stayDeviations = deviationTable(stayProbability);
+    thirdDeviations = deviationTable(third);
+    halfDeviations = deviationTable(0.5);
 }
 
 int64_t RandomWalkDoping::stepsFor(float dopingTime) const
@@ -262,23 +281,41 @@ void RandomWalkDoping::distributeLayer(int64_t x, Generator &generator)
         int32_t *counts = particleField + i * fieldSlots;
         const int32_t n = counts[stay];
         if (n <= perParticleLimit) {
-            int32_t split[fieldSlots] = {0, 0, 0, 0, 0, 0, 0};
-            for (int32_t p = 0; p < n; ++p) {
-                const uint64_t r = generator();
-                ++split[(r >= l0) + (r >= l1) + (r >= l2) + (r >= l3) + (r >= l4) + (r >= l5)];
+            // reached[k]: the particles whose number reaches moveLimits[k]; a particle
+            // goes to the slot counting the limits it reaches.
+            uint32_t reached0 = 0, reached1 = 0, reached2 = 0, reached3 = 0, reached4 = 0, reached5 = 0;
+            for (size_t left = static_cast<size_t>(n); left > 0;) {
+                size_t taken = 0;
+                const uint32_t *numbers = generator.take(left, &taken);
+                for (size_t p = 0; p < taken; ++p) {
+                    const uint64_t r = numbers[p];
+                    reached0 += r >= l0;
+                    reached1 += r >= l1;
+                    reached2 += r >= l2;
+                    reached3 += r >= l3;
+                    reached4 += r >= l4;
+                    reached5 += r >= l5;
+                }
+                left -= taken;
             }
-            std::copy(split, split + fieldSlots, counts);
+            counts[0] = n - static_cast<int32_t>(reached0);
+            counts[1] = static_cast<int32_t>(reached0 - reached1);
+            counts[2] = static_cast<int32_t>(reached1 - reached2);
+            counts[3] = static_cast<int32_t>(reached2 - reached3);
+            counts[4] = static_cast<int32_t>(reached3 - reached4);
+            counts[5] = static_cast<int32_t>(reached4 - reached5);
+            counts[stay] = static_cast<int32_t>(reached5);
         } else {
-            const int32_t staying = binomial(generator, n, stayQ);
+            const int32_t staying = binomial(generator, n, stayQ, stayDeviations);
             const int32_t rest = n - staying;
-            const int32_t a = binomial(generator, rest, static_cast<double>(0.33333334f));
-            const int32_t b = binomial(generator, rest - a, 0.5);
+            const int32_t a = binomial(generator, rest, third, thirdDeviations);
+            const int32_t b = binomial(generator, rest - a, 0.5, halfDeviations);
             const int32_t c = rest - a - b;
-            counts[0] = binomial(generator, a, 0.5);
+            counts[0] = binomial(generator, a, 0.5, halfDeviations);
             counts[1] = a - counts[0];
-            counts[2] = binomial(generator, b, 0.5);
+            counts[2] = binomial(generator, b, 0.5, halfDeviations);
             counts[3] = b - counts[2];
-            counts[4] = binomial(generator, c, 0.5);
+            counts[4] = binomial(generator, c, 0.5, halfDeviations);
             counts[5] = c - counts[4];
             counts[stay] = staying;
         }
@@ -290,10 +327,10 @@ void RandomWalkDoping::distributeLayer(int64_t x, Generator &generator)
 
 // Normal approximation of a binomial draw, rounded half up and redrawn until it lies in
 // 0..n. Deviates come in Box-Muller pairs; the second of a pair serves the first redraw.
-int32_t RandomWalkDoping::binomial(Generator &generator, int32_t n, double q)
+int32_t RandomWalkDoping::binomial(Generator &generator, int32_t n, double q, const std::vector<double> &deviations)
 {
     const double mean = n * q;
-    const double deviation = std::sqrt((1.0 - q) * n * q);
+    const double spread = n < tabledCounts ? deviations[static_cast<size_t>(n)] : deviation(n, q);
     constexpr double scale = 1.0 / 4294967296.0;
     bool spare = false;
     double radius = 0.0;
@@ -317,7 +354,7 @@ int32_t RandomWalkDoping::binomial(Generator &generator, int32_t n, double q)
             z = radius * std::cos(angle);
             spare = true;
         }
-        const double k = std::floor(mean + deviation * z + 0.5);
+        const double k = std::floor(mean + spread * z + 0.5);
         if (k >= 0.0 && k <= n)
             return static_cast<int32_t>(k);
     }

@@ -70,7 +70,8 @@ private:
     void distributeLayer(int64_t x, Generator &generator);
     void markSurfaces();
     bool dopable(uint32_t material) const;
-    int32_t binomial(Generator &generator, int32_t n, double q);
+    // Bin(n, q); `deviations` holds sqrt((1 - q) n q) for the small n.
+    int32_t binomial(Generator &generator, int32_t n, double q, const std::vector<double> &deviations);
 
     Model::Automaton::TotalVolume *volume;
     Model::Automaton::Voxel *voxels = nullptr;
@@ -101,6 +102,10 @@ private:
     // A particle with generator output r goes to the slot counting the limits r reaches:
     // r < moveLimits[k] is u < (k + 1) x moveProbability with u = r / 4294967295.
     std::array<uint64_t, 6> moveLimits{};
+    // Standard deviations of the binomial draws with the stay probability, 1/3 and 1/2.
+    std::vector<double> stayDeviations;
+    std::vector<double> thirdDeviations;
+    std::vector<double> halfDeviations;
 };
 
 } // namespace Operations
