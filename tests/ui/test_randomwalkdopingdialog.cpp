@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,7 +35,7 @@ QString labelOf(QDialog &dialog, QWidget *field)
     return label ? label->text() : QString();
 }
 
-// Replaces the text by typing and leaves the field with Tab.
+// Replaces the text by typing and leaves the field, as Tab or a click elsewhere would.
 void typeAndLeave(QLineEdit *edit, QString text)
 {
     text.replace('.', edit->locale().decimalPoint());
@@ -42,7 +43,8 @@ void typeAndLeave(QLineEdit *edit, QString text)
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Tab);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &leave);
 }
 
 double shown(QLineEdit *edit)

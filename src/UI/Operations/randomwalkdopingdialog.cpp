@@ -116,14 +116,16 @@ void RandomWalkDopingDialog::fieldLeft(Field field)
     if (!edits[field]->isModified())
         return;
     setValue(field, value(field));
-    const double h = values[cellSize] * micrometre;
+    const double h = value(cellSize) * micrometre;
     if (field == cellSize || field == timeStep) {
-        const double d = moving * h * h / (6.0 * values[timeStep]);
-        if (std::isfinite(d) && values[timeStep] > 0.0)
+        const double dt = value(timeStep);
+        const double d = moving * h * h / (6.0 * dt);
+        if (dt > 0.0 && std::isfinite(d))
             setValue(diffusion, d / centimetresSquared);
     } else if (field == diffusion) {
-        const double dt = moving * h * h / (6.0 * values[diffusion] * centimetresSquared);
-        if (std::isfinite(dt) && values[diffusion] > 0.0)
+        const double d = value(diffusion) * centimetresSquared;
+        const double dt = moving * h * h / (6.0 * d);
+        if (d > 0.0 && std::isfinite(dt))
             setValue(timeStep, dt);
     }
     updateState();
