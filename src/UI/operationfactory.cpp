@@ -25,6 +25,7 @@
 #include "Core/Operations/Planarization/planarizationoperation.h"
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
 #include "Core/Operations/SpinCoating/spincoatingoperation.h"
+#include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/createsubstrateobserver.h"
@@ -49,6 +50,7 @@
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
 #include "UI/Observers/pvdobserver.h"
+#include "UI/Observers/randomwalkdopingobserver.h"
 
 #include <memory>
 
@@ -154,6 +156,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
                             std::make_shared<Observers::MaskedCutObserver>(context, mainWindow));
     case 35:
         return std::make_shared<RemoveCutsFromVolumeOperation>(context);
+    case 36:
+        return withObserver(std::make_shared<RandomWalkDopingOperation>(context),
+                            std::make_shared<Observers::RandomWalkDopingObserver>(context, mainWindow));
     default:
         // 0, 5, 21, 25 and numbers outside the table; operations not built yet.
         return nullptr;

@@ -5,6 +5,7 @@
 #include "Core/BatchRun/dopingsteps.h"
 #include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/photolithographystep.h"
+#include "Core/BatchRun/randomwalkdopingstep.h"
 #include "Core/BatchRun/saveimagestep.h"
 #include "Core/BatchRun/siwetetchingstep.h"
 #include "Core/Operations/operationcontext.h"
@@ -58,6 +59,7 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(8, &runDopingStep, 17);
     registerStep(14, &runIonImplantationStep, 3);
     registerStep(15, &runSiOxidationStep, 26);
+    registerStep(19, &runRandomWalkDopingStep, 36);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)

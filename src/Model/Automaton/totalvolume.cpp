@@ -115,17 +115,40 @@ void TotalVolume::clearBottomMask()
 
 void TotalVolume::setProperty(const QString &name, const QVariant &value)
 {
+    QMutexLocker lock(&propertyMutex);
     properties.insert(name, value);
+    fields.erase(name);
 }
 
 QVariant TotalVolume::property(const QString &name) const
 {
+    QMutexLocker lock(&propertyMutex);
     return properties.value(name);
 }
 
 QStringList TotalVolume::propertyNames() const
 {
+    QMutexLocker lock(&propertyMutex);
     return properties.keys();
+}
+
+int32_t *TotalVolume::particleField(const QString &name) const
+{
+    QMutexLocker lock(&propertyMutex);
+    const auto it = fields.find(name);
+    return it == fields.end() ? nullptr : it->second.get();
+}
+
+int32_t *TotalVolume::createParticleField(const QString &name)
+{
+    if (cellCount > std::numeric_limits<size_t>::max() / sizeof(int32_t) / particleFieldSlots)
+        throw std::bad_alloc();
+    auto field = std::make_unique<int32_t[]>(cellCount * particleFieldSlots);
+    int32_t *address = field.get();
+    QMutexLocker lock(&propertyMutex);
+    properties.insert(name, QVariant::fromValue(static_cast<void *>(address)));
+    fields[name] = std::move(field);
+    return address;
 }
 
 void TotalVolume::draw(bool surfaces, bool outlines, Util::Vector3D eye)

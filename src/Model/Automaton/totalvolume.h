@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -80,9 +81,21 @@ public:
     void clearTopMask();
     void clearBottomMask();
 
+    // Replacing the value of a key that names a particle-count field frees that field.
     void setProperty(const QString &name, const QVariant &value);
     QVariant property(const QString &name) const;
     QStringList propertyNames() const;
+
+    // Particle-count fields: particleFieldSlots int32 counts per cell, owned by the volume
+    // and freed with it (a clone has none). The property of the same name holds the
+    // array's address as a void pointer, which is how readers find it; the counts are
+    // read and written under lockVoxels().
+    static constexpr size_t particleFieldSlots = 7;
+    // The field stored under `name`, or null when the volume has none.
+    int32_t *particleField(const QString &name) const;
+    // Allocates a zeroed field under `name` (replacing any earlier one) and publishes it
+    // in the properties. Throws std::bad_alloc when the memory cannot be had.
+    int32_t *createParticleField(const QString &name);
 
     int getType() const override { return 1; }
     void draw(bool surfaces, bool outlines, Util::Vector3D eye) override;
@@ -110,7 +123,11 @@ private:
     int bottomMaskHeight = 0;
     std::shared_ptr<SiLattice> lattice;
     TotalVolumePainter painter;
+    // Guards properties and fields: a batch run may add a field on its worker thread
+    // while the view reads the map.
+    mutable QMutex propertyMutex;
     QMap<QString, QVariant> properties;
+    std::map<QString, std::unique_ptr<int32_t[]>> fields;
 };
 
 using TotalVolumePtr = std::shared_ptr<TotalVolume>;

@@ -1,0 +1,35 @@
+#include "Core/BatchRun/randomwalkdopingstep.h"
+
+#include "Core/BatchRun/stepparameters.h"
+#include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
+
+#include <QtDebug>
+
+namespace Ui {
+
+int32_t runRandomWalkDopingStep(StepEnvironment &environment, const ProcessData &step)
+{
+    StepParameters read(step);
+    const float cellSize = read.toFloat(QStringLiteral("Cell Size"));
+    const float timeStep = read.toFloat(QStringLiteral("Time Step Duration"));
+    const float diffusion = read.toFloat(QStringLiteral("Diffusion Coefficient"));
+    const uint32_t material = read.toUInt(QStringLiteral("Material_Id"));
+    const float time = read.toFloat(QStringLiteral("Doping Time"));
+    const float threshold = read.toFloat(QStringLiteral("Doping Threshold"));
+    const float concentration = read.toFloat(QStringLiteral("Surface Concentration"));
+    if (read.result() != 0)
+        return read.result();
+    const QString problem = Core::Operations::RandomWalkDoping::parameterProblem(
+        diffusion, cellSize, timeStep, concentration, threshold, time);
+    if (!problem.isEmpty()) {
+        qWarning().noquote() << step.getProcessName() << ":" << problem;
+        return 2;
+    }
+    Core::Operations::RandomWalkDoping doping(environment.volume.get(), material, diffusion, cellSize,
+                                              timeStep, concentration, threshold);
+    doping.dope(time);
+    environment.latticeStale[environment.volume->getId()] = true;
+    return 0;
+}
+
+} // namespace Ui
