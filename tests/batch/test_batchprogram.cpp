@@ -161,6 +161,26 @@ TEST(BatchProgram, ShippedExampleListsRun)
     EXPECT_EQ(w[wet->index(10, 10, 29)], silicon);
     EXPECT_EQ(w[wet->index(10, 10, 30)], oxide);
     EXPECT_EQ(w[wet->index(10, 10, 32)], 0u); // the resist was stripped
+
+    // The doping example implants through the 20-cell opening of the 6-cell oxide, [20, 40)
+    // on both axes, 3 cells deep; the oxide elsewhere is thicker than the implant's range,
+    // so the silicon under it stays undoped. The oxidation then turns the opened silicon's
+    // top two layers into oxide and grows one layer upwards.
+    Model::Scene dopeScene;
+    const auto doped = readVolume(QDir(TestEnv::workDir()).filePath("doping.mem"), dopeScene);
+    ASSERT_TRUE(doped);
+    const std::vector<uint32_t> d = doped->materialIds();
+    const uint32_t nDoped = 14;
+    EXPECT_EQ(d[doped->index(30, 30, 20)], oxide);
+    EXPECT_EQ(d[doped->index(30, 30, 21)], 0u);
+    EXPECT_EQ(d[doped->index(30, 30, 18)], oxide);
+    EXPECT_EQ(d[doped->index(30, 30, 17)], nDoped);
+    EXPECT_EQ(d[doped->index(30, 30, 15)], nDoped);
+    EXPECT_EQ(d[doped->index(30, 30, 5)], silicon);
+    EXPECT_EQ(d[doped->index(10, 10, 17)], silicon);
+    EXPECT_EQ(d[doped->index(10, 10, 19)], silicon);
+    EXPECT_EQ(d[doped->index(10, 10, 25)], oxide);
+    EXPECT_EQ(d[doped->index(10, 10, 26)], 0u); // the resist was planarized away
 }
 
 TEST(BatchProgram, ImageOfTheFinalViewAndNoOpenGL)
