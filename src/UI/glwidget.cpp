@@ -796,29 +796,36 @@ void GLWidget::wheelEvent(QWheelEvent *event)
 
 // --- picking -------------------------------------------------------------------------
 
-Util::Vector3D GLWidget::groundPoint(const QPoint &position)
+GLWidget::PickFrame GLWidget::beginPicking()
 {
-    ViewTransform view;
+    PickFrame frame;
     float viewZoom;
     int viewDepth;
     {
         QMutexLocker lock(&viewMutex);
-        view = camera;
+        frame.view = camera;
         viewZoom = zoom;
         viewDepth = depth;
     }
     makeCurrent();
-    const qreal ratio = devicePixelRatioF();
-    glViewport(0, 0, static_cast<GLint>(width() * ratio), static_cast<GLint>(height() * ratio));
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    frame.ratio = devicePixelRatioF();
+    glViewport(0, 0, static_cast<GLint>(width() * frame.ratio), static_cast<GLint>(height() * frame.ratio));
+    glGetIntegerv(GL_VIEWPORT, frame.viewport);
     applyProjection(viewZoom, viewDepth);
-    GLdouble projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_PROJECTION_MATRIX, frame.projection);
+    return frame;
+}
+
+Util::Vector3D GLWidget::groundPoint(const QPoint &position)
+{
+    const PickFrame frame = beginPicking();
+    const GLint *viewport = frame.viewport;
+    const GLdouble *projection = frame.projection;
+    const qreal ratio = frame.ratio;
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    view.apply();
+    frame.view.apply();
     GLdouble modelView[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glPopMatrix();
@@ -844,28 +851,14 @@ bool GLWidget::pick(const QPoint &position)
     if (objects.empty())
         return false;
 
-    ViewTransform view;
-    float viewZoom;
-    int viewDepth;
-    {
-        QMutexLocker lock(&viewMutex);
-        view = camera;
-        viewZoom = zoom;
-        viewDepth = depth;
-    }
-
     constexpr GLsizei bufferSize = 2048;
     std::vector<GLuint> buffer(bufferSize, 0);
 
-    makeCurrent();
-    const qreal ratio = devicePixelRatioF();
-    glViewport(0, 0, static_cast<GLint>(width() * ratio), static_cast<GLint>(height() * ratio));
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    applyProjection(viewZoom, viewDepth);
-    GLdouble projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    view.apply();
+    PickFrame frame = beginPicking();
+    GLint *viewport = frame.viewport;
+    const GLdouble *projection = frame.projection;
+    const qreal ratio = frame.ratio;
+    frame.view.apply();
 
     glSelectBuffer(bufferSize, buffer.data());
     glRenderMode(GL_SELECT);

@@ -122,6 +122,16 @@ private:
     Util::Vector3D eyeVector(float viewZoom) const;
     void drawAxisCross() const;
     void drawGhosts(const Util::Vector3D &eye);
+    // The viewport, projection and camera of a picking pass; the GL context is current
+    // afterwards and the projection loaded.
+    struct PickFrame
+    {
+        ViewTransform view;
+        GLint viewport[4];
+        GLdouble projection[16];
+        qreal ratio = 1.0;
+    };
+    PickFrame beginPicking();
     // The point where the pointer's ray meets the ground plane z = 0.
     Util::Vector3D groundPoint(const QPoint &position);
     void drawLampMarkers(const LampSet &lampSet, int viewDepth) const;
