@@ -17,15 +17,11 @@
 #include <fstream>
 #include <string>
 
+using BenchCommon::resetPeakMemory;
+
 namespace {
 
 using Model::Persistence::DocumentFile;
-
-void resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
 
 long residentKiB()
 {

@@ -18,6 +18,9 @@
 #include <fstream>
 #include <memory>
 
+using BenchCommon::resetPeakMemory;
+using BenchCommon::useThreads;
+
 namespace {
 
 using Core::Operations::Mask;
@@ -27,19 +30,6 @@ constexpr uint32_t size = 512;
 constexpr uint32_t height = 64;
 constexpr uint32_t resistLayer = 30;
 constexpr uint32_t resist = 11;
-
-void resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
-
-int useThreads(const benchmark::State &state)
-{
-    const int threads = state.range(0) > 0 ? static_cast<int>(state.range(0)) : QThread::idealThreadCount();
-    QThreadPool::globalInstance()->setMaxThreadCount(threads);
-    return threads;
-}
 
 std::shared_ptr<TotalVolume> makeScene()
 {

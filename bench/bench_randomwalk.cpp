@@ -14,6 +14,8 @@
 #include <ctime>
 #include <fstream>
 
+using BenchCommon::resetPeakMemory;
+
 namespace {
 
 using Model::Automaton::TotalVolume;
@@ -22,12 +24,6 @@ constexpr uint32_t sizeX = 128;
 constexpr uint32_t sizeY = 128;
 constexpr uint32_t blockZ = 64;
 constexpr int steps = 100;
-
-void resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
 
 std::shared_ptr<TotalVolume> makeBlock()
 {

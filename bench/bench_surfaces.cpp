@@ -33,8 +33,7 @@ void useTranslucentSilicon(Model::Automaton::TotalVolume *volume)
 // make the silicon translucent.
 void directCubicTrench(benchmark::State &state)
 {
-    const int threads = state.range(0) > 0 ? static_cast<int>(state.range(0)) : QThread::idealThreadCount();
-    QThreadPool::globalInstance()->setMaxThreadCount(threads);
+    const int threads = BenchCommon::useThreads(state);
     const auto volume = BenchCommon::makeTrenchScene();
     if (state.range(1))
         useTranslucentSilicon(volume.get());

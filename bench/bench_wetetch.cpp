@@ -20,17 +20,13 @@
 #include <benchmark/benchmark.h>
 #include <fstream>
 
+using BenchCommon::resetPeakMemory;
+
 namespace {
 
 using Model::Automaton::TotalVolume;
 
 constexpr uint32_t sizeX = 100, sizeY = 100, sizeZ = 80;
-
-void resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-}
 
 uint32_t maskScene(uint32_t x, uint32_t y, uint32_t z)
 {

@@ -10,8 +10,11 @@
 #include <QByteArray>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QThreadPool>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,17 +57,38 @@ inline uint32_t trenchMaterial(uint32_t x, uint32_t, uint32_t z)
     return 1;
 }
 
-inline std::shared_ptr<Model::Automaton::TotalVolume> makeTrenchScene()
+// Puts the trench scene's materials back into a volume of the trench scene's size.
+inline void restoreTrench(Model::Automaton::TotalVolume *volume)
 {
-    auto volume = std::make_shared<Model::Automaton::TotalVolume>(
-        trenchSizeX, trenchSizeY, trenchSizeZ, 1.0f, 1.0f, 1.0f, Util::Vector3D());
-    Model::Automaton::Voxel *cells = volume->lockVoxels();
+    Model::Automaton::VoxelLock cells(*volume);
     for (uint32_t x = 0; x < trenchSizeX; ++x)
         for (uint32_t y = 0; y < trenchSizeY; ++y)
             for (uint32_t z = 0; z < trenchSizeZ; ++z)
                 cells[volume->index(x, y, z)].setMaterialId(trenchMaterial(x, y, z));
-    volume->unlockVoxels();
+}
+
+inline std::shared_ptr<Model::Automaton::TotalVolume> makeTrenchScene()
+{
+    auto volume = std::make_shared<Model::Automaton::TotalVolume>(
+        trenchSizeX, trenchSizeY, trenchSizeZ, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    restoreTrench(volume.get());
     return volume;
+}
+
+// Resets the kernel's peak-resident-memory mark of this process.
+inline void resetPeakMemory()
+{
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+}
+
+// Sets the global pool to argument 0 of the benchmark (0 = the machine's ideal count)
+// and returns the thread count used.
+inline int useThreads(const benchmark::State &state)
+{
+    const int threads = state.range(0) > 0 ? static_cast<int>(state.range(0)) : QThread::idealThreadCount();
+    QThreadPool::globalInstance()->setMaxThreadCount(threads);
+    return threads;
 }
 
 // Peak resident memory of the process (VmHWM) in KiB, or -1 when unknown.
@@ -76,6 +100,36 @@ inline long peakMemoryKiB()
         if (line.compare(0, 6, "VmHWM:") == 0)
             return std::stol(line.substr(6));
     return -1;
+}
+
+// Runs `process` on the trench scene once per iteration, each time from the untouched
+// scene (restored outside the timing), with argument 0 as the pool's thread count.
+// `tally` counts cells of the result (outside the timing) for the counter `tallyName`;
+// peak_MiB is the peak resident memory during the benchmark, cell_MiB the cell memory.
+inline void runOnTrench(benchmark::State &state,
+                        const std::function<void(Model::Automaton::TotalVolume *)> &process,
+                        const char *tallyName,
+                        const std::function<size_t(Model::Automaton::TotalVolume &)> &tally)
+{
+    const int threads = useThreads(state);
+    const auto volume = makeTrenchScene();
+    resetPeakMemory();
+    size_t counted = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        restoreTrench(volume.get());
+        state.ResumeTiming();
+        process(volume.get());
+        state.PauseTiming();
+        counted = tally(*volume);
+        state.ResumeTiming();
+    }
+    state.counters["threads"] = threads;
+    state.counters[tallyName] = static_cast<double>(counted);
+    state.counters["peak_MiB"] = static_cast<double>(peakMemoryKiB()) / 1024.0;
+    state.counters["cell_MiB"] =
+        static_cast<double>(volume->getCellCount() * sizeof(Model::Automaton::Voxel)) / (1024.0 * 1024.0);
+    QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());
 }
 
 // The body of every benchmark program's main(), after its TemporaryHome.

@@ -7,6 +7,7 @@
 #include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 
 using namespace Core::Operations;
 using namespace FilmTest;
+using namespace OperationTest;
 using Ui::ProcessData;
 using Ui::ProcessListRunner;
 
@@ -72,40 +74,6 @@ std::vector<uint32_t> expectedEtch(std::vector<uint32_t> ids, uint32_t sizeZ, ui
     }
     return out;
 }
-
-ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
-{
-    ProcessData s(type);
-    for (const auto &v : values)
-        s.setParameter(QString::fromLatin1(v.first), v.second, true);
-    return s;
-}
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-// Stands in for an options dialog that is accepted with `set`, or rejected without.
-struct Options : Util::IObserver
-{
-    explicit Options(std::function<void()> accept) : accept(std::move(accept)) {}
-    void update() override
-    {
-        if (accept)
-            accept();
-    }
-    std::function<void()> accept;
-};
-
-struct OneOperation : IOperationFactory
-{
-    std::function<OperationPtr()> make;
-    OperationPtr create(int32_t typeId) override { return typeId == 1 ? make() : nullptr; }
-};
 
 } // namespace
 

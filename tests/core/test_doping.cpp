@@ -7,6 +7,7 @@
 #include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,13 @@
 
 using namespace Core::Operations;
 using namespace FilmTest;
+using namespace OperationTest;
 using Ui::ProcessData;
 using Ui::ProcessListRunner;
 
 namespace {
 
 constexpr uint32_t silicon = 1, oxide = 3, aluminium = 4, nDoped = 14, pDoped = 15;
-
-ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
-{
-    ProcessData s(type);
-    for (const auto &v : values)
-        s.setParameter(QString::fromLatin1(v.first), v.second, true);
-    return s;
-}
 
 // Material of every cell of column (x, y), bottom first.
 std::vector<uint32_t> column(const TotalVolumePtr &v, uint32_t x, uint32_t y)
@@ -39,32 +33,6 @@ std::vector<uint32_t> column(const TotalVolumePtr &v, uint32_t x, uint32_t y)
         result.push_back(ids[v->index(x, y, z)]);
     return result;
 }
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-// Stands in for an options dialog.
-struct Options : Util::IObserver
-{
-    explicit Options(std::function<void()> accept) : accept(std::move(accept)) {}
-    void update() override
-    {
-        if (accept)
-            accept();
-    }
-    std::function<void()> accept;
-};
-
-struct OneOperation : IOperationFactory
-{
-    std::function<OperationPtr()> make;
-    OperationPtr create(int32_t typeId) override { return typeId == 1 ? make() : nullptr; }
-};
 
 template <class Op>
 OperationPtr withOptions(std::shared_ptr<Op> op, std::function<void(Op &)> set)
@@ -307,17 +275,9 @@ TEST(DopingAndOxidation, CellsDoNotDependOnTheThreadCount)
     }
 }
 
-class DopingOperationTest : public ::testing::Test
+class DopingOperationTest : public ::testing::Test, public OperationHarness
 {
 protected:
-    void SetUp() override
-    {
-        factory = std::make_shared<OneOperation>();
-        context.setFactory(factory);
-        log = std::make_shared<Log>(context.interpreter);
-        context.interpreter.addMessageObserver(log);
-    }
-
     // Runs the operation `make` gives on a new scene and the batch step on another;
     // both must give the same cells, numbers and marks.
     void expectOperationMatchesStep(const std::string &name, int32_t typeId, bool undoable,
@@ -357,10 +317,6 @@ protected:
         EXPECT_EQ(batchContext.lastProcessByVolume.at(batchVolume->getId()), typeId);
         EXPECT_TRUE(batchContext.latticeStale.at(batchVolume->getId()));
     }
-
-    OperationContext context;
-    std::shared_ptr<OneOperation> factory;
-    std::shared_ptr<Log> log;
 };
 
 TEST_F(DopingOperationTest, OperationsMatchTheirBatchStepsAndNeedTheirParameters)

@@ -9,6 +9,7 @@
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,38 +20,11 @@
 
 using namespace Core::Operations;
 using namespace FilmTest;
+using namespace OperationTest;
 using Ui::ProcessData;
 using Ui::ProcessListRunner;
 
 namespace {
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    bool contains(const std::string &line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-// Stands in for an options dialog: hands values to the operation, or none (rejected).
-struct Options : Util::IObserver
-{
-    explicit Options(std::function<void()> accept) : accept(std::move(accept)) {}
-    void update() override
-    {
-        if (accept)
-            accept();
-    }
-    std::function<void()> accept;
-};
-
-// Creates one operation for number 1 with the given parameter setter.
-struct OneOperation : IOperationFactory
-{
-    std::function<OperationPtr()> make;
-    OperationPtr create(int32_t typeId) override { return typeId == 1 ? make() : nullptr; }
-};
 
 struct Case
 {
@@ -62,14 +36,6 @@ struct Case
     std::function<OperationPtr(OperationContext &, bool accept)> operation;
     std::function<ProcessData()> step;
 };
-
-ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
-{
-    ProcessData s(type);
-    for (const auto &v : values)
-        s.setParameter(QString::fromLatin1(v.first), v.second, true);
-    return s;
-}
 
 template <class Op>
 OperationPtr withOptions(OperationContext &c, bool accept, std::function<void(Op &)> set, std::shared_ptr<Op> op)
@@ -180,20 +146,8 @@ TotalVolumePtr scene()
     });
 }
 
-class FilmOperationTest : public ::testing::Test
+class FilmOperationTest : public ::testing::Test, public OperationHarness
 {
-protected:
-    void SetUp() override
-    {
-        factory = std::make_shared<OneOperation>();
-        context.setFactory(factory);
-        log = std::make_shared<Log>(context.interpreter);
-        context.interpreter.addMessageObserver(log);
-    }
-
-    OperationContext context;
-    std::shared_ptr<OneOperation> factory;
-    std::shared_ptr<Log> log;
 };
 
 } // namespace

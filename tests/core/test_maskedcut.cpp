@@ -1,6 +1,7 @@
 // Masked cuts and removing cuts: the columns a mask opens, adding and taking back cuts,
 // slicing, and the two operations' protocol with undo and redo.
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include "Core/Operations/MaskedCut/cutcellvolume.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
@@ -15,6 +16,7 @@
 
 using namespace Core::Operations;
 using namespace FilmTest;
+using namespace OperationTest;
 
 namespace {
 
@@ -43,27 +45,6 @@ std::vector<uint32_t> expectedCuts(const TotalVolumePtr &v, const Mask &mask, ui
 }
 
 Mask filled(int32_t w, int32_t h, bool opaque) { return Mask(std::vector<bool>(size_t(w) * size_t(h), opaque), w, h); }
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-struct Options : Util::IObserver
-{
-    explicit Options(std::function<void()> act) : act(std::move(act)) {}
-    void update() override { act(); }
-    std::function<void()> act;
-};
-
-struct OneOperation : IOperationFactory
-{
-    std::function<OperationPtr()> make;
-    OperationPtr create(int32_t typeId) override { return typeId == 1 ? make() : nullptr; }
-};
 
 } // namespace
 
@@ -158,15 +139,11 @@ TEST(CutCellVolume, SlicesGiveTheFirstOnesTheRemainderAndIgnoreTheThreadCount)
     }
 }
 
-class MaskedCutOperationTest : public ::testing::Test
+class MaskedCutOperationTest : public ::testing::Test, public OperationHarness
 {
 protected:
     void SetUp() override
     {
-        log = std::make_shared<Log>(context.interpreter);
-        context.interpreter.addMessageObserver(log);
-        factory = std::make_shared<OneOperation>();
-        context.setFactory(factory);
         volume = makeVolume(6, 5, 4, [](uint32_t, uint32_t, uint32_t z) { return z < 3 ? 1u : 0u; });
         context.scene.add(volume);
     }
@@ -191,9 +168,6 @@ protected:
         context.activate(1);
     }
 
-    OperationContext context;
-    std::shared_ptr<Log> log;
-    std::shared_ptr<OneOperation> factory;
     TotalVolumePtr volume;
 };
 

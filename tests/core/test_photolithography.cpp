@@ -3,6 +3,7 @@
 // independence, the operation's protocol and the batch step.
 #include "cataloguetestsupport.h"
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processlistrunner.h"
@@ -23,6 +24,7 @@
 
 using namespace Core::Operations;
 using namespace FilmTest;
+using namespace OperationTest;
 using Ui::MaskBitmap;
 using Ui::ProcessData;
 using Ui::ProcessList;
@@ -128,27 +130,6 @@ std::vector<uint32_t> developedByFront(const TotalVolumePtr &v, uint32_t resist,
     }
     return ids;
 }
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-struct Options : Util::IObserver
-{
-    explicit Options(std::function<void()> act) : act(std::move(act)) {}
-    void update() override { act(); }
-    std::function<void()> act;
-};
-
-struct OneOperation : IOperationFactory
-{
-    std::function<OperationPtr()> make;
-    OperationPtr create(int32_t typeId) override { return typeId == 1 ? make() : nullptr; }
-};
 
 } // namespace
 
@@ -426,19 +407,9 @@ TEST(Photolithography, SlicesOfWholeLayersWithTheRestInTheLast)
 
 // --- the operation -------------------------------------------------------------------
 
-class PhotolithographyOperationTest : public CatalogueTest::CatalogueFixture
+class PhotolithographyOperationTest : public CatalogueTest::CatalogueFixture, public OperationHarness
 {
 protected:
-    void SetUp() override
-    {
-        CatalogueTest::CatalogueFixture::SetUp();
-        log = std::make_shared<Log>(context.interpreter);
-        context.interpreter.addMessageObserver(log);
-        auto f = std::make_shared<OneOperation>();
-        factory = f;
-        context.setFactory(f);
-    }
-
     // Starts a photolithography on the scene's only volume; `options` stands in for
     // the dialog.
     std::shared_ptr<PhotolithographyOperation> start(std::function<void(PhotolithographyOperation &)> options)
@@ -453,10 +424,6 @@ protected:
         context.activate(1);
         return op;
     }
-
-    OperationContext context;
-    std::shared_ptr<Log> log;
-    std::shared_ptr<OneOperation> factory;
 };
 
 TEST_F(PhotolithographyOperationTest, ShowsTheMasksWhileOpenDevelopsAndClearsThem)
@@ -542,14 +509,6 @@ ProcessData lithographyStep(uint32_t material, const Mask &top, const Mask &bott
     step.setParameter(QStringLiteral("Bottom Mask Width"), static_cast<uint32_t>(bottom.getWidth()), true);
     step.setParameter(QStringLiteral("Bottom Mask Height"), static_cast<uint32_t>(bottom.getHeight()), true);
     return step;
-}
-
-ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
-{
-    ProcessData s(type);
-    for (const auto &v : values)
-        s.setParameter(QString::fromLatin1(v.first), v.second, true);
-    return s;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -263,14 +264,7 @@ TEST(RandomWalkDoping, OperationAndBatchStepDopeRecordAndUndo)
     };
     auto factory = std::make_shared<Factory>(context);
     context.setFactory(factory);
-    struct Log : Util::IObserver
-    {
-        explicit Log(CommandInterpreter &i) : i(i) {}
-        void update() override { lines.push_back(i.getLastMessage()); }
-        CommandInterpreter &i;
-        std::vector<std::string> lines;
-    };
-    auto log = std::make_shared<Log>(context.interpreter);
+    auto log = std::make_shared<OperationTest::Log>(context.interpreter);
     context.interpreter.addMessageObserver(log);
 
     auto volume = block(6, 6, 10, 2);

@@ -7,6 +7,7 @@
 #include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
 #include "UI/operationfactory.h"
+#include "dialogtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -27,59 +28,14 @@ using namespace Core::Operations;
 using namespace Ui::Operations;
 using Model::Automaton::TotalVolume;
 
+using namespace DialogTest;
+
 namespace {
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-void whenDialogOpens(std::function<void(QDialog *)> act)
-{
-    QTimer::singleShot(0, [act] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(dialog);
-    });
-}
-
-void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
-{
-    QTest::mouseClick(dialog->findChild<QDialogButtonBox *>()->button(which), Qt::LeftButton);
-}
-
-void type(QSpinBox *box, const QString &text)
-{
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-}
 
 // Clicks a check box on its indicator, as a user would.
 void tick(QCheckBox *box)
 {
     QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(box->style()->pixelMetric(QStyle::PM_IndicatorWidth) / 2 + 1, box->height() / 2));
-}
-
-void choose(QComboBox *combo, quint32 id)
-{
-    const QString name = Model::Materials::MaterialFactory::instance()->getMaterial(id).name;
-    combo->setFocus();
-    QTest::keyClicks(combo, name);
-    ASSERT_EQ(combo->currentData().toUInt(), id) << name.toStdString();
-}
-
-QString labelOf(QWidget *field)
-{
-    for (QWidget *w = field->parentWidget(); w; w = w->parentWidget())
-        if (auto *form = w->findChild<QFormLayout *>())
-            if (auto *label = qobject_cast<QLabel *>(form->labelForField(field)))
-                return label->text();
-    return QString();
 }
 
 void expectEveryMaterial(QComboBox *combo)

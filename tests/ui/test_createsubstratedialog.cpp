@@ -9,6 +9,7 @@
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "UI/operationfactory.h"
+#include "dialogtestsupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -27,6 +28,8 @@
 using namespace Core::Operations;
 using Ui::Operations::CreateSubstrateDialog;
 
+using DialogTest::Log;
+
 namespace {
 
 // Runs `act` on the next modal dialog once it is open.
@@ -43,14 +46,6 @@ void clickButton(QDialog *dialog, QDialogButtonBox::StandardButton which)
 {
     dialog->findChild<QDialogButtonBox *>()->button(which)->click();
 }
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
 
 } // namespace
 

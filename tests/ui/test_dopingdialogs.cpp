@@ -7,6 +7,7 @@
 #include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/operationfactory.h"
+#include "dialogtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -29,66 +30,9 @@ using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using Ui::ProcessData;
 
+using namespace DialogTest;
+
 namespace {
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-void whenDialogOpens(std::function<void(QDialog *)> act)
-{
-    QTimer::singleShot(0, [act] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(dialog);
-    });
-}
-
-void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
-{
-    QPushButton *button = dialog->findChild<QDialogButtonBox *>()->button(which);
-    ASSERT_TRUE(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-void type(QAbstractSpinBox *box, QString text)
-{
-    text.replace('.', QLocale().decimalPoint());
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-}
-
-void choose(QComboBox *combo, quint32 id)
-{
-    const int index = combo->findData(id);
-    ASSERT_GE(index, 0);
-    combo->setFocus();
-    QTest::keyClicks(combo, combo->itemText(index));
-    ASSERT_EQ(combo->currentData().toUInt(), id);
-}
-
-QString labelOf(QWidget *field)
-{
-    for (QWidget *w = field->parentWidget(); w; w = w->parentWidget())
-        if (auto *form = w->findChild<QFormLayout *>())
-            if (auto *label = qobject_cast<QLabel *>(form->labelForField(field)))
-                return label->text();
-    return QString();
-}
-
-std::vector<quint32> ids(QComboBox *combo)
-{
-    std::vector<quint32> result;
-    for (int i = 0; i < combo->count(); ++i)
-        result.push_back(combo->itemData(i).toUInt());
-    return result;
-}
 
 void expectBox(QDoubleSpinBox *box, double minimum, double maximum, double value, const char *suffix)
 {
@@ -114,20 +58,6 @@ TotalVolumePtr scene()
                 cells[volume->index(x, y, z)].setMaterialId(m);
             }
     return volume;
-}
-
-// Clicks a radio button on its indicator, where a user aims.
-void click(QRadioButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-}
-
-ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
-{
-    ProcessData s(type);
-    for (const auto &v : values)
-        s.setParameter(QString::fromLatin1(v.first), v.second, true);
-    return s;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
 #include "UI/operationfactory.h"
+#include "dialogtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,68 +34,9 @@ using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using Ui::ProcessData;
 
+using namespace DialogTest;
+
 namespace {
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-// Runs `act` on the modal dialog once it is open.
-void whenDialogOpens(std::function<void(QDialog *)> act)
-{
-    QTimer::singleShot(0, [act] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(dialog);
-    });
-}
-
-void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
-{
-    QPushButton *button = dialog->findChild<QDialogButtonBox *>()->button(which);
-    ASSERT_TRUE(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// Replaces a spin box's text by typing, as a user would.
-void type(QAbstractSpinBox *box, QString text)
-{
-    text.replace('.', QLocale().decimalPoint());
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-}
-
-// Picks a material by typing the start of its name into the list.
-void choose(QComboBox *combo, quint32 id)
-{
-    const QString name = Model::Materials::MaterialFactory::instance()->getMaterial(id).name;
-    combo->setFocus();
-    QTest::keyClicks(combo, name);
-    ASSERT_EQ(combo->currentData().toUInt(), id) << name.toStdString();
-}
-
-QString labelOf(QWidget *field)
-{
-    for (QWidget *w = field->parentWidget(); w; w = w->parentWidget())
-        if (auto *form = w->findChild<QFormLayout *>())
-            if (auto *label = qobject_cast<QLabel *>(form->labelForField(field)))
-                return label->text();
-    return QString();
-}
-
-std::vector<quint32> ids(QComboBox *combo)
-{
-    std::vector<quint32> result;
-    for (int i = 0; i < combo->count(); ++i)
-        result.push_back(combo->itemData(i).toUInt());
-    return result;
-}
 
 std::vector<quint32> catalogueIds(int process)
 {
@@ -159,14 +101,6 @@ TotalVolumePtr scene()
                 cells[volume->index(x, y, z)].setMaterialId(m);
             }
     return volume;
-}
-
-ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
-{
-    ProcessData s(type);
-    for (const auto &v : values)
-        s.setParameter(QString::fromLatin1(v.first), v.second, true);
-    return s;
 }
 
 struct MenuCase

@@ -12,6 +12,7 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/glwidget.h"
 #include "UI/operationfactory.h"
+#include "dialogtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,32 +34,9 @@ using namespace Ui::Operations;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 
+using namespace DialogTest;
+
 namespace {
-
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
-// Runs `act` on the modal dialog once it is open.
-void whenDialogOpens(std::function<void(QDialog *)> act)
-{
-    QTimer::singleShot(0, [act] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        act(dialog);
-    });
-}
-
-void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
-{
-    QPushButton *button = dialog->findChild<QDialogButtonBox *>()->button(which);
-    ASSERT_TRUE(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
-}
 
 // Types a file name into the box and clicks "Apply".
 void applyFile(MaskFileBox *box, const QString &file)

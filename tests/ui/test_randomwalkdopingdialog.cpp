@@ -6,6 +6,7 @@
 #include "Core/Operations/operationcontext.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/operationfactory.h"
+#include "dialogtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -189,14 +190,7 @@ TEST(RandomWalkDopingDialog, MenuOperationRunsThroughTheDialog)
 {
     OperationContext context;
     context.setFactory(std::make_shared<Ui::OperationFactory>(context, nullptr));
-    struct Log : Util::IObserver
-    {
-        explicit Log(CommandInterpreter &i) : i(i) {}
-        void update() override { lines.push_back(i.getLastMessage()); }
-        CommandInterpreter &i;
-        std::vector<std::string> lines;
-    };
-    auto log = std::make_shared<Log>(context.interpreter);
+    auto log = std::make_shared<DialogTest::Log>(context.interpreter);
     context.interpreter.addMessageObserver(log);
     OperationPtr made = context.getFactory()->create(36);
     ASSERT_TRUE(made);

@@ -8,6 +8,7 @@
 #include "UI/Operations/bcaetchingdialog.h"
 #include "UI/mainwindow.h"
 #include "UI/operationfactory.h"
+#include "dialogtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -30,15 +31,11 @@ using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using Ui::Operations::BCAEtchingDialog;
 
-namespace {
+using DialogTest::Log;
+using DialogTest::press;
+using DialogTest::type;
 
-struct Log : Util::IObserver
-{
-    explicit Log(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
+namespace {
 
 // Silicon below z = 6 under a one-cell oxide mask opened over [4, 8) x [4, 8).
 TotalVolumePtr maskedSilicon()
@@ -64,20 +61,6 @@ void whenDialogOpens(std::function<void(BCAEtchingDialog *)> act)
         }
         act(dialog);
     });
-}
-
-void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
-{
-    QTest::mouseClick(dialog->findChild<QDialogButtonBox *>()->button(which), Qt::LeftButton);
-}
-
-void type(QAbstractSpinBox *box, QString text)
-{
-    text.replace('.', QLocale().decimalPoint());
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
 }
 
 } // namespace

@@ -1,0 +1,112 @@
+#pragma once
+
+// Shared by the dialog tests: a log of the interpreter's messages, and the clicks and
+// keys a user gives a modal dialog.
+#include "Core/BatchRun/processdata.h"
+#include "Core/Operations/commandinterpreter.h"
+#include "Util/iobserver.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace DialogTest {
+
+// Keeps every message the interpreter reports.
+struct Log : Util::IObserver
+{
+    explicit Log(Core::Operations::CommandInterpreter &i) : i(i) {}
+    void update() override { lines.push_back(i.getLastMessage()); }
+    Core::Operations::CommandInterpreter &i;
+    std::vector<std::string> lines;
+};
+
+// Runs `act` on the modal dialog once it is open.
+inline void whenDialogOpens(std::function<void(QDialog *)> act)
+{
+    QTimer::singleShot(0, [act] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(dialog);
+    });
+}
+
+// Clicks one of the dialog's standard buttons, which must be enabled.
+inline void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
+{
+    QPushButton *button = dialog->findChild<QDialogButtonBox *>()->button(which);
+    ASSERT_TRUE(button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Replaces a spin box's text by typing, as a user would.
+inline void type(QAbstractSpinBox *box, QString text)
+{
+    text.replace('.', QLocale().decimalPoint());
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+// Picks the entry holding `id` by typing the start of its text into the list.
+inline void choose(QComboBox *combo, quint32 id)
+{
+    const int index = combo->findData(id);
+    ASSERT_GE(index, 0);
+    combo->setFocus();
+    QTest::keyClicks(combo, combo->itemText(index));
+    ASSERT_EQ(combo->currentData().toUInt(), id) << combo->itemText(index).toStdString();
+}
+
+// Clicks a radio button on its indicator, where a user aims.
+inline void click(QRadioButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+// The text of the form label that names `field`.
+inline QString labelOf(QWidget *field)
+{
+    for (QWidget *w = field->parentWidget(); w; w = w->parentWidget())
+        if (auto *form = w->findChild<QFormLayout *>())
+            if (auto *label = qobject_cast<QLabel *>(form->labelForField(field)))
+                return label->text();
+    return QString();
+}
+
+// The data of every entry, in list order.
+inline std::vector<quint32> ids(QComboBox *combo)
+{
+    std::vector<quint32> result;
+    for (int i = 0; i < combo->count(); ++i)
+        result.push_back(combo->itemData(i).toUInt());
+    return result;
+}
+
+// A process-list step of the given type with its parameters set.
+inline Ui::ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
+{
+    Ui::ProcessData s(type);
+    for (const auto &v : values)
+        s.setParameter(QString::fromLatin1(v.first), v.second, true);
+    return s;
+}
+
+} // namespace DialogTest
