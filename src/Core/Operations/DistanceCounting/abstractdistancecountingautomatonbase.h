@@ -207,10 +207,10 @@ protected:
     int32_t sliceCount = 1;
     uint32_t sliceLayers = 0;
     std::vector<CellFront> fronts;
-    std::vector<std::vector<uint32_t>> handOverDown;
-    std::vector<std::vector<uint32_t>> handOverUp;
+    std::vector<SliceVector<uint32_t>> handOverDown;
+    std::vector<SliceVector<uint32_t>> handOverUp;
     std::vector<std::unique_ptr<QMutex>> sliceMutexes;
-    std::vector<std::vector<ChangeRecord>> changes;
+    std::vector<SliceVector<ChangeRecord>> changes;
     // Sorted and without repeats; holds two ids for every process of this family.
     std::vector<uint32_t> changeableMaterials;
     uint32_t sizeX;

@@ -13,8 +13,9 @@ namespace Operations {
 // the slice, kept as a bitmap over the slice's cells. Insertion is a bit test, and
 // visiting the set walks the bitmap between the lowest and highest word in use, so the
 // cells come in ascending index order: neighbouring layers are then read as streams
-// rather than at random. The storage is kept between steps.
-class CellFront
+// rather than at random. The storage is kept between steps. Each slice's front sits on
+// its own cache line: the slices' threads update their bounds and counts all the time.
+class alignas(64) CellFront
 {
 public:
     // Makes the front cover cells firstCell .. firstCell + cellCount - 1, empty.
@@ -118,6 +119,13 @@ private:
     size_t lowWord = 0;  // first word that may hold a cell
     size_t highWord = 0; // one past the last such word
     size_t count = 0;
+};
+
+// A per-slice list on a cache line of its own, for the same reason as CellFront.
+template <class T>
+struct alignas(64) SliceVector : std::vector<T>
+{
+    using std::vector<T>::vector;
 };
 
 } // namespace Operations

@@ -31,9 +31,7 @@ SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume
 {
     const int32_t threads = QThreadPool::globalInstance()->maxThreadCount();
     sliceCount = threads < 1 || sizeX < static_cast<uint32_t>(threads) ? 1 : threads;
-    fronts.resize(static_cast<size_t>(sliceCount));
-    removals.resize(static_cast<size_t>(sliceCount));
-    nextFronts.resize(static_cast<size_t>(sliceCount));
+    slices.resize(static_cast<size_t>(sliceCount));
 }
 
 uint32_t SimpleReactiveIonEtching::sliceFirst(int32_t slice) const
@@ -66,18 +64,16 @@ void SimpleReactiveIonEtching::run()
             for (uint32_t y = 0; y < sizeY; ++y)
                 etchColumn(slice, voxels + x * strideX + y * strideY);
     });
-    for (int32_t slice = 0; slice < sliceCount; ++slice) {
-        std::vector<uint32_t>().swap(fronts[static_cast<size_t>(slice)]);
-        std::vector<uint32_t>().swap(removals[static_cast<size_t>(slice)]);
-        std::vector<uint32_t>().swap(nextFronts[static_cast<size_t>(slice)]);
-    }
+    for (SliceLists &lists : slices)
+        lists = SliceLists();
 }
 
 void SimpleReactiveIonEtching::etchColumn(int32_t slice, Model::Automaton::Voxel *cells)
 {
-    std::vector<uint32_t> &front = fronts[static_cast<size_t>(slice)];
-    std::vector<uint32_t> &next = nextFronts[static_cast<size_t>(slice)];
-    std::vector<uint32_t> &removed = removals[static_cast<size_t>(slice)];
+    SliceLists &lists = slices[static_cast<size_t>(slice)];
+    std::vector<uint32_t> &front = lists.front;
+    std::vector<uint32_t> &next = lists.next;
+    std::vector<uint32_t> &removed = lists.removals;
     const bool fromTop = (directions & FromTop) != 0;
     const bool fromBelow = (directions & FromBelow) != 0;
     const uint32_t material = etchedMaterial;

@@ -46,10 +46,15 @@ private:
     int32_t sliceCount;
     // Per slice, the heights z of the cells of the column being etched, ascending. The
     // lists are reused by every column and step, so nothing is allocated once they have
-    // reached their size.
-    std::vector<std::vector<uint32_t>> fronts;
-    std::vector<std::vector<uint32_t>> removals;
-    std::vector<std::vector<uint32_t>> nextFronts;
+    // reached their size. Each slice's lists sit on their own cache line: the slices'
+    // threads update them all the time.
+    struct alignas(64) SliceLists
+    {
+        std::vector<uint32_t> front;
+        std::vector<uint32_t> removals;
+        std::vector<uint32_t> next;
+    };
+    std::vector<SliceLists> slices;
 };
 
 } // namespace Operations
