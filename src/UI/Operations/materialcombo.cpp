@@ -4,7 +4,11 @@
 #include "Model/Process/processfactory.h"
 
 #include <QColor>
+#include <QAbstractItemModel>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QIcon>
 #include <QPixmap>
 
@@ -46,6 +50,20 @@ void fillDopantCombo(QComboBox *combo, int32_t processId)
             ids.push_back(id);
     }
     fillMaterialCombo(combo, ids);
+}
+
+QDialogButtonBox *okCancelNeedingMaterial(QDialog *dialog, QComboBox *materials)
+{
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QPushButton *ok = buttons->button(QDialogButtonBox::Ok);
+    auto follow = [ok, materials] { ok->setEnabled(materials->count() > 0); };
+    QObject::connect(materials->model(), &QAbstractItemModel::rowsInserted, buttons, follow);
+    QObject::connect(materials->model(), &QAbstractItemModel::rowsRemoved, buttons, follow);
+    QObject::connect(materials->model(), &QAbstractItemModel::modelReset, buttons, follow);
+    follow();
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 } // namespace Operations

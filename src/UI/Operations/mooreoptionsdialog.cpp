@@ -34,16 +34,9 @@ MooreOptionsDialog::MooreOptionsDialog(Mode mode, QWidget *parent) : QDialog(par
     auto *form = new QFormLayout;
     form->addRow(valueLabel, count);
     form->addRow(tr("Select Film"), material);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    okButton = buttons->button(QDialogButtonBox::Ok);
     // Nothing to deposit or etch without a material: OK waits for one.
-    auto followMaterials = [this] { okButton->setEnabled(material->count() > 0); };
-    connect(material->model(), &QAbstractItemModel::rowsInserted, this, followMaterials);
-    connect(material->model(), &QAbstractItemModel::rowsRemoved, this, followMaterials);
-    connect(material->model(), &QAbstractItemModel::modelReset, this, followMaterials);
-    followMaterials();
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = okCancelNeedingMaterial(this, material);
+    okButton = buttons->button(QDialogButtonBox::Ok);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

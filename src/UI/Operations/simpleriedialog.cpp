@@ -36,16 +36,9 @@ SimpleRIEDialog::SimpleRIEDialog(QWidget *parent) : QDialog(parent)
     form->addRow(tr("Select Material"), material);
     form->addRow(fromTop);
     form->addRow(fromBelow);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    okButton = buttons->button(QDialogButtonBox::Ok);
     // Nothing to etch without a material: OK waits for one.
-    auto followMaterials = [this] { okButton->setEnabled(material->count() > 0); };
-    connect(material->model(), &QAbstractItemModel::rowsInserted, this, followMaterials);
-    connect(material->model(), &QAbstractItemModel::rowsRemoved, this, followMaterials);
-    connect(material->model(), &QAbstractItemModel::modelReset, this, followMaterials);
-    followMaterials();
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = okCancelNeedingMaterial(this, material);
+    okButton = buttons->button(QDialogButtonBox::Ok);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addStretch();

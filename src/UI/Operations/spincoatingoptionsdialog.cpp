@@ -30,16 +30,9 @@ SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(uint32_t volumeHeight, QWidge
     auto *form = new QFormLayout;
     form->addRow(tr("Material"), material);
     form->addRow(tr("Deposition Height"), height);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    okButton = buttons->button(QDialogButtonBox::Ok);
     // Nothing to pour without a material: OK waits for one.
-    auto followMaterials = [this] { okButton->setEnabled(material->count() > 0); };
-    connect(material->model(), &QAbstractItemModel::rowsInserted, this, followMaterials);
-    connect(material->model(), &QAbstractItemModel::rowsRemoved, this, followMaterials);
-    connect(material->model(), &QAbstractItemModel::modelReset, this, followMaterials);
-    followMaterials();
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = okCancelNeedingMaterial(this, material);
+    okButton = buttons->button(QDialogButtonBox::Ok);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
