@@ -5,7 +5,6 @@
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetching.h"
 #include "Core/Operations/SpinCoating/spincoating.h"
 
-#include <QtDebug>
 
 namespace Ui {
 
@@ -19,11 +18,6 @@ const QString keyMinimumHeight = QStringLiteral("Minimum Height");
 const QString keyEtchDepth = QStringLiteral("Etch Depth");
 const QString keyEtchDirection = QStringLiteral("EtchDirectionValue");
 
-void markLattice(StepEnvironment &environment)
-{
-    environment.latticeStale[environment.volume->getId()] = true;
-}
-
 } // namespace
 
 int32_t runPlanarizationStep(StepEnvironment &environment, const ProcessData &step)
@@ -34,7 +28,7 @@ int32_t runPlanarizationStep(StepEnvironment &environment, const ProcessData &st
     if (read.result() != 0)
         return read.result();
     Planarization(environment.volume.get(), maximum, minimum).run();
-    markLattice(environment);
+    environment.markLatticeStale();
     return 0;
 }
 
@@ -46,8 +40,7 @@ int32_t runSpinCoatingStep(StepEnvironment &environment, const ProcessData &step
     if (read.result() != 0)
         return read.result();
     SpinCoating(environment.volume.get(), material, height).run();
-    if (material == 1)
-        markLattice(environment);
+    environment.markLatticeStale(material);
     return 0;
 }
 
@@ -62,13 +55,10 @@ int32_t runSimpleRieStep(StepEnvironment &environment, const ProcessData &step)
     if (read.result() != 0)
         return read.result();
     if (directions > 3) {
-        qWarning().noquote() << step.getProcessName()
-                             << ": the etch direction must be 0 (none), 1 (top), 2 (below) or 3 (both)";
-        return 2;
+        return rejectStep(step, QStringLiteral("the etch direction must be 0 (none), 1 (top), 2 (below) or 3 (both)"));
     }
     SimpleReactiveIonEtching(environment.volume.get(), material, depth, static_cast<uint8_t>(directions)).run();
-    if (material == 1)
-        markLattice(environment);
+    environment.markLatticeStale(material);
     return 0;
 }
 

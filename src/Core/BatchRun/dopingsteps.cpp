@@ -5,7 +5,6 @@
 #include "Core/Operations/DopingOperation/simpledoping.h"
 #include "Core/Operations/SiOxidation/simplesioxidation.h"
 
-#include <QtDebug>
 #include <cmath>
 
 namespace Ui {
@@ -18,15 +17,9 @@ const QString keyDopedId = QStringLiteral("Doped Material_Id");
 
 bool validLength(double value) { return std::isfinite(value) && value >= 0.0; }
 
-int32_t invalid(const ProcessData &step, const char *what)
-{
-    qWarning().noquote() << step.getProcessName() << ":" << what;
-    return 2;
-}
-
 int32_t finished(StepEnvironment &environment)
 {
-    environment.latticeStale[environment.volume->getId()] = true;
+    environment.markLatticeStale();
     return 0;
 }
 
@@ -40,7 +33,7 @@ int32_t runDopingStep(StepEnvironment &environment, const ProcessData &step)
     if (read.result() != 0)
         return read.result();
     if (!validLength(depth))
-        return invalid(step, "the doping depth must be a number of 0 or more");
+        return rejectStep(step, "the doping depth must be a number of 0 or more");
     SimpleDoping(environment.volume.get(), material, depth).simulate();
     return finished(environment);
 }
@@ -55,7 +48,7 @@ int32_t runIonImplantationStep(StepEnvironment &environment, const ProcessData &
     if (read.result() != 0)
         return read.result();
     if (!validLength(annealing) || !validLength(depth) || !validLength(spread))
-        return invalid(step, "the depth, spread and annealing distance must be numbers of 0 or more");
+        return rejectStep(step, "the depth, spread and annealing distance must be numbers of 0 or more");
     IonImplantation(environment.volume.get(), material, depth, spread, annealing).simulate();
     return finished(environment);
 }
@@ -75,17 +68,17 @@ int32_t runSiOxidationStep(StepEnvironment &environment, const ProcessData &step
         if (read.result() != 0)
             return read.result();
         if (!validLength(pressure) || !validLength(temperature) || !validLength(hours))
-            return invalid(step, "the time, temperature and pressure must be numbers of 0 or more");
+            return rejectStep(step, "the time, temperature and pressure must be numbers of 0 or more");
         microns = SimpleSiOxidation::dealGrove(hours, temperature, pressure).thickness;
     } else {
         microns = read.toDouble(QStringLiteral("Oxidation Thickness"));
         if (read.result() != 0)
             return read.result();
         if (!validLength(microns))
-            return invalid(step, "the oxide thickness must be a number of 0 or more");
+            return rejectStep(step, "the oxide thickness must be a number of 0 or more");
     }
     if (!std::isfinite(conversion) || !(conversion > 0.0))
-        return invalid(step, "the micron conversion must be a positive number");
+        return rejectStep(step, "the micron conversion must be a positive number");
     SimpleSiOxidation(environment.volume.get(), conversion).simulate(microns);
     return finished(environment);
 }

@@ -10,7 +10,6 @@
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetching.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordeposition.h"
 
-#include <QtDebug>
 #include <cmath>
 
 namespace Ui {
@@ -42,18 +41,6 @@ bool cellCount(float value, int32_t *cells)
     return true;
 }
 
-int32_t invalid(const ProcessData &step, const char *what)
-{
-    qWarning().noquote() << step.getProcessName() << ":" << what;
-    return 2;
-}
-
-void markLattice(StepEnvironment &environment, uint32_t material)
-{
-    if (material == 1)
-        environment.latticeStale[environment.volume->getId()] = true;
-}
-
 // Reads the material and a length (by key) after whatever `read` has read already,
 // checks them and runs `run(material, length)`.
 template <class Run>
@@ -65,9 +52,9 @@ int32_t lengthStep(StepEnvironment &environment, const ProcessData &step, StepPa
     if (read.result() != 0)
         return read.result();
     if (!validLength(length))
-        return invalid(step, "the thickness or depth must be a number of 0 or more");
+        return rejectStep(step, "the thickness or depth must be a number of 0 or more");
     run(material, length);
-    markLattice(environment, material);
+    environment.markLatticeStale(material);
     return 0;
 }
 
@@ -81,10 +68,10 @@ int32_t mooreStep(StepEnvironment &environment, const ProcessData &step, const Q
         return read.result();
     int32_t cells = 0;
     if (!cellCount(count, &cells))
-        return invalid(step, "the number of cells must lie between 0 and 999999999");
+        return rejectStep(step, "the number of cells must lie between 0 and 999999999");
     Automaton automaton(environment.volume.get(), material, cells);
     automaton.run();
-    markLattice(environment, material);
+    environment.markLatticeStale(material);
     return 0;
 }
 
@@ -133,9 +120,9 @@ int32_t runElectroplatingStep(StepEnvironment &environment, const ProcessData &s
     if (read.result() != 0)
         return read.result();
     if (!validLength(thickness))
-        return invalid(step, "the thickness must be a number of 0 or more");
+        return rejectStep(step, "the thickness must be a number of 0 or more");
     Electrodeposition(environment.volume.get(), deposited, conducting, thickness).simulate();
-    markLattice(environment, deposited);
+    environment.markLatticeStale(deposited);
     return 0;
 }
 
@@ -149,13 +136,13 @@ int32_t runPvdStep(StepEnvironment &environment, const ProcessData &step)
     if (read.result() != 0)
         return read.result();
     if (!validLength(thickness) || !std::isfinite(ratio))
-        return invalid(step, "the thickness and the ratio must be numbers, the thickness 0 or more");
+        return rejectStep(step, "the thickness and the ratio must be numbers, the thickness 0 or more");
     if (side < 1 || side > 3)
-        return invalid(step, "the side must be 1 (top), 2 (bottom) or 3 (both)");
+        return rejectStep(step, "the side must be 1 (top), 2 (bottom) or 3 (both)");
     SimplePhysicalVaporDeposition(environment.volume.get(), material, static_cast<float>(thickness),
                                   static_cast<float>(ratio), side)
         .simulate();
-    markLattice(environment, material);
+    environment.markLatticeStale(material);
     return 0;
 }
 

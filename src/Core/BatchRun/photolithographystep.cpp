@@ -41,8 +41,7 @@ int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData 
 
     Mask topMask, bottomMask;
     if (!toMask(top, topWidth, topHeight, &topMask) || !toMask(bottom, bottomWidth, bottomHeight, &bottomMask)) {
-        qWarning().noquote() << step.getProcessName() << ": a mask size exceeds 2147483647";
-        return 2;
+        return rejectStep(step, QStringLiteral("a mask size exceeds 2147483647"));
     }
     if (!topMask.isConsistent())
         qWarning().noquote() << step.getProcessName() << ": the top mask does not hold width x height bits; it is ignored";
@@ -50,8 +49,7 @@ int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData 
         qWarning().noquote() << step.getProcessName() << ": the bottom mask does not hold width x height bits; it is ignored";
 
     Core::Operations::Photolithography(environment.volume.get(), material, bottomMask, topMask).run();
-    if (material == 1)
-        environment.latticeStale[environment.volume->getId()] = true;
+    environment.markLatticeStale(material);
     return 0;
 }
 

@@ -3,7 +3,6 @@
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 
-#include <QtDebug>
 
 namespace Ui {
 
@@ -21,14 +20,12 @@ int32_t runRandomWalkDopingStep(StepEnvironment &environment, const ProcessData 
         return read.result();
     const QString problem = Core::Operations::RandomWalkDoping::parameterProblem(
         diffusion, cellSize, timeStep, concentration, threshold, time);
-    if (!problem.isEmpty()) {
-        qWarning().noquote() << step.getProcessName() << ":" << problem;
-        return 2;
-    }
+    if (!problem.isEmpty())
+        return rejectStep(step, problem);
     Core::Operations::RandomWalkDoping doping(environment.volume.get(), material, diffusion, cellSize,
                                               timeStep, concentration, threshold);
     doping.dope(time);
-    environment.latticeStale[environment.volume->getId()] = true;
+    environment.markLatticeStale();
     return 0;
 }
 

@@ -16,10 +16,8 @@ int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &ste
     const float depth = read.toFloat(QStringLiteral("Depth"));
     if (read.result() != 0)
         return read.result();
-    if (!std::isfinite(depth) || depth < 0.0f) {
-        qWarning().noquote() << step.getProcessName() << ": the depth must be a number of 0 or more";
-        return 2;
-    }
+    if (!std::isfinite(depth) || depth < 0.0f)
+        return rejectStep(step, QStringLiteral("the depth must be a number of 0 or more"));
     Model::Automaton::TotalVolume &volume = *environment.volume;
     const int32_t id = volume.getId();
     Core::Operations::SiWetEtchOperation::refreshLattice(environment.latticeStale, volume);

@@ -24,6 +24,16 @@ struct StepEnvironment
     {
     }
 
+    // The step wrote or removed silicon: the volume's lattice is rebuilt before the next
+    // atomistic etch.
+    void markLatticeStale() { latticeStale[volume->getId()] = true; }
+    // The step wrote or removed cells of `material`; only silicon (1) has a lattice.
+    void markLatticeStale(uint32_t material)
+    {
+        if (material == 1)
+            markLatticeStale();
+    }
+
     Model::Scene &scene;
     std::map<int32_t, int32_t> &lastProcessByVolume;
     std::map<int32_t, bool> &latticeStale;

@@ -1,6 +1,14 @@
 #include "Core/BatchRun/stepparameters.h"
 
+#include <QtDebug>
+
 namespace Ui {
+
+int32_t rejectStep(const ProcessData &step, const QString &reason)
+{
+    qWarning().noquote() << step.getProcessName() << ":" << reason;
+    return 2;
+}
 
 QVariant StepParameters::fetch(const QString &name)
 {

@@ -11,6 +11,9 @@ namespace Ui {
 // Reads the parameters a step needs and remembers what went wrong: result() is 1 when
 // any was absent, else 2 when any could not be converted to the type asked for, else 0
 // (the result codes of a batch step).
+// Logs why a step's value is not acceptable, after the step's name, and returns 2.
+int32_t rejectStep(const ProcessData &step, const QString &reason);
+
 class StepParameters
 {
 public:
