@@ -915,3 +915,12 @@ bool currentContextIsDirect()
 
 } // namespace
 } // namespace Ui
+
+namespace Ui {
+
+QImage GLWidget::grabOpaqueImage()
+{
+    return grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace Ui

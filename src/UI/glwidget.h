@@ -7,6 +7,7 @@
 #include "UI/viewproperties.h"
 #include "UI/viewtransform.h"
 
+#include <QImage>
 #include <QMutex>
 #include <QOpenGLWidget>
 #include <QPoint>
@@ -92,6 +93,8 @@ public slots:
 
     // Schedules a repaint.
     void updateGL();
+    // The view as an image without alpha, so that viewers show the view's background.
+    QImage grabOpaqueImage();
 
     void setShowAxis(bool on);
     void setShowLights(bool on);

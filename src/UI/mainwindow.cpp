@@ -1,5 +1,6 @@
 #include "UI/mainwindow.h"
 
+#include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/aboutdialog.h"
 #include "UI/colorsdialog.h"
@@ -89,6 +90,8 @@ void MainWindow::connectActions()
     auto toggled = [this](const char *name, auto slot) { connect(form.action(name), &QAction::toggled, this, slot); };
 
     on("actionNew", &MainWindow::on_actionNew_triggered);
+    on("actionNew_Process_List", &MainWindow::on_actionNew_Process_List_triggered);
+    on("actionOpen_Process_List", &MainWindow::on_actionOpen_Process_List_triggered);
     on("actionSave_Image", [this] { saveImage(); });
     on("actionExit", &MainWindow::close);
     on("actionUndo", &MainWindow::undoOperation);
@@ -182,8 +185,7 @@ void MainWindow::saveImage(const QString &filename)
         if (target.isEmpty())
             return;
     }
-    // Without alpha: viewers would show a transparent background instead of the view's.
-    const QImage image = glView->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    const QImage image = glView->grabOpaqueImage();
     if (!image.save(target))
         statusBar()->showMessage(tr("Could not save the image to %1").arg(target), statusTimeout);
     lastImagePath = target;
@@ -203,6 +205,22 @@ void MainWindow::on_actionNew_triggered()
     if (answer != QMessageBox::Ok)
         return;
     presenter.newDocument();
+}
+
+void MainWindow::on_actionNew_Process_List_triggered() { runProcessListDialog(QString()); }
+
+void MainWindow::on_actionOpen_Process_List_triggered()
+{
+    const QString name = QFileDialog::getOpenFileName(this, RunProcessesDialog::fileCaption, QDir::homePath(),
+                                                      RunProcessesDialog::fileFilter);
+    if (!name.isEmpty())
+        runProcessListDialog(name);
+}
+
+void MainWindow::runProcessListDialog(const QString &fileName)
+{
+    RunProcessesDialog dialog(presenter.getContext(), glView, nullptr, fileName, this);
+    dialog.exec();
 }
 
 void MainWindow::showStatus(const QString &message)

@@ -46,6 +46,8 @@ public slots:
     void showAboutInfo();
     void on_actionShow_Lights_toggled(bool on);
     void on_actionNew_triggered();
+    void on_actionNew_Process_List_triggered();
+    void on_actionOpen_Process_List_triggered();
     void on_actionSet_View_triggered();
     void on_actionSet_Lighting_triggered();
     void on_actionShow_Axis_toggled(bool on);
@@ -62,6 +64,8 @@ protected:
 private:
     void connectActions();
     void showStatus(const QString &message);
+    // The batch-run dialog with no volume, empty or with a list file.
+    void runProcessListDialog(const QString &fileName);
 
     MainWindowForm form;
     MainWindowPresenter presenter;

@@ -20,6 +20,7 @@
 #include "Core/Operations/ObjectOperations/copyobject.h"
 #include "Core/Operations/ObjectOperations/deleteobject.h"
 #include "Core/Operations/ObjectOperations/moveobject.h"
+#include "Core/Operations/ObjectOperations/selectvolumesoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "Core/Operations/Planarization/planarizationoperation.h"
@@ -28,6 +29,7 @@
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
+#include "UI/Observers/batchrunobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/ionimplantationoptionsobserver.h"
@@ -127,6 +129,10 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 23:
         return withObserver(std::make_shared<SpinCoatingOperation>(context),
                             std::make_shared<Observers::SpinCoatingObserver>(context, mainWindow));
+    case 24:
+        if (!batchRunObserver)
+            batchRunObserver = std::make_shared<Observers::BatchRunObserver>(context, mainWindow);
+        return withObserver(std::make_shared<SelectVolumesOperation>(context), batchRunObserver);
     case 26:
         return withObserver(std::make_shared<SimpleSiOxidationOperation>(context),
                             std::make_shared<Observers::SiOxidationObserver>(context, mainWindow));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operation.h"
+#include "Util/iobserver.h"
 
 class QWidget;
 
@@ -24,6 +25,8 @@ public:
 private:
     Core::Operations::OperationContext &context;
     QWidget *mainWindow;
+    // The Batch Run operation's observer, one for all its instances.
+    Util::ObserverPtr batchRunObserver;
 };
 
 } // namespace Ui

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "Core/BatchRun/processdata.h"
+#include "Core/BatchRun/processlistrunner.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <QDialog>
+#include <QSemaphore>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <set>
+#include <thread>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace Core {
+namespace Operations {
+class OperationContext;
+}
+} // namespace Core
+
+namespace Ui {
+
+class GLWidget;
+
+// The batch-run dialog: writes, loads and saves process lists, and runs one on a cell
+// volume. The run goes on a worker thread while the dialog stays usable; every 500 ms
+// the dialog shows how many steps have run. Steps that save an image are done here, on
+// the GUI thread, while the worker waits.
+class RunProcessesDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    static const QString baseTitle; // "Batch Run"
+    static const QString fileCaption;
+    static const QString fileFilter;
+
+    // `volume` is the volume the steps work on until a Create Substrate step makes one
+    // (empty: none yet). With a file name the dialog loads that list. `view` is
+    // redrawn after runs and saves the images of Save Image steps; it may be null.
+    RunProcessesDialog(Core::Operations::OperationContext &context, GLWidget *view,
+                       const Model::Automaton::TotalVolumePtr &volume, const QString &fileName = QString(),
+                       QWidget *parent = nullptr);
+    ~RunProcessesDialog() override;
+
+    const ProcessList &getList() const { return list; }
+    QString getFileName() const { return fileName; }
+    Model::Automaton::TotalVolumePtr getVolume() const { return runner.getVolume(); }
+    bool isRunning() const { return runLock.available() == 0; }
+    // The runner the dialog's runs use (its step table may be extended).
+    ProcessListRunner &getRunner() { return runner; }
+
+    QTreeWidget *tree() const { return treeWidget; }
+    QComboBox *processTypes() const { return processTypeList; }
+    QProgressBar *progress() const { return progressBar; }
+    QLineEdit *documentPathEdit() const { return documentPath; }
+    QLabel *statusLabel() const { return status; }
+    // Selects the tree item of the step at `index` (0-based).
+    void selectStep(int index);
+    // The step of the current item, or -1.
+    int selectedStep() const;
+
+public slots:
+    void on_btnClose_clicked();
+    void on_btnNewList_clicked();
+    void on_btnLoadList_clicked();
+    void on_btnSaveList_clicked();
+    void on_btnSaveListAs_clicked();
+    void on_btnAddProcess_clicked();
+    void on_btnRemoveProcess_clicked();
+    void on_btnModify_clicked();
+    void on_btnMoveUp_clicked();
+    void on_btnMoveDown_clicked();
+    void on_btnMoveTo_clicked();
+    void on_btnRun_clicked();
+    void on_treeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
+    void on_treeWidget_itemExpanded(QTreeWidgetItem *item);
+    void on_treeWidget_itemCollapsed(QTreeWidgetItem *item);
+    void selectionChanged();
+    void updateProgress();
+    // Regenerates the known volume's surfaces, redraws, and saves the view under
+    // `filename` when it is not empty. False when the image could not be written.
+    bool updateGeometry(QString filename);
+
+    // Refused while a run is going; clears the mask overlays of every volume.
+    void done(int result) override;
+
+private:
+    QPushButton *addButton(const char *objectName, const QString &text);
+    void refreshTree();
+    void selectStepKeepingView(int index);
+    bool loadList(const QString &name);
+    bool saveList(const QString &name);
+    void setFileName(const QString &name);
+    void modifyStep(int index);
+    void moveStep(int from, int to);
+    uint32_t knownVolumeHeight() const;
+    void chooseDocumentPath();
+    // Worker thread.
+    void runProcessList(ProcessList steps, QString documentFile);
+    bool saveImageFromWorker(const QString &fileName);
+    void joinWorker();
+
+    Core::Operations::OperationContext &context;
+    GLWidget *view;
+    ProcessList list;
+    QString fileName;
+
+    QTreeWidget *treeWidget;
+    QComboBox *processTypeList;
+    QProgressBar *progressBar;
+    QLineEdit *documentPath;
+    QLabel *status;
+    QPushButton *runButton;
+    QList<QPushButton *> stepButtons;
+
+    ProcessListRunner runner;
+    // Held from the start of a run until the worker ends it; the GUI thread only ever
+    // tries it, so a semaphore (which another thread may release) serves as the lock.
+    QSemaphore runLock{1};
+    QTimer progressTimer;
+    std::thread worker;
+    std::atomic<bool> closing{false};
+    std::set<const Model::Object *> volumesBeforeRun;
+    // Written by the worker before it releases runLock, read after taking it.
+    QString runReport;
+};
+
+} // namespace Ui

@@ -1,0 +1,28 @@
+#include "UI/Observers/batchrunobserver.h"
+
+#include "Core/Operations/ObjectOperations/selectvolumesoperation.h"
+#include "Core/Operations/operationcontext.h"
+#include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/glwidget.h"
+
+namespace Ui {
+namespace Observers {
+
+BatchRunObserver::BatchRunObserver(Core::Operations::OperationContext &context, QWidget *mainWindow)
+    : context(context), mainWindow(mainWindow)
+{
+}
+
+void BatchRunObserver::update()
+{
+    const auto operation =
+        std::dynamic_pointer_cast<Core::Operations::SelectVolumesOperation>(context.getCurrentOperation());
+    if (!operation)
+        return;
+    GLWidget *view = mainWindow ? mainWindow->findChild<GLWidget *>() : nullptr;
+    RunProcessesDialog dialog(context, view, operation->getVolume(), QString(), mainWindow);
+    dialog.exec();
+}
+
+} // namespace Observers
+} // namespace Ui
