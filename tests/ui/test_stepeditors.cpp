@@ -78,6 +78,10 @@ void expectPresetKept(const Parameters &preset, const ProcessData &step)
         const std::string what = step.getProcessName().toStdString() + ": " + it.key().toStdString();
         ASSERT_TRUE(step.hasParameter(it.key())) << what;
         const QVariant back = step.getParameters().value(it.key());
+        // The presets carry the types the list stores; what the run reads is shown,
+        // except the material ids.
+        EXPECT_STREQ(back.typeName(), it.value().typeName()) << what;
+        EXPECT_EQ(step.getParameterVisibility(it.key()), !it.key().endsWith(QLatin1String("_Id"))) << what;
         switch (it.value().userType()) {
         case QMetaType::Double:
         case QMetaType::Float:
@@ -118,30 +122,30 @@ std::vector<std::pair<int32_t, Parameters>> flow()
                      {"Substrate Size Z", 6u}, {"Substrate Delta X", 0u}, {"Substrate Delta Y", 0u},
                      {"Substrate Delta Z", 0u}, {"Material_Id", 1u}})},
         {15, params({{"OxidationTimeSet", false}, {"Oxidation Thickness", 0.02}, {"Micron Conversion", 50.0}})},
-        {4, params({{"Material_Id", 16u}, {"Thickness", 1.5}})},
-        {16, params({{"Material_Id", 4u}, {"Film Thickness", 1.25}})},
+        {4, params({{"Material_Id", 16u}, {"Thickness", 1.5f}})},
+        {16, params({{"Material_Id", 4u}, {"Film Thickness", 1.25f}})},
         {9, params({{"Material_Id", 11u}, {"Maximum Height", 12u}})},
-        {0, params({{"Material_Id", 11u}, {"Top Mask File", "allsteps-top.png"}, {"Top Mask Width", 24u},
-                    {"Bottom Mask File", "allsteps-bottom.png"}, {"Bottom Mask Width", 6u}})},
-        {18, params({{"Material_Id", 3u}, {"Etch Depth", 2.5}, {"Horizontal to Vertical Ratio", 0.125}})},
-        {5, params({{"Material_Id", 3u}, {"Depth", 1.5}})},
-        {1, params({{"Depth", 2.5}})},
+        {0, params({{"Material_Id", 11u}, {"Top Mask File", QStringLiteral("allsteps-top.png")}, {"Top Mask Width", 24u},
+                    {"Bottom Mask File", QStringLiteral("allsteps-bottom.png")}, {"Bottom Mask Width", 6u}})},
+        {18, params({{"Material_Id", 3u}, {"Etch Depth", 2.5f}, {"Horizontal to Vertical Ratio", 0.125f}})},
+        {5, params({{"Material_Id", 3u}, {"Depth", 1.5f}})},
+        {1, params({{"Depth", 2.5f}})},
         {13, params({{"Material_Id", 11u}, {"Etch Depth", 3u}, {"EtchDirectionValue", 3u}})},
-        {3, params({{"Material_Id", 11u}, {"Depth", 2.0}})},
-        {2, params({{"Material_Id", 6u}, {"Thickness", 2.0}})},
+        {3, params({{"Material_Id", 11u}, {"Depth", 2.0f}})},
+        {2, params({{"Material_Id", 6u}, {"Thickness", 2.0f}})},
         {12, params({{"Material_Id", 9u}, {"Thickness", 1.5}, {"Horizontal to Vertical Ratio", 0.25}, {"DepositOn", 3}})},
-        {7, params({{"Film Thickness", 1.0}, {"Conducting Material_Id", 9u}, {"Deposited Material_Id", 7u}})},
-        {17, params({{"Material_Id", 10u}, {"Film Thickness", 1.0}, {"Horizontal to Vertical Ratio", 0.75}})},
+        {7, params({{"Film Thickness", 1.0f}, {"Conducting Material_Id", 9u}, {"Deposited Material_Id", 7u}})},
+        {17, params({{"Material_Id", 10u}, {"Film Thickness", 1.0f}, {"Horizontal to Vertical Ratio", 0.75f}})},
         {6, params({{"Maximum Height", 14u}, {"Minimum Height", 1u}})},
-        {8, params({{"Doped Material_Id", 15u}, {"Doping Depth", 1.5}})},
-        {14, params({{"Doped Material_Id", 15u}, {"Implantation Depth", 2.0}, {"Vertical Spread", 0.75},
-                     {"Annealing Distance", 0.5}})},
-        {19, params({{"Material_Id", 15u}, {"Cell Size", 1e-7}, {"Time Step Duration", 300.0},
-                     {"Diffusion Coefficient", 2e-18}, {"Surface Concentration", 1e24}, {"Doping Threshold", 2e23},
-                     {"Doping Time", 1500.0}})},
+        {8, params({{"Doped Material_Id", 15u}, {"Doping Depth", 1.5f}})},
+        {14, params({{"Doped Material_Id", 15u}, {"Implantation Depth", 2.0f}, {"Vertical Spread", 0.75f},
+                     {"Annealing Distance", 0.5f}})},
+        {19, params({{"Material_Id", 15u}, {"Cell Size", 1e-7f}, {"Time Step Duration", 300.0f},
+                     {"Diffusion Coefficient", 2e-18f}, {"Surface Concentration", 1e24f}, {"Doping Threshold", 2e23f},
+                     {"Doping Time", 1500.0f}})},
         {10, params({{"Filename", QString()}})},
         // The shipped example leaves a picture of its result.
-        {10, params({{"Filename", "allsteps.png"}})},
+        {10, params({{"Filename", QStringLiteral("allsteps.png")}})},
     };
 }
 
