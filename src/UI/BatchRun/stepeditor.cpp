@@ -1,0 +1,419 @@
+#include "UI/BatchRun/stepeditor.h"
+
+#include "Core/Operations/CreateSubstrate/substrateparameters.h"
+#include "Core/Operations/Photolithography/mask.h"
+#include "Model/Materials/materialfactory.h"
+#include "UI/BatchRun/saveimagestepdialog.h"
+#include "UI/Operations/anisotropicdepositiondialog.h"
+#include "UI/Operations/anisotropicetchingdialog.h"
+#include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/createsubstratedialog.h"
+#include "UI/Operations/dopingoptionsdialog.h"
+#include "UI/Operations/electrodepositiondialog.h"
+#include "UI/Operations/ionimplantationoptionsdialog.h"
+#include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/isotropicetchingdialog.h"
+#include "UI/Operations/maskfilebox.h"
+#include "UI/Operations/mooreoptionsdialog.h"
+#include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
+#include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/Operations/randomwalkdopingdialog.h"
+#include "UI/Operations/simpleoxidationoptionsdialog.h"
+#include "UI/Operations/simpleriedialog.h"
+#include "UI/Operations/spincoatingoptionsdialog.h"
+
+#include <QColor>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPointer>
+#include <algorithm>
+
+namespace Ui {
+
+using namespace Operations;
+
+namespace {
+
+using Parameters = QMap<QString, QVariant>;
+
+// Catalogue processes whose materials the shared isotropic deposition dialog lists.
+constexpr int cvdProcess = 3;
+constexpr int isotropicDepositionProcess = 18;
+
+// Before a volume exists the pour height has no natural bound; this is the largest
+// count of cells the other cell-count fields accept. The run clamps it to the volume.
+constexpr uint32_t unboundedHeight = 999999999;
+
+// One process type's editor: the operation's own options dialog, preset through the
+// dialog's preset() (or a type's own preset rule) and written out by the type's writer.
+// The writer also sees the parameters the editor was preset with, for values the dialog
+// cannot hold (a mask whose image file is gone).
+template <class Dialog>
+class DialogStepEditor final : public StepEditor
+{
+public:
+    using Writer = void (*)(const Dialog &, const Parameters &preset, ProcessData &);
+    using Presetter = void (*)(Dialog &, const Parameters &);
+
+    DialogStepEditor(Dialog *dialog, Writer writer, Presetter presetter)
+        : owned(dialog), writer(writer), presetter(presetter)
+    {
+    }
+    // The dialog may have gone with its parent already.
+    ~DialogStepEditor() override { delete owned.data(); }
+
+    QDialog *dialog() const override { return owned.data(); }
+
+    void preset(const Parameters &parameters) override
+    {
+        for (auto it = parameters.cbegin(); it != parameters.cend(); ++it)
+            presetParameters.insert(it.key(), it.value());
+        if (!owned)
+            return;
+        if (presetter)
+            presetter(*owned, parameters);
+        else
+            owned->preset(parameters);
+    }
+
+    void write(ProcessData &step) const override
+    {
+        if (owned)
+            writer(*owned, presetParameters, step);
+    }
+
+private:
+    QPointer<Dialog> owned;
+    Writer writer;
+    Presetter presetter;
+    Parameters presetParameters;
+};
+
+template <class Dialog, class... Arguments>
+std::unique_ptr<StepEditor> editor(typename DialogStepEditor<Dialog>::Writer writer, QWidget *parent,
+                                   Arguments... arguments)
+{
+    return std::make_unique<DialogStepEditor<Dialog>>(new Dialog(arguments..., parent), writer, nullptr);
+}
+
+// Shown values.
+void show(ProcessData &step, const QString &name, const QVariant &value) { step.setParameter(name, value, true); }
+void showFloat(ProcessData &step, const QString &name, double value) { show(step, name, static_cast<float>(value)); }
+void showUInt(ProcessData &step, const QString &name, int value) { show(step, name, static_cast<uint>(std::max(value, 0))); }
+
+// A material id under `word` + "_Id" (hidden), and beside it the catalogue's name of the
+// material under `word` (shown) and its opaque colour under `word` + "_Color" (hidden).
+void writeMaterial(ProcessData &step, const QString &word, quint32 id)
+{
+    const Model::Materials::Material material = Model::Materials::MaterialFactory::instance()->getMaterial(id);
+    QColor colour = QColor::fromRgbF(material.color[0], material.color[1], material.color[2]);
+    colour.setAlpha(255);
+    step.setParameter(word + QStringLiteral("_Id"), static_cast<uint>(id), false);
+    step.setParameter(word, material.name, true);
+    step.setParameter(word + QStringLiteral("_Color"), colour, false);
+}
+
+const QString material = QStringLiteral("Material");
+
+// -- Photolithography (0) ---------------------------------------------------------------
+
+QString maskKey(const QString &side, const char *suffix) { return side + QStringLiteral(" Mask") + QLatin1String(suffix); }
+
+bool hasStoredMask(const Parameters &preset, const QString &side)
+{
+    return preset.value(maskKey(side, "")).userType() == qMetaTypeId<MaskBitmap>() &&
+           preset.value(maskKey(side, " Width")).toUInt() != 0;
+}
+
+// A step keeps its mask bits in the list; the image file it came from may be gone. Such
+// a file is not read (which would only warn and lose the mask): its name goes into the
+// field, and the stored bits stay unless the user picks another mask.
+void presetPhotolithography(PhotolithographyDialog &dialog, const Parameters &parameters)
+{
+    Parameters forDialog = parameters;
+    std::vector<std::pair<MaskFileBox *, QString>> unread;
+    const std::pair<MaskFileBox *, QString> sides[] = {{dialog.topBox(), QStringLiteral("Top")},
+                                                       {dialog.bottomBox(), QStringLiteral("Bottom")}};
+    for (const auto &side : sides) {
+        const QString file = parameters.value(maskKey(side.second, " File")).toString().trimmed();
+        if (!file.isEmpty() && hasStoredMask(parameters, side.second) && !QFileInfo(file).isFile()) {
+            forDialog.remove(maskKey(side.second, " File"));
+            unread.emplace_back(side.first, file);
+        }
+    }
+    dialog.preset(forDialog);
+    for (const auto &box : unread)
+        box.first->fileField()->setText(box.second);
+}
+
+void writeMask(ProcessData &step, const QString &side, const MaskFileBox &box, const Parameters &preset)
+{
+    const QString storedFile = preset.value(maskKey(side, " File")).toString().trimmed();
+    const bool keepStored = box.getMaskFile().isEmpty() && !storedFile.isEmpty() &&
+                            box.fileField()->text().trimmed() == storedFile && hasStoredMask(preset, side);
+    if (keepStored) {
+        step.setParameter(maskKey(side, ""), preset.value(maskKey(side, "")), false);
+        show(step, maskKey(side, " Width"), preset.value(maskKey(side, " Width")).toUInt());
+        show(step, maskKey(side, " Height"), preset.value(maskKey(side, " Height")).toUInt());
+        show(step, maskKey(side, " File"), storedFile);
+        return;
+    }
+    const Core::Operations::Mask &mask = box.getMask();
+    const MaskBitmap bits(mask.getBits().begin(), mask.getBits().end());
+    // The bits are no readable text: the tree shows the size and the file instead.
+    step.setParameter(maskKey(side, ""), QVariant::fromValue(bits), false);
+    showUInt(step, maskKey(side, " Width"), mask.getWidth());
+    showUInt(step, maskKey(side, " Height"), mask.getHeight());
+    show(step, maskKey(side, " File"), box.getMaskFile());
+}
+
+void writePhotolithography(const PhotolithographyDialog &d, const Parameters &preset, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    writeMask(step, QStringLiteral("Top"), *d.topBox(), preset);
+    writeMask(step, QStringLiteral("Bottom"), *d.bottomBox(), preset);
+}
+
+std::unique_ptr<StepEditor> photolithographyEditor(QWidget *parent)
+{
+    return std::make_unique<DialogStepEditor<PhotolithographyDialog>>(
+        new PhotolithographyDialog(parent), writePhotolithography, presetPhotolithography);
+}
+
+// -- The other types, in type order -------------------------------------------------------
+
+void writeSiWetEtching(const BCAEtchingDialog &d, const Parameters &, ProcessData &step)
+{
+    showFloat(step, QStringLiteral("Depth"), d.getDepth());
+}
+
+void writeMooreDeposition(const MooreOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showFloat(step, QStringLiteral("Thickness"), d.getCount());
+}
+
+void writeMooreEtching(const MooreOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showFloat(step, QStringLiteral("Depth"), d.getCount());
+}
+
+void writeCvd(const IsotropicDepositionDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showFloat(step, QStringLiteral("Thickness"), d.getThickness());
+}
+
+void writeIsotropicEtching(const IsotropicEtchingDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showFloat(step, QStringLiteral("Depth"), d.getDepth());
+}
+
+void writePlanarization(const PlanarizationOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    showUInt(step, QStringLiteral("Maximum Height"), d.getMaximumHeight());
+    showUInt(step, QStringLiteral("Minimum Height"), d.getMinimumHeight());
+}
+
+// The dialog's labels are the material words themselves.
+void writeElectroplating(const ElectrodepositionDialog &d, const Parameters &, ProcessData &step)
+{
+    showFloat(step, QStringLiteral("Film Thickness"), d.getThickness());
+    writeMaterial(step, QStringLiteral("Conducting Material"), d.getConductingMaterial());
+    writeMaterial(step, QStringLiteral("Deposited Material"), d.getDepositedMaterial());
+}
+
+void writeDoping(const DopingOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    showFloat(step, QStringLiteral("Doping Depth"), d.getDepth());
+    writeMaterial(step, QStringLiteral("Doped Material"), d.getMaterial());
+}
+
+void writeSpinCoating(const SpinCoatingOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    showUInt(step, QStringLiteral("Maximum Height"), d.getHeight());
+    writeMaterial(step, material, d.getMaterial());
+}
+
+void writeSaveImage(const SaveImageStepDialog &d, const Parameters &, ProcessData &step)
+{
+    show(step, QStringLiteral("Filename"), d.getFileName());
+}
+
+void writeCreateSubstrate(const CreateSubstrateDialog &d, const Parameters &, ProcessData &step)
+{
+    using Core::Operations::SubstrateParameters;
+    const SubstrateParameters p = d.parameters();
+    // The block's or the ball's values, as "SphericalSubstrate" says.
+    const Parameters values = p.toParameterMap();
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        if (it.key() != SubstrateParameters::keyMaterialId)
+            show(step, it.key(), it.value());
+    writeMaterial(step, material, p.materialId);
+}
+
+void writePvd(const PVDOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    show(step, QStringLiteral("Thickness"), d.thicknessBox()->value());
+    show(step, QStringLiteral("Horizontal to Vertical Ratio"), d.ratioBox()->value());
+    show(step, QStringLiteral("DepositOn"), d.getSide());
+    show(step, QStringLiteral("Deposit On"), PVDOptionsDialog::sideText(d.getSide()));
+}
+
+// "Etch Direction" names the checked faces in the dialog's words; "Bottom" (from below)
+// and "and" (both faces) repeat the choice as flags for the tree's readers, hidden.
+void writeSimpleRie(const SimpleRIEDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showUInt(step, QStringLiteral("Etch Depth"), d.getDepth());
+    const uint directions = d.getDirections();
+    show(step, QStringLiteral("EtchDirectionValue"), directions);
+    static const char *const texts[4] = {"None", "Etch from top", "Etch from below", "Etch from top and below"};
+    show(step, QStringLiteral("Etch Direction"), QString::fromLatin1(texts[directions & 3]));
+    step.setParameter(QStringLiteral("Bottom"), (directions & 2) != 0, false);
+    step.setParameter(QStringLiteral("and"), directions == 3, false);
+}
+
+void writeIonImplantation(const IonImplantationOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    showFloat(step, QStringLiteral("Annealing Distance"), d.getAnnealingDistance());
+    showFloat(step, QStringLiteral("Implantation Depth"), d.getImplantationDepth());
+    showFloat(step, QStringLiteral("Vertical Spread"), d.getVerticalSpread());
+    writeMaterial(step, QStringLiteral("Doped Material"), d.getMaterial());
+}
+
+// Only the values of the chosen way are written, as "OxidationTimeSet" says;
+// "OxidationThicknessSet" is its hidden complement.
+void writeSiOxidation(const SimpleOxidationOptionsDialog &d, const Parameters &, ProcessData &step)
+{
+    const bool byTime = d.isTimeSet();
+    show(step, QStringLiteral("OxidationTimeSet"), byTime);
+    step.setParameter(QStringLiteral("OxidationThicknessSet"), !byTime, false);
+    show(step, QStringLiteral("Micron Conversion"), d.conversionBox()->value());
+    if (byTime) {
+        show(step, QStringLiteral("Oxidation Pressure"), d.pressureBox()->value());
+        show(step, QStringLiteral("Oxidation Temperature"), d.temperatureBox()->value());
+        show(step, QStringLiteral("Oxidation Time"), d.timeBox()->value());
+    } else {
+        show(step, QStringLiteral("Oxidation Thickness"), d.thicknessBox()->value());
+    }
+}
+
+void writeIsotropicDeposition(const IsotropicDepositionDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showFloat(step, QStringLiteral("Film Thickness"), d.getThickness());
+}
+
+void writeAnisotropicDeposition(const AnisotropicDepositionDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showFloat(step, QStringLiteral("Film Thickness"), d.getThickness());
+    showFloat(step, QStringLiteral("Horizontal to Vertical Ratio"), d.getRatio());
+}
+
+void writeAnisotropicEtching(const AnisotropicEtchingDialog &d, const Parameters &, ProcessData &step)
+{
+    writeMaterial(step, material, d.getMaterial());
+    showFloat(step, QStringLiteral("Etch Depth"), d.getDepth());
+    showFloat(step, QStringLiteral("Horizontal to Vertical Ratio"), d.getRatio());
+}
+
+// SI units, as the run reads them.
+void writeRandomWalkDoping(const RandomWalkDopingDialog &d, const Parameters &, ProcessData &step)
+{
+    showFloat(step, QStringLiteral("Cell Size"), d.getCellSize());
+    showFloat(step, QStringLiteral("Time Step Duration"), d.getTimeStep());
+    showFloat(step, QStringLiteral("Diffusion Coefficient"), d.getDiffusionCoefficient());
+    writeMaterial(step, material, d.getDopantMaterial());
+    showFloat(step, QStringLiteral("Doping Time"), d.getDopingTime());
+    showFloat(step, QStringLiteral("Doping Threshold"), d.getDopingThreshold());
+    showFloat(step, QStringLiteral("Surface Concentration"), d.getSurfaceConcentration());
+}
+
+} // namespace
+
+std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *parent, uint32_t volumeHeight)
+{
+    switch (processType) {
+    case 0:
+        return photolithographyEditor(parent);
+    case 1:
+        return editor<BCAEtchingDialog>(writeSiWetEtching, parent);
+    case 2:
+        return editor<MooreOptionsDialog>(writeMooreDeposition, parent, MooreOptionsDialog::Mode::Deposition);
+    case 3:
+        return editor<MooreOptionsDialog>(writeMooreEtching, parent, MooreOptionsDialog::Mode::Etching);
+    case 4:
+        return editor<IsotropicDepositionDialog>(writeCvd, parent, cvdProcess);
+    case 5:
+        return editor<IsotropicEtchingDialog>(writeIsotropicEtching, parent);
+    case 6:
+        return editor<PlanarizationOptionsDialog>(writePlanarization, parent);
+    case 7:
+        return editor<ElectrodepositionDialog>(writeElectroplating, parent);
+    case 8:
+        return editor<DopingOptionsDialog>(writeDoping, parent);
+    case 9:
+        return editor<SpinCoatingOptionsDialog>(writeSpinCoating, parent,
+                                                volumeHeight != 0 ? volumeHeight : unboundedHeight);
+    case 10:
+        return editor<SaveImageStepDialog>(writeSaveImage, parent);
+    case 11:
+        return editor<CreateSubstrateDialog>(writeCreateSubstrate, parent);
+    case 12:
+        return editor<PVDOptionsDialog>(writePvd, parent);
+    case 13:
+        return editor<SimpleRIEDialog>(writeSimpleRie, parent);
+    case 14:
+        return editor<IonImplantationOptionsDialog>(writeIonImplantation, parent);
+    case 15:
+        return editor<SimpleOxidationOptionsDialog>(writeSiOxidation, parent);
+    case 16:
+        return editor<IsotropicDepositionDialog>(writeIsotropicDeposition, parent, isotropicDepositionProcess);
+    case 17:
+        return editor<AnisotropicDepositionDialog>(writeAnisotropicDeposition, parent);
+    case 18:
+        return editor<AnisotropicEtchingDialog>(writeAnisotropicEtching, parent);
+    case 19:
+        return editor<RandomWalkDopingDialog>(writeRandomWalkDoping, parent);
+    default:
+        return nullptr;
+    }
+}
+
+const std::vector<std::pair<QString, int32_t>> &processTypeEntries()
+{
+    static const std::vector<std::pair<QString, int32_t>> entries = {
+        {QStringLiteral("Anisotropic Deposition"), 17},
+        {QStringLiteral("Anisotropic Etching"), 18},
+        {QStringLiteral("Create Substrate"), 11},
+        {QStringLiteral("CVD"), 4},
+        {QStringLiteral("Doping"), 8},
+        {QStringLiteral("Electroplating"), 7},
+        {QStringLiteral("Ion Implantation"), 14},
+        {QStringLiteral("Isotropic Etching"), 5},
+        {QStringLiteral("Isotropic Deposition"), 16},
+        {QStringLiteral("Moore Deposition"), 2},
+        {QStringLiteral("Moore Etching"), 3},
+        {QStringLiteral("Photolithography"), 0},
+        {QStringLiteral("Planarization"), 6},
+        {QStringLiteral("Pour Material"), 9},
+        {QStringLiteral("PVD"), 12},
+        {QStringLiteral("RIE"), 13},
+        {QStringLiteral("Save Image"), 10},
+        {QStringLiteral("Si Wet Etching"), 1},
+        {QStringLiteral("Thermal Oxidation"), 15},
+        // Random-walk doping has no entry of its own in the old list; it is offered last
+        // so that every type a list can hold can also be added.
+        {QStringLiteral("Doping (Random Walk CA)"), 19},
+    };
+    return entries;
+}
+
+} // namespace Ui
