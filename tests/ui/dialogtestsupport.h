@@ -47,6 +47,22 @@ inline void whenDialogOpens(std::function<void(QDialog *)> act)
     });
 }
 
+// Runs `act` on the next modal dialog that opens later, from an event loop of its own
+// (a box shown by a timer, or a dialog a worker's result opens).
+inline void whenModalAppears(std::function<void(QDialog *)> act)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
+        }
+    });
+    poll->start();
+}
+
 // Clicks one of the dialog's standard buttons, which must be enabled.
 inline void press(QDialog *dialog, QDialogButtonBox::StandardButton which)
 {

@@ -79,7 +79,7 @@ TEST(RunProcessesDialogRun, MissingVolumeIsReportedAndTheCounterReset)
     dialog.show();
 
     QString boxTitle;
-    DialogTest::whenDialogOpens([&](QDialog *box) {
+    DialogTest::whenModalAppears([&](QDialog *box) {
         boxTitle = box->windowTitle();
         box->reject();
     });

@@ -34,6 +34,12 @@ public:
     bool hasParameter(const QString &name) const { return parameters.contains(name); }
     // Inserts or replaces both the value and its visibility.
     void setParameter(const QString &name, const QVariant &value, bool visible);
+    // Replaces every parameter and visibility flag; the step keeps its id.
+    void setParameters(QMap<QString, QVariant> values, QMap<QString, bool> flags)
+    {
+        parameters = std::move(values);
+        visibility = std::move(flags);
+    }
     // Moves a parameter (value and visibility) to another name; false when absent.
     bool renameParameter(const QString &from, const QString &to);
 

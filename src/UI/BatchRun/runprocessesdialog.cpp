@@ -246,6 +246,10 @@ void RunProcessesDialog::on_treeWidget_itemCollapsed(QTreeWidgetItem *item)
 
 uint32_t RunProcessesDialog::knownVolumeHeight() const
 {
+    // A list that makes its own volume is not bound by the one known now.
+    for (const ProcessData &step : list)
+        if (step.getProcessType() == 11)
+            return 0;
     const Model::Automaton::TotalVolumePtr volume = runner.getVolume();
     return volume ? volume->getSizeZ() : 0;
 }
@@ -276,13 +280,13 @@ void RunProcessesDialog::modifyStep(int index)
         return;
     ProcessData edited(step.getProcessType());
     editor->write(edited);
-    // The dialog's values replace the step's; each parameter keeps whether it is shown.
-    const QMap<QString, QVariant> &values = edited.getParameters();
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const bool visible = step.hasParameter(it.key()) ? step.getVisibility().value(it.key())
-                                                         : edited.getVisibility().value(it.key());
-        step.setParameter(it.key(), it.value(), visible);
-    }
+    // The dialog's values replace the step's (a value of another choice, such as the
+    // block sizes of a substrate now made a ball, goes); each keeps whether it is shown.
+    QMap<QString, bool> visibility = edited.getVisibility();
+    for (auto it = visibility.begin(); it != visibility.end(); ++it)
+        if (step.hasParameter(it.key()))
+            it.value() = step.getVisibility().value(it.key());
+    step.setParameters(edited.getParameters(), visibility);
     refreshTree();
     selectStep(index);
 }
@@ -467,8 +471,8 @@ void RunProcessesDialog::done(int result)
         auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
         if (!volume || (volume->getTopMask().empty() && volume->getBottomMask().empty()))
             continue;
-        volume->clearTopMask();
-        volume->clearBottomMask();
+        volume->setTopMask({}, 0, 0);
+        volume->setBottomMask({}, 0, 0);
         volume->getPainter()->regenerate();
     }
     context.notifyUpdate();
