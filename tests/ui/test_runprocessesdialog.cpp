@@ -5,6 +5,7 @@
 #include "Core/Operations/operationcontext.h"
 #include "UI/BatchRun/movetodialog.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/Operations/createsubstratedialog.h"
 #include "dialogtestsupport.h"
 #include "testenv.h"
 
@@ -12,6 +13,10 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QProcess>
+#include <QSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,7 +39,7 @@ QPushButton *button(QDialog &dialog, const char *name)
     return dialog.findChild<QPushButton *>(QString::fromLatin1(name));
 }
 
-[[maybe_unused]] QStringList column(QTreeWidget *tree, int c)
+QStringList column(QTreeWidget *tree, int c)
 {
     QStringList texts;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
@@ -134,4 +139,206 @@ TEST(RunProcessesDialogRun, StaysResponsiveAndRefusesToCloseDuringARun)
     button(dialog, "btnClose")->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(volume->getTopMask().empty());
+}
+
+namespace {
+
+// Chooses a process type in the dialog's list and adds it, acting on its step dialog.
+void addStep(RunProcessesDialog &dialog, const QString &entry, std::function<void(QDialog *)> act)
+{
+    dialog.processTypes()->setCurrentIndex(dialog.processTypes()->findText(entry));
+    ASSERT_EQ(dialog.processTypes()->currentText(), entry);
+    DialogTest::whenDialogOpens(std::move(act));
+    button(dialog, "btnAddProcess")->click();
+}
+
+void accept(QDialog *d) { d->accept(); }
+
+// Answers the next file dialog with `path`.
+void chooseFile(const QString &path)
+{
+    DialogTest::whenDialogOpens([path](QDialog *d) {
+        auto *chooser = qobject_cast<QFileDialog *>(d);
+        ASSERT_NE(chooser, nullptr);
+        EXPECT_EQ(chooser->windowTitle(), RunProcessesDialog::fileCaption);
+        EXPECT_EQ(chooser->nameFilters(), QStringList{RunProcessesDialog::fileFilter});
+        chooser->selectFile(path);
+        static_cast<QDialog *>(chooser)->accept();
+    });
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(RunProcessesDialogEditing, AddMoveModifyRemoveAndNewList)
+{
+    OperationContext context;
+    RunProcessesDialog dialog(context, nullptr, nullptr);
+    dialog.show();
+    QTreeWidget *tree = dialog.tree();
+
+    bool boxShown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = QApplication::activeModalWidget()) {
+            boxShown = true;
+            box->close();
+        }
+    });
+    button(dialog, "btnNewList")->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(boxShown) << "a new list over an empty one asks nothing";
+
+    addStep(dialog, "CVD", [](QDialog *d) {
+        DialogTest::type(d->findChild<QDoubleSpinBox *>(), "2.5");
+        d->accept();
+    });
+    addStep(dialog, "Si Wet Etching", accept);
+    addStep(dialog, "Planarization", [](QDialog *d) { d->reject(); }); // adds nothing
+    addStep(dialog, "Planarization", accept);
+    EXPECT_EQ(column(tree, 0), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(column(tree, 1), QStringList({"CVD", "Si wet etching", "Planarization"}));
+    EXPECT_FALSE(tree->headerItem()->text(2) != "Parameter" || tree->headerItem()->text(3) != "Value");
+    // Shown parameters of the CVD step, the material with its colour swatch.
+    QTreeWidgetItem *cvd = tree->topLevelItem(0);
+    QStringList shown;
+    for (int i = 0; i < cvd->childCount(); ++i)
+        shown << cvd->child(i)->text(2);
+    EXPECT_EQ(shown, QStringList({"Material", "Thickness"}));
+    EXPECT_FALSE(cvd->child(0)->icon(3).isNull());
+    EXPECT_EQ(cvd->child(1)->text(3), "2.5");
+
+    dialog.selectStep(2);
+    button(dialog, "btnMoveUp")->click();
+    EXPECT_EQ(column(tree, 1), QStringList({"CVD", "Planarization", "Si wet etching"}));
+    EXPECT_EQ(dialog.selectedStep(), 1);
+    dialog.selectStep(0);
+    button(dialog, "btnMoveUp")->click(); // the first step stays
+    EXPECT_EQ(column(tree, 1).front(), "CVD");
+
+    dialog.selectStep(2);
+    DialogTest::whenDialogOpens([](QDialog *d) {
+        auto *moveTo = qobject_cast<UtilDialog::MoveTo *>(d);
+        ASSERT_NE(moveTo, nullptr);
+        EXPECT_EQ(moveTo->windowTitle(), "Dialog");
+        EXPECT_TRUE(moveTo->afterButton()->isChecked());
+        ASSERT_EQ(moveTo->targetBox()->count(), 2);
+        EXPECT_EQ(moveTo->targetBox()->itemText(0), "1 CVD");
+        moveTo->targetBox()->setCurrentIndex(0);
+        DialogTest::click(moveTo->beforeButton());
+        d->accept();
+    });
+    button(dialog, "btnMoveTo")->click();
+    EXPECT_EQ(column(tree, 1), QStringList({"Si wet etching", "CVD", "Planarization"}));
+    EXPECT_EQ(dialog.selectedStep(), 0);
+
+    // A double click on a parameter opens its step's dialog, preset from the step; the
+    // expanded state survives the refresh.
+    tree->topLevelItem(1)->setExpanded(true);
+    QTreeWidgetItem *thickness = tree->topLevelItem(1)->child(1);
+    tree->scrollToItem(thickness);
+    QApplication::processEvents();
+    const QRect cell = tree->visualItemRect(thickness);
+    ASSERT_TRUE(cell.isValid());
+    QString title;
+    double preset = 0;
+    DialogTest::whenDialogOpens([&](QDialog *d) {
+        title = d->windowTitle();
+        auto *box = d->findChild<QDoubleSpinBox *>();
+        preset = box->value();
+        DialogTest::type(box, "4");
+        d->accept();
+    });
+    // As a window system delivers a double click: press, release, double click.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(title, "Isotropic Film Deposition");
+    EXPECT_DOUBLE_EQ(preset, 2.5);
+    EXPECT_EQ(dialog.getList()[1].getProcessParameter("Thickness").toDouble(), 4.0);
+    EXPECT_TRUE(dialog.getList()[1].isExpanded());
+    EXPECT_TRUE(tree->topLevelItem(1)->isExpanded());
+    tree->topLevelItem(1)->setExpanded(false);
+    EXPECT_FALSE(dialog.getList()[1].isExpanded());
+
+    dialog.selectStep(0);
+    button(dialog, "btnRemoveProcess")->click();
+    EXPECT_EQ(column(tree, 0), QStringList({"1", "2"}));
+
+    DialogTest::whenDialogOpens([](QDialog *d) {
+        auto *box = qobject_cast<QMessageBox *>(d);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "Creating a new process list.");
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Save));
+        box->button(QMessageBox::Discard)->click();
+    });
+    button(dialog, "btnNewList")->click();
+    EXPECT_TRUE(dialog.getList().empty());
+    EXPECT_EQ(dialog.windowTitle(), "Batch Run");
+}
+
+// A list written only through the dialog is saved and loaded unchanged, and runs in
+// the dialog to the same cells as in the headless runner.
+TEST(RunProcessesDialogEditing, ListBuiltInTheDialogRunsAsInTheHeadlessRunner)
+{
+    OperationContext context;
+    QTemporaryDir dir;
+    const QString first = dir.filePath("flow.plst");
+    const QString second = dir.filePath("again.plst");
+    {
+        RunProcessesDialog dialog(context, nullptr, nullptr);
+        dialog.show();
+        addStep(dialog, "Create Substrate", [](QDialog *d) {
+            auto *substrate = qobject_cast<Ui::Operations::CreateSubstrateDialog *>(d);
+            ASSERT_NE(substrate, nullptr);
+            for (int axis = 0; axis < 3; ++axis)
+                substrate->volumeSize(axis)->setValue(axis == 2 ? 14 : 18);
+            substrate->substrateSize(2)->setValue(6);
+            d->accept();
+        });
+        addStep(dialog, "CVD", [](QDialog *d) {
+            DialogTest::type(d->findChild<QDoubleSpinBox *>(), "1.5");
+            d->accept();
+        });
+        addStep(dialog, "RIE", [](QDialog *d) {
+            d->findChild<QSpinBox *>()->setValue(2);
+            d->accept();
+        });
+        ASSERT_EQ(dialog.getList().size(), 3u);
+        chooseFile(first);
+        button(dialog, "btnSaveList")->click(); // no name yet: asks for one
+        EXPECT_EQ(dialog.windowTitle(), "Batch Run " + first);
+        button(dialog, "btnClose")->click();
+    }
+
+    RunProcessesDialog dialog(context, nullptr, nullptr);
+    dialog.show();
+    chooseFile(first);
+    button(dialog, "btnLoadList")->click();
+    ASSERT_EQ(dialog.getList().size(), 3u);
+    EXPECT_EQ(dialog.getFileName(), first);
+    chooseFile(second);
+    button(dialog, "btnSaveListAs")->click();
+    EXPECT_EQ(contents(second), contents(first));
+
+    const QString document = dir.filePath("dialog.mem");
+    dialog.documentPathEdit()->setText(document);
+    button(dialog, "btnRun")->click();
+    ASSERT_TRUE(waitFor([&] { return button(dialog, "btnRun")->isEnabled(); }));
+    EXPECT_EQ(dialog.progress()->value(), 3);
+    EXPECT_EQ(context.scene.objectCount(), 1);
+
+    const QString headless = dir.filePath("headless.mem");
+    QProcess batch;
+    batch.start(QStringLiteral(KELVANE_BATCH_EXE), {second, "--output", headless, "--quiet"});
+    ASSERT_TRUE(batch.waitForFinished(120000));
+    EXPECT_EQ(batch.exitCode(), 0) << batch.readAllStandardError().toStdString();
+    // The objects part (the material catalogue before it belongs to each program).
+    const QByteArray fromDialog = contents(document);
+    const QByteArray fromBatch = contents(headless);
+    ASSERT_GT(fromDialog.indexOf("<Object"), 0);
+    EXPECT_EQ(fromDialog.mid(fromDialog.indexOf("<Object")), fromBatch.mid(fromBatch.indexOf("<Object")));
 }
