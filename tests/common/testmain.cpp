@@ -3,6 +3,8 @@
 #include "testenv.h"
 
 #include <QDir>
+#include <QThread>
+#include <QThreadPool>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,6 +25,29 @@ namespace {
 QTemporaryDir *homeFolder = nullptr;
 QTemporaryDir *workFolder = nullptr;
 } // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+namespace {
+int threadCount()
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+// Threads that are still ending (library teardown) are what the leak checker's
+// stop-the-world pass has tripped over: wait until their number has been steady for a
+// moment, at most two seconds.
+void waitForThreadsToSettle()
+{
+    int last = threadCount();
+    for (int steady = 0, waited = 0; steady < 5 && waited < 100; ++waited) {
+        QThread::msleep(20);
+        const int now = threadCount();
+        steady = now == last ? steady + 1 : 0;
+        last = now;
+    }
+}
+} // namespace
+#endif
 
 QString TestEnv::homeDir() { return homeFolder->path(); }
 QString TestEnv::workDir() { return workFolder->path(); }
@@ -57,11 +82,14 @@ int main(int argc, char **argv)
         TestApplication app(argc, argv);
         ::testing::InitGoogleMock(&argc, argv);
         rc = RUN_ALL_TESTS();
+        // The pool's idle workers end here rather than during the leak check.
+        QThreadPool::globalInstance()->waitForDone();
     }
 #if defined(__SANITIZE_ADDRESS__)
     // Look for leaks here, while every remaining thread sits idle, rather than at exit,
     // where static destructors and library teardown stop threads while the checker
     // suspends them. A leak still fails the program; the exit pass is then skipped.
+    waitForThreadsToSettle();
     __lsan_do_leak_check();
 #endif
     QDir::setCurrent(previous);

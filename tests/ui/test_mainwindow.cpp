@@ -1,9 +1,11 @@
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
+#include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
+#include "dialogtestsupport.h"
 #include "testenv.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,9 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMenuBar>
@@ -307,4 +312,108 @@ TEST_F(MainWindowFixture, MoveByTwoClicksInTheViewAndDeleteFromTheMenu)
     EXPECT_EQ(context().scene.objectCount(), 0);
     window->action("actionUndo")->trigger();
     EXPECT_EQ(context().scene.objectCount(), 1);
+}
+
+TEST_F(MainWindowFixture, BatchRunOpensTheDialogWithTheChosenVolumeOrNone)
+{
+    createCopperSubstrate();
+    const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(context().scene.objects().front());
+    Model::Automaton::TotalVolumePtr given;
+    bool opened = false;
+    auto closeDialog = [&](QDialog *d) {
+        auto *batch = qobject_cast<Ui::RunProcessesDialog *>(d);
+        ASSERT_NE(batch, nullptr);
+        opened = true;
+        given = batch->getVolume();
+        batch->close();
+    };
+
+    context().setObjectSelected(volume, true);
+    DialogTest::whenModalAppears(closeDialog);
+    window->action("actionBatch_Run")->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(given, volume);
+    EXPECT_TRUE(transcript().contains("Select volumes: Cell volume selected."));
+    EXPECT_EQ(window->action("actionUndo")->text(), "Undo Create Substrate"); // not in the history
+    EXPECT_EQ(context().getCurrentOperation(), nullptr);
+
+    opened = false;
+    window->action("actionBatch_Run")->trigger();
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(transcript().contains("Select volumes: Select a cell volume and press Enter/Return. To start "
+                                      "without a cell volume type N and press Enter/Return."));
+    DialogTest::whenModalAppears(closeDialog);
+    context().interpreter.submit("n");
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(given, nullptr);
+}
+
+// Every step type, with a Save Image step drawn by the main window's view.
+TEST_F(MainWindowFixture, OpenProcessListRunsEveryStepTypeAndSavesTheImage)
+{
+    QFile::remove("allsteps.png");
+    int progress = -1;
+    DialogTest::whenModalAppears([&](QDialog *chooser) {
+        ASSERT_NE(qobject_cast<QFileDialog *>(chooser), nullptr);
+        DialogTest::whenModalAppears([&](QDialog *d) {
+            auto *batch = qobject_cast<Ui::RunProcessesDialog *>(d);
+            ASSERT_NE(batch, nullptr);
+            EXPECT_EQ(batch->getList().size(), 21u);
+            batch->findChild<QPushButton *>("btnRun")->click();
+            for (int i = 0; i < 2400 && !batch->findChild<QPushButton *>("btnRun")->isEnabled(); ++i)
+                QTest::qWait(50);
+            progress = batch->progress()->value();
+            batch->close();
+        });
+        qobject_cast<QFileDialog *>(chooser)->selectFile(QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"));
+        chooser->accept();
+    });
+    window->action("actionOpen_Process_List")->trigger();
+    EXPECT_EQ(progress, 21);
+    const QImage image("allsteps.png");
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 0), qRgba(0, 0, 0, 255));
+    EXPECT_EQ(context().scene.objectCount(), 1);
+}
+
+// Every menu entry opens a dialog, starts an operation that speaks on the console, or
+// changes a switch or the view; the entries still to be built are listed.
+TEST_F(MainWindowFixture, EveryMenuEntryDoesSomething)
+{
+    createCopperSubstrate();
+    const QStringList notYetBuilt = {"Export Data", "Extract Film", "Glue Substrate", "Manage Materials",
+                                     "Manage Compatible Materials", "Change Cell Volume Viewing Options",
+                                     "Cut Cell Volume"};
+    QStringList idle;
+    for (QAction *menuAction : window->menuBar()->actions()) {
+        for (QAction *entry : menuAction->menu()->actions()) {
+            if (entry->isSeparator() || !entry->isEnabled() || entry->objectName() == "actionExit")
+                continue;
+            bool dialogShown = false;
+            auto *poll = new QTimer;
+            QObject::connect(poll, &QTimer::timeout, [&] {
+                if (QWidget *modal = QApplication::activeModalWidget()) {
+                    dialogShown = true;
+                    modal->close();
+                }
+            });
+            poll->start(20);
+            const QString before = transcript();
+            const bool checked = entry->isChecked();
+            const int objects = context().scene.objectCount();
+            window->statusBar()->clearMessage();
+            entry->trigger();
+            QApplication::processEvents();
+            delete poll;
+            const bool acted = dialogShown || transcript() != before || entry->isChecked() != checked ||
+                               context().scene.objectCount() != objects ||
+                               !window->statusBar()->currentMessage().isEmpty();
+            if (!acted)
+                idle << entry->text();
+            if (entry->isCheckable() && entry->isChecked() != checked)
+                entry->trigger(); // back as it was
+            window->getPresenter().cancelPressed();
+        }
+    }
+    EXPECT_EQ(idle.join(", ").toStdString(), notYetBuilt.join(", ").toStdString());
 }
