@@ -323,6 +323,15 @@ TEST(RunProcessesDialogEditing, ListBuiltInTheDialogRunsAsInTheHeadlessRunner)
     chooseFile(second);
     button(dialog, "btnSaveListAs")->click();
     EXPECT_EQ(contents(second), contents(first));
+    {
+        // The same for a list of every step type.
+        const QString every = QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst");
+        RunProcessesDialog all(context, nullptr, nullptr, every);
+        ASSERT_EQ(all.getList().size(), 21u);
+        chooseFile(dir.filePath("all.plst"));
+        button(all, "btnSaveListAs")->click();
+        EXPECT_EQ(contents(dir.filePath("all.plst")), contents(every));
+    }
 
     const QString document = dir.filePath("dialog.mem");
     dialog.documentPathEdit()->setText(document);
