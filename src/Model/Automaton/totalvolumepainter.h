@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/Automaton/materialclasses.h"
 #include "Model/Geometry/quadface.h"
 #include "Util/vector3d.h"
 #include "Util/vector4d.h"
@@ -25,6 +26,7 @@ namespace Automaton {
 
 class TotalVolume;
 class SiLatticeRenderer;
+class DirectCubicSurface;
 
 // Turns a volume's cells into drawable surfaces and draws them with OpenGL 1.x.
 // Face generation needs no GL context (tests and the batch runner use it); only paint()
@@ -33,13 +35,10 @@ class TotalVolumePainter
 {
 public:
     using CellCorner = std::array<int32_t, 3>;
-    using Color = std::array<float, 4>;
+    using Color = SurfaceColor;
 
-    // Alpha above which a material hides what lies behind it, and below which it is not
-    // drawn at all. Compared in single precision, as colours are stored, so that an
-    // alpha of 254/255 is translucent and one of 1/255 still visible.
-    static constexpr float opaqueAlpha = 0.99607843f;
-    static constexpr float visibleAlpha = 0.003921569f;
+    static constexpr float opaqueAlpha = SurfaceAlpha::opaque;
+    static constexpr float visibleAlpha = SurfaceAlpha::visible;
 
     // Colour of cells whose material is not in the catalogue: the catalogue's colour
     // for an unknown id, opaque mid-grey, so that such cells stay visible.
@@ -89,8 +88,8 @@ public:
     void getCutLimits(CellCorner *min, CellCorner *max) const;
     std::vector<Util::Vector4D> getClipPlanes() const;
 
-    const std::vector<Geometry::QuadFace> &getOpaqueFaces() const { return opaqueFaces; }
-    const std::vector<Geometry::QuadFace> &getTranslucentFaces() const { return translucentFaces; }
+    const std::vector<Geometry::QuadFace> &getOpaqueFaces() const;
+    const std::vector<Geometry::QuadFace> &getTranslucentFaces() const;
     const std::vector<Geometry::QuadFace> &getEmptyOutlineFaces() const { return emptyOutlineFaces; }
     std::shared_ptr<Geometry::BSPTree> getTranslucentTree() const { return translucentTree; }
     const std::map<uint32_t, Color> &getColorMap() const { return colorMap; }
@@ -126,10 +125,9 @@ private:
     std::vector<Util::Vector4D> clipPlanes;
     // The marching-cubes and octree surfaces and the field painter (modes 1-3) are not
     // built yet; their place in the sequences below is marked where they come in.
+    std::unique_ptr<DirectCubicSurface> cubic;
     std::unique_ptr<SiLatticeRenderer> latticeRenderer;
     std::map<uint32_t, Color> colorMap;
-    std::vector<Geometry::QuadFace> opaqueFaces;
-    std::vector<Geometry::QuadFace> translucentFaces;
     std::vector<Geometry::QuadFace> emptyOutlineFaces;
     std::shared_ptr<Geometry::BSPTree> translucentTree;
     int32_t sizeY;
