@@ -1,8 +1,12 @@
 // Starts Kelvane's main window, creates the default substrate through the menu and its
 // dialog as a user would, and saves a picture of the screen. Run under a virtual display
 // by scripts/screenshot.sh to regenerate the README's picture.
+//
+//   kelvane-screenshot OUTPUT.png                  the main window with a substrate
+//   kelvane-screenshot OUTPUT.png --batch LIST     the batch-run dialog with that list
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/mainwindow.h"
 
@@ -14,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -27,6 +32,22 @@ int main(int argc, char **argv)
     window->resize(1000, 700);
     window->move(0, 0);
     window->show();
+
+    if (argc > 3 && QString::fromLocal8Bit(argv[2]) == QLatin1String("--batch")) {
+        auto *dialog = new Ui::RunProcessesDialog(window->getPresenter().getContext(), window->view(), nullptr,
+                                                  QString::fromLocal8Bit(argv[3]), window);
+        dialog->move(40, 40);
+        dialog->show();
+        if (dialog->tree()->topLevelItemCount() > 1)
+            dialog->tree()->topLevelItem(1)->setExpanded(true);
+        dialog->selectStep(1);
+        QTimer::singleShot(800, [dialog, output] {
+            const bool ok = dialog->grab().save(output);
+            std::fprintf(stderr, ok ? "wrote %s\n" : "could not write %s\n", qPrintable(output));
+            QApplication::exit(ok ? 0 : 1);
+        });
+        return app.exec();
+    }
 
     QTimer::singleShot(300, [window] {
         QTimer::singleShot(0, [] {

@@ -88,6 +88,7 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
     documentPath->setPlaceholderText(QStringLiteral("not written"));
     documentPath->setToolTip(QStringLiteral("When set, the document is written to this file after every run."));
     auto *browse = new QPushButton(QStringLiteral("Browse..."), this);
+    browse->setAutoDefault(false);
     connect(browse, &QPushButton::clicked, this, &RunProcessesDialog::chooseDocumentPath);
     status = new QLabel(this);
     status->setWordWrap(true);
@@ -132,6 +133,10 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
     layout->addLayout(document);
     layout->addWidget(status);
     layout->addLayout(bottom);
+
+    // Never smaller than what the rows need, so that they cannot overlap.
+    setMinimumSize(minimumSize().expandedTo(layout->minimumSize()));
+    resize(920, 640);
 
     progressTimer.setInterval(500);
     connect(&progressTimer, &QTimer::timeout, this, &RunProcessesDialog::updateProgress);
@@ -233,6 +238,9 @@ void RunProcessesDialog::on_treeWidget_itemExpanded(QTreeWidgetItem *item)
     const int index = treeWidget->indexOfTopLevelItem(item);
     if (index >= 0)
         list[static_cast<size_t>(index)].setExpanded(true);
+    // The parameter rows just became visible: fit their columns.
+    treeWidget->resizeColumnToContents(2);
+    treeWidget->resizeColumnToContents(3);
 }
 
 void RunProcessesDialog::on_treeWidget_itemCollapsed(QTreeWidgetItem *item)
