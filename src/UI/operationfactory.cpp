@@ -28,8 +28,10 @@
 #include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
+#include "Core/Operations/Visualization/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/batchrunobserver.h"
+#include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
 #include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/ionimplantationoptionsobserver.h"
@@ -89,6 +91,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
                             std::make_shared<Observers::IonImplantationOptionsObserver>(context, mainWindow));
     case 4:
         return std::make_shared<DeleteObject>(context);
+    case 6:
+        return withObserver(std::make_shared<ChangeTotalVolumeVisualizationOptions>(context),
+                            std::make_shared<Observers::ChangeTotalVolumeViewOptionsObserver>(context, mainWindow));
     case 7:
         return std::make_shared<MoveObject>(context);
     case 9:

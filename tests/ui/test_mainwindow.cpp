@@ -382,7 +382,7 @@ TEST_F(MainWindowFixture, EveryMenuEntryDoesSomething)
 {
     createCopperSubstrate();
     const QStringList notYetBuilt = {"Export Data", "Extract Film", "Glue Substrate", "Manage Materials",
-                                     "Manage Compatible Materials", "Change Cell Volume Viewing Options",
+                                     "Manage Compatible Materials",
                                      "Cut Cell Volume"};
     QStringList idle;
     for (QAction *menuAction : window->menuBar()->actions()) {

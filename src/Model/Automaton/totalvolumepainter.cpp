@@ -208,6 +208,11 @@ void TotalVolumePainter::setMode(int32_t m)
     generateDirectCubic();
 }
 
+void TotalVolumePainter::setDistribution(int32_t d) { distribution = d; }
+int32_t TotalVolumePainter::getDistribution() const { return distribution; }
+void TotalVolumePainter::setColorScale(int32_t type) { colorScaleType = type; }
+int32_t TotalVolumePainter::getColorScale() const { return colorScaleType; }
+
 void TotalVolumePainter::setRenderAtoms(bool on) { latticeRenderer->setRenderAtoms(on); }
 void TotalVolumePainter::setRenderSurfaceAtomsOnly(bool on) { latticeRenderer->setRenderSurfaceAtomsOnly(on); }
 void TotalVolumePainter::setRenderAtomLinks(bool on) { latticeRenderer->setRenderAtomLinks(on); }

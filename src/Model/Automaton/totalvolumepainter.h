@@ -67,6 +67,12 @@ public:
     // 0 direct cubic, 1 marching cubes, 2 octree, 3 particle-count field view.
     void setMode(int32_t m);
     int32_t getMode() const { return mode; }
+    // The field view's distribution (0 N-type, 1 P-type, 2 signed sum) and colour scale
+    // (0 grey, 1 red to blue, 2 yellow to blue); they take effect at the next regenerate().
+    void setDistribution(int32_t d);
+    int32_t getDistribution() const;
+    void setColorScale(int32_t type);
+    int32_t getColorScale() const;
     void setHidden(bool h) { hidden = h; }
     bool isHidden() const { return hidden; }
     void setEmptyVoxelOutlines(bool on) { emptyVoxelOutlines = on; }
@@ -115,6 +121,8 @@ private:
     bool emptyVoxelOutlines = false;
     bool hidden = false;
     int32_t mode = 0;
+    int32_t distribution = 0;
+    int32_t colorScaleType = 0;
     float cellSizeX;
     float cellSizeY;
     float cellSizeZ;
