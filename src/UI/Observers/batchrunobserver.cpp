@@ -8,15 +8,10 @@
 namespace Ui {
 namespace Observers {
 
-BatchRunObserver::BatchRunObserver(Core::Operations::OperationContext &context, QWidget *mainWindow)
-    : context(context), mainWindow(mainWindow)
-{
-}
-
 void BatchRunObserver::update()
 {
     const auto operation =
-        std::dynamic_pointer_cast<Core::Operations::SelectVolumesOperation>(context.getCurrentOperation());
+        current<Core::Operations::SelectVolumesOperation>();
     if (!operation)
         return;
     GLWidget *view = mainWindow ? mainWindow->findChild<GLWidget *>() : nullptr;

@@ -1,28 +1,16 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "UI/Observers/windowobserver.h"
 
 namespace Ui {
 namespace Observers {
 
 // Opens the batch-run dialog, modally, with the volume the Batch Run operation chose.
-class BatchRunObserver : public Util::IObserver
+class BatchRunObserver : public WindowObserver
 {
 public:
-    BatchRunObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
+    using WindowObserver::WindowObserver;
     void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
 };
 
 } // namespace Observers

@@ -9,16 +9,9 @@
 namespace Ui {
 namespace Observers {
 
-ChangeTotalVolumeViewOptionsObserver::ChangeTotalVolumeViewOptionsObserver(Core::Operations::OperationContext &context,
-                                                                           QWidget *mainWindow)
-    : context(context), mainWindow(mainWindow)
-{
-}
-
 void ChangeTotalVolumeViewOptionsObserver::update()
 {
-    const auto operation = std::dynamic_pointer_cast<Core::Operations::ChangeTotalVolumeVisualizationOptions>(
-        context.getCurrentOperation());
+    const auto operation = current<Core::Operations::ChangeTotalVolumeVisualizationOptions>();
     if (!operation)
         return;
     Operations::ChangeVolumeVisualizationDialog dialog(mainWindow, operation->getOptions());

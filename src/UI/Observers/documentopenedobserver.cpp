@@ -18,15 +18,9 @@ namespace Observers {
 using Core::Operations::OpenDocumentOperation;
 using Model::Persistence::DocumentFile;
 
-DocumentOpenedObserver::DocumentOpenedObserver(Core::Operations::OperationContext &context,
-                                               QWidget *mainWindow)
-    : context(context), mainWindow(mainWindow)
-{
-}
-
 void DocumentOpenedObserver::update()
 {
-    const auto operation = std::dynamic_pointer_cast<OpenDocumentOperation>(context.getCurrentOperation());
+    const auto operation = current<OpenDocumentOperation>();
     if (!operation)
         return;
     if (operation->getRequest() == OpenDocumentOperation::Request::ChooseFile) {

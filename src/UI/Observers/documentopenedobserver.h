@@ -1,15 +1,6 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "UI/Observers/windowobserver.h"
 
 namespace Ui {
 namespace Observers {
@@ -18,15 +9,11 @@ namespace Observers {
 // "Kelvane file (*.mem)", from the document opened last) and opens it in a new main
 // window, titled "Kelvane  " followed by the path and shown maximised. A document that
 // cannot be read gives the "Error reading from file" box and no new window.
-class DocumentOpenedObserver : public Util::IObserver
+class DocumentOpenedObserver : public WindowObserver
 {
 public:
-    DocumentOpenedObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
+    using WindowObserver::WindowObserver;
     void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
 };
 
 } // namespace Observers

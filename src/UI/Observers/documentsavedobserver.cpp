@@ -18,15 +18,9 @@ using Model::Persistence::DocumentFile;
 const QString DocumentSavedObserver::fileFilter = QStringLiteral("Kelvane file (*.mem)");
 const QString DocumentSavedObserver::titlePrefix = QStringLiteral("Kelvane  ");
 
-DocumentSavedObserver::DocumentSavedObserver(Core::Operations::OperationContext &context,
-                                             QWidget *mainWindow)
-    : context(context), mainWindow(mainWindow)
-{
-}
-
 void DocumentSavedObserver::update()
 {
-    const auto operation = std::dynamic_pointer_cast<SaveDocumentOperation>(context.getCurrentOperation());
+    const auto operation = current<SaveDocumentOperation>();
     if (!operation)
         return;
     switch (operation->getRequest()) {

@@ -7,14 +7,9 @@
 namespace Ui {
 namespace Observers {
 
-MaskedCutObserver::MaskedCutObserver(Core::Operations::OperationContext &context, QWidget *mainWindow)
-    : context(context), mainWindow(mainWindow)
-{
-}
-
 void MaskedCutObserver::update()
 {
-    auto operation = std::dynamic_pointer_cast<Core::Operations::MaskedCutCellVolumeOperation>(context.getCurrentOperation());
+    auto operation = current<Core::Operations::MaskedCutCellVolumeOperation>();
     if (!operation)
         return;
     Operations::MaskedCutOptionsDialog dialog(mainWindow);

@@ -1,14 +1,6 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "UI/Observers/windowobserver.h"
 
 namespace Ui {
 namespace Observers {
@@ -16,15 +8,11 @@ namespace Observers {
 // Runs the masked cut dialog. A mask applied in it is shown above the volume at once;
 // when it is accepted, the mask goes to the operation in progress, and when it is
 // rejected, no mask does, so nothing is cut.
-class MaskedCutObserver : public Util::IObserver
+class MaskedCutObserver : public WindowObserver
 {
 public:
-    MaskedCutObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
+    using WindowObserver::WindowObserver;
     void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
 };
 
 } // namespace Observers

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Core/Operations/operationcontext.h"
-#include "Util/iobserver.h"
+#include "UI/Observers/windowobserver.h"
 
 #include <QDialog>
 #include <functional>
@@ -17,31 +17,29 @@ namespace Observers {
 // over with `dialog.applyTo(operation)`. A rejected dialog leaves the operation without
 // options, so it cancels itself.
 template <class Operation, class Dialog>
-class OptionsObserver : public Util::IObserver
+class OptionsObserver : public WindowObserver
 {
 public:
     // `dialogArguments` go to the dialog's constructor before its parent.
     template <class... DialogArguments>
     OptionsObserver(Core::Operations::OperationContext &context, QWidget *mainWindow,
                     DialogArguments... dialogArguments)
-        : context(context), mainWindow(mainWindow),
+        : WindowObserver(context, mainWindow),
           makeDialog([=](QWidget *parent) { return std::make_unique<Dialog>(dialogArguments..., parent); })
     {
     }
 
     void update() override
     {
-        const auto operation = std::dynamic_pointer_cast<Operation>(context.getCurrentOperation());
+        const auto operation = this->template current<Operation>();
         if (!operation)
             return;
-        const std::unique_ptr<Dialog> dialog = makeDialog(mainWindow);
+        const std::unique_ptr<Dialog> dialog = makeDialog(this->mainWindow);
         if (dialog->exec() == QDialog::Accepted)
             dialog->applyTo(*operation);
     }
 
 private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
     std::function<std::unique_ptr<Dialog>(QWidget *)> makeDialog;
 };
 

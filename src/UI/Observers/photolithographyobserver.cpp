@@ -7,14 +7,9 @@
 namespace Ui {
 namespace Observers {
 
-PhotolithographyObserver::PhotolithographyObserver(Core::Operations::OperationContext &context, QWidget *mainWindow)
-    : context(context), mainWindow(mainWindow)
-{
-}
-
 void PhotolithographyObserver::update()
 {
-    auto operation = std::dynamic_pointer_cast<Core::Operations::PhotolithographyOperation>(context.getCurrentOperation());
+    auto operation = current<Core::Operations::PhotolithographyOperation>();
     if (!operation)
         return;
     Operations::PhotolithographyDialog dialog(mainWindow);

@@ -1,29 +1,17 @@
 #pragma once
 
-#include "Util/iobserver.h"
-
-class QWidget;
-
-namespace Core {
-namespace Operations {
-class OperationContext;
-}
-} // namespace Core
+#include "UI/Observers/windowobserver.h"
 
 namespace Ui {
 namespace Observers {
 
 // Runs the photolithography dialog. Masks applied in it are shown on the volume at once;
 // when it is accepted, the resist and both masks go to the operation in progress.
-class PhotolithographyObserver : public Util::IObserver
+class PhotolithographyObserver : public WindowObserver
 {
 public:
-    PhotolithographyObserver(Core::Operations::OperationContext &context, QWidget *mainWindow);
+    using WindowObserver::WindowObserver;
     void update() override;
-
-private:
-    Core::Operations::OperationContext &context;
-    QWidget *mainWindow;
 };
 
 } // namespace Observers
