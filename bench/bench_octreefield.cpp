@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -33,23 +34,29 @@ void finishCounters(benchmark::State &state, int threads, size_t opaque, size_t 
 }
 
 // Argument 0: the pool's thread count (0 = the machine's ideal count; the octree is
-// built on the calling thread either way).
+// built on the calling thread either way). Argument 1: 0 regenerates one surface over
+// and over as the painter does, 1 times a fresh surface's first regeneration.
 void octreeTrench(benchmark::State &state)
 {
     const int threads = BenchCommon::useThreads(state);
     const auto volume = BenchCommon::makeTrenchScene();
     BenchCommon::resetPeakMemory();
-    Model::Automaton::OctreeSurface surface(volume.get());
+    auto surface = std::make_unique<Model::Automaton::OctreeSurface>(volume.get());
     const Model::Automaton::OctreeSurface::CellCorner min{0, 0, 0};
     const Model::Automaton::OctreeSurface::CellCorner max{
         static_cast<int32_t>(BenchCommon::trenchSizeX), static_cast<int32_t>(BenchCommon::trenchSizeY),
         static_cast<int32_t>(BenchCommon::trenchSizeZ)};
     for (auto _ : state) {
-        surface.regenerate(min, max, siliconColors());
-        benchmark::DoNotOptimize(surface.opaqueFaces().data());
+        if (state.range(1)) {
+            state.PauseTiming();
+            surface = std::make_unique<Model::Automaton::OctreeSurface>(volume.get());
+            state.ResumeTiming();
+        }
+        surface->regenerate(min, max, siliconColors());
+        benchmark::DoNotOptimize(surface->opaqueFaces().data());
     }
-    state.counters["nodes"] = static_cast<double>(surface.nodeCount());
-    finishCounters(state, threads, surface.opaqueFaces().size(), surface.translucentFaces().size());
+    state.counters["nodes"] = static_cast<double>(surface->nodeCount());
+    finishCounters(state, threads, surface->opaqueFaces().size(), surface->translucentFaces().size());
 }
 
 // A 128 x 128 x 64 silicon block, 48 layers deep, implanted through a window in the
@@ -105,8 +112,9 @@ void fieldView(benchmark::State &state)
 } // namespace
 
 BENCHMARK(octreeTrench)
-    ->ArgNames({"threads"})
-    ->Arg(2)
+    ->ArgNames({"threads", "fresh"})
+    ->Args({2, 0})
+    ->Args({2, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Repetitions(5)

@@ -25,30 +25,51 @@ bool onSide(int i, int side) { return ((i & axisBit[side]) != 0) == isPositive(s
 } // namespace
 
 // The nodes of one tree. Children come in groups of eight from fixed chunks, so node
-// addresses stay put while the tree grows; groups freed by merging are reused.
+// addresses stay put while the tree grows; groups freed by merging are reused, and the
+// chunks are kept for the next tree (regenerating allocates nothing new).
 class OctreeSurface::Tree
 {
 public:
     OctreeNode root;
 
-    explicit Tree(const CellCorner &origin, int32_t size)
+    Tree() = default;
+    Tree(const Tree &) = delete;
+    Tree &operator=(const Tree &) = delete;
+
+    // Drops every node and starts over with an empty root leaf.
+    void reset(const CellCorner &origin, int32_t size)
     {
+        root = OctreeNode();
         root.originX = origin[0];
         root.originY = origin[1];
         root.originZ = origin[2];
         root.size = size;
+        last = &root;
+        freeGroups.clear();
+        liveGroups = 0;
+        chunkInUse = 0;
+        usedInChunk = 0;
     }
 
     size_t nodeCount() const { return 1 + 8 * liveGroups; }
 
     // Puts material m (not 0) into the unit cube at (x, y, z) inside the root.
+    //
+    // Cells come in scan order, so the next cell usually lies next to the previous one:
+    // the descent starts at the lowest node that holds the last insertion and contains
+    // the new cell. Every node above it contains both cells and has children, so the
+    // descent from the root would pass through them unchanged.
     void insert(int32_t x, int32_t y, int32_t z, int32_t m)
     {
-        OctreeNode *n = &root;
+        OctreeNode *n = last;
+        while (n->parent && !contains(*n, x, y, z))
+            n = n->parent;
         while (n->size > 1) {
             if (n->leaf) {
-                if (n->material == m)
+                if (n->material == m) {
+                    last = n;
                     return;
+                }
                 split(n);
             }
             const int32_t half = n->size / 2;
@@ -57,7 +78,7 @@ public:
             n = n->children + i;
         }
         n->material = m;
-        collapseAbove(n);
+        last = collapseAbove(n);
     }
 
 private:
@@ -75,11 +96,13 @@ private:
             freeGroups.pop_back();
             return g;
         }
-        if (chunks.empty() || usedInChunk == chunkGroups) {
-            chunks.push_back(std::make_unique<Group[]>(chunkGroups));
+        if (usedInChunk == chunkGroups) {
+            ++chunkInUse;
             usedInChunk = 0;
         }
-        return chunks.back()[usedInChunk++].nodes;
+        if (chunkInUse == chunks.size())
+            chunks.push_back(std::make_unique<Group[]>(chunkGroups));
+        return chunks[chunkInUse][usedInChunk++].nodes;
     }
 
     void split(OctreeNode *n)
@@ -102,24 +125,36 @@ private:
         n->leaf = false;
     }
 
-    // Merges eight leaf children of one material into their parent, upwards.
-    void collapseAbove(OctreeNode *n)
+    static bool contains(const OctreeNode &n, int32_t x, int32_t y, int32_t z)
+    {
+        return x >= n.originX && x < n.originX + n.size && y >= n.originY && y < n.originY + n.size
+               && z >= n.originZ && z < n.originZ + n.size;
+    }
+
+    // Merges eight leaf children of one material into their parent, upwards; returns
+    // the highest node that became (or stayed) the leaf holding n's cell.
+    OctreeNode *collapseAbove(OctreeNode *n)
     {
         for (OctreeNode *p = n->parent; p; p = p->parent) {
             const OctreeNode *c = p->children;
             const int32_t m = c[0].material;
             for (int i = 0; i < 8; ++i)
                 if (!c[i].leaf || c[i].material != m)
-                    return;
+                    return n;
             freeGroups.push_back(p->children);
             --liveGroups;
             p->children = nullptr;
             p->leaf = true;
             p->material = m;
+            n = p;
         }
+        return n;
     }
 
+    // The node the last insertion ended at; always part of the tree.
+    OctreeNode *last = &root;
     std::vector<std::unique_ptr<Group[]>> chunks;
+    size_t chunkInUse = 0;
     size_t usedInChunk = 0;
     std::vector<OctreeNode *> freeGroups;
     size_t liveGroups = 0;
@@ -247,10 +282,9 @@ size_t OctreeSurface::nodeCount() const { return tree ? tree->nodeCount() : 0; }
 void OctreeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMax,
                                const std::map<uint32_t, SurfaceColor> &colors)
 {
-    // Only one generation's tree and faces are held at a time.
-    tree.reset();
-    std::vector<QuadFace>().swap(opaque);
-    std::vector<QuadFace>().swap(translucent);
+    // The lists keep their capacity: the next surface is usually about as large.
+    opaque.clear();
+    translucent.clear();
     cellSizeX = volume->getCellSizeX();
     cellSizeY = volume->getCellSizeY();
     cellSizeZ = volume->getCellSizeZ();
@@ -259,7 +293,9 @@ void OctreeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMa
     int32_t extent = 0;
     for (int a = 0; a < 3; ++a)
         extent = std::max(extent, cutMax[a] - cutMin[a]);
-    tree = std::make_unique<Tree>(cutMin, rootSizeFor(extent));
+    if (!tree)
+        tree = std::make_unique<Tree>();
+    tree->reset(cutMin, rootSizeFor(extent));
 
     {
         // The faces need only the tree, so the cells are released before emitting.
