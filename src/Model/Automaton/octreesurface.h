@@ -40,7 +40,9 @@ struct OctreeNode
 
 // The octree surface: the cut box's cells merged into uniform cubes, and the faces
 // between visible cubes and empty or see-through ones. Large uniform blocks give one
-// face per side instead of one per cell.
+// face per side instead of one per cell. A cube's side is always emitted whole, also
+// where part of it touches opaque cells (that part is hidden behind them), and only
+// once however many smaller cubes see it.
 class OctreeSurface
 {
 public:
