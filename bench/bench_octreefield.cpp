@@ -79,7 +79,8 @@ std::shared_ptr<Model::Automaton::TotalVolume> makeDopedBlock()
                 cells[i].setMaterialId(1);
                 const bool window = x >= 32 && x < 96 && y >= 32 && y < 96;
                 const double depth = static_cast<double>(dopedTop - 1 - z);
-                const int32_t donors = window ? static_cast<int32_t>(std::lround(700.0 * std::exp(-depth * depth / 128.0))) : 0;
+                const int32_t donors =
+                    window ? static_cast<int32_t>(std::lround(700.0 * std::exp(-depth * depth / 128.0))) : 0;
                 for (size_t s = 0; s < slotCount; ++s) {
                     n[i * slotCount + s] = donors / 7 + (s < static_cast<size_t>(donors % 7) ? 1 : 0);
                     p[i * slotCount + s] = s == 0 ? 20 : 5;
