@@ -1,0 +1,378 @@
+#include "Model/Automaton/marchingcubesurface.h"
+
+#include "Model/Automaton/marchingcubetables.h"
+#include "Model/Automaton/slabrunner.h"
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/voxel.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Model {
+namespace Automaton {
+
+namespace Tables = MarchingCubeTables;
+
+namespace {
+
+// Twice the offset of edge e's middle from the cube's lowest corner, per axis.
+struct EdgeMiddles
+{
+    int twice[12][3];
+    EdgeMiddles()
+    {
+        for (int e = 0; e < 12; ++e)
+            for (int a = 0; a < 3; ++a)
+                twice[e][a] = Tables::cornerOffset[Tables::edgeCorner[e][0]][a] +
+                              Tables::cornerOffset[Tables::edgeCorner[e][1]][a];
+    }
+};
+
+const EdgeMiddles &edgeMiddles()
+{
+    static const EdgeMiddles middles;
+    return middles;
+}
+
+using CaseNormals = std::array<std::array<std::array<float, 3>, Tables::maxTriangles>, 256>;
+
+// Everything the slab tasks read; shared read-only.
+struct Grid
+{
+    const TotalVolume *volume;
+    const Voxel *voxels;
+    // Cells that count: lo <= X <= hi on each axis (inside the window and the volume).
+    // Cubes with a corner among them run from lo - 1 to hi.
+    int32_t lo[3];
+    int32_t hi[3];
+    // Half a cell per axis: positions are (twice the cell coordinate) x half.
+    float half[3];
+    // Face normal of every triangle of every case; the same for every cube of that case.
+    const CaseNormals *normals;
+
+    int32_t rows() const { return hi[1] - lo[1] + 3; }   // corner rows lo - 1 .. hi + 1
+    int32_t length() const { return hi[2] - lo[2] + 3; } // corner values per row
+};
+
+// What one slab of x layers produces: its triangles, and where each x layer's start.
+struct SlabOutput
+{
+    std::vector<Triangle> triangles;
+    std::vector<size_t> layerStart;
+};
+
+// Corner values of layer X: rows Y = lo - 1 .. hi + 1, each Z = lo - 1 .. hi + 1; the
+// material id, or 0 for cut cells and cells that do not count.
+void fillLayer(const Grid &g, int32_t x, uint32_t *out)
+{
+    const int32_t rows = g.rows();
+    const int32_t length = g.length();
+    std::fill(out, out + static_cast<size_t>(rows) * length, 0u);
+    if (x < g.lo[0] || x > g.hi[0])
+        return;
+    for (int32_t y = g.lo[1]; y <= g.hi[1]; ++y) {
+        uint32_t *row = out + static_cast<size_t>(y - g.lo[1] + 1) * length + 1;
+        const Voxel *cells = g.voxels + g.volume->index(x, y, g.lo[2]);
+        const int32_t n = g.hi[2] - g.lo[2] + 1;
+        for (int32_t i = 0; i < n; ++i)
+            row[i] = cells[i].isCut() ? 0u : cells[i].getMaterialId();
+    }
+}
+
+inline uint32_t cornerBits(const uint32_t *a, const uint32_t *b, const uint32_t *c, const uint32_t *d, int32_t k)
+{
+    return uint32_t(a[k] != 0) | uint32_t(b[k] != 0) << 1 | uint32_t(c[k] != 0) << 2 | uint32_t(d[k] != 0) << 3;
+}
+
+void emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const uint32_t value[8],
+              std::vector<Triangle> *out)
+{
+    const Tables::Case &c = Tables::cases()[pattern];
+    const EdgeMiddles &middles = edgeMiddles();
+    const size_t first = out->size();
+    out->resize(first + c.triangleCount);
+    Triangle *t = out->data() + first;
+    for (int i = 0; i < c.triangleCount; ++i, ++t) {
+        const std::array<float, 3> &normal = (*g.normals)[pattern][static_cast<size_t>(i)];
+        for (int k = 0; k < 3; ++k) {
+            const int e = c.triangleEdges[3 * i + k];
+            Triangle::Vertex &v = t->vertices[k];
+            for (int a = 0; a < 3; ++a) {
+                v.position[a] = static_cast<float>(2 * cube[a] + middles.twice[e][a]) * g.half[a];
+                v.normal[a] = normal[static_cast<size_t>(a)];
+            }
+            const uint32_t firstValue = value[Tables::edgeCorner[e][0]];
+            v.materialId = static_cast<int32_t>(firstValue != 0 ? firstValue : value[Tables::edgeCorner[e][1]]);
+        }
+    }
+}
+
+// The cubes of x layers [xBegin, xEnd). Two layers of corner values are kept, so every
+// cell is read once per slab (plus the layer the slab starts on); along z the bits of a
+// cube's upper four corners are those of the next cube's lower four. Cubes with all
+// corners alike give no triangles and cost one comparison.
+void generateSlab(const Grid &g, int32_t xBegin, int32_t xEnd, SlabOutput *out)
+{
+    const int32_t rows = g.rows();
+    const int32_t length = g.length();
+    const size_t layerSize = static_cast<size_t>(rows) * length;
+    std::vector<uint32_t> layers(2 * layerSize);
+    uint32_t *low = layers.data();
+    uint32_t *high = layers.data() + layerSize;
+    fillLayer(g, xBegin, low);
+    out->layerStart.reserve(static_cast<size_t>(xEnd - xBegin));
+    uint32_t value[8];
+    for (int32_t x = xBegin; x < xEnd; ++x) {
+        fillLayer(g, x + 1, high);
+        out->layerStart.push_back(out->triangles.size());
+        for (int32_t r = 0; r + 1 < rows; ++r) {
+            // Corner rows: 0/4 at (x, y + 1), 1/5 at (x + 1, y + 1), 2/6 at (x + 1, y),
+            // 3/7 at (x, y).
+            const uint32_t *a = low + static_cast<size_t>(r + 1) * length;
+            const uint32_t *b = high + static_cast<size_t>(r + 1) * length;
+            const uint32_t *c = high + static_cast<size_t>(r) * length;
+            const uint32_t *d = low + static_cast<size_t>(r) * length;
+            uint32_t below = cornerBits(a, b, c, d, 0);
+            for (int32_t k = 0; k + 1 < length; ++k) {
+                const uint32_t above = cornerBits(a, b, c, d, k + 1);
+                const uint32_t pattern = below | above << 4;
+                below = above;
+                if (pattern == 0 || pattern == 255)
+                    continue;
+                value[0] = a[k];
+                value[1] = b[k];
+                value[2] = c[k];
+                value[3] = d[k];
+                value[4] = a[k + 1];
+                value[5] = b[k + 1];
+                value[6] = c[k + 1];
+                value[7] = d[k + 1];
+                const int32_t cube[3] = {x, g.lo[1] - 1 + r, g.lo[2] - 1 + k};
+                emitCube(g, cube, pattern, value, &out->triangles);
+            }
+        }
+        std::swap(low, high);
+    }
+}
+
+// (Q - P) x (R - P), normalised, for every triangle of every case, with the cell sizes.
+void caseNormals(const float half[3], CaseNormals *normals)
+{
+    const EdgeMiddles &middles = edgeMiddles();
+    for (size_t pattern = 0; pattern < 256; ++pattern) {
+        const Tables::Case &c = Tables::cases()[pattern];
+        for (int i = 0; i < c.triangleCount; ++i) {
+            float p[3][3];
+            for (int k = 0; k < 3; ++k)
+                for (int a = 0; a < 3; ++a)
+                    p[k][a] = static_cast<float>(middles.twice[c.triangleEdges[3 * i + k]][a]) * half[a];
+            const float u[3] = {p[1][0] - p[0][0], p[1][1] - p[0][1], p[1][2] - p[0][2]};
+            const float v[3] = {p[2][0] - p[0][0], p[2][1] - p[0][1], p[2][2] - p[0][2]};
+            float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            std::array<float, 3> &out = (*normals)[pattern][static_cast<size_t>(i)];
+            for (int a = 0; a < 3; ++a)
+                out[static_cast<size_t>(a)] = length > 0.0f ? n[a] / length : 0.0f;
+        }
+    }
+}
+
+// Normal smoothing. A vertex's key is its position in cells rounded with halves up: a
+// corner keeps its cell coordinate, an edge middle goes to the edge's upper corner.
+// Positions are twice-cell coordinates times half a cell, so they are turned back into
+// those integers exactly and the key does not depend on rounding noise of the cell size.
+struct Smoother
+{
+    const Grid *g;
+    const std::vector<size_t> *layerStart; // per cube layer from lo - 1, plus the end
+    std::vector<Triangle> *triangles;
+    double inverseHalf[3];
+
+    int64_t key(float position, int axis) const
+    {
+        const int64_t twice = std::llround(static_cast<double>(position) * inverseHalf[axis]);
+        const int64_t up = twice + 1; // round halves up: floor((twice + 1) / 2)
+        return up >= 0 ? up / 2 : -((1 - up) / 2);
+    }
+
+    struct Sum
+    {
+        float n[3];
+        int32_t count;
+        int64_t plane = std::numeric_limits<int64_t>::min();
+    };
+
+    // Smooths the vertices whose x key lies in [kxBegin, kxEnd). They belong to the
+    // triangles of cube layers kx - 1 and kx.
+    void run(int64_t kxBegin, int64_t kxEnd) const
+    {
+        const int64_t rows = g->rows();
+        const int64_t length = g->length();
+        std::vector<Sum> sums(static_cast<size_t>(rows * length));
+        const int64_t firstLayer = g->lo[0] - 1;
+        const int64_t layers = static_cast<int64_t>(layerStart->size()) - 1;
+        Triangle *all = triangles->data();
+        for (int64_t kx = kxBegin; kx < kxEnd; ++kx) {
+            const int64_t from = std::max<int64_t>(kx - 1 - firstLayer, 0);
+            const int64_t to = std::min<int64_t>(kx - firstLayer + 1, layers);
+            if (from >= to)
+                continue;
+            Triangle *begin = all + (*layerStart)[static_cast<size_t>(from)];
+            Triangle *end = all + (*layerStart)[static_cast<size_t>(to)];
+            for (Triangle *t = begin; t != end; ++t)
+                for (Triangle::Vertex &v : t->vertices) {
+                    Sum *s = slot(v, kx, &sums);
+                    if (!s)
+                        continue;
+                    if (s->plane != kx) {
+                        s->plane = kx;
+                        s->n[0] = s->n[1] = s->n[2] = 0.0f;
+                        s->count = 0;
+                    }
+                    for (int a = 0; a < 3; ++a)
+                        s->n[a] += v.normal[a];
+                    ++s->count;
+                }
+            for (Triangle *t = begin; t != end; ++t)
+                for (Triangle::Vertex &v : t->vertices) {
+                    Sum *s = slot(v, kx, &sums);
+                    if (!s)
+                        continue;
+                    if (s->count > 0) {
+                        // Average, then unit length. Opposite normals can cancel; such
+                        // vertices keep their own face normals (count -2) rather than
+                        // get no direction at all.
+                        float n[3];
+                        for (int a = 0; a < 3; ++a)
+                            n[a] = s->n[a] / static_cast<float>(s->count);
+                        const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+                        if (length > 0.0f) {
+                            for (int a = 0; a < 3; ++a)
+                                s->n[a] = n[a] / length;
+                            s->count = -1;
+                        } else {
+                            s->count = -2;
+                        }
+                    }
+                    if (s->count == -1)
+                        for (int a = 0; a < 3; ++a)
+                            v.normal[a] = s->n[a];
+                }
+        }
+    }
+
+    Sum *slot(const Triangle::Vertex &v, int64_t kx, std::vector<Sum> *sums) const
+    {
+        if (key(v.position[0], 0) != kx)
+            return nullptr;
+        const int64_t ky = key(v.position[1], 1) - (g->lo[1] - 1);
+        const int64_t kz = key(v.position[2], 2) - (g->lo[2] - 1);
+        const int64_t rows = g->rows();
+        const int64_t length = g->length();
+        if (ky < 0 || ky >= rows || kz < 0 || kz >= length)
+            return nullptr; // cannot happen for vertices of this window
+        return &(*sums)[static_cast<size_t>(ky * length + kz)];
+    }
+};
+
+struct NoOutput
+{
+};
+
+} // namespace
+
+MarchingCubeSurface::MarchingCubeSurface(TotalVolume *volume)
+    : volume(volume), sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ())
+{
+}
+
+void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMax)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    HeldVoxels held(volume);
+    voxels = held.get();
+    std::vector<Triangle>().swap(triangles);
+
+    const uint32_t sizes[3] = {sizeX, sizeY, sizeZ};
+    Grid g{};
+    g.volume = volume;
+    g.voxels = voxels;
+    for (int a = 0; a < 3; ++a) {
+        const int64_t lo = std::max<int64_t>(int64_t(cutMin[a]) + 1, 0);
+        const int64_t hi = std::min<int64_t>(cutMax[a], int64_t(sizes[a]) - 1);
+        if (lo > hi) {
+            voxels = nullptr;
+            return;
+        }
+        g.lo[a] = static_cast<int32_t>(lo);
+        g.hi[a] = static_cast<int32_t>(hi);
+    }
+    g.half[0] = volume->getCellSizeX() * 0.5f;
+    g.half[1] = volume->getCellSizeY() * 0.5f;
+    g.half[2] = volume->getCellSizeZ() * 0.5f;
+    CaseNormals normals{};
+    caseNormals(g.half, &normals);
+    g.normals = &normals;
+
+    const int32_t xBegin = g.lo[0] - 1;
+    const int32_t xEnd = g.hi[0] + 1;
+    std::vector<SlabOutput> slabs = SlabRunner::run<SlabOutput>(
+        xBegin, xEnd, [&g](int32_t begin, int32_t end, SlabOutput *out) { generateSlab(g, begin, end, out); });
+
+    std::vector<size_t> layerStart;
+    layerStart.reserve(static_cast<size_t>(xEnd - xBegin) + 1);
+    size_t offset = 0;
+    for (const SlabOutput &slab : slabs) {
+        for (size_t start : slab.layerStart)
+            layerStart.push_back(offset + start);
+        offset += slab.triangles.size();
+    }
+    layerStart.push_back(offset);
+    SlabRunner::splice(&triangles, &slabs, &SlabOutput::triangles);
+
+    Smoother smoother{&g, &layerStart, &triangles, {}};
+    for (int a = 0; a < 3; ++a)
+        smoother.inverseHalf[a] = 1.0 / static_cast<double>(g.half[a]);
+    SlabRunner::run<NoOutput>(xBegin, xEnd + 1, [&smoother](int32_t begin, int32_t end, NoOutput *) {
+        smoother.run(begin, end);
+    });
+    voxels = nullptr;
+}
+
+void MarchingCubeSurface::draw(const std::map<uint32_t, SurfaceColor> &colors) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    int64_t lastId = -1;
+    const SurfaceColor *color = nullptr;
+    glBegin(GL_TRIANGLES);
+    for (const Triangle &t : triangles)
+        for (const Triangle::Vertex &v : t.vertices) {
+            if (v.materialId != lastId) {
+                lastId = v.materialId;
+                const auto found = colors.find(static_cast<uint32_t>(v.materialId));
+                color = found != colors.end() ? &found->second : nullptr;
+            }
+            glNormal3fv(v.normal);
+            if (color)
+                glColor4fv(color->data());
+            glVertex3fv(v.position);
+        }
+    glEnd();
+}
+
+std::vector<Triangle> MarchingCubeSurface::getTriangles() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return triangles;
+}
+
+size_t MarchingCubeSurface::triangleCount() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return triangles.size();
+}
+
+} // namespace Automaton
+} // namespace Model
