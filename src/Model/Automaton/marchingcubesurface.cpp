@@ -36,6 +36,10 @@ const EdgeMiddles &edgeMiddles()
     return middles;
 }
 
+struct NoOutput
+{
+};
+
 using CaseNormals = std::array<std::array<std::array<float, 3>, Tables::maxTriangles>, 256>;
 
 // Everything the slab tasks read; shared read-only.
@@ -54,13 +58,6 @@ struct Grid
 
     int32_t rows() const { return hi[1] - lo[1] + 3; }   // corner rows lo - 1 .. hi + 1
     int32_t length() const { return hi[2] - lo[2] + 3; } // corner values per row
-};
-
-// What one slab of x layers produces: its triangles, and where each x layer's start.
-struct SlabOutput
-{
-    std::vector<Triangle> triangles;
-    std::vector<size_t> layerStart;
 };
 
 // Corner values of layer X: rows Y = lo - 1 .. hi + 1, each Z = lo - 1 .. hi + 1; the
@@ -86,19 +83,16 @@ inline uint32_t cornerBits(const uint32_t *a, const uint32_t *b, const uint32_t 
     return uint32_t(a[k] != 0) | uint32_t(b[k] != 0) << 1 | uint32_t(c[k] != 0) << 2 | uint32_t(d[k] != 0) << 3;
 }
 
-void emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const uint32_t value[8],
-              std::vector<Triangle> *out)
+// Writes the triangles of a cube of the given corner pattern at `out`; returns the end.
+Triangle *emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const uint32_t value[8], Triangle *out)
 {
     const Tables::Case &c = Tables::cases()[pattern];
     const EdgeMiddles &middles = edgeMiddles();
-    const size_t first = out->size();
-    out->resize(first + c.triangleCount);
-    Triangle *t = out->data() + first;
-    for (int i = 0; i < c.triangleCount; ++i, ++t) {
+    for (int i = 0; i < c.triangleCount; ++i, ++out) {
         const std::array<float, 3> &normal = (*g.normals)[pattern][static_cast<size_t>(i)];
         for (int k = 0; k < 3; ++k) {
             const int e = c.triangleEdges[3 * i + k];
-            Triangle::Vertex &v = t->vertices[k];
+            Triangle::Vertex &v = out->vertices[k];
             for (int a = 0; a < 3; ++a) {
                 v.position[a] = static_cast<float>(2 * cube[a] + middles.twice[e][a]) * g.half[a];
                 v.normal[a] = normal[static_cast<size_t>(a)];
@@ -107,13 +101,16 @@ void emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const uint
             v.materialId = static_cast<int32_t>(firstValue != 0 ? firstValue : value[Tables::edgeCorner[e][1]]);
         }
     }
+    return out;
 }
 
-// The cubes of x layers [xBegin, xEnd). Two layers of corner values are kept, so every
-// cell is read once per slab (plus the layer the slab starts on); along z the bits of a
-// cube's upper four corners are those of the next cube's lower four. Cubes with all
-// corners alike give no triangles and cost one comparison.
-void generateSlab(const Grid &g, int32_t xBegin, int32_t xEnd, SlabOutput *out)
+// Walks the cubes of x layers [xBegin, xEnd) that have both solid and empty corners:
+// startLayer(x) before each layer, then cube(cube, pattern, values) for each such cube.
+// Two layers of corner values are kept, so every cell is read once per walk (plus the
+// layer the walk starts on); along z the bits of a cube's upper four corners are those
+// of the next cube's lower four, and cubes with all corners alike cost one comparison.
+template <typename StartLayer, typename Cube>
+void walkCubes(const Grid &g, int32_t xBegin, int32_t xEnd, StartLayer &&startLayer, Cube &&cube)
 {
     const int32_t rows = g.rows();
     const int32_t length = g.length();
@@ -122,11 +119,10 @@ void generateSlab(const Grid &g, int32_t xBegin, int32_t xEnd, SlabOutput *out)
     uint32_t *low = layers.data();
     uint32_t *high = layers.data() + layerSize;
     fillLayer(g, xBegin, low);
-    out->layerStart.reserve(static_cast<size_t>(xEnd - xBegin));
     uint32_t value[8];
     for (int32_t x = xBegin; x < xEnd; ++x) {
         fillLayer(g, x + 1, high);
-        out->layerStart.push_back(out->triangles.size());
+        startLayer(x);
         for (int32_t r = 0; r + 1 < rows; ++r) {
             // Corner rows: 0/4 at (x, y + 1), 1/5 at (x + 1, y + 1), 2/6 at (x + 1, y),
             // 3/7 at (x, y).
@@ -149,8 +145,8 @@ void generateSlab(const Grid &g, int32_t xBegin, int32_t xEnd, SlabOutput *out)
                 value[5] = b[k + 1];
                 value[6] = c[k + 1];
                 value[7] = d[k + 1];
-                const int32_t cube[3] = {x, g.lo[1] - 1 + r, g.lo[2] - 1 + k};
-                emitCube(g, cube, pattern, value, &out->triangles);
+                const int32_t at[3] = {x, g.lo[1] - 1 + r, g.lo[2] - 1 + k};
+                cube(at, pattern, value);
             }
         }
         std::swap(low, high);
@@ -187,12 +183,13 @@ struct Smoother
 {
     const Grid *g;
     const std::vector<size_t> *layerStart; // per cube layer from lo - 1, plus the end
-    std::vector<Triangle> *triangles;
+    Triangle *triangles;
     double inverseHalf[3];
 
     int64_t key(float position, int axis) const
     {
-        const int64_t twice = std::llround(static_cast<double>(position) * inverseHalf[axis]);
+        const double scaled = static_cast<double>(position) * inverseHalf[axis];
+        const int64_t twice = static_cast<int64_t>(scaled + (scaled < 0.0 ? -0.5 : 0.5));
         const int64_t up = twice + 1; // round halves up: floor((twice + 1) / 2)
         return up >= 0 ? up / 2 : -((1 - up) / 2);
     }
@@ -213,7 +210,7 @@ struct Smoother
         std::vector<Sum> sums(static_cast<size_t>(rows * length));
         const int64_t firstLayer = g->lo[0] - 1;
         const int64_t layers = static_cast<int64_t>(layerStart->size()) - 1;
-        Triangle *all = triangles->data();
+        Triangle *all = triangles;
         for (int64_t kx = kxBegin; kx < kxEnd; ++kx) {
             const int64_t from = std::max<int64_t>(kx - 1 - firstLayer, 0);
             const int64_t to = std::min<int64_t>(kx - firstLayer + 1, layers);
@@ -277,10 +274,6 @@ struct Smoother
     }
 };
 
-struct NoOutput
-{
-};
-
 } // namespace
 
 MarchingCubeSurface::MarchingCubeSurface(TotalVolume *volume)
@@ -293,7 +286,7 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     std::lock_guard<std::mutex> lock(mutex);
     HeldVoxels held(volume);
     voxels = held.get();
-    std::vector<Triangle>().swap(triangles);
+    triangles.clear();
 
     const uint32_t sizes[3] = {sizeX, sizeY, sizeZ};
     Grid g{};
@@ -316,23 +309,36 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     caseNormals(g.half, &normals);
     g.normals = &normals;
 
+    // Cube layers xBegin .. xEnd - 1. The triangles are counted per layer first, so
+    // that the list is sized once and every layer writes straight into its place; the
+    // list keeps its memory between regenerations of a similar surface.
     const int32_t xBegin = g.lo[0] - 1;
     const int32_t xEnd = g.hi[0] + 1;
-    std::vector<SlabOutput> slabs = SlabRunner::run<SlabOutput>(
-        xBegin, xEnd, [&g](int32_t begin, int32_t end, SlabOutput *out) { generateSlab(g, begin, end, out); });
+    const Tables::Case *cases = Tables::cases().data();
+    std::vector<size_t> layerStart(static_cast<size_t>(xEnd - xBegin) + 1, 0);
+    SlabRunner::run<NoOutput>(xBegin, xEnd, [&](int32_t begin, int32_t end, NoOutput *) {
+        size_t *count = nullptr;
+        walkCubes(
+            g, begin, end, [&](int32_t x) { count = &layerStart[static_cast<size_t>(x - xBegin) + 1]; },
+            [&](const int32_t *, uint32_t pattern, const uint32_t *) { *count += cases[pattern].triangleCount; });
+    });
+    for (size_t i = 1; i < layerStart.size(); ++i)
+        layerStart[i] += layerStart[i - 1];
+    const size_t total = layerStart.back();
+    if (triangles.capacity() > 2 * total + 4096)
+        TriangleList().swap(triangles);
+    triangles.resize(total);
+    Triangle *all = triangles.data();
+    SlabRunner::run<NoOutput>(xBegin, xEnd, [&](int32_t begin, int32_t end, NoOutput *) {
+        Triangle *cursor = nullptr;
+        walkCubes(
+            g, begin, end, [&](int32_t x) { cursor = all + layerStart[static_cast<size_t>(x - xBegin)]; },
+            [&](const int32_t *cube, uint32_t pattern, const uint32_t *value) {
+                cursor = emitCube(g, cube, pattern, value, cursor);
+            });
+    });
 
-    std::vector<size_t> layerStart;
-    layerStart.reserve(static_cast<size_t>(xEnd - xBegin) + 1);
-    size_t offset = 0;
-    for (const SlabOutput &slab : slabs) {
-        for (size_t start : slab.layerStart)
-            layerStart.push_back(offset + start);
-        offset += slab.triangles.size();
-    }
-    layerStart.push_back(offset);
-    SlabRunner::splice(&triangles, &slabs, &SlabOutput::triangles);
-
-    Smoother smoother{&g, &layerStart, &triangles, {}};
+    Smoother smoother{&g, &layerStart, all, {}};
     for (int a = 0; a < 3; ++a)
         smoother.inverseHalf[a] = 1.0 / static_cast<double>(g.half[a]);
     SlabRunner::run<NoOutput>(xBegin, xEnd + 1, [&smoother](int32_t begin, int32_t end, NoOutput *) {
@@ -365,7 +371,7 @@ void MarchingCubeSurface::draw(const std::map<uint32_t, SurfaceColor> &colors) c
 std::vector<Triangle> MarchingCubeSurface::getTriangles() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return triangles;
+    return std::vector<Triangle>(triangles.begin(), triangles.end());
 }
 
 size_t MarchingCubeSurface::triangleCount() const

@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace Model {
@@ -25,6 +28,33 @@ struct Triangle
         int32_t materialId;
     };
     Vertex vertices[3];
+};
+
+// Leaves the elements of a resized vector uninitialised, for lists that are written
+// in full right after resizing.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T>
+{
+    template <typename U>
+    struct rebind
+    {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U> &) noexcept
+    {
+    }
+    template <typename U>
+    void construct(U *p) noexcept
+    {
+        ::new (static_cast<void *>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U *p, Args &&...args)
+    {
+        ::new (static_cast<void *>(p)) U(std::forward<Args>(args)...);
+    }
 };
 
 // The marching-cubes surface: every cube of eight neighbouring cells inside the cut
@@ -55,7 +85,8 @@ private:
     // Cube edge in cells; the generator walks cubes of one cell.
     static constexpr uint32_t step = 1;
     const Voxel *voxels = nullptr; // held during regeneration only
-    std::vector<Triangle> triangles;
+    using TriangleList = std::vector<Triangle, UninitialisedAllocator<Triangle>>;
+    TriangleList triangles;
     mutable std::mutex mutex;
 };
 
