@@ -7,25 +7,12 @@
 #include <QThread>
 #include <QThreadPool>
 #include <benchmark/benchmark.h>
-#include <fstream>
-#include <string>
 
 namespace {
 
-// Resident memory of the process now (VmRSS) in KiB, or -1 when unknown.
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, 6, "VmRSS:") == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
 // Argument 0: the pool's thread count (0 = the machine's ideal count). peak_MiB is the
-// process's peak during the benchmark (the cells included); over_cells_MiB what the
-// generation needs beyond the resident scene; surface_MiB the triangles kept.
+// process's peak during the benchmark (the cells, cell_MiB, included); surface_MiB the
+// triangles kept.
 void marchingCubesTrench(benchmark::State &state)
 {
     const int threads = BenchCommon::useThreads(state);
@@ -34,7 +21,6 @@ void marchingCubesTrench(benchmark::State &state)
     const Model::Automaton::MarchingCubeSurface::CellCorner cutMin = {0, 0, 0};
     const Model::Automaton::MarchingCubeSurface::CellCorner cutMax = {
         int32_t(volume->getSizeX()), int32_t(volume->getSizeY()), int32_t(volume->getSizeZ())};
-    const long before = residentKiB();
     BenchCommon::resetPeakMemory();
     for (auto _ : state) {
         surface.regenerate(cutMin, cutMax);
@@ -44,7 +30,8 @@ void marchingCubesTrench(benchmark::State &state)
     state.counters["triangles"] = static_cast<double>(surface.triangleCount());
     state.counters["threads"] = threads;
     state.counters["peak_MiB"] = static_cast<double>(peak) / 1024.0;
-    state.counters["over_cells_MiB"] = static_cast<double>(peak - before) / 1024.0;
+    state.counters["cell_MiB"] =
+        static_cast<double>(volume->getCellCount() * sizeof(Model::Automaton::Voxel)) / (1024.0 * 1024.0);
     state.counters["surface_MiB"] =
         static_cast<double>(surface.triangleCount() * sizeof(Model::Automaton::Triangle)) / (1024.0 * 1024.0);
     QThreadPool::globalInstance()->setMaxThreadCount(QThread::idealThreadCount());

@@ -40,6 +40,13 @@ struct NoOutput
 {
 };
 
+// One slab's triangles and where each of its cube layers ends in them.
+struct SlabOutput
+{
+    std::vector<Triangle, UninitialisedAllocator<Triangle>> triangles;
+    std::vector<size_t> layerEnd;
+};
+
 using CaseNormals = std::array<std::array<std::array<float, 3>, Tables::maxTriangles>, 256>;
 
 // Everything the slab tasks read; shared read-only.
@@ -83,8 +90,8 @@ inline uint32_t cornerBits(const uint32_t *a, const uint32_t *b, const uint32_t 
     return uint32_t(a[k] != 0) | uint32_t(b[k] != 0) << 1 | uint32_t(c[k] != 0) << 2 | uint32_t(d[k] != 0) << 3;
 }
 
-// Writes the triangles of a cube of the given corner pattern at `out`; returns the end.
-Triangle *emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const uint32_t value[8], Triangle *out)
+// Writes the triangles of a cube of the given corner pattern at `out`.
+void emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const uint32_t value[8], Triangle *out)
 {
     const Tables::Case &c = Tables::cases()[pattern];
     const EdgeMiddles &middles = edgeMiddles();
@@ -101,7 +108,6 @@ Triangle *emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const
             v.materialId = static_cast<int32_t>(firstValue != 0 ? firstValue : value[Tables::edgeCorner[e][1]]);
         }
     }
-    return out;
 }
 
 // Walks the cubes of x layers [xBegin, xEnd) that have both solid and empty corners:
@@ -181,9 +187,15 @@ void caseNormals(const float half[3], CaseNormals *normals)
 // those integers exactly and the key does not depend on rounding noise of the cell size.
 struct Smoother
 {
+    // Triangles of one cube layer.
+    struct Layer
+    {
+        Triangle *begin;
+        Triangle *end;
+    };
+
     const Grid *g;
-    const std::vector<size_t> *layerStart; // per cube layer from lo - 1, plus the end
-    Triangle *triangles;
+    const std::vector<Layer> *layers; // per cube layer from lo - 1
     double inverseHalf[3];
 
     int64_t key(float position, int axis) const
@@ -205,58 +217,53 @@ struct Smoother
     // triangles of cube layers kx - 1 and kx.
     void run(int64_t kxBegin, int64_t kxEnd) const
     {
-        const int64_t rows = g->rows();
-        const int64_t length = g->length();
-        std::vector<Sum> sums(static_cast<size_t>(rows * length));
+        std::vector<Sum> sums(static_cast<size_t>(int64_t(g->rows()) * g->length()));
         const int64_t firstLayer = g->lo[0] - 1;
-        const int64_t layers = static_cast<int64_t>(layerStart->size()) - 1;
-        Triangle *all = triangles;
+        const int64_t count = static_cast<int64_t>(layers->size());
         for (int64_t kx = kxBegin; kx < kxEnd; ++kx) {
             const int64_t from = std::max<int64_t>(kx - 1 - firstLayer, 0);
-            const int64_t to = std::min<int64_t>(kx - firstLayer + 1, layers);
-            if (from >= to)
-                continue;
-            Triangle *begin = all + (*layerStart)[static_cast<size_t>(from)];
-            Triangle *end = all + (*layerStart)[static_cast<size_t>(to)];
-            for (Triangle *t = begin; t != end; ++t)
-                for (Triangle::Vertex &v : t->vertices) {
-                    Sum *s = slot(v, kx, &sums);
-                    if (!s)
-                        continue;
-                    if (s->plane != kx) {
-                        s->plane = kx;
-                        s->n[0] = s->n[1] = s->n[2] = 0.0f;
-                        s->count = 0;
-                    }
-                    for (int a = 0; a < 3; ++a)
-                        s->n[a] += v.normal[a];
-                    ++s->count;
-                }
-            for (Triangle *t = begin; t != end; ++t)
-                for (Triangle::Vertex &v : t->vertices) {
-                    Sum *s = slot(v, kx, &sums);
-                    if (!s)
-                        continue;
-                    if (s->count > 0) {
-                        // Average, then unit length. Opposite normals can cancel; such
-                        // vertices keep their own face normals (count -2) rather than
-                        // get no direction at all.
-                        float n[3];
-                        for (int a = 0; a < 3; ++a)
-                            n[a] = s->n[a] / static_cast<float>(s->count);
-                        const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-                        if (length > 0.0f) {
-                            for (int a = 0; a < 3; ++a)
-                                s->n[a] = n[a] / length;
-                            s->count = -1;
-                        } else {
-                            s->count = -2;
+            const int64_t to = std::min<int64_t>(kx - firstLayer + 1, count);
+            for (int64_t l = from; l < to; ++l)
+                for (Triangle *t = (*layers)[size_t(l)].begin; t != (*layers)[size_t(l)].end; ++t)
+                    for (Triangle::Vertex &v : t->vertices) {
+                        Sum *s = slot(v, kx, &sums);
+                        if (!s)
+                            continue;
+                        if (s->plane != kx) {
+                            s->plane = kx;
+                            s->n[0] = s->n[1] = s->n[2] = 0.0f;
+                            s->count = 0;
                         }
-                    }
-                    if (s->count == -1)
                         for (int a = 0; a < 3; ++a)
-                            v.normal[a] = s->n[a];
-                }
+                            s->n[a] += v.normal[a];
+                        ++s->count;
+                    }
+            for (int64_t l = from; l < to; ++l)
+                for (Triangle *t = (*layers)[size_t(l)].begin; t != (*layers)[size_t(l)].end; ++t)
+                    for (Triangle::Vertex &v : t->vertices) {
+                        Sum *s = slot(v, kx, &sums);
+                        if (!s)
+                            continue;
+                        if (s->count > 0) {
+                            // Average, then unit length. Opposite normals can cancel; such
+                            // vertices keep their own face normals (count -2) rather than
+                            // get no direction at all.
+                            float n[3];
+                            for (int a = 0; a < 3; ++a)
+                                n[a] = s->n[a] / static_cast<float>(s->count);
+                            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+                            if (length > 0.0f) {
+                                for (int a = 0; a < 3; ++a)
+                                    s->n[a] = n[a] / length;
+                                s->count = -1;
+                            } else {
+                                s->count = -2;
+                            }
+                        }
+                        if (s->count == -1)
+                            for (int a = 0; a < 3; ++a)
+                                v.normal[a] = s->n[a];
+                    }
         }
     }
 
@@ -309,36 +316,61 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     caseNormals(g.half, &normals);
     g.normals = &normals;
 
-    // Cube layers xBegin .. xEnd - 1. The triangles are counted per layer first, so
-    // that the list is sized once and every layer writes straight into its place; the
-    // list keeps its memory between regenerations of a similar surface.
+    // Cube layers xBegin .. xEnd - 1, in slabs; each slab fills a list of its own, taken
+    // from the previous regeneration's lists so that their memory is reused.
     const int32_t xBegin = g.lo[0] - 1;
     const int32_t xEnd = g.hi[0] + 1;
-    const Tables::Case *cases = Tables::cases().data();
-    std::vector<size_t> layerStart(static_cast<size_t>(xEnd - xBegin) + 1, 0);
-    SlabRunner::run<NoOutput>(xBegin, xEnd, [&](int32_t begin, int32_t end, NoOutput *) {
-        size_t *count = nullptr;
-        walkCubes(
-            g, begin, end, [&](int32_t x) { count = &layerStart[static_cast<size_t>(x - xBegin) + 1]; },
-            [&](const int32_t *, uint32_t pattern, const uint32_t *) { *count += cases[pattern].triangleCount; });
-    });
-    for (size_t i = 1; i < layerStart.size(); ++i)
-        layerStart[i] += layerStart[i - 1];
-    const size_t total = layerStart.back();
-    if (triangles.capacity() > 2 * total + 4096)
-        TriangleList().swap(triangles);
-    triangles.resize(total);
-    Triangle *all = triangles.data();
-    SlabRunner::run<NoOutput>(xBegin, xEnd, [&](int32_t begin, int32_t end, NoOutput *) {
-        Triangle *cursor = nullptr;
-        walkCubes(
-            g, begin, end, [&](int32_t x) { cursor = all + layerStart[static_cast<size_t>(x - xBegin)]; },
-            [&](const int32_t *cube, uint32_t pattern, const uint32_t *value) {
-                cursor = emitCube(g, cube, pattern, value, cursor);
-            });
-    });
+    std::vector<TriangleList> spare;
+    spare.swap(triangles);
+    std::mutex spareMutex;
+    const int64_t ny = g.hi[1] - g.lo[1] + 2;
+    const int64_t nz = g.hi[2] - g.lo[2] + 2;
+    std::vector<SlabOutput> slabs = SlabRunner::run<SlabOutput>(
+        xBegin, xEnd, [&](int32_t begin, int32_t end, SlabOutput *out) {
+            {
+                std::lock_guard<std::mutex> take(spareMutex);
+                if (!spare.empty()) {
+                    out->triangles.swap(spare.back());
+                    spare.pop_back();
+                    out->triangles.clear();
+                }
+            }
+            // About four triangles per cell of the slab's bounding surface; reserved
+            // memory that is never written costs nothing.
+            const int64_t nx = end - begin;
+            const int64_t estimate = std::min<int64_t>(4 * (nx * ny + nx * nz + ny * nz), int64_t(1) << 21);
+            out->triangles.reserve(static_cast<size_t>(estimate));
+            out->layerEnd.reserve(static_cast<size_t>(nx));
+            TriangleList &list = out->triangles;
+            walkCubes(
+                g, begin, end,
+                [&](int32_t x) {
+                    if (x > begin)
+                        out->layerEnd.push_back(list.size());
+                },
+                [&](const int32_t *cube, uint32_t pattern, const uint32_t *value) {
+                    const size_t first = list.size();
+                    list.resize(first + Tables::cases()[pattern].triangleCount);
+                    emitCube(g, cube, pattern, value, list.data() + first);
+                });
+            out->layerEnd.push_back(list.size());
+        });
+    std::vector<TriangleList>().swap(spare);
 
-    Smoother smoother{&g, &layerStart, all, {}};
+    std::vector<Smoother::Layer> layers;
+    layers.reserve(static_cast<size_t>(xEnd - xBegin));
+    for (SlabOutput &slab : slabs) {
+        Triangle *base = slab.triangles.data();
+        size_t start = 0;
+        for (size_t end : slab.layerEnd) {
+            layers.push_back({base + start, base + end});
+            start = end;
+        }
+        if (!slab.triangles.empty())
+            triangles.push_back(std::move(slab.triangles));
+    }
+
+    Smoother smoother{&g, &layers, {}};
     for (int a = 0; a < 3; ++a)
         smoother.inverseHalf[a] = 1.0 / static_cast<double>(g.half[a]);
     SlabRunner::run<NoOutput>(xBegin, xEnd + 1, [&smoother](int32_t begin, int32_t end, NoOutput *) {
@@ -353,31 +385,44 @@ void MarchingCubeSurface::draw(const std::map<uint32_t, SurfaceColor> &colors) c
     int64_t lastId = -1;
     const SurfaceColor *color = nullptr;
     glBegin(GL_TRIANGLES);
-    for (const Triangle &t : triangles)
-        for (const Triangle::Vertex &v : t.vertices) {
-            if (v.materialId != lastId) {
-                lastId = v.materialId;
-                const auto found = colors.find(static_cast<uint32_t>(v.materialId));
-                color = found != colors.end() ? &found->second : nullptr;
+    for (const TriangleList &list : triangles)
+        for (const Triangle &t : list)
+            for (const Triangle::Vertex &v : t.vertices) {
+                if (v.materialId != lastId) {
+                    lastId = v.materialId;
+                    const auto found = colors.find(static_cast<uint32_t>(v.materialId));
+                    color = found != colors.end() ? &found->second : nullptr;
+                }
+                glNormal3fv(v.normal);
+                if (color)
+                    glColor4fv(color->data());
+                glVertex3fv(v.position);
             }
-            glNormal3fv(v.normal);
-            if (color)
-                glColor4fv(color->data());
-            glVertex3fv(v.position);
-        }
     glEnd();
 }
 
 std::vector<Triangle> MarchingCubeSurface::getTriangles() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return std::vector<Triangle>(triangles.begin(), triangles.end());
+    std::vector<Triangle> all;
+    all.reserve(countTriangles());
+    for (const TriangleList &list : triangles)
+        all.insert(all.end(), list.begin(), list.end());
+    return all;
 }
 
 size_t MarchingCubeSurface::triangleCount() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return triangles.size();
+    return countTriangles();
+}
+
+size_t MarchingCubeSurface::countTriangles() const
+{
+    size_t n = 0;
+    for (const TriangleList &list : triangles)
+        n += list.size();
+    return n;
 }
 
 } // namespace Automaton

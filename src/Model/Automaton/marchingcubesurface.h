@@ -86,7 +86,10 @@ private:
     static constexpr uint32_t step = 1;
     const Voxel *voxels = nullptr; // held during regeneration only
     using TriangleList = std::vector<Triangle, UninitialisedAllocator<Triangle>>;
-    TriangleList triangles;
+    size_t countTriangles() const;
+
+    // The surface: one list per x slab, in slab order.
+    std::vector<TriangleList> triangles;
     mutable std::mutex mutex;
 };
 
