@@ -214,70 +214,73 @@ struct Smoother
     };
 
     // Smooths the vertices whose x key lies in [kxBegin, kxEnd). They belong to the
-    // triangles of cube layers kx - 1 and kx.
+    // triangles of cube layers kx - 1 and kx. The first pass sums the normals per key
+    // and notes each vertex's slot, the second hands out the averages.
     void run(int64_t kxBegin, int64_t kxEnd) const
     {
-        std::vector<Sum> sums(static_cast<size_t>(int64_t(g->rows()) * g->length()));
+        constexpr uint32_t elsewhere = std::numeric_limits<uint32_t>::max();
+        const int64_t rows = g->rows();
+        const int64_t length = g->length();
+        std::vector<Sum> sums(static_cast<size_t>(rows * length));
+        std::vector<uint32_t> vertexSlots;
         const int64_t firstLayer = g->lo[0] - 1;
         const int64_t count = static_cast<int64_t>(layers->size());
         for (int64_t kx = kxBegin; kx < kxEnd; ++kx) {
             const int64_t from = std::max<int64_t>(kx - 1 - firstLayer, 0);
             const int64_t to = std::min<int64_t>(kx - firstLayer + 1, count);
+            vertexSlots.clear();
             for (int64_t l = from; l < to; ++l)
                 for (Triangle *t = (*layers)[size_t(l)].begin; t != (*layers)[size_t(l)].end; ++t)
                     for (Triangle::Vertex &v : t->vertices) {
-                        Sum *s = slot(v, kx, &sums);
-                        if (!s)
+                        uint32_t slot = elsewhere;
+                        if (key(v.position[0], 0) == kx) {
+                            const int64_t ky = key(v.position[1], 1) - (g->lo[1] - 1);
+                            const int64_t kz = key(v.position[2], 2) - (g->lo[2] - 1);
+                            if (ky >= 0 && ky < rows && kz >= 0 && kz < length) // always, in the window
+                                slot = static_cast<uint32_t>(ky * length + kz);
+                        }
+                        vertexSlots.push_back(slot);
+                        if (slot == elsewhere)
                             continue;
-                        if (s->plane != kx) {
-                            s->plane = kx;
-                            s->n[0] = s->n[1] = s->n[2] = 0.0f;
-                            s->count = 0;
+                        Sum &s = sums[slot];
+                        if (s.plane != kx) {
+                            s.plane = kx;
+                            s.n[0] = s.n[1] = s.n[2] = 0.0f;
+                            s.count = 0;
                         }
                         for (int a = 0; a < 3; ++a)
-                            s->n[a] += v.normal[a];
-                        ++s->count;
+                            s.n[a] += v.normal[a];
+                        ++s.count;
                     }
+            const uint32_t *slot = vertexSlots.data();
             for (int64_t l = from; l < to; ++l)
                 for (Triangle *t = (*layers)[size_t(l)].begin; t != (*layers)[size_t(l)].end; ++t)
                     for (Triangle::Vertex &v : t->vertices) {
-                        Sum *s = slot(v, kx, &sums);
-                        if (!s)
+                        const uint32_t at = *slot++;
+                        if (at == elsewhere)
                             continue;
-                        if (s->count > 0) {
+                        Sum &s = sums[at];
+                        if (s.count > 0) {
                             // Average, then unit length. Opposite normals can cancel; such
                             // vertices keep their own face normals (count -2) rather than
                             // get no direction at all.
                             float n[3];
                             for (int a = 0; a < 3; ++a)
-                                n[a] = s->n[a] / static_cast<float>(s->count);
-                            const float length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-                            if (length > 0.0f) {
+                                n[a] = s.n[a] / static_cast<float>(s.count);
+                            const float norm = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+                            if (norm > 0.0f) {
                                 for (int a = 0; a < 3; ++a)
-                                    s->n[a] = n[a] / length;
-                                s->count = -1;
+                                    s.n[a] = n[a] / norm;
+                                s.count = -1;
                             } else {
-                                s->count = -2;
+                                s.count = -2;
                             }
                         }
-                        if (s->count == -1)
+                        if (s.count == -1)
                             for (int a = 0; a < 3; ++a)
-                                v.normal[a] = s->n[a];
+                                v.normal[a] = s.n[a];
                     }
         }
-    }
-
-    Sum *slot(const Triangle::Vertex &v, int64_t kx, std::vector<Sum> *sums) const
-    {
-        if (key(v.position[0], 0) != kx)
-            return nullptr;
-        const int64_t ky = key(v.position[1], 1) - (g->lo[1] - 1);
-        const int64_t kz = key(v.position[2], 2) - (g->lo[2] - 1);
-        const int64_t rows = g->rows();
-        const int64_t length = g->length();
-        if (ky < 0 || ky >= rows || kz < 0 || kz >= length)
-            return nullptr; // cannot happen for vertices of this window
-        return &(*sums)[static_cast<size_t>(ky * length + kz)];
     }
 };
 
