@@ -60,6 +60,7 @@ struct Grid
     int32_t hi[3];
     // Half a cell per axis: positions are (twice the cell coordinate) x half.
     float half[3];
+    const Tables::Case *cases;
     // Face normal of every triangle of every case; the same for every cube of that case.
     const CaseNormals *normals;
 
@@ -93,7 +94,7 @@ inline uint32_t cornerBits(const uint32_t *a, const uint32_t *b, const uint32_t 
 // Writes the triangles of a cube of the given corner pattern at `out`.
 void emitCube(const Grid &g, const int32_t cube[3], uint32_t pattern, const uint32_t value[8], Triangle *out)
 {
-    const Tables::Case &c = Tables::cases()[pattern];
+    const Tables::Case &c = g.cases[pattern];
     const EdgeMiddles &middles = edgeMiddles();
     for (int i = 0; i < c.triangleCount; ++i, ++out) {
         const std::array<float, 3> &normal = (*g.normals)[pattern][static_cast<size_t>(i)];
@@ -296,7 +297,9 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     std::lock_guard<std::mutex> lock(mutex);
     HeldVoxels held(volume);
     voxels = held.get();
-    triangles.clear();
+    // The previous lists are handed to the slabs again, so that their memory is reused.
+    std::vector<TriangleList> spare;
+    spare.swap(triangles);
 
     const uint32_t sizes[3] = {sizeX, sizeY, sizeZ};
     Grid g{};
@@ -318,13 +321,11 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     CaseNormals normals{};
     caseNormals(g.half, &normals);
     g.normals = &normals;
+    g.cases = Tables::cases().data();
 
-    // Cube layers xBegin .. xEnd - 1, in slabs; each slab fills a list of its own, taken
-    // from the previous regeneration's lists so that their memory is reused.
+    // Cube layers xBegin .. xEnd - 1, in slabs; each slab fills a list of its own.
     const int32_t xBegin = g.lo[0] - 1;
     const int32_t xEnd = g.hi[0] + 1;
-    std::vector<TriangleList> spare;
-    spare.swap(triangles);
     std::mutex spareMutex;
     const int64_t ny = g.hi[1] - g.lo[1] + 2;
     const int64_t nz = g.hi[2] - g.lo[2] + 2;
@@ -353,7 +354,7 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
                 },
                 [&](const int32_t *cube, uint32_t pattern, const uint32_t *value) {
                     const size_t first = list.size();
-                    list.resize(first + Tables::cases()[pattern].triangleCount);
+                    list.resize(first + g.cases[pattern].triangleCount);
                     emitCube(g, cube, pattern, value, list.data() + first);
                 });
             out->layerEnd.push_back(list.size());
