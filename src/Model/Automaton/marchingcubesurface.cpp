@@ -297,6 +297,11 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     std::lock_guard<std::mutex> lock(mutex);
     HeldVoxels held(volume);
     voxels = held.get();
+    struct Forget
+    {
+        const Voxel **voxels;
+        ~Forget() { *voxels = nullptr; }
+    } forget{&voxels}; // the pointer is only valid while the cells are held
     // The previous lists are handed to the slabs again, so that their memory is reused.
     std::vector<TriangleList> spare;
     spare.swap(triangles);
@@ -308,10 +313,8 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     for (int a = 0; a < 3; ++a) {
         const int64_t lo = std::max<int64_t>(int64_t(cutMin[a]) + 1, 0);
         const int64_t hi = std::min<int64_t>(cutMax[a], int64_t(sizes[a]) - 1);
-        if (lo > hi) {
-            voxels = nullptr;
+        if (lo > hi)
             return;
-        }
         g.lo[a] = static_cast<int32_t>(lo);
         g.hi[a] = static_cast<int32_t>(hi);
     }
@@ -380,7 +383,6 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     SlabRunner::run<NoOutput>(xBegin, xEnd + 1, [&smoother](int32_t begin, int32_t end, NoOutput *) {
         smoother.run(begin, end);
     });
-    voxels = nullptr;
 }
 
 void MarchingCubeSurface::draw(const std::map<uint32_t, SurfaceColor> &colors) const

@@ -72,8 +72,10 @@ public:
     // itself (the caller must not hold it) and the surface's own mutex.
     void regenerate(const CellCorner &cutMin, const CellCorner &cutMax);
     // Draws all triangles with GL immediate mode (needs a current context): each vertex
-    // with its normal, its material's colour from `colors` when present, its position.
+    // with its normal, its material's colour from `colors` when present (otherwise the
+    // current colour stays), its position. Waits for a regeneration in progress.
     void draw(const std::map<uint32_t, SurfaceColor> &colors) const;
+    // A copy of the triangles in generation order (x layers, then y, then z).
     std::vector<Triangle> getTriangles() const;
     size_t triangleCount() const;
 
