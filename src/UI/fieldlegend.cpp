@@ -1,5 +1,8 @@
 #include "UI/fieldlegend.h"
 
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPainter>
@@ -9,14 +12,24 @@
 namespace Ui {
 namespace {
 
-class NoFieldView : public FieldLegend::IFieldQuery
+// Cell volumes whose painters are in the field view, with their colour scales.
+class PainterFieldView : public FieldLegend::IFieldQuery
 {
 public:
-    bool fieldRange(const Model::Object &, float *, float *) const override { return false; }
-    Util::Vector4D scaleColor(const Model::Object &, int entry) const override
+    bool fieldRange(const Model::Object &object, float *minimum, float *maximum) const override
     {
-        const double t = entry / 255.0;
-        return {t, t, t, 1.0};
+        auto *volume = dynamic_cast<const Model::Automaton::TotalVolume *>(&object);
+        return volume && volume->getPainter()->fieldRange(minimum, maximum);
+    }
+    Util::Vector4D scaleColor(const Model::Object &object, int entry) const override
+    {
+        auto *volume = dynamic_cast<const Model::Automaton::TotalVolume *>(&object);
+        if (!volume) {
+            const double t = entry / 255.0;
+            return {t, t, t, 1.0};
+        }
+        const auto c = volume->getPainter()->fieldScaleEntry(entry);
+        return {c[0], c[1], c[2], c[3]};
     }
 };
 
@@ -28,11 +41,11 @@ QColor toQColor(const Util::Vector4D &c)
 
 } // namespace
 
-FieldLegend::FieldLegend() : query(std::make_shared<NoFieldView>()) {}
+FieldLegend::FieldLegend() : query(std::make_shared<PainterFieldView>()) {}
 
 void FieldLegend::setQuery(std::shared_ptr<IFieldQuery> q)
 {
-    query = q ? std::move(q) : std::make_shared<NoFieldView>();
+    query = q ? std::move(q) : std::make_shared<PainterFieldView>();
 }
 
 bool FieldLegend::update(const std::vector<Model::ObjectPtr> &objects)

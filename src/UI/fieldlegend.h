@@ -31,7 +31,7 @@ public:
 
     FieldLegend();
 
-    // The default query knows no field view: the legend then never shows.
+    // The default query asks the cell volumes' painters.
     void setQuery(std::shared_ptr<IFieldQuery> q);
 
     // Collects the range over the objects drawn as fields. Returns whether any is.

@@ -74,6 +74,8 @@ public:
 
     // Where the legend learns which volumes are drawn as fields.
     void setFieldQuery(std::shared_ptr<FieldLegend::IFieldQuery> query);
+    // The legend as the last frame drew it.
+    const FieldLegend &getLegend() const { return legend; }
 
 signals:
     void rotationChanged(std::vector<float> angles);

@@ -1,4 +1,5 @@
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/marchingcubesurface.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Geometry/bsptree.h"
 #include "Model/Geometry/quadface.h"
@@ -419,7 +420,7 @@ TEST_F(PainterTest, SelectionHighlightAndRestore)
     expectColor(p->getOpaqueFaces()[0].getColor(), 0.8f, 0.2f, 0.5f, 1);
 }
 
-TEST_F(PainterTest, ModeChangeRegeneratesOnlyWhenTheModeDiffers)
+TEST_F(PainterTest, OnlyTheGeneratorOfTheModeInUseKeepsASurface)
 {
     auto v = makeVolume(2, 2, 2, [](int x, int y, int z) { return x + y + z == 0 ? Red : 0u; });
     TotalVolumePainter *p = v->getPainter();
@@ -429,10 +430,21 @@ TEST_F(PainterTest, ModeChangeRegeneratesOnlyWhenTheModeDiffers)
     Voxel *cells = v->lockVoxels();
     cells[v->index(1, 1, 1)].setMaterialId(Green);
     v->unlockVoxels();
-    p->setMode(0);
+    p->setMode(0); // the same mode: the faces stay until the next regeneration
     EXPECT_EQ(p->getOpaqueFaces().size(), 6u);
     p->setMode(1);
     EXPECT_EQ(p->getMode(), 1);
+    EXPECT_TRUE(p->getOpaqueFaces().empty());
+    p->regenerate();
+    ASSERT_NE(p->getMarchingCubeSurface(), nullptr);
+    // The window's lowest layer counts as empty: only the cell at (1, 1, 1) shows.
+    EXPECT_EQ(p->getMarchingCubeSurface()->triangleCount(), 8u);
+    p->setMode(2);
+    EXPECT_EQ(p->getMarchingCubeSurface(), nullptr);
+    p->regenerate();
+    EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
+    p->setMode(0);
+    p->regenerate();
     EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
 }
 

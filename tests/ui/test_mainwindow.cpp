@@ -2,6 +2,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Console/commandconsole.h"
+#include "UI/Operations/changevolumevisualizationdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
@@ -416,4 +417,33 @@ TEST_F(MainWindowFixture, EveryMenuEntryDoesSomething)
         }
     }
     EXPECT_EQ(idle.join(", ").toStdString(), notYetBuilt.join(", ").toStdString());
+}
+
+TEST_F(MainWindowFixture, FieldViewOfADopedVolumeShowsTheLegend)
+{
+    createCopperSubstrate();
+    const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(context().scene.objects().front());
+    int32_t *counts = volume->createParticleField("Random Walk Particle Count Type N");
+    for (size_t cell = 0; cell < volume->getCellCount(); ++cell)
+        counts[cell * Model::Automaton::TotalVolume::particleFieldSlots] = static_cast<int32_t>(cell % 50);
+    frame();
+    EXPECT_FALSE(window->view()->getLegend().isVisible());
+
+    DialogTest::whenDialogOpens([](QDialog *d) {
+        auto *options = qobject_cast<Ui::Operations::ChangeVolumeVisualizationDialog *>(d);
+        ASSERT_NE(options, nullptr);
+        options->algorithmBox()->setCurrentIndex(3);
+        options->accept();
+    });
+    window->action("actionChange_Viewing_Options")->trigger();
+    EXPECT_TRUE(transcript().contains("Change Visualization: Options changed."));
+    EXPECT_EQ(volume->getPainter()->getMode(), 3);
+    const QImage image = frame();
+    const Ui::FieldLegend &legend = window->view()->getLegend();
+    ASSERT_TRUE(legend.isVisible());
+    EXPECT_EQ(legend.minimumText(), "0.000000e+00");
+    EXPECT_EQ(legend.maximumText(), "4.900000e+01");
+    // The bar's ends under the scene: dark at the left, light at the right (grey scale).
+    const int y = static_cast<int>(image.height() * 0.95) - 10;
+    EXPECT_LT(qGray(image.pixel(image.width() / 10, y)), qGray(image.pixel(image.width() * 9 / 10, y)));
 }

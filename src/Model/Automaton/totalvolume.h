@@ -71,6 +71,7 @@ public:
     std::shared_ptr<SiLattice> getLattice() const { return lattice; }
     void createLattice();
     TotalVolumePainter *getPainter() { return &painter; }
+    const TotalVolumePainter *getPainter() const { return &painter; }
 
     void setTopMask(const std::vector<bool> &bits, int width, int height);
     void setBottomMask(const std::vector<bool> &bits, int width, int height);

@@ -1,6 +1,10 @@
 #include "Model/Automaton/totalvolumepainter.h"
 
 #include "Model/Automaton/directcubicsurface.h"
+#include "Model/Automaton/colorscale.h"
+#include "Model/Automaton/fieldpainter.h"
+#include "Model/Automaton/marchingcubesurface.h"
+#include "Model/Automaton/octreesurface.h"
 #include "Model/Automaton/materialclasses.h"
 #include "Model/Automaton/silatticerenderer.h"
 #include "Model/Automaton/slabrunner.h"
@@ -91,8 +95,7 @@ TotalVolumePainter::TotalVolumePainter(TotalVolume *volume)
 
 TotalVolumePainter::~TotalVolumePainter() = default;
 
-const std::vector<QuadFace> &TotalVolumePainter::getOpaqueFaces() const { return cubic->opaqueFaces(); }
-const std::vector<QuadFace> &TotalVolumePainter::getTranslucentFaces() const { return cubic->translucentFaces(); }
+
 
 void TotalVolumePainter::rebuildColorMap()
 {
@@ -117,9 +120,7 @@ void TotalVolumePainter::effectiveBox(CellCorner *min, CellCorner *max) const
 
 void TotalVolumePainter::regenerate()
 {
-    generateDirectCubic();
-    // Modes 1 (marching cubes), 2 (octree) and 3 (field view) would regenerate their
-    // surfaces here from the cut box; their generators are not built yet.
+    generateSurface();
     if (emptyVoxelOutlines)
         generateEmptyOutlines();
     else
@@ -137,22 +138,105 @@ void TotalVolumePainter::regenerate()
     }
 }
 
-void TotalVolumePainter::generateDirectCubic()
+void TotalVolumePainter::releaseSurfaces()
 {
     translucentTree.reset();
-    cubic->clear();
+    // Only the generator of the mode in use keeps a surface.
+    if (mode != 0)
+        cubic->clear();
+    if (mode != 1)
+        marching.reset();
+    if (mode != 2)
+        octree.reset();
+    if (mode != 3)
+        field.reset();
+}
+
+void TotalVolumePainter::generateSurface()
+{
+    releaseSurfaces();
     rebuildColorMap();
     const MaterialClasses classes(colorMap, missingMaterialColor);
     // New faces carry the material colours: what an unselected volume shows.
     selectedShown = false;
     CellCorner min, max;
     effectiveBox(&min, &max);
-    {
+    switch (mode) {
+    case 1:
+        if (!marching)
+            marching = std::make_unique<MarchingCubeSurface>(volume);
+        marching->regenerate(min, max);
+        break;
+    case 2:
+        if (!octree)
+            octree = std::make_unique<OctreeSurface>(volume);
+        octree->regenerate(min, max, colorMap);
+        break;
+    case 3:
+        if (!field)
+            field = std::make_unique<FieldPainter>(volume);
+        field->setDistribution(distribution);
+        field->colorScale().setType(colorScaleType);
+        field->regenerate(min, max, classes);
+        break;
+    default: {
         const HeldVoxels lock(volume);
         cubic->generate(lock.get(), min, max, classes);
+        break;
     }
-    if (!cubic->translucentFaces().empty())
-        translucentTree = std::make_shared<Geometry::BSPTree>(cubic->translucentFaces());
+    }
+    // Faces of the cell grid (direct cubic and field view) are sorted for blending by a
+    // BSP tree; the octree's larger faces would cut its planes, and are drawn as they come.
+    if ((mode == 0 || mode == 3) && !quads(true)->empty())
+        translucentTree = std::make_shared<Geometry::BSPTree>(*quads(true));
+}
+
+std::vector<QuadFace> *TotalVolumePainter::quads(bool translucent)
+{
+    switch (mode) {
+    case 1:
+        return nullptr;
+    case 2:
+        return octree ? (translucent ? &octree->translucentFaces() : &octree->opaqueFaces()) : nullptr;
+    case 3:
+        return field ? (translucent ? &field->translucentFaces() : &field->opaqueFaces()) : nullptr;
+    default:
+        return translucent ? &cubic->translucentFaces() : &cubic->opaqueFaces();
+    }
+}
+
+const std::vector<QuadFace> &TotalVolumePainter::getOpaqueFaces() const
+{
+    static const std::vector<QuadFace> none;
+    const std::vector<QuadFace> *list = const_cast<TotalVolumePainter *>(this)->quads(false);
+    return list ? *list : none;
+}
+
+const std::vector<QuadFace> &TotalVolumePainter::getTranslucentFaces() const
+{
+    static const std::vector<QuadFace> none;
+    const std::vector<QuadFace> *list = const_cast<TotalVolumePainter *>(this)->quads(true);
+    return list ? *list : none;
+}
+
+const MarchingCubeSurface *TotalVolumePainter::getMarchingCubeSurface() const { return marching.get(); }
+
+bool TotalVolumePainter::fieldRange(float *minimum, float *maximum) const
+{
+    if (mode != 3 || !field)
+        return false;
+    *minimum = field->colorScale().getMinimum();
+    *maximum = field->colorScale().getMaximum();
+    return true;
+}
+
+TotalVolumePainter::Color TotalVolumePainter::fieldScaleEntry(int entry) const
+{
+    if (field)
+        return field->colorScale().entry(entry);
+    ColorScale scale;
+    scale.setType(colorScaleType);
+    return scale.entry(entry);
 }
 
 void TotalVolumePainter::generateEmptyOutlines()
@@ -176,18 +260,27 @@ TotalVolumePainter::Color TotalVolumePainter::highlight(const Color &c)
 
 void TotalVolumePainter::refreshColors()
 {
-    // Modes 2 and 3 recolour through their generators (not built yet); mode 1 has no
-    // colours to refresh.
-    if (mode != 0)
+    const bool selected = volume->isSelected();
+    selectedShown = selected;
+    // Marching cubes takes its colours at every draw.
+    if (mode == 1)
         return;
+    // The field view's colours come from the particle counts: make them afresh.
+    if (mode == 3)
+        generateSurface();
     rebuildColorMap();
     const MaterialClasses classes(colorMap, missingMaterialColor);
-    const bool selected = volume->isSelected();
-    // Highlights are taken from the material colour, not the current one, so that
-    // refreshing a selected volume twice does not drift its colours.
-    for (std::vector<QuadFace> *list : {&cubic->opaqueFaces(), &cubic->translucentFaces()})
+    selectedShown = selected;
+    if (mode == 3 && !selected)
+        return;
+    // Highlights are taken from the material (or fresh field) colour, not the current
+    // one, so that refreshing a selected volume twice does not drift its colours.
+    for (bool translucent : {false, true}) {
+        std::vector<QuadFace> *list = quads(translucent);
+        if (!list)
+            continue;
         for (QuadFace &f : *list) {
-            const float *base = classes.colorOf(static_cast<uint32_t>(f.getMaterialId()));
+            const float *base = mode == 3 ? f.getColor() : classes.colorOf(static_cast<uint32_t>(f.getMaterialId()));
             if (selected) {
                 const Color h = highlight({base[0], base[1], base[2], base[3]});
                 f.setColor(h.data());
@@ -197,15 +290,16 @@ void TotalVolumePainter::refreshColors()
                 f.setOutlineColor(base);
             }
         }
-    selectedShown = selected;
+    }
 }
 
 void TotalVolumePainter::setMode(int32_t m)
 {
     if (m == mode)
         return;
+    // The new mode's surface is made by the next regenerate(); the old one goes now.
     mode = m;
-    generateDirectCubic();
+    releaseSurfaces();
 }
 
 void TotalVolumePainter::setDistribution(int32_t d) { distribution = d; }
@@ -276,10 +370,21 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
     glTranslated(position.x, position.y, position.z);
 
     if (surfaces) {
-        // Modes 1-3 draw their own surfaces here once their generators exist.
-        if (mode == 0) {
+        std::vector<QuadFace> *opaque = quads(false);
+        std::vector<QuadFace> *translucent = quads(true);
+        if (mode == 1 && marching) {
+            // Colours come from the catalogue at every draw, highlighted when selected.
+            rebuildColorMap();
+            std::map<uint32_t, Color> colors = colorMap;
+            if (volume->isSelected())
+                for (auto &entry : colors)
+                    entry.second = highlight(entry.second);
+            marching->draw(colors);
+        }
+        if (mode == 0)
             latticeRenderer->drawOpaque();
-            drawFilled(cubic->opaqueFaces());
+        if (opaque) {
+            drawFilled(*opaque);
             if (outlines) {
                 glPushAttrib(GL_ALL_ATTRIB_BITS);
                 glDisable(GL_LIGHTING);
@@ -287,8 +392,8 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
                 glPolygonOffset(-1.0f, -1.0f);
                 glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
                 glLineWidth(1.0f);
-                drawOutlines(cubic->opaqueFaces());
-                drawOutlines(cubic->translucentFaces());
+                drawOutlines(*opaque);
+                drawOutlines(*translucent);
                 if (emptyVoxelOutlines)
                     drawOutlines(emptyOutlineFaces);
                 glPopAttrib();
@@ -300,16 +405,22 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
         latticeRenderer->drawTranslucent();
-        if (mode == 0) {
+        if (translucent && !translucent->empty()) {
             glDisable(GL_COLOR_MATERIAL);
             static const GLfloat specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
             glBegin(GL_QUADS);
-            for (const uint32_t i : translucentOrder(eye)) {
-                const QuadFace &f = cubic->translucentFaces()[i];
+            auto drawOne = [](const QuadFace &f) {
                 glNormal3fv(f.getNormal());
                 glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, f.getColor());
                 glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
                 emitQuad(f);
+            };
+            if (translucentTree) {
+                for (const uint32_t i : translucentOrder(eye))
+                    drawOne((*translucent)[i]);
+            } else {
+                for (const QuadFace &f : *translucent)
+                    drawOne(f);
             }
             glEnd();
             glEnable(GL_COLOR_MATERIAL);

@@ -27,6 +27,9 @@ namespace Automaton {
 class TotalVolume;
 class SiLatticeRenderer;
 class DirectCubicSurface;
+class MarchingCubeSurface;
+class OctreeSurface;
+class FieldPainter;
 
 // Turns a volume's cells into drawable surfaces and draws them with OpenGL 1.x.
 // Face generation needs no GL context (tests and the batch runner use it); only paint()
@@ -94,8 +97,15 @@ public:
     void getCutLimits(CellCorner *min, CellCorner *max) const;
     std::vector<Util::Vector4D> getClipPlanes() const;
 
+    // The quads of the mode in use (direct cubic, octree or field view); none in mode 1.
     const std::vector<Geometry::QuadFace> &getOpaqueFaces() const;
     const std::vector<Geometry::QuadFace> &getTranslucentFaces() const;
+    // The marching-cubes surface in mode 1 after a regeneration, else null.
+    const MarchingCubeSurface *getMarchingCubeSurface() const;
+    // In the field view: the range of its colour scale. False in other modes.
+    bool fieldRange(float *minimum, float *maximum) const;
+    // Entry 0..255 of the field view's colour scale.
+    Color fieldScaleEntry(int entry) const;
     const std::vector<Geometry::QuadFace> &getEmptyOutlineFaces() const { return emptyOutlineFaces; }
     std::shared_ptr<Geometry::BSPTree> getTranslucentTree() const { return translucentTree; }
     const std::map<uint32_t, Color> &getColorMap() const { return colorMap; }
@@ -110,7 +120,11 @@ public:
 
 private:
     void rebuildColorMap();
-    void generateDirectCubic();
+    // The surface of the mode in use; the other generators' surfaces are released.
+    void generateSurface();
+    void releaseSurfaces();
+    // The opaque or translucent quad list of the mode in use; null in mode 1.
+    std::vector<Geometry::QuadFace> *quads(bool translucent);
     void generateEmptyOutlines();
     // The cut box clipped to the volume; empty on an axis where min >= max.
     void effectiveBox(CellCorner *min, CellCorner *max) const;
@@ -134,6 +148,10 @@ private:
     // The marching-cubes and octree surfaces and the field painter (modes 1-3) are not
     // built yet; their place in the sequences below is marked where they come in.
     std::unique_ptr<DirectCubicSurface> cubic;
+    // Made when their mode is first used.
+    std::unique_ptr<MarchingCubeSurface> marching;
+    std::unique_ptr<OctreeSurface> octree;
+    std::unique_ptr<FieldPainter> field;
     std::unique_ptr<SiLatticeRenderer> latticeRenderer;
     std::map<uint32_t, Color> colorMap;
     std::vector<Geometry::QuadFace> emptyOutlineFaces;
