@@ -4,9 +4,17 @@
 //
 //   kelvane-screenshot OUTPUT.png                  the main window with a substrate
 //   kelvane-screenshot OUTPUT.png --batch LIST     the batch-run dialog with that list
+//   kelvane-screenshot OUTPUT.png --run LIST MODE [DISTRIBUTION]
+//       the main window after the list ran, its volume drawn in surface mode MODE (the
+//       field view with the given distribution)
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
+#include "Core/BatchRun/processlistfile.h"
+#include "Core/BatchRun/processlistrunner.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/glwidget.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/mainwindow.h"
 
@@ -43,6 +51,33 @@ int main(int argc, char **argv)
         dialog->selectStep(1);
         QTimer::singleShot(800, [dialog, output] {
             const bool ok = dialog->grab().save(output);
+            std::fprintf(stderr, ok ? "wrote %s\n" : "could not write %s\n", qPrintable(output));
+            QApplication::exit(ok ? 0 : 1);
+        });
+        return app.exec();
+    }
+
+    if (argc > 4 && QString::fromLocal8Bit(argv[2]) == QLatin1String("--run")) {
+        Ui::ProcessList list;
+        if (!Ui::ProcessListFile::load(QString::fromLocal8Bit(argv[3]), list))
+            return 1;
+        Ui::ProcessListRunner runner(window->getPresenter().getContext());
+        runner.setImageSaver([](const QString &) { return true; });
+        runner.run(list);
+        if (const auto volume = runner.getVolume()) {
+            volume->getPainter()->setMode(QString::fromLocal8Bit(argv[4]).toInt());
+            if (argc > 5)
+                volume->getPainter()->setDistribution(QString::fromLocal8Bit(argv[5]).toInt());
+            volume->getPainter()->regenerate();
+        }
+        window->getPresenter().getConsole()->hide();
+        window->view()->setZoom(3.0f);
+        window->view()->updateGL();
+        QTimer::singleShot(1000, [window, output] {
+            QScreen *screen = QGuiApplication::primaryScreen();
+            const QPixmap shot = screen->grabWindow(0, 0, 0, window->frameGeometry().width(),
+                                                    window->frameGeometry().height());
+            const bool ok = shot.save(output);
             std::fprintf(stderr, ok ? "wrote %s\n" : "could not write %s\n", qPrintable(output));
             QApplication::exit(ok ? 0 : 1);
         });

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QtGui/qopengl.h>
 #include <algorithm>
@@ -139,12 +140,19 @@ void FieldLegend::drawTexts(QPainter &painter, int width, int height,
         return;
     const QString low = minimumText();
     const QString high = maximumText();
-    const int y = static_cast<int>(0.95 * height);
     painter.save();
     painter.setFont(QFont(QStringLiteral("Courier New"), 12));
     painter.setPen(toQColor(textColour));
-    painter.drawText(static_cast<int>(0.05 * width) - 5 * low.size(), y, low);
-    painter.drawText(static_cast<int>(0.95 * width) - 5 * high.size(), y, high);
+    // Each number is centred under its end of the bar, just below it, and kept inside
+    // the widget, so that neither is cut off nor drawn over the bar.
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int y = std::min(static_cast<int>(0.95 * height) + metrics.ascent() + 2, height - metrics.descent());
+    auto place = [&](const QString &text, double at) {
+        const int w = metrics.horizontalAdvance(text);
+        return std::clamp(static_cast<int>(at * width) - w / 2, 2, std::max(2, width - w - 2));
+    };
+    painter.drawText(place(low, 0.05), y, low);
+    painter.drawText(place(high, 0.95), y, high);
     painter.restore();
 }
 
