@@ -58,10 +58,7 @@ BENCHMARK(marchingCubesTrench)
     ->ArgNames({"threads"})
     ->Arg(2)
     ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+    ->Apply(BenchCommon::timedRuns);
 
 int main(int argc, char **argv)
 {

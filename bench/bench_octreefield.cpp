@@ -116,20 +116,14 @@ BENCHMARK(octreeTrench)
     ->ArgNames({"threads", "fresh"})
     ->Args({2, 0})
     ->Args({2, 1})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+    ->Apply(BenchCommon::timedRuns);
 
 BENCHMARK(fieldView)
     ->ArgNames({"threads", "distribution"})
     ->Args({2, 0})
     ->Args({2, 2})
     ->Args({1, 0})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+    ->Apply(BenchCommon::timedRuns);
 
 int main(int argc, char **argv)
 {

@@ -60,10 +60,7 @@ BENCHMARK(directCubicTrench)
     ->Args({0, 0})
     ->Args({1, 0})
     ->Args({0, 1})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+    ->Apply(BenchCommon::timedRuns);
 
 int main(int argc, char **argv)
 {
