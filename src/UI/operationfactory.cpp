@@ -12,6 +12,7 @@
 #include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
 #include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
 #include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
+#include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
@@ -44,6 +45,7 @@
 #include "UI/Observers/atomicsibcaetchobserver.h"
 #include "UI/Observers/ccawetetchingobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
+#include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
 #include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
@@ -170,6 +172,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 36:
         return withObserver(std::make_shared<RandomWalkDopingOperation>(context),
                             std::make_shared<Observers::RandomWalkDopingObserver>(context, mainWindow));
+    case 37:
+        return withObserver(std::make_shared<ExportDataOperation>(context),
+                            std::make_shared<Observers::ExportDataObserver>(context, mainWindow));
     default:
         // 0, 5, 21, 25 and numbers outside the table; operations not built yet.
         return nullptr;

@@ -39,7 +39,7 @@ public:
             context.clearSelection();
             context.setSelectionMode(false);
             context.notifyUpdate();
-            chooseVolume();
+            chooseVolume(": Cell volume selected.");
             end();
             return;
         }
@@ -48,7 +48,7 @@ public:
             volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(objects.front());
             if (volume) {
                 context.setSelectionMode(false);
-                chooseVolume();
+                chooseVolume(loneVolumeMessage());
             }
             end();
             return;
@@ -93,15 +93,17 @@ protected:
     // Whether finishing invalidates the volume's silicon lattice.
     virtual bool marksLatticeStale() const { return false; }
     virtual void applyProcess() { process(); }
+    // Reported when the scene's only object, a volume, is taken without a selection.
+    virtual std::string loneVolumeMessage() const { return ": Cell volume selected."; }
 
     OperationContext &context;
     Model::Automaton::TotalVolumePtr volume;
     bool volumeChosen = false;
 
 private:
-    void chooseVolume()
+    void chooseVolume(const std::string &message)
     {
-        context.showMessage(this->getName() + ": Cell volume selected.");
+        context.showMessage(this->getName() + message);
         volumeChosen = true;
         this->notifyOptionsObserver();
     }
