@@ -1,5 +1,7 @@
 #include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 
+#include "Model/Automaton/fieldpainter.h"
+
 #include "Model/Process/processfactory.h"
 
 #include <QDateTime>
@@ -58,8 +60,8 @@ uint64_t outputLimit(double limit)
 
 } // namespace
 
-const QString RandomWalkDoping::fieldNameN = QStringLiteral("Random Walk Particle Count Type N");
-const QString RandomWalkDoping::fieldNameP = QStringLiteral("Random Walk Particle Count Type P");
+const QString &RandomWalkDoping::fieldNameN = Model::Automaton::FieldPainter::fieldNameN;
+const QString &RandomWalkDoping::fieldNameP = Model::Automaton::FieldPainter::fieldNameP;
 
 QString RandomWalkDoping::fieldNameFor(uint32_t dopantMaterial)
 {

@@ -27,8 +27,9 @@ namespace Operations {
 class RandomWalkDoping
 {
 public:
-    static const QString fieldNameN; // dopant material 14
-    static const QString fieldNameP; // every other dopant
+    // The volume's particle-count fields, named where the field view reads them.
+    static const QString &fieldNameN; // dopant material 14
+    static const QString &fieldNameP; // every other dopant
     static QString fieldNameFor(uint32_t dopantMaterial);
 
     // Why the values cannot be simulated, or an empty text when they can: the cell size
