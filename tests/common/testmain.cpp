@@ -15,7 +15,22 @@
 
 #ifdef KELVANE_GUI_TESTS
 #include <QApplication>
+#include <QTimer>
 using TestApplication = QApplication;
+
+namespace {
+// Dialog hooks of a test that are still waiting when it ends would act on the dialogs of
+// the tests after it; they end with their test.
+class DropPendingDialogHooks : public ::testing::EmptyTestEventListener
+{
+    void OnTestEnd(const ::testing::TestInfo &) override
+    {
+        for (QTimer *hook : qApp->findChildren<QTimer *>(QStringLiteral("kelvane-test-dialog-hook"),
+                                                         Qt::FindDirectChildrenOnly))
+            delete hook;
+    }
+};
+} // namespace
 #else
 #include <QCoreApplication>
 using TestApplication = QCoreApplication;
@@ -81,6 +96,9 @@ int main(int argc, char **argv)
     {
         TestApplication app(argc, argv);
         ::testing::InitGoogleMock(&argc, argv);
+#ifdef KELVANE_GUI_TESTS
+        ::testing::UnitTest::GetInstance()->listeners().Append(new DropPendingDialogHooks);
+#endif
         rc = RUN_ALL_TESTS();
         // The pool's idle workers end here rather than during the leak check.
         QThreadPool::globalInstance()->waitForDone();

@@ -16,6 +16,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -37,28 +38,47 @@ struct Log : Util::IObserver
     std::vector<std::string> lines;
 };
 
+// A hook that failed leaves its dialog open; closing it lets the test end with the
+// failure instead of waiting for a click that never comes.
+inline void closeAfterFailure(const QPointer<QDialog> &dialog)
+{
+    if (::testing::Test::HasFatalFailure() && dialog && dialog->isVisible())
+        dialog->reject();
+}
+
 // Runs `act` on the modal dialog once it is open.
 inline void whenDialogOpens(std::function<void(QDialog *)> act)
 {
     QTimer::singleShot(0, [act] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
+        QPointer<QDialog> dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog.data(), nullptr);
         act(dialog);
+        closeAfterFailure(dialog);
     });
 }
 
-// Runs `act` on the next modal dialog that opens later, from an event loop of its own
-// (a box shown by a timer, or a dialog a worker's result opens).
-inline void whenModalAppears(std::function<void(QDialog *)> act)
+template <typename T> struct Exactly { using type = T; };
+
+// Name of the hooks still waiting for their dialog; the test program drops them when a
+// test ends, so that none of them acts on a later test's dialog.
+inline const char *const pendingHookName = "kelvane-test-dialog-hook";
+
+// Runs `act` on the next visible modal dialog of type `Dialog` that opens later, from an
+// event loop of its own (a box shown by a timer, or a dialog a worker's result opens).
+template <typename Dialog = QDialog>
+inline void whenModalAppears(std::function<void(typename Exactly<Dialog>::type *)> act)
 {
-    auto *poll = new QTimer;
+    auto *poll = new QTimer(qApp);
+    poll->setObjectName(pendingHookName);
     poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(dialog);
-        }
+        QPointer<Dialog> dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(dialog);
+        closeAfterFailure(dialog.data());
     });
     poll->start();
 }

@@ -321,16 +321,14 @@ TEST_F(MainWindowFixture, BatchRunOpensTheDialogWithTheChosenVolumeOrNone)
     const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(context().scene.objects().front());
     Model::Automaton::TotalVolumePtr given;
     bool opened = false;
-    auto closeDialog = [&](QDialog *d) {
-        auto *batch = qobject_cast<Ui::RunProcessesDialog *>(d);
-        ASSERT_NE(batch, nullptr);
+    auto closeDialog = [&](Ui::RunProcessesDialog *batch) {
         opened = true;
         given = batch->getVolume();
         batch->close();
     };
 
     context().setObjectSelected(volume, true);
-    DialogTest::whenModalAppears(closeDialog);
+    DialogTest::whenModalAppears<Ui::RunProcessesDialog>(closeDialog);
     window->action("actionBatch_Run")->trigger();
     EXPECT_TRUE(opened);
     EXPECT_EQ(given, volume);
@@ -343,7 +341,7 @@ TEST_F(MainWindowFixture, BatchRunOpensTheDialogWithTheChosenVolumeOrNone)
     EXPECT_FALSE(opened);
     EXPECT_TRUE(transcript().contains("Select volumes: Select a cell volume and press Enter/Return. To start "
                                       "without a cell volume type N and press Enter/Return."));
-    DialogTest::whenModalAppears(closeDialog);
+    DialogTest::whenModalAppears<Ui::RunProcessesDialog>(closeDialog);
     context().interpreter.submit("n");
     EXPECT_TRUE(opened);
     EXPECT_EQ(given, nullptr);
@@ -354,11 +352,8 @@ TEST_F(MainWindowFixture, OpenProcessListRunsEveryStepTypeAndSavesTheImage)
 {
     QFile::remove("allsteps.png");
     int progress = -1;
-    DialogTest::whenModalAppears([&](QDialog *chooser) {
-        ASSERT_NE(qobject_cast<QFileDialog *>(chooser), nullptr);
-        DialogTest::whenModalAppears([&](QDialog *d) {
-            auto *batch = qobject_cast<Ui::RunProcessesDialog *>(d);
-            ASSERT_NE(batch, nullptr);
+    DialogTest::whenModalAppears<QFileDialog>([&](QFileDialog *chooser) {
+        DialogTest::whenModalAppears<Ui::RunProcessesDialog>([&](Ui::RunProcessesDialog *batch) {
             EXPECT_EQ(batch->getList().size(), 21u);
             batch->findChild<QPushButton *>("btnRun")->click();
             for (int i = 0; i < 2400 && !batch->findChild<QPushButton *>("btnRun")->isEnabled(); ++i)
@@ -366,8 +361,8 @@ TEST_F(MainWindowFixture, OpenProcessListRunsEveryStepTypeAndSavesTheImage)
             progress = batch->progress()->value();
             batch->close();
         });
-        qobject_cast<QFileDialog *>(chooser)->selectFile(QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"));
-        chooser->accept();
+        chooser->selectFile(QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"));
+        static_cast<QDialog *>(chooser)->accept();
     });
     window->action("actionOpen_Process_List")->trigger();
     EXPECT_EQ(progress, 21);

@@ -315,6 +315,7 @@ TEST(StepEditors, AcceptedDialogsWriteWhatTheUserEntered)
     // Save Image: Browse asks where to save the picture, the name lands in the step.
     const std::unique_ptr<StepEditor> image = StepEditor::create(10, nullptr);
     const QString target = QDir(TestEnv::workDir()).filePath("shot.png");
+    QFile::remove(target); // an earlier test may have drawn it; the chooser would ask to replace it
     QString caption;
     QStringList filters;
     whenDialogOpens([&](QDialog *d) {
