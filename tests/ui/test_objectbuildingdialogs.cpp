@@ -104,6 +104,9 @@ TEST(CutCellVolumeDialog, LimitsFollowEachOtherResetAndPreviewApplyLive)
     DialogTest::whenDialogOpens([&](QDialog *d) {
         auto *dialog = qobject_cast<CutCellVolumeDialog *>(d);
         ASSERT_NE(dialog, nullptr);
+        // Typed limits take effect when the field loses the focus, as in a window in use.
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
         title = dialog->windowTitle();
         groups = groupTitles(dialog);
         labels = texts(dialog->findChildren<QGroupBox *>().front()->findChildren<QLabel *>());
@@ -126,10 +129,16 @@ TEST(CutCellVolumeDialog, LimitsFollowEachOtherResetAndPreviewApplyLive)
         // the lower one pushes it down.
         dialog->upperBox(0)->setValue(5);
         DialogTest::type(dialog->lowerBox(0), "7");
+        QTest::keyClick(dialog->lowerBox(0), Qt::Key_Tab);
         EXPECT_EQ(dialog->lowerBox(0)->value(), 7);
         EXPECT_EQ(dialog->upperBox(0)->value(), 8);
         EXPECT_EQ(dialog->upperSlider(0)->value(), 8);
         dialog->upperSlider(1)->setValue(3);
+        EXPECT_EQ(dialog->lowerBox(1)->value(), 2);
+        // Typing "11" into the upper limit does not stop at 1 on the way.
+        DialogTest::type(dialog->upperBox(1), "11");
+        QTest::keyClick(dialog->upperBox(1), Qt::Key_Tab);
+        EXPECT_EQ(dialog->upperBox(1)->value(), 11);
         EXPECT_EQ(dialog->lowerBox(1)->value(), 2);
         dialog->upperBox(2)->setValue(1);
         EXPECT_EQ(dialog->lowerBox(2)->value(), 0);

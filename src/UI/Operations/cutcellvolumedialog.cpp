@@ -22,6 +22,9 @@ QHBoxLayout *limitRow(int minimum, int maximum, int value, const QString &help, 
     *box = new QSpinBox;
     *slider = new QSlider(Qt::Horizontal);
     (*box)->setRange(minimum, maximum);
+    // A typed limit takes effect once entered: on the way to "80" the upper limit must
+    // not pass through 8 and push the lower one down.
+    (*box)->setKeyboardTracking(false);
     (*slider)->setRange(minimum, maximum);
     (*box)->setValue(value);
     (*slider)->setValue((*box)->value());
