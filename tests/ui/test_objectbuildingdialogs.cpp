@@ -173,6 +173,11 @@ TEST(CutCellVolumeDialog, LimitsFollowEachOtherResetAndPreviewApplyLive)
     EXPECT_EQ(h.log->lines, (std::vector<std::string>{"Change Cut Planes: Cell volume selected.",
                                                       "Change Cut Planes: Cut planes changed."}));
     EXPECT_TRUE(h.context.history.undoName().empty());
+    // Number 16 makes an operation whose own number is 2.
+    const OperationPtr made = h.context.getFactory()->create(16);
+    EXPECT_EQ(made->getTypeId(), 2);
+    EXPECT_EQ(h.context.getFactory()->create(12)->getTypeId(), 12);
+    EXPECT_EQ(h.context.getFactory()->create(8)->getTypeId(), 8);
 
     // Accepted without Preview: applied and drawn on acceptance.
     DialogTest::whenDialogOpens([&](QDialog *d) {
