@@ -142,35 +142,54 @@ std::vector<uint32_t> extractFilmMaterials(TotalVolume &source, uint32_t materia
     if (seed == count)
         return ids;
 
-    // Breadth first over face neighbours; a cell is queued once, when first reached.
+    // Breadth first over face neighbours, a vertical run of the material at a time: a
+    // run is taken whole from the cell that reaches it, and the runs of the four
+    // neighbouring columns beside it are queued once each. Runs keep the work on
+    // contiguous cells; the body found is the same as cell by cell.
     std::vector<uint8_t> reached(count, 0);
     std::vector<size_t> queue;
     queue.push_back(seed);
-    reached[seed] = 1;
     uint32_t lowest = sizeZ;
     uint32_t highest = 0;
+    auto matches = [&](size_t n) { return !reached[n] && cells[n].getMaterialId() == materialId; };
     for (size_t head = 0; head < queue.size(); ++head) {
         const size_t i = queue[head];
+        if (reached[i])
+            continue;
         uint32_t x, y, z;
         source.coordinates(i, &x, &y, &z);
+        const size_t column = i - z;
+        uint32_t z0 = z;
+        uint32_t z1 = z;
+        while (z0 > 0 && matches(column + z0 - 1))
+            --z0;
+        while (z1 + 1 < sizeZ && matches(column + z1 + 1))
+            ++z1;
         const uint32_t ty = flip ? sizeY - 1 - y : y;
-        const uint32_t tz = flip ? sizeZ - 1 - z : z;
-        ids[source.index(x, ty, tz)] = materialId;
-        lowest = std::min(lowest, tz);
-        highest = std::max(highest, tz);
+        uint32_t *out = ids.data() + source.index(x, ty, 0);
+        for (uint32_t c = z0; c <= z1; ++c) {
+            reached[column + c] = 1;
+            out[flip ? sizeZ - 1 - c : c] = materialId;
+        }
+        lowest = std::min(lowest, flip ? sizeZ - 1 - z1 : z0);
+        highest = std::max(highest, flip ? sizeZ - 1 - z0 : z1);
 
-        auto visit = [&](bool inside, size_t n) {
-            if (inside && !reached[n] && cells[n].getMaterialId() == materialId) {
-                reached[n] = 1;
-                queue.push_back(n);
+        auto besides = [&](bool inside, size_t other) {
+            if (!inside)
+                return;
+            // One queue entry per run of the material beside [z0, z1].
+            bool inRun = false;
+            for (uint32_t c = z0; c <= z1; ++c) {
+                const bool m = matches(other + c);
+                if (m && !inRun)
+                    queue.push_back(other + c);
+                inRun = m;
             }
         };
-        visit(x > 0, i - layer);
-        visit(x + 1 < sizeX, i + layer);
-        visit(y > 0, i - sizeZ);
-        visit(y + 1 < sizeY, i + sizeZ);
-        visit(z > 0, i - 1);
-        visit(z + 1 < sizeZ, i + 1);
+        besides(x > 0, column - layer);
+        besides(x + 1 < sizeX, column + layer);
+        besides(y > 0, column - sizeZ);
+        besides(y + 1 < sizeY, column + sizeZ);
     }
 
     if (lowest > 0) {
