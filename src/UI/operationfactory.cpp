@@ -18,6 +18,9 @@
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
+#include "Core/Operations/ObjectBuilding/cutcellvolumeoperation.h"
+#include "Core/Operations/ObjectBuilding/extractfilm.h"
+#include "Core/Operations/ObjectBuilding/gluesubstrateoperation.h"
 #include "Core/Operations/ObjectOperations/copyobject.h"
 #include "Core/Operations/ObjectOperations/deleteobject.h"
 #include "Core/Operations/ObjectOperations/moveobject.h"
@@ -34,6 +37,9 @@
 #include "UI/Observers/batchrunobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
+#include "UI/Observers/cutcellvolumeobserver.h"
+#include "UI/Observers/extractfilmobserver.h"
+#include "UI/Observers/gluesubstrateobserver.h"
 #include "UI/Observers/dopingoptionsobserver.h"
 #include "UI/Observers/ionimplantationoptionsobserver.h"
 #include "UI/Observers/sioxidationobserver.h"
@@ -98,6 +104,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
                             std::make_shared<Observers::ChangeTotalVolumeViewOptionsObserver>(context, mainWindow));
     case 7:
         return std::make_shared<MoveObject>(context);
+    case 8:
+        return withObserver(std::make_shared<ExtractFilm>(context),
+                            std::make_shared<Observers::ExtractFilmObserver>(context, mainWindow));
     case 9:
         return withObserver(std::make_shared<SaveDocumentOperation>(context),
                             std::make_shared<Observers::DocumentSavedObserver>(context, mainWindow));
@@ -109,6 +118,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
         open->setMaterialConflictObserver(std::make_shared<Observers::MaterialConflictObserver>(mainWindow));
         return withObserver(open, std::make_shared<Observers::DocumentOpenedObserver>(context, mainWindow));
     }
+    case 12:
+        return withObserver(std::make_shared<GlueSubstrateOperation>(context),
+                            std::make_shared<Observers::GlueSubstrateObserver>(context, mainWindow));
     case 13:
         return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(context, "Isotropic Deposition"),
                             std::make_shared<Observers::IsotropicFilmDepositionObserver>(context, mainWindow, 18));
@@ -118,6 +130,9 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 15:
         return withObserver(std::make_shared<ElectrodepositionOperation>(context),
                             std::make_shared<Observers::ElectrodepositionObserver>(context, mainWindow));
+    case 16:
+        return withObserver(std::make_shared<CutCellVolumeOperation>(context),
+                            std::make_shared<Observers::CutCellVolumeObserver>(context, mainWindow));
     case 17:
         return withObserver(std::make_shared<DopingOperation>(context),
                             std::make_shared<Observers::DopingOptionsObserver>(context, mainWindow));
