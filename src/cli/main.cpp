@@ -1,10 +1,12 @@
 // kelvane-batch: runs a process list without the user interface.
 //
 //   kelvane-batch LIST.plst [--input DOC.mem] [--output DOC.mem] [--image FILE.png]
+//                           [--netlist OUT.cir] [--csv OUT.csv [--csv-field NAME]]
 //                           [--threads N] [--quiet]
 //
 // Exit codes: 0 every step ran; 1 a step failed or could not run (the steps before it
-// stay applied and the outputs are still written); 2 bad arguments or an input file
+// stay applied and the outputs are still written; or an output could not be written);
+// 2 bad arguments or an input file
 // that cannot be read (nothing is written).
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processlistrunner.h"
@@ -17,6 +19,7 @@
 #include "Model/scene.h"
 #include "Util/vector3d.h"
 #include "cli/offscreenrenderer.h"
+#include "cli/volumeexports.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -105,8 +108,9 @@ int main(int argc, char **argv)
         "The steps run in order on the first cell volume of --input, or on the volume the\n"
         "list's first Create Substrate step makes. One line per step is printed on the\n"
         "error output. Exit code 0: every step ran; 1: a step failed (the steps before it\n"
-        "stay applied, and --output and --image are still written); 2: bad arguments or an\n"
-        "input file that cannot be read (nothing is written)."));
+        "stay applied, and the outputs are still written) or an output could not be written\n"
+        "(an existing file of that name is left as it was); 2: bad arguments or an input file\n"
+        "that cannot be read (nothing is written)."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("list"), QStringLiteral("The process list (.plst) to run."),
                                  QStringLiteral("LIST.plst"));
@@ -125,7 +129,20 @@ int main(int argc, char **argv)
                                            QStringLiteral("Use at most N worker threads."), QStringLiteral("N"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Print only errors, not one line per step."));
-    parser.addOptions({inputOption, outputOption, imageOption, threadsOption, quietOption});
+    const QCommandLineOption netlistOption(
+        QStringLiteral("netlist"),
+        QStringLiteral("Extract the cantilever beams of the final cell volume and write their netlist."),
+        QStringLiteral("OUT.cir"));
+    const QCommandLineOption csvOption(
+        QStringLiteral("csv"), QStringLiteral("Write the final cell volume's dopant particle counts as CSV."),
+        QStringLiteral("OUT.csv"));
+    const QCommandLineOption csvFieldOption(
+        QStringLiteral("csv-field"),
+        QStringLiteral("The particle-count field --csv writes: \"Random Walk Particle Count Type N\" or "
+                       "\"... Type P\" (default: the first the volume holds)."),
+        QStringLiteral("NAME"));
+    parser.addOptions({inputOption, outputOption, imageOption, netlistOption, csvOption, csvFieldOption,
+                       threadsOption, quietOption});
 
     if (!parser.parse(QCoreApplication::arguments())) {
         printError(parser.errorText());
@@ -165,6 +182,20 @@ int main(int argc, char **argv)
     }
     if (!imagePath.isEmpty() && !checkWritable(imagePath, &reason)) {
         printError(QStringLiteral("cannot write the image: ") + reason);
+        return exitUsage;
+    }
+    const QString netlistPath = parser.value(netlistOption);
+    const QString csvPath = parser.value(csvOption);
+    if (!netlistPath.isEmpty() && !checkWritable(netlistPath, &reason)) {
+        printError(QStringLiteral("cannot write the netlist: ") + reason);
+        return exitUsage;
+    }
+    if (!csvPath.isEmpty() && !checkWritable(csvPath, &reason)) {
+        printError(QStringLiteral("cannot write the CSV file: ") + reason);
+        return exitUsage;
+    }
+    if (parser.isSet(csvFieldOption) && csvPath.isEmpty()) {
+        printError(QStringLiteral("--csv-field needs --csv"));
         return exitUsage;
     }
 
@@ -257,5 +288,23 @@ int main(int argc, char **argv)
             exitCode = exitFailedStep;
         }
     }
+    const Model::Automaton::TotalVolumePtr finalVolume = runner.getVolume();
+    auto writeExport = [&](const QString &path, const QString &what, auto write) {
+        if (path.isEmpty())
+            return;
+        QString error;
+        if (!finalVolume)
+            error = QStringLiteral("there is no cell volume");
+        else if (write(*finalVolume, &error))
+            return;
+        printError(QStringLiteral("cannot write the %1 %2: %3").arg(what, path, error));
+        exitCode = exitFailedStep;
+    };
+    writeExport(netlistPath, QStringLiteral("netlist"), [&](Model::Automaton::TotalVolume &v, QString *error) {
+        return Cli::writeNetlist(v, netlistPath, error);
+    });
+    writeExport(csvPath, QStringLiteral("CSV file"), [&](Model::Automaton::TotalVolume &v, QString *error) {
+        return Cli::writeParticleCounts(v, csvPath, parser.value(csvFieldOption), error);
+    });
     return exitCode;
 }

@@ -1,5 +1,6 @@
 #include "UI/Operations/extractmodeldialog.h"
 
+#include "Core/Operations/ModelExtraction/netlistfile.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
 
 #include <QCloseEvent>
@@ -7,11 +8,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
-#include <QTextStream>
 #include <QVBoxLayout>
 
 namespace Ui {
@@ -23,23 +21,6 @@ QString &rememberedDirectory()
 {
     static QString directory = QDir::homePath();
     return directory;
-}
-
-// Written beside the target and renamed over it, so a failure leaves an old file whole.
-bool writeNetlist(const QString &fileName, const QString &text)
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    QTextStream stream(&file);
-    stream.setLocale(QLocale::system());
-    stream << text;
-    stream.flush();
-    if (stream.status() != QTextStream::Ok) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 } // namespace
@@ -108,7 +89,7 @@ void ExtractModelDialog::runStepThreeClicked()
     if (fileName.isEmpty())
         return;
     rememberedDirectory() = QFileInfo(fileName).absolutePath();
-    if (!writeNetlist(fileName, text))
+    if (!Core::Operations::NetlistFile::save(fileName, text))
         QMessageBox::warning(this, QStringLiteral("File Error"), QStringLiteral("Unable to save to selected file!"));
 }
 
