@@ -3,7 +3,10 @@
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/ModelExtraction/extractedmodel.h"
 #include "UI/Operations/extractmodeldialog.h"
+#include "UI/glwidget.h"
+#include "Util/colorsettings.h"
 #include "UI/operationfactory.h"
 #include "dialogtestsupport.h"
 
@@ -161,4 +164,36 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
     EXPECT_FALSE(dialog); // deleted on close
     EXPECT_EQ(log->lines.back(), "Extract Model: Operation canceled.");
     EXPECT_EQ(context.scene.objects().size(), 1u);
+}
+
+TEST(ExtractModelDialog, ViewDrawsBlocksInPaletteColoursAndNotTheHiddenVolume)
+{
+    Util::ColorSettings::resetToDefaults();
+    OperationContext context;
+    Ui::GLWidget view(context);
+    view.resize(400, 300);
+    view.setShowAxis(false);
+    view.setZoom(10.0f);
+    // A volume behind the model, hidden while the model is shown.
+    auto volume = std::make_shared<Model::Automaton::TotalVolume>(
+        10, 10, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D(-5, -5, -5), std::vector<uint32_t>(1000, 1));
+    volume->getPainter()->regenerate();
+    volume->getPainter()->setHidden(true);
+    context.scene.add(volume);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QRgb background = view.grabFramebuffer().pixel(200, 150);
+    EXPECT_EQ(qRed(background) + qGreen(background) + qBlue(background), 0);
+
+    // One block, 10 x 10 cells and 28 layers (about 10 units high) around the origin:
+    // drawn in the palette's first colour, red.
+    Model::ModelExtraction::BlockList blocks{
+        std::make_shared<Model::ModelExtraction::RectangularCuboidEnvelope>(0, 0, 0, 10, 10, 28, 3)};
+    auto model = std::make_shared<Model::ModelExtraction::ExtractedModel>(blocks);
+    model->move(Util::Vector3D(-5, -5, -5));
+    context.scene.add(model);
+    const QRgb drawn = view.grabFramebuffer().pixel(200, 150);
+    EXPECT_GT(qRed(drawn), 60);
+    EXPECT_LT(qGreen(drawn), qRed(drawn) / 3);
+    EXPECT_LT(qBlue(drawn), qRed(drawn) / 3);
 }
