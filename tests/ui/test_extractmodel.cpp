@@ -135,8 +135,8 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
     EXPECT_EQ(title, "File Error");
     EXPECT_EQ(text, "Unable to save to selected file!");
 
-    // Closing the window ends the extraction and shows the volume again.
-    dialog->close();
+    // Closing the window (here by Escape) ends the extraction and shows the volume again.
+    QTest::keyClick(dialog, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(dialog); // deleted on close
     EXPECT_EQ(log->lines.back(), "Model Extraction: Model extracted.");

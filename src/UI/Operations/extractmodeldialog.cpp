@@ -3,7 +3,6 @@
 #include "Core/Operations/ModelExtraction/netlistfile.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -93,12 +92,13 @@ void ExtractModelDialog::runStepThreeClicked()
         QMessageBox::warning(this, QStringLiteral("File Error"), QStringLiteral("Unable to save to selected file!"));
 }
 
-void ExtractModelDialog::closeEvent(QCloseEvent *event)
+void ExtractModelDialog::done(int result)
 {
-    // Closing the window finishes the extraction; after a cancel this does nothing.
+    // Closing the window, by its title bar or by Escape, finishes the extraction; after a
+    // cancel this does nothing.
     if (const auto op = operation.lock())
         op->end();
-    QDialog::closeEvent(event);
+    QDialog::done(result);
 }
 
 } // namespace Operations

@@ -41,8 +41,7 @@ public slots:
     void runStepTwoClicked();
     void runStepThreeClicked();
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
+    void done(int result) override;
 
 private:
     std::weak_ptr<Core::Operations::RunModelExtraction> operation;
