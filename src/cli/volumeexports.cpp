@@ -7,6 +7,8 @@
 #include "Model/ModelExtraction/blockdecomposition.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
 
+#include <QCommandLineParser>
+
 namespace Cli {
 
 bool writeNetlist(Model::Automaton::TotalVolume &volume, const QString &fileName, QString *error)
@@ -57,6 +59,69 @@ bool writeParticleCounts(Model::Automaton::TotalVolume &volume, const QString &f
     if (result != 0)
         *error = exporter.errorString();
     return result == 0;
+}
+
+} // namespace Cli
+
+namespace Cli {
+
+VolumeExports::VolumeExports()
+    : netlistOption(QStringLiteral("netlist"),
+                    QStringLiteral("Extract the cantilever beams of the final cell volume and write their netlist."),
+                    QStringLiteral("OUT.cir")),
+      csvOption(QStringLiteral("csv"), QStringLiteral("Write the final cell volume's dopant particle counts as CSV."),
+                QStringLiteral("OUT.csv")),
+      csvFieldOption(QStringLiteral("csv-field"),
+                     QStringLiteral("The particle-count field --csv writes: \"Random Walk Particle Count Type N\" or "
+                                    "\"... Type P\" (default: the first the volume holds)."),
+                     QStringLiteral("NAME"))
+{
+}
+
+void VolumeExports::addTo(QCommandLineParser &parser) const
+{
+    parser.addOptions({netlistOption, csvOption, csvFieldOption});
+}
+
+bool VolumeExports::read(const QCommandLineParser &parser,
+                         const std::function<bool(const QString &, QString *)> &checkWritable, QString *error)
+{
+    netlistPath = parser.value(netlistOption);
+    csvPath = parser.value(csvOption);
+    csvField = parser.value(csvFieldOption);
+    QString reason;
+    if (!netlistPath.isEmpty() && !checkWritable(netlistPath, &reason)) {
+        *error = QStringLiteral("cannot write the netlist: ") + reason;
+        return false;
+    }
+    if (!csvPath.isEmpty() && !checkWritable(csvPath, &reason)) {
+        *error = QStringLiteral("cannot write the CSV file: ") + reason;
+        return false;
+    }
+    if (parser.isSet(csvFieldOption) && csvPath.isEmpty()) {
+        *error = QStringLiteral("--csv-field needs --csv");
+        return false;
+    }
+    return true;
+}
+
+bool VolumeExports::write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
+                          const std::function<void(const QString &)> &report) const
+{
+    bool ok = true;
+    auto one = [&](const QString &path, const QString &what, const std::function<bool(QString *)> &writer) {
+        if (path.isEmpty())
+            return;
+        QString error = QStringLiteral("there is no cell volume");
+        if (volume && writer(&error))
+            return;
+        report(QStringLiteral("cannot write the %1 %2: %3").arg(what, path, error));
+        ok = false;
+    };
+    one(netlistPath, QStringLiteral("netlist"), [&](QString *error) { return writeNetlist(*volume, netlistPath, error); });
+    one(csvPath, QStringLiteral("CSV file"),
+        [&](QString *error) { return writeParticleCounts(*volume, csvPath, csvField, error); });
+    return ok;
 }
 
 } // namespace Cli
