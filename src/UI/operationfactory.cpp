@@ -16,6 +16,7 @@
 #include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
+#include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/ObjectBuilding/cutcellvolumeoperation.h"
@@ -63,6 +64,7 @@
 #include "UI/Observers/spincoatingobserver.h"
 #include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/randomwalkdopingobserver.h"
+#include "UI/Observers/runmodelextractionobserver.h"
 
 #include <memory>
 
@@ -190,6 +192,11 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 37:
         return withObserver(std::make_shared<ExportDataOperation>(context),
                             std::make_shared<Observers::ExportDataObserver>(context, mainWindow));
+    case 1000: {
+        auto extraction = std::make_shared<RunModelExtraction>(context);
+        return withObserver(extraction,
+                            std::make_shared<Observers::RunModelExtractionObserver>(context, mainWindow, extraction));
+    }
     default:
         // 0, 5, 21, 25 and numbers outside the table; operations not built yet.
         return nullptr;

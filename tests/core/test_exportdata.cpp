@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 using namespace Core::Operations;
 using Model::Automaton::TotalVolume;
@@ -66,6 +67,27 @@ TEST(CSVDataExporter, WritesTheTableOfSummedCounts)
                                          "2.8000000000e+06 ; 2.1474836480e+09 ; \n"
                                          "0.0000000000e+00 ; 1.0000000000e+00 ; \n"
                                          "\n\n"));
+}
+
+TEST(CSVDataExporter, CountsAreWrittenAsTheStreamWritesRealNumbers)
+{
+    // The table's own number formatting gives exactly what an English text stream in
+    // scientific notation with 10 digits gives, for every size of count.
+    std::vector<uint32_t> values = {0, 1, 9, 10, 12, 99, 100, 101, 123456789, 999999999, 1000000000, 4294967295u};
+    for (uint32_t v = 1, i = 0; i < 200; ++i, v = v * 2654435761u + 12345)
+        values.push_back(v >> (i % 32));
+    for (const uint32_t value : values) {
+        QString expected;
+        QTextStream stream(&expected);
+        stream.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+        stream.setRealNumberNotation(QTextStream::ScientificNotation);
+        stream.setRealNumberPrecision(10);
+        stream << static_cast<double>(value);
+        stream.flush();
+        char text[CSVDataExporter::scientificWidth];
+        const size_t length = CSVDataExporter::formatScientific(value, text);
+        EXPECT_EQ(QString::fromLatin1(text, static_cast<int>(length)), expected) << value;
+    }
 }
 
 TEST(CSVDataExporter, FailuresReturnMinusOneAndKeepTheOldFile)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 
 class QTextStream;
@@ -25,6 +26,12 @@ public:
     // 32-bit counts) in scientific notation with 10 digits; returns 0.
     static int saveParticleData(QTextStream &stream, const int32_t *counts, uint32_t sizeX, uint32_t sizeY,
                                 uint32_t sizeZ);
+
+    // Writes `value` as the table writes a count (a real number in scientific notation
+    // with 10 digits, e.g. 1.2000000000e+01) to `out`, which holds scientificWidth
+    // characters; returns the number of characters.
+    static constexpr size_t scientificWidth = 16;
+    static size_t formatScientific(uint32_t value, char *out);
 
     // Why the last saveDataToFile failed; empty after a success.
     QString errorString() const { return error; }

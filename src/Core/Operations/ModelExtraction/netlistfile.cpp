@@ -1,0 +1,28 @@
+#include "Core/Operations/ModelExtraction/netlistfile.h"
+
+#include <QLocale>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace Core {
+namespace Operations {
+
+bool NetlistFile::save(const QString &fileName, const QString &netlist, QString *error)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QTextStream stream(&file);
+        stream.setLocale(QLocale::system());
+        stream << netlist;
+        stream.flush();
+        if (stream.status() == QTextStream::Ok && file.commit())
+            return true;
+        file.cancelWriting();
+    }
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+} // namespace Operations
+} // namespace Core

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QCommandLineParser;
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
+
+namespace Cli {
+
+// Extracts the volume's cantilever beams (blocks, the cantilever rule, the netlist, as
+// the Extract Model dialog's three steps do) and writes the netlist. False with `error`
+// set when no beam is found or the file cannot be written (an existing file then stays).
+bool writeNetlist(Model::Automaton::TotalVolume &volume, const QString &fileName, QString *error);
+
+// Writes the particle-count field `field` as the CSV export does; an empty `field` takes
+// the first field the volume holds ("... Type N" before "... Type P"). False with
+// `error` set when the volume has no such field or the file cannot be written.
+bool writeParticleCounts(Model::Automaton::TotalVolume &volume, const QString &fileName, QString field,
+                         QString *error);
+
+// The outputs written from the final cell volume after the run: --netlist, --csv and
+// --csv-field.
+class VolumeExports
+{
+public:
+    VolumeExports();
+    void addTo(QCommandLineParser &parser) const;
+    // Reads the options after parsing; false with `error` set for a usage error (an
+    // output that cannot be written, --csv-field without --csv).
+    bool read(const QCommandLineParser &parser, const std::function<bool(const QString &, QString *)> &checkWritable,
+              QString *error);
+    // Writes what was asked for; every failure is reported and makes the result false.
+    bool write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
+               const std::function<void(const QString &)> &report) const;
+
+private:
+    QCommandLineOption netlistOption;
+    QCommandLineOption csvOption;
+    QCommandLineOption csvFieldOption;
+    QString netlistPath;
+    QString csvPath;
+    QString csvField;
+};
+
+} // namespace Cli

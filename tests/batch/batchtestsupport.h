@@ -1,0 +1,72 @@
+#pragma once
+
+// Running kelvane-batch as its own process and reading back what it wrote.
+#include "testenv.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialreconciler.h"
+#include "Model/Persistence/archiverregistry.h"
+#include "Model/Persistence/documentfile.h"
+#include "Model/scene.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace BatchTest {
+
+struct Run
+{
+    int exitCode = -1;
+    QString errors;
+};
+
+// `program` runs in place of kelvane-batch when given (a shell that sets limits first).
+inline Run run(const QStringList &arguments, const QString &program = QStringLiteral(KELVANE_BATCH_EXE))
+{
+    QProcess process;
+    process.setWorkingDirectory(TestEnv::workDir());
+    process.start(program, arguments);
+    Run result;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return result;
+}
+
+inline QString workFile(const QString &name)
+{
+    return QDir(TestEnv::workDir()).filePath(name);
+}
+
+inline QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+inline Model::Automaton::TotalVolumePtr readVolume(const QString &path, Model::Scene &scene)
+{
+    const Model::Persistence::ArchiverRegistry archivers;
+    const Model::Materials::MaterialReconciler materials(nullptr, [](const std::string &) {});
+    const auto result = Model::Persistence::DocumentFile::open(path, scene, archivers, materials);
+    EXPECT_TRUE(result.ok()) << result.detail.toStdString();
+    for (const Model::ObjectPtr &object : scene.objects())
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            return volume;
+    return nullptr;
+}
+
+} // namespace BatchTest

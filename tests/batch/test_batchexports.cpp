@@ -1,0 +1,102 @@
+// kelvane-batch's netlist and CSV outputs: the shipped cantilever example line by line,
+// the particle counts of the random-walk example, and failures that keep old files.
+#include "batchtestsupport.h"
+
+#include <gtest/gtest.h>
+
+using BatchTest::contents;
+using BatchTest::workFile;
+
+namespace {
+
+const QString examples = QStringLiteral(KELVANE_EXAMPLES_DIR);
+
+} // namespace
+
+TEST(BatchExports, CantileverExampleNetlist)
+{
+    const QString netlist = workFile("cantilever.cir");
+    const BatchTest::Run run = BatchTest::run(
+        {examples + "/cantilever.plst", "--netlist", netlist, "--output", workFile("cantilever.mem"), "--quiet"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+
+    // One Poly-Si beam, 36 cells long (x 20..55), 8 wide, 3 thick: mass 864 cells x
+    // 2.00129819772e-17 x 2329 x 33 / 140; compliance 1 / (3 x 1.88e11 x (27 x 8 / 12) / 36^3).
+    const QList<QByteArray> lines = contents(netlist).split('\n');
+    ASSERT_EQ(lines.size(), 5) << contents(netlist).toStdString();
+    EXPECT_EQ(lines[0], "Model extracted by Kelvane");
+    EXPECT_EQ(lines[1], "c1 1 0 9.49251e-12 ");
+    EXPECT_EQ(lines[2], "l1 1 0 4.59574e-09 ");
+    EXPECT_EQ(lines[3], ".end ");
+    EXPECT_EQ(lines[4], "");
+
+    // The beam is released: the oxide under it is gone, the oxide under the middle of its
+    // pad stays and anchors it, the field oxide and the resist are gone.
+    Model::Scene scene;
+    const auto volume = BatchTest::readVolume(workFile("cantilever.mem"), scene);
+    ASSERT_TRUE(volume);
+    const std::vector<uint32_t> ids = volume->materialIds();
+    const uint32_t silicon = 1, oxide = 3, poly = 16;
+    EXPECT_EQ(ids[volume->index(40, 15, 14)], poly);
+    EXPECT_EQ(ids[volume->index(55, 19, 16)], poly);
+    EXPECT_EQ(ids[volume->index(56, 15, 14)], 0u);
+    EXPECT_EQ(ids[volume->index(40, 15, 13)], 0u);
+    EXPECT_EQ(ids[volume->index(40, 15, 10)], 0u);
+    EXPECT_EQ(ids[volume->index(40, 15, 9)], silicon);
+    EXPECT_EQ(ids[volume->index(12, 16, 10)], oxide);
+    EXPECT_EQ(ids[volume->index(12, 16, 14)], poly);
+    EXPECT_EQ(ids[volume->index(2, 2, 10)], 0u);
+    EXPECT_EQ(ids[volume->index(12, 16, 17)], 0u);
+}
+
+TEST(BatchExports, ParticleCountsAndFailuresThatKeepOldFiles)
+{
+    // The random-walk example's counts: one "X: x" block per layer, one line per y with
+    // a value and " ; " per z, two empty lines after each block.
+    const QString csv = workFile("counts.csv");
+    BatchTest::Run run = BatchTest::run({examples + "/random-walk.plst", "--csv", csv, "--quiet"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QList<QByteArray> lines = contents(csv).split('\n');
+    ASSERT_EQ(lines.size(), 60 * (1 + 60 + 2) + 1);
+    EXPECT_EQ(lines[0], "X: 0");
+    EXPECT_EQ(lines[1].count(" ; "), 24);
+    EXPECT_TRUE(lines[1].startsWith("0.0000000000e+00 ; ")) << lines[1].toStdString();
+    EXPECT_EQ(lines[63], "X: 1");
+    double total = 0;
+    for (const QByteArray &line : lines)
+        if (!line.startsWith("X:"))
+            for (const QByteArray &value : line.split(';'))
+                total += value.trimmed().toDouble();
+    EXPECT_GT(total, 0.0);
+
+    // Failures leave what was there before, say why and end with 1: no particle counts,
+    // an unknown field, no beam in the volume, a disk that takes no more bytes.
+    const QString list = examples + "/substrate.plst";
+    const QByteArray old = "kept\n";
+    BatchTest::write(csv, old);
+    run = BatchTest::run({list, "--csv", csv, "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("holds no particle counts")) << run.errors.toStdString();
+    run = BatchTest::run({examples + "/random-walk.plst", "--csv", csv, "--csv-field", "Label", "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("\"Label\" is not a particle-count field")) << run.errors.toStdString();
+    EXPECT_EQ(contents(csv), old);
+
+    const QString netlist = workFile("kept.cir");
+    BatchTest::write(netlist, old);
+    run = BatchTest::run({list, "--netlist", netlist, "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("no model data was extracted")) << run.errors.toStdString();
+    EXPECT_EQ(contents(netlist), old);
+
+    // The shell ignores the file-size signal and allows no bytes at all, so every write
+    // of the program fails as on a full disk.
+    const QString limited = QStringLiteral("trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"");
+    run = BatchTest::run({"-c", limited, KELVANE_BATCH_EXE, examples + "/cantilever.plst", "--netlist", netlist,
+                          "--quiet"},
+                         "/bin/sh");
+    EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("cannot write the netlist " + netlist)) << run.errors.toStdString();
+    EXPECT_EQ(contents(netlist), old);
+    EXPECT_EQ(QDir(TestEnv::workDir()).entryList({"kept.cir*"}, QDir::Files), QStringList{"kept.cir"});
+}
