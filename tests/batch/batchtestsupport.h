@@ -26,9 +26,11 @@ struct Run
 };
 
 // `program` runs in place of kelvane-batch when given (a shell that sets limits first).
-inline Run run(const QStringList &arguments, const QString &program = QStringLiteral(KELVANE_BATCH_EXE))
+inline Run run(const QStringList &arguments, const QString &program = QStringLiteral(KELVANE_BATCH_EXE),
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(TestEnv::workDir());
     process.start(program, arguments);
     Run result;
@@ -55,6 +57,14 @@ inline void write(const QString &path, const QByteArray &bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+}
+
+// Writes `bytes` into the work folder and returns the file's path.
+inline QString writeFile(const QString &name, const QByteArray &bytes)
+{
+    const QString path = workFile(name);
+    write(path, bytes);
+    return path;
 }
 
 inline Model::Automaton::TotalVolumePtr readVolume(const QString &path, Model::Scene &scene)

@@ -1,49 +1,19 @@
 // kelvane-batch as a user runs it: a process list written by hand, the program started
 // as its own process, and the document it writes read back cell by cell.
-#include "testenv.h"
+#include "batchtestsupport.h"
 
-#include "Model/Automaton/totalvolume.h"
-#include "Model/Materials/materialreconciler.h"
-#include "Model/Persistence/archiverregistry.h"
-#include "Model/Persistence/documentfile.h"
-#include "Model/scene.h"
-
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QProcessEnvironment>
-#include <QProcess>
-#include <gtest/gtest.h>
 
 namespace {
 
-struct BatchRun
-{
-    int exitCode = -1;
-    QString errors;
-};
+using BatchTest::readVolume;
+using BatchTest::writeFile;
+using BatchRun = BatchTest::Run;
 
 BatchRun runBatch(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(KELVANE_BATCH_EXE), arguments);
-    BatchRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-QString writeFile(const QString &name, const QByteArray &text)
-{
-    const QString path = QDir(TestEnv::workDir()).filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
-    return path;
+    return BatchTest::run(arguments, QStringLiteral(KELVANE_BATCH_EXE), environment);
 }
 
 QByteArray parameter(const char *name, const char *type, const QByteArray &value)
@@ -65,18 +35,6 @@ QByteArray substrateList(const QByteArray &extra = QByteArray())
            parameter("Substrate Size Y", "uint", "40") + parameter("Substrate Size Z", "uint", "10") +
            parameter("Substrate Delta X", "uint", "0") + parameter("Substrate Delta Y", "uint", "0") +
            parameter("Substrate Delta Z", "uint", "0") + "</Process-Data>\n" + extra + "</Process-List>\n";
-}
-
-Model::Automaton::TotalVolumePtr readVolume(const QString &path, Model::Scene &scene)
-{
-    const Model::Persistence::ArchiverRegistry archivers;
-    const Model::Materials::MaterialReconciler materials(nullptr, [](const std::string &) {});
-    const auto result = Model::Persistence::DocumentFile::open(path, scene, archivers, materials);
-    EXPECT_TRUE(result.ok()) << result.detail.toStdString();
-    for (const Model::ObjectPtr &object : scene.objects())
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
-            return volume;
-    return nullptr;
 }
 
 } // namespace
