@@ -1,5 +1,6 @@
 #include "Model/Materials/materialfactory.h"
 #include "Util/filebackup.h"
+#include "Util/savefilecommit.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -243,10 +244,11 @@ bool MaterialFactory::saveMaterials(QString *error) const
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        qWarning() << "MaterialFactory: cannot save" << path << ":" << file.errorString();
+    QString reason;
+    if (!Util::flushAndCommit(file, &reason)) {
+        qWarning() << "MaterialFactory: cannot save" << path << ":" << reason;
         if (error)
-            *error = file.errorString();
+            *error = reason;
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "Model/Process/processfactory.h"
 #include "Util/filebackup.h"
+#include "Util/savefilecommit.h"
 
 #include <cstdint>
 
@@ -244,10 +245,11 @@ bool ProcessFactory::saveProcesses(QString *error) const
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        qWarning() << "ProcessFactory: cannot save" << path << ":" << file.errorString();
+    QString reason;
+    if (!Util::flushAndCommit(file, &reason)) {
+        qWarning() << "ProcessFactory: cannot save" << path << ":" << reason;
         if (error)
-            *error = file.errorString();
+            *error = reason;
         return false;
     }
     return true;

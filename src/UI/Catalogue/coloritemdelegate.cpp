@@ -28,8 +28,9 @@ void ColorItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index)
 
 void ColorItemDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
+    // The selected colour is set by OK (and cleared by Cancel) before the dialog hides.
     auto *dialog = qobject_cast<QColorDialog *>(editor);
-    if (dialog && dialog->result() == QDialog::Accepted)
+    if (dialog && dialog->selectedColor().isValid())
         model->setData(index, dialog->selectedColor(), Qt::EditRole);
 }
 
