@@ -1,6 +1,10 @@
 #include "UI/mainwindow.h"
 
+#include "Model/Materials/materialfactory.h"
+#include "Model/Process/processfactory.h"
 #include "UI/BatchRun/runprocessesdialog.h"
+#include "UI/Catalogue/editcompatiblematerialsdialog.h"
+#include "UI/Catalogue/managematerialsdialog.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/aboutdialog.h"
 #include "UI/colorsdialog.h"
@@ -9,6 +13,7 @@
 #include "Util/colorsettings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -17,6 +22,8 @@
 #include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
+#include <algorithm>
+#include <iterator>
 
 namespace Ui {
 
@@ -110,6 +117,8 @@ void MainWindow::connectActions()
     on("actionSet_Lighting", &MainWindow::on_actionSet_Lighting_triggered);
     toggled("actionConsole", &MainWindow::showConsole);
     on("actionAbout_Kelvane", &MainWindow::showAboutInfo);
+    on("actionManage_Materials", &MainWindow::on_actionManage_Materials_triggered);
+    on("actionManage_Compatible_Materials", &MainWindow::on_actionManage_Compatible_Materials_triggered);
 }
 
 void MainWindow::showConsole(bool show) { presenter.showConsole(show); }
@@ -195,6 +204,60 @@ void MainWindow::showAboutInfo()
 {
     AboutDialog dialog(this);
     dialog.exec();
+}
+
+namespace {
+
+bool sameColor(const Model::Materials::Material &a, const Model::Materials::Material &b)
+{
+    return std::equal(std::begin(a.color), std::end(a.color), std::begin(b.color));
+}
+
+void reportSaveFailure(QWidget *parent, const QString &title, const QString &what, const QString &path,
+                       const QString &reason)
+{
+    QMessageBox::warning(parent, title,
+                         QObject::tr("The %1 could not be saved to \"%2\": %3\n\n"
+                                     "Your changes apply until Kelvane is closed; the file keeps "
+                                     "its previous contents.")
+                             .arg(what, QDir::toNativeSeparators(path), reason));
+}
+
+} // namespace
+
+void MainWindow::on_actionManage_Materials_triggered()
+{
+    ManageMaterialsDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const auto catalogue = Model::Materials::MaterialFactory::instance();
+    bool recolour = false;
+    for (const Model::Materials::Material &m : dialog.materials()) {
+        recolour = recolour || !sameColor(catalogue->getMaterial(m.id), m);
+        catalogue->setMaterial(m);
+    }
+    QString reason;
+    if (!catalogue->saveMaterials(&reason))
+        reportSaveFailure(this, tr("Manage Materials"), tr("material catalogue"),
+                          Model::Materials::MaterialFactory::filePath(), reason);
+    // Every open document shows the catalogue's colours.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *window = qobject_cast<MainWindow *>(w))
+            window->presenter.materialsChanged(recolour);
+}
+
+void MainWindow::on_actionManage_Compatible_Materials_triggered()
+{
+    EditCompatibleMaterialsDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const auto catalogue = Model::Process::ProcessFactory::instance();
+    for (const Model::Process::Process &p : dialog.processes())
+        catalogue->setProcess(p);
+    QString reason;
+    if (!catalogue->saveProcesses(&reason))
+        reportSaveFailure(this, tr("Manage Compatible Materials"), tr("process catalogue"),
+                          Model::Process::ProcessFactory::filePath(), reason);
 }
 
 void MainWindow::on_actionNew_triggered()

@@ -45,6 +45,10 @@ public slots:
     void saveImage(const QString &filename = QString());
     void showAboutInfo();
     void on_actionShow_Lights_toggled(bool on);
+    // The catalogue editors: on acceptance the edits go into the catalogue, which is
+    // saved; a save that fails is reported and the previous file stays as it was.
+    void on_actionManage_Materials_triggered();
+    void on_actionManage_Compatible_Materials_triggered();
     void on_actionNew_triggered();
     void on_actionNew_Process_List_triggered();
     void on_actionOpen_Process_List_triggered();

@@ -1,5 +1,6 @@
 #include "UI/mainwindowpresenter.h"
 
+#include "Model/Automaton/totalvolume.h"
 #include "UI/Console/commandconsole.h"
 #include "UI/Observers/undoredoobserver.h"
 #include "UI/operationfactory.h"
@@ -139,6 +140,16 @@ void MainWindowPresenter::newDocument()
     context.scene.reset();
     context.lastProcessByVolume.clear();
     context.latticeStale.clear();
+    context.notifyUpdate();
+}
+
+void MainWindowPresenter::materialsChanged(bool recolour)
+{
+    if (recolour)
+        for (const Model::ObjectPtr &object : context.scene.objects())
+            if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+                volume->getPainter()->regenerate();
+    context.clearSelection();
     context.notifyUpdate();
 }
 

@@ -39,6 +39,11 @@ public:
     void showConsole(bool show);
     // Empties the document: no operation, no selection, no history, one empty layer.
     void newDocument();
+    // After an edit of the material catalogue: with `recolour`, every cell volume of the
+    // document makes its surfaces afresh in the catalogue's colours (a changed alpha
+    // moves faces between the opaque and the translucent lists); then the selection is
+    // cleared and the views redraw.
+    void materialsChanged(bool recolour);
 
 public slots:
     void undoStackChanged();

@@ -373,12 +373,10 @@ TEST_F(MainWindowFixture, OpenProcessListRunsEveryStepTypeAndSavesTheImage)
 }
 
 // Every menu entry opens a dialog, starts an operation that speaks on the console, or
-// changes a switch or the view; the entries still to be built are listed.
+// changes a switch or the view.
 TEST_F(MainWindowFixture, EveryMenuEntryDoesSomething)
 {
     createCopperSubstrate();
-    const QStringList notYetBuilt = {"Manage Materials",
-                                     "Manage Compatible Materials"};
     QStringList idle;
     for (QAction *menuAction : window->menuBar()->actions()) {
         for (QAction *entry : menuAction->menu()->actions()) {
@@ -410,7 +408,7 @@ TEST_F(MainWindowFixture, EveryMenuEntryDoesSomething)
             window->getPresenter().cancelPressed();
         }
     }
-    EXPECT_EQ(idle.join(", ").toStdString(), notYetBuilt.join(", ").toStdString());
+    EXPECT_TRUE(idle.isEmpty()) << idle.join(", ").toStdString();
 }
 
 TEST_F(MainWindowFixture, FieldViewOfADopedVolumeShowsTheLegend)

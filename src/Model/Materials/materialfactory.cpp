@@ -1,5 +1,6 @@
 #include "Model/Materials/materialfactory.h"
 #include "Util/filebackup.h"
+#include "Util/savefilecommit.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -201,18 +202,22 @@ bool MaterialFactory::loadMaterials()
     return true;
 }
 
-bool MaterialFactory::saveMaterials() const
+bool MaterialFactory::saveMaterials(QString *error) const
 {
     QMutexLocker lock(&mutex);
     const QString path = filePath();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         qWarning() << "MaterialFactory: cannot create the folder" << folder;
+        if (error)
+            *error = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         qWarning() << "MaterialFactory: cannot write" << path << ":" << file.errorString();
+        if (error)
+            *error = file.errorString();
         return false;
     }
     QXmlStreamWriter writer(&file);
@@ -234,11 +239,16 @@ bool MaterialFactory::saveMaterials() const
     writer.writeEndDocument();
     if (writer.hasError()) {
         qWarning() << "MaterialFactory: error writing" << path << ":" << file.errorString();
+        if (error)
+            *error = file.errorString();
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        qWarning() << "MaterialFactory: cannot save" << path << ":" << file.errorString();
+    QString reason;
+    if (!Util::flushAndCommit(file, &reason)) {
+        qWarning() << "MaterialFactory: cannot save" << path << ":" << reason;
+        if (error)
+            *error = reason;
         return false;
     }
     return true;

@@ -26,7 +26,9 @@ public:
     bool setMaterial(const Material &material);
     uint32_t generateUniqueMaterialId() const;
     bool loadMaterials();
-    bool saveMaterials() const;
+    // Writes through a temporary file, so a failed save leaves the previous file as it
+    // was; on failure `error` (when given) receives the reason, for the user.
+    bool saveMaterials(QString *error = nullptr) const;
 
     // The start-up sequence that instance() runs once: the catalogue is emptied, then
     // loadMaterials(); when that fails the built-ins are inserted and saveMaterials() is

@@ -1,5 +1,6 @@
 #include "Model/Process/processfactory.h"
 #include "Util/filebackup.h"
+#include "Util/savefilecommit.h"
 
 #include <cstdint>
 
@@ -200,18 +201,22 @@ bool ProcessFactory::loadProcesses()
     return true;
 }
 
-bool ProcessFactory::saveProcesses() const
+bool ProcessFactory::saveProcesses(QString *error) const
 {
     QMutexLocker lock(&mutex);
     const QString path = filePath();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         qWarning() << "ProcessFactory: cannot create the folder" << folder;
+        if (error)
+            *error = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder));
         return false;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         qWarning() << "ProcessFactory: cannot write" << path << ":" << file.errorString();
+        if (error)
+            *error = file.errorString();
         return false;
     }
     QXmlStreamWriter writer(&file);
@@ -235,11 +240,16 @@ bool ProcessFactory::saveProcesses() const
     writer.writeEndDocument();
     if (writer.hasError()) {
         qWarning() << "ProcessFactory: error writing" << path << ":" << file.errorString();
+        if (error)
+            *error = file.errorString();
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        qWarning() << "ProcessFactory: cannot save" << path << ":" << file.errorString();
+    QString reason;
+    if (!Util::flushAndCommit(file, &reason)) {
+        qWarning() << "ProcessFactory: cannot save" << path << ":" << reason;
+        if (error)
+            *error = reason;
         return false;
     }
     return true;

@@ -23,7 +23,9 @@ public:
     std::vector<Process> getProcesses() const;
     bool setProcess(const Process &process);
     bool loadProcesses();
-    bool saveProcesses() const;
+    // Writes through a temporary file, so a failed save leaves the previous file as it
+    // was; on failure `error` (when given) receives the reason, for the user.
+    bool saveProcesses(QString *error = nullptr) const;
     void resetToDefaults();
     void mergeDefaults();
 

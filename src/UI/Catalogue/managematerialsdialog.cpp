@@ -1,0 +1,110 @@
+#include "UI/Catalogue/managematerialsdialog.h"
+
+#include "Model/Materials/materialfactory.h"
+#include "UI/Catalogue/coloritemdelegate.h"
+#include "UI/Catalogue/materialtableviewitem.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace Ui {
+
+using Model::Materials::Material;
+using Model::Materials::MaterialFactory;
+
+namespace {
+
+// The table answers the display role only, so the name editor is filled from it: the
+// user corrects the name rather than typing it again from nothing.
+class NameItemDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
+            line->setText(index.data(Qt::DisplayRole).toString());
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+};
+
+} // namespace
+
+ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Manage Materials"));
+    table = new MaterialTableViewItem(MaterialFactory::instance()->getMaterials(), this);
+
+    view = new QTableView(this);
+    view->setObjectName(QStringLiteral("tableView"));
+    view->setModel(table);
+    view->setItemDelegateForColumn(MaterialTableViewItem::NameColumn, new NameItemDelegate(view));
+    view->setItemDelegateForColumn(MaterialTableViewItem::ColorColumn, new ColorItemDelegate(view));
+    view->setSelectionBehavior(QAbstractItemView::SelectItems);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::SelectedClicked);
+    view->setAlternatingRowColors(true);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::IdColumn, QHeaderView::ResizeToContents);
+    view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::NameColumn, QHeaderView::Stretch);
+    view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::ColorColumn, QHeaderView::Fixed);
+    view->horizontalHeader()->resizeSection(MaterialTableViewItem::ColorColumn,
+                                            view->fontMetrics().horizontalAdvance(QStringLiteral("#FFFFFFFF")) + 64);
+
+    btnAddMaterial = new QPushButton(QStringLiteral("Add Material"), this);
+    btnAddMaterial->setObjectName(QStringLiteral("btnAddMaterial"));
+    btnAddMaterial->setAutoDefault(false);
+    connect(btnAddMaterial, &QPushButton::clicked, this, &ManageMaterialsDialog::on_btnAddMaterial_clicked);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *bottom = new QHBoxLayout();
+    bottom->addWidget(btnAddMaterial);
+    bottom->addStretch(1);
+    bottom->addWidget(buttons);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(view);
+    layout->addLayout(bottom);
+    resize(520, 520);
+}
+
+const std::vector<Material> &ManageMaterialsDialog::materials() const { return table->materials(); }
+
+void ManageMaterialsDialog::on_btnAddMaterial_clicked()
+{
+    // The catalogue knows nothing yet of the rows added here: an id drawn twice is
+    // drawn again.
+    const auto catalogue = MaterialFactory::instance();
+    uint32_t id = catalogue->generateUniqueMaterialId();
+    for (int attempt = 0; attempt < 100000 && id != 0 && table->containsId(id); ++attempt)
+        id = catalogue->generateUniqueMaterialId();
+    if (id == 0 || table->containsId(id))
+        return; // every user id is taken
+
+    Material m;
+    m.id = id;
+    m.name = QStringLiteral("New Material");
+    m.density = 1.0f;
+    m.youngModulus = 1.0f;
+    m.poissonRatio = 1.0f;
+    m.color[0] = m.color[1] = m.color[2] = 0.5f;
+    m.color[3] = 1.0f;
+    table->appendMaterial(m);
+
+    const QModelIndex name = table->index(table->rowCount() - 1, MaterialTableViewItem::NameColumn);
+    view->setCurrentIndex(name);
+    view->scrollTo(name);
+}
+
+} // namespace Ui
