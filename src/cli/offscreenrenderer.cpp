@@ -2,6 +2,7 @@
 
 #include "Model/Automaton/totalvolume.h"
 #include "Model/scene.h"
+#include "Util/savefilecommit.h"
 #include "Util/colorsettings.h"
 
 #include <QFileInfo>
@@ -208,12 +209,7 @@ bool OffscreenRenderer::save(Model::Scene &scene, const QString &fileName, QStri
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return Util::flushAndCommit(file, error);
 }
 
 } // namespace Cli

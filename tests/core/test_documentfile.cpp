@@ -12,6 +12,7 @@
 #include "Model/scene.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamWriter>
@@ -485,6 +486,22 @@ TEST_F(DocumentFileTest, SavesThatFailLeaveThePreviousFile)
     EXPECT_TRUE(bigger.name().isEmpty());
     EXPECT_EQ(bytesOf(file), before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.mem")});
+
+    // A file small enough to sit whole in the write buffer fails only when the buffer is
+    // written out at the end; the previous file must survive that too.
+    Model::Scene small;
+    small.add(makeVolume(10, 10, 10, std::vector<uint32_t>(1000, 4)));
+    const QString probe = path(QStringLiteral("probe.mem"));
+    ASSERT_TRUE(DocumentFile::save(small, probe, archivers).ok());
+    limited.rlim_cur = static_cast<rlim_t>(QFileInfo(probe).size() - 1);
+    QFile::remove(probe);
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const DocumentFile::Result tail = DocumentFile::save(small, file, archivers);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(tail.status, Status::WriteFailed);
+    EXPECT_EQ(bytesOf(file), before);
 
     // A place that cannot be written at all: reported, nothing created.
     const DocumentFile::Result nowhere =

@@ -2,6 +2,7 @@
 
 #include "Model/Materials/materialfactory.h"
 #include "Model/Materials/materialreconciler.h"
+#include "Util/savefilecommit.h"
 #include "Model/Persistence/materialelement.h"
 #include "Util/vector3d.h"
 
@@ -194,12 +195,7 @@ bool ProcessListFile::save(const QString &fileName, const ProcessList &list, QSt
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return Util::flushAndCommit(file, error);
 }
 
 bool ProcessListFile::load(const QString &fileName, ProcessList &list,

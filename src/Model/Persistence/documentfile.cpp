@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/materialelement.h"
+#include "Util/savefilecommit.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -72,8 +73,9 @@ DocumentFile::Result DocumentFile::save(Scene &scene, const QString &path,
         file.cancelWriting();
         return {Status::WriteFailed, reason};
     }
-    if (!file.commit())
-        return {Status::WriteFailed, file.errorString()};
+    QString reason;
+    if (!Util::flushAndCommit(file, &reason))
+        return {Status::WriteFailed, reason};
     scene.setName(path);
     return {};
 }

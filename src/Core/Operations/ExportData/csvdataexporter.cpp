@@ -2,6 +2,7 @@
 
 #include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Util/savefilecommit.h"
 
 #include <QDebug>
 #include <QLocale>
@@ -36,8 +37,10 @@ int CSVDataExporter::saveDataToFile(const QString &name, const int32_t *counts, 
         QTextStream stream(&file);
         result = saveParticleData(stream, counts, sizeX, sizeY, sizeZ);
         stream.flush();
-        if (stream.status() != QTextStream::Ok || !file.commit()) {
+        if (stream.status() != QTextStream::Ok) {
             error = file.errorString();
+            result = -1;
+        } else if (!Util::flushAndCommit(file, &error)) {
             result = -1;
         }
     } else {

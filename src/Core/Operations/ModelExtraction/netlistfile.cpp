@@ -1,4 +1,5 @@
 #include "Core/Operations/ModelExtraction/netlistfile.h"
+#include "Util/savefilecommit.h"
 
 #include <QLocale>
 #include <QSaveFile>
@@ -15,8 +16,8 @@ bool NetlistFile::save(const QString &fileName, const QString &netlist, QString 
         stream.setLocale(QLocale::system());
         stream << netlist;
         stream.flush();
-        if (stream.status() == QTextStream::Ok && file.commit())
-            return true;
+        if (stream.status() == QTextStream::Ok)
+            return Util::flushAndCommit(file, error);
         file.cancelWriting();
     }
     if (error)
