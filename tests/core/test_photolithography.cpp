@@ -208,6 +208,16 @@ TEST(Mask, FilesThatAreNoImagesLeaveTheMaskAsItWas)
     EXPECT_FALSE(reason.isEmpty());
     EXPECT_FALSE(Mask::fromFile(dir.path() + "/missing.png", &mask));
     EXPECT_FALSE(Mask::fromFile(QString(), &mask));
+
+    // 81 bytes of BMP claiming 2 x 100663297 pixels: refused from the header at once.
+    QFile huge(dir.path() + "/huge.bmp");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write(QByteArray::fromHex("424d46000800000000003600000028000000020000000100000601001800000000005000"
+                                       "00000000ffffff0010002000130b000013500000130b000000000000000000003f000000"
+                                       "2fff76ff0000000000"));
+    huge.close();
+    EXPECT_FALSE(Mask::fromFile(huge.fileName(), &mask, &reason));
+    EXPECT_EQ(reason, "The image is too large to be used as a mask (2 x 100663297 pixels; at most 134217728).");
     EXPECT_EQ(mask, before);
 }
 

@@ -76,6 +76,17 @@ bool Mask::fromFile(const QString &fileName, Mask *mask, QString *reason)
         return false;
     }
     QImageReader reader(fileName);
+    // A header can claim any size in a few bytes; decoding such an image would take
+    // gigabytes and minutes. The size is read from the header before any decoding.
+    const QSize size = reader.size();
+    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > maxPixels) {
+        if (reason)
+            *reason = QStringLiteral("The image is too large to be used as a mask (%1 x %2 pixels; at most %3).")
+                          .arg(size.width())
+                          .arg(size.height())
+                          .arg(maxPixels);
+        return false;
+    }
     try {
         const QImage image = reader.read();
         if (image.isNull()) {

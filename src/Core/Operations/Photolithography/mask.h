@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <QtGlobal>
+
 class QImage;
 
 namespace Core {
@@ -24,8 +26,10 @@ public:
     // Opaque pixels are pure black and pure red, both fully opaque; every other colour
     // is transparent. The image's bottom-left pixel becomes bit (0, 0).
     static Mask fromImage(const QImage &image);
-    // Reads an image file; false (and the mask untouched) when it is not a readable image.
+    // Reads an image file; false (and the mask untouched) when it is not a readable image
+    // or has more than maxPixels pixels (16384 x 8192; a 10000 x 10000 mask still reads).
     static bool fromFile(const QString &fileName, Mask *mask, QString *reason = nullptr);
+    static constexpr qint64 maxPixels = qint64(16384) * 8192;
 
     const std::vector<bool> &getBits() const { return bits; }
     int32_t getWidth() const { return width; }
