@@ -15,6 +15,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <csignal>
+#include <sys/resource.h>
 #include <algorithm>
 #include <functional>
 
@@ -253,6 +256,49 @@ TEST_F(FilmOperationTest, UnwritableUndoFileLeavesAStepThatSaysItCannotBeUndone)
     EXPECT_EQ(context.history.undoCount(), 0u);
     EXPECT_EQ(context.history.redoCount(), 0u);
     QDir().rmdir(undoFile);
+}
+
+TEST_F(FilmOperationTest, FullDiskWhileRecordingLeavesEarlierAndLaterStepsUndoable)
+{
+    auto volume = scene();
+    context.scene.add(volume);
+    const std::vector<uint32_t> start = volume->materialIds();
+    const std::vector<Case> all = cases();
+    factory->make = [&] { return all[0].operation(context, true); };
+    context.activate(1);
+    const std::vector<uint32_t> first = volume->materialIds();
+
+    // The disk fills half-way through the second step's record of the cells before it.
+    const qint64 used = QFileInfo(context.snapshotFiles.undoFileName()).size();
+    ASSERT_GT(used, 100);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit full = saved;
+    full.rlim_cur = static_cast<rlim_t>(used + used / 2);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    factory->make = [&] { return all[2].operation(context, true); };
+    context.activate(1);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    const std::vector<uint32_t> second = volume->materialIds();
+    ASSERT_NE(second, first);
+    EXPECT_TRUE(log->contains(all[2].name + std::string(": the undo files cannot be written; this step cannot be undone.")));
+
+    // Space again: the third step records after the broken record and undoes exactly.
+    factory->make = [&] { return all[0].operation(context, true); };
+    context.activate(1);
+    ASSERT_EQ(context.history.undoCount(), 3u);
+    EXPECT_TRUE(context.history.undo());
+    EXPECT_EQ(volume->materialIds(), second);
+    // The second step says it cannot be undone and leaves the history with the cells as
+    // they are; the first step's record, written before the disk filled, is intact.
+    EXPECT_TRUE(context.history.undo());
+    EXPECT_TRUE(log->contains(all[2].name + std::string(": cannot be undone: the cells before it could not be recorded.")));
+    EXPECT_EQ(volume->materialIds(), second);
+    ASSERT_EQ(context.history.undoCount(), 1u);
+    EXPECT_TRUE(context.history.undo());
+    EXPECT_EQ(volume->materialIds(), start);
 }
 
 TEST_F(FilmOperationTest, ZeroDepthFinishesWithoutChangeAndMaterialsRuleTheLattice)

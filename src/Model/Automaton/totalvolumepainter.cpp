@@ -97,15 +97,16 @@ TotalVolumePainter::~TotalVolumePainter() = default;
 
 
 
-void TotalVolumePainter::rebuildColorMap()
+std::map<uint32_t, TotalVolumePainter::Color> TotalVolumePainter::materialColors()
 {
-    if (!materials)
-        materials = Materials::MaterialFactory::instance();
-    colorMap.clear();
-    for (const Materials::Material &m : materials->getMaterials())
-        colorMap[m.id] = {m.color[0], m.color[1], m.color[2], m.color[3]};
-    colorMap.emplace(0u, Color{0.0f, 0.0f, 0.0f, 0.0f});
+    std::map<uint32_t, Color> colors;
+    for (const Materials::Material &m : Materials::MaterialFactory::instance()->getMaterials())
+        colors[m.id] = {m.color[0], m.color[1], m.color[2], m.color[3]};
+    colors.emplace(0u, Color{0.0f, 0.0f, 0.0f, 0.0f});
+    return colors;
 }
+
+void TotalVolumePainter::rebuildColorMap() { colorMap = materialColors(); }
 
 void TotalVolumePainter::effectiveBox(CellCorner *min, CellCorner *max) const
 {
@@ -118,13 +119,79 @@ void TotalVolumePainter::effectiveBox(CellCorner *min, CellCorner *max) const
     }
 }
 
-void TotalVolumePainter::regenerate()
+TotalVolumePainter::Surfaces::Surfaces() = default;
+TotalVolumePainter::Surfaces::~Surfaces() = default;
+
+void TotalVolumePainter::regenerate() { install(makeSurfaces()); }
+
+std::unique_ptr<TotalVolumePainter::Surfaces> TotalVolumePainter::makeSurfaces() const
 {
-    generateSurface();
-    if (emptyVoxelOutlines)
-        generateEmptyOutlines();
+    std::unique_ptr<Surfaces> s(new Surfaces);
+    s->mode = mode;
+    s->colorMap = materialColors();
+    const MaterialClasses classes(s->colorMap, missingMaterialColor);
+    CellCorner min, max;
+    effectiveBox(&min, &max);
+    std::vector<QuadFace> *translucent = nullptr;
+    switch (mode) {
+    case 1:
+        s->marching = std::make_unique<MarchingCubeSurface>(volume);
+        s->marching->regenerate(min, max);
+        break;
+    case 2:
+        s->octree = std::make_unique<OctreeSurface>(volume);
+        s->octree->regenerate(min, max, s->colorMap);
+        break;
+    case 3:
+        s->field = std::make_unique<FieldPainter>(volume);
+        s->field->setDistribution(distribution);
+        s->field->colorScale().setType(colorScaleType);
+        s->field->regenerate(min, max, classes);
+        translucent = &s->field->translucentFaces();
+        break;
+    default: {
+        s->cubic = std::make_unique<DirectCubicSurface>(*volume);
+        const HeldVoxels lock(volume);
+        s->cubic->generate(lock.get(), min, max, classes);
+        translucent = &s->cubic->translucentFaces();
+        break;
+    }
+    }
+    // Faces of the cell grid (direct cubic and field view) are sorted for blending by a
+    // BSP tree; the octree's larger faces would cut its planes, and are drawn as they come.
+    if (translucent && !translucent->empty())
+        s->translucentTree = std::make_shared<Geometry::BSPTree>(*translucent);
+    s->withEmptyOutlines = emptyVoxelOutlines;
+    if (emptyVoxelOutlines) {
+        const HeldVoxels lock(volume);
+        s->emptyOutlineFaces = cubic->emptyCellOutlines(lock.get(), min, max, emptyOutlineColor.data());
+    }
+    return s;
+}
+
+void TotalVolumePainter::install(std::unique_ptr<Surfaces> s)
+{
+    // Surfaces made for another mode than the one now set are of no use.
+    if (!s || s->mode != mode)
+        s = makeSurfaces();
+    colorMap = std::move(s->colorMap);
+    // New faces carry the material colours: what an unselected volume shows.
+    selectedShown = false;
+    if (s->cubic)
+        std::swap(cubic, s->cubic);
+    else
+        cubic->clear();
+    // The previous surfaces go with `s`, here on the thread that draws.
+    std::swap(marching, s->marching);
+    std::swap(octree, s->octree);
+    std::swap(field, s->field);
+    std::swap(translucentTree, s->translucentTree);
+    if (s->withEmptyOutlines)
+        emptyOutlineFaces.swap(s->emptyOutlineFaces);
     else
         std::vector<QuadFace>().swap(emptyOutlineFaces);
+    s.reset();
+
     // In mode 0 the cell faces hide atoms inside opaque cells; the colour map is the one
     // the faces were just made with.
     if (mode == 0) {
@@ -150,45 +217,6 @@ void TotalVolumePainter::releaseSurfaces()
         octree.reset();
     if (mode != 3)
         field.reset();
-}
-
-void TotalVolumePainter::generateSurface()
-{
-    releaseSurfaces();
-    rebuildColorMap();
-    const MaterialClasses classes(colorMap, missingMaterialColor);
-    // New faces carry the material colours: what an unselected volume shows.
-    selectedShown = false;
-    CellCorner min, max;
-    effectiveBox(&min, &max);
-    switch (mode) {
-    case 1:
-        if (!marching)
-            marching = std::make_unique<MarchingCubeSurface>(volume);
-        marching->regenerate(min, max);
-        break;
-    case 2:
-        if (!octree)
-            octree = std::make_unique<OctreeSurface>(volume);
-        octree->regenerate(min, max, colorMap);
-        break;
-    case 3:
-        if (!field)
-            field = std::make_unique<FieldPainter>(volume);
-        field->setDistribution(distribution);
-        field->colorScale().setType(colorScaleType);
-        field->regenerate(min, max, classes);
-        break;
-    default: {
-        const HeldVoxels lock(volume);
-        cubic->generate(lock.get(), min, max, classes);
-        break;
-    }
-    }
-    // Faces of the cell grid (direct cubic and field view) are sorted for blending by a
-    // BSP tree; the octree's larger faces would cut its planes, and are drawn as they come.
-    if ((mode == 0 || mode == 3) && !quads(true)->empty())
-        translucentTree = std::make_shared<Geometry::BSPTree>(*quads(true));
 }
 
 std::vector<QuadFace> *TotalVolumePainter::quads(bool translucent)
@@ -239,15 +267,6 @@ TotalVolumePainter::Color TotalVolumePainter::fieldScaleEntry(int entry) const
     return scale.entry(entry);
 }
 
-void TotalVolumePainter::generateEmptyOutlines()
-{
-    std::vector<QuadFace>().swap(emptyOutlineFaces);
-    CellCorner min, max;
-    effectiveBox(&min, &max);
-    const HeldVoxels lock(volume);
-    emptyOutlineFaces = cubic->emptyCellOutlines(lock.get(), min, max, emptyOutlineColor.data());
-}
-
 TotalVolumePainter::Color TotalVolumePainter::highlight(const Color &c)
 {
     Color h = c;
@@ -267,7 +286,7 @@ void TotalVolumePainter::refreshColors()
         return;
     // The field view's colours come from the particle counts: make them afresh.
     if (mode == 3)
-        generateSurface();
+        install(makeSurfaces());
     rebuildColorMap();
     const MaterialClasses classes(colorMap, missingMaterialColor);
     selectedShown = selected;

@@ -55,9 +55,17 @@ public:
     TotalVolumePainter(const TotalVolumePainter &) = delete;
     TotalVolumePainter &operator=(const TotalVolumePainter &) = delete;
 
-    // Rebuilds every surface from the cells. Takes the volume's voxel mutex itself, so
-    // the caller must not hold it. Errors (out of memory, a tree that cannot be built)
-    // propagate after the mutex has been released.
+    // The surfaces of one regeneration. makeSurfaces() reads the cells and the painter's
+    // settings and changes nothing paint() draws, so another thread (a batch run) can
+    // make them while the view goes on drawing the previous ones; install() puts them in
+    // place on the thread that paints, and rebuilds the lattice view.
+    class Surfaces;
+    std::unique_ptr<Surfaces> makeSurfaces() const;
+    void install(std::unique_ptr<Surfaces> surfaces);
+
+    // Rebuilds every surface from the cells: install(makeSurfaces()). Takes the volume's
+    // voxel mutex itself, so the caller must not hold it. Errors (out of memory, a tree
+    // that cannot be built) propagate after the mutex has been released.
     void regenerate();
     // Recolours the faces for the current selection state and catalogue colours.
     void refreshColors();
@@ -119,18 +127,16 @@ public:
     static Color highlight(const Color &c);
 
 private:
+    // The catalogue's colours, with id 0 transparent.
+    static std::map<uint32_t, Color> materialColors();
     void rebuildColorMap();
-    // The surface of the mode in use; the other generators' surfaces are released.
-    void generateSurface();
     void releaseSurfaces();
     // The opaque or translucent quad list of the mode in use; null in mode 1.
     std::vector<Geometry::QuadFace> *quads(bool translucent);
-    void generateEmptyOutlines();
     // The cut box clipped to the volume; empty on an axis where min >= max.
     void effectiveBox(CellCorner *min, CellCorner *max) const;
     void rebuildClipPlanes(const CellCorner &min, const CellCorner &max);
 
-    std::shared_ptr<Materials::MaterialFactory> materials;
     TotalVolume *volume;
     bool emptyVoxelOutlines = false;
     bool hidden = false;
@@ -159,6 +165,26 @@ private:
     int32_t sizeY;
     int32_t sizeZ;
     bool selectedShown;
+};
+
+class TotalVolumePainter::Surfaces
+{
+public:
+    ~Surfaces();
+
+private:
+    friend class TotalVolumePainter;
+    Surfaces();
+
+    int32_t mode = 0;
+    std::map<uint32_t, Color> colorMap;
+    std::unique_ptr<DirectCubicSurface> cubic;
+    std::unique_ptr<MarchingCubeSurface> marching;
+    std::unique_ptr<OctreeSurface> octree;
+    std::unique_ptr<FieldPainter> field;
+    std::shared_ptr<Geometry::BSPTree> translucentTree;
+    bool withEmptyOutlines = false;
+    std::vector<Geometry::QuadFace> emptyOutlineFaces;
 };
 
 } // namespace Automaton

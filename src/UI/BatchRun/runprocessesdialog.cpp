@@ -533,6 +533,8 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
                                                        .arg(documentFile, saved.detail));
     }
     runReport = report;
+    if (!closing.load())
+        finalSurfaces = prepareSurfaces();
     runLock.release();
 }
 
@@ -546,10 +548,11 @@ bool RunProcessesDialog::saveImageFromWorker(const QString &file)
     if (closing.load())
         return false;
     const auto request = std::make_shared<Request>();
+    auto prepared = std::make_shared<PreparedSurfaces>(prepareSurfaces());
     QMetaObject::invokeMethod(
         this,
-        [this, request, file] {
-            request->ok = updateGeometry(file);
+        [this, request, prepared, file] {
+            request->ok = showSurfaces(*prepared, file);
             request->done.release();
         },
         Qt::QueuedConnection);
@@ -562,13 +565,28 @@ bool RunProcessesDialog::saveImageFromWorker(const QString &file)
 
 bool RunProcessesDialog::updateGeometry(QString filename)
 {
+    PreparedSurfaces prepared = prepareSurfaces();
+    return showSurfaces(prepared, filename);
+}
+
+RunProcessesDialog::PreparedSurfaces RunProcessesDialog::prepareSurfaces() const
+{
     // The known volume, and every volume a Create Substrate step of the run made.
+    PreparedSurfaces prepared;
     const Model::Automaton::TotalVolumePtr known = runner.getVolume();
     for (const Model::ObjectPtr &object : context.scene.objects()) {
         auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
         if (volume && (volume == known || volumesBeforeRun.count(volume.get()) == 0))
-            volume->getPainter()->regenerate();
+            prepared.emplace_back(volume, volume->getPainter()->makeSurfaces());
     }
+    return prepared;
+}
+
+bool RunProcessesDialog::showSurfaces(PreparedSurfaces &prepared, const QString &filename)
+{
+    for (auto &entry : prepared)
+        entry.first->getPainter()->install(std::move(entry.second));
+    prepared.clear();
     context.notifyUpdate();
     if (filename.isEmpty())
         return true;
@@ -585,7 +603,7 @@ void RunProcessesDialog::updateProgress()
     progressTimer.stop();
     joinWorker();
     if (runner.getVolume()) {
-        updateGeometry(QString());
+        showSurfaces(finalSurfaces, QString());
     } else {
         QMessageBox::critical(this, ProcessListRunner::missingVolumeTitle, ProcessListRunner::missingVolumeText);
         runner.resetProgress();

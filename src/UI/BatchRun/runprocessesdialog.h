@@ -3,6 +3,7 @@
 #include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistrunner.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Automaton/totalvolumepainter.h"
 
 #include <QDialog>
 #include <QSemaphore>
@@ -12,6 +13,8 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -86,8 +89,9 @@ public slots:
     void on_treeWidget_itemCollapsed(QTreeWidgetItem *item);
     void selectionChanged();
     void updateProgress();
-    // Regenerates the known volume's surfaces, redraws, and saves the view under
-    // `filename` when it is not empty. False when the image could not be written.
+    // Regenerates the surfaces of the known volume and of every volume the run made,
+    // redraws, and saves the view under `filename` when it is not empty. False when the
+    // image could not be written.
     bool updateGeometry(QString filename);
 
     // Refused while a run is going; clears the mask overlays of every volume.
@@ -107,6 +111,13 @@ private:
     // Worker thread.
     void runProcessList(ProcessList steps, QString documentFile);
     bool saveImageFromWorker(const QString &fileName);
+    // The new surfaces of the volumes updateGeometry() shows, made on the calling thread
+    // (the worker, so that the window goes on drawing meanwhile).
+    using PreparedSurfaces =
+        std::vector<std::pair<Model::Automaton::TotalVolumePtr, std::unique_ptr<Model::Automaton::TotalVolumePainter::Surfaces>>>;
+    PreparedSurfaces prepareSurfaces() const;
+    // Puts them in place, redraws, and saves the view under `filename` when it is not empty.
+    bool showSurfaces(PreparedSurfaces &prepared, const QString &filename);
     void joinWorker();
 
     Core::Operations::OperationContext &context;
@@ -132,6 +143,7 @@ private:
     std::set<const Model::Object *> volumesBeforeRun;
     // Written by the worker before it releases runLock, read after taking it.
     QString runReport;
+    PreparedSurfaces finalSurfaces;
 };
 
 } // namespace Ui
