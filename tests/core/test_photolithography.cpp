@@ -219,6 +219,17 @@ TEST(Mask, FilesThatAreNoImagesLeaveTheMaskAsItWas)
     EXPECT_FALSE(Mask::fromFile(huge.fileName(), &mask, &reason));
     EXPECT_EQ(reason, "The image is too large to be used as a mask (2 x 100663297 pixels; at most 134217728).");
     EXPECT_EQ(mask, before);
+
+    // 52 bytes of OS/2 bitmap whose header does not tell its size before decoding:
+    // refused once decoded (it took 20 s and 400 MB to make a mask of it before).
+    QFile os2(dir.path() + "/os2.bmp");
+    ASSERT_TRUE(os2.open(QIODevice::WriteOnly));
+    os2.write(QByteArray::fromHex("424d1100000000000000280000000c000000035b02d401000100"
+                                  "004040200100001a001042000004e64c004fe0a0004fe0600002"));
+    os2.close();
+    EXPECT_FALSE(Mask::fromFile(os2.fileName(), &mask, &reason));
+    EXPECT_EQ(reason.toStdString(), "The image is too large to be used as a mask (23299 x 11262 pixels; at most 134217728).");
+    EXPECT_EQ(mask, before);
 }
 
 TEST(Mask, JpegAtQuality75GivesTheBitsOfItsPng)

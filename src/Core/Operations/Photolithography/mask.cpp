@@ -76,17 +76,23 @@ bool Mask::fromFile(const QString &fileName, Mask *mask, QString *reason)
         return false;
     }
     QImageReader reader(fileName);
-    // A header can claim any size in a few bytes; decoding such an image would take
-    // gigabytes and minutes. The size is read from the header before any decoding.
-    const QSize size = reader.size();
-    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > maxPixels) {
+    const auto tooLarge = [reason](const QSize &size) {
+        if (static_cast<qint64>(size.width()) * size.height() <= maxPixels)
+            return false;
         if (reason)
             *reason = QStringLiteral("The image is too large to be used as a mask (%1 x %2 pixels; at most %3).")
                           .arg(size.width())
                           .arg(size.height())
                           .arg(maxPixels);
+        return true;
+    };
+    // A header can claim any size in a few bytes; decoding such an image would take
+    // gigabytes and minutes. The size is read from the header before any decoding where
+    // the format tells it, and checked again after decoding where it does not (OS/2
+    // bitmaps).
+    const QSize size = reader.size();
+    if (size.isValid() && tooLarge(size))
         return false;
-    }
     try {
         const QImage image = reader.read();
         if (image.isNull()) {
@@ -94,6 +100,8 @@ bool Mask::fromFile(const QString &fileName, Mask *mask, QString *reason)
                 *reason = reader.errorString();
             return false;
         }
+        if (tooLarge(image.size()))
+            return false;
         *mask = fromImage(image);
     } catch (const std::bad_alloc &) {
         if (reason)
