@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <thread>
 
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePainter;
@@ -445,6 +446,40 @@ TEST_F(PainterTest, OnlyTheGeneratorOfTheModeInUseKeepsASurface)
     EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
     p->setMode(0);
     p->regenerate();
+    EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
+}
+
+// Surfaces made on another thread leave what is drawn alone until they are installed;
+// surfaces made for a mode no longer in use are made afresh on installing.
+TEST_F(PainterTest, SurfacesMadeElsewhereShowOnlyOnceInstalled)
+{
+    auto v = makeVolume(3, 3, 3, [](int x, int y, int z) { return x + y + z == 0 ? Red : (z == 2 ? Glass : 0u); });
+    TotalVolumePainter *p = v->getPainter();
+    p->regenerate();
+    const std::pair<size_t, size_t> before{p->getOpaqueFaces().size(), p->getTranslucentFaces().size()};
+    ASSERT_EQ(before.first, 6u);
+    ASSERT_GT(before.second, 0u);
+    ASSERT_NE(p->getTranslucentTree(), nullptr);
+
+    Voxel *cells = v->lockVoxels();
+    cells[v->index(2, 2, 0)].setMaterialId(Green);
+    v->unlockVoxels();
+    std::unique_ptr<TotalVolumePainter::Surfaces> made;
+    std::thread worker([&] { made = p->makeSurfaces(); });
+    worker.join();
+    EXPECT_EQ(p->getOpaqueFaces().size(), before.first);
+    p->install(std::move(made));
+    EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
+    EXPECT_EQ(p->getTranslucentFaces().size(), before.second);
+    ASSERT_NE(p->getTranslucentTree(), nullptr);
+    EXPECT_EQ(p->getTranslucentTree()->backToFrontOrder(Vector3D(1, 1, 9)).size(), before.second);
+
+    made = p->makeSurfaces();
+    p->setMode(2);
+    p->install(std::move(made));
+    EXPECT_EQ(p->getMarchingCubeSurface(), nullptr);
+    EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
+    p->install(nullptr);
     EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
 }
 
