@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/materialelement.h"
+#include "Util/nulbytes.h"
 #include "Util/savefilecommit.h"
 
 #include <QFile>
@@ -87,6 +88,9 @@ DocumentFile::Result DocumentFile::open(const QString &path, Scene &scene,
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {Status::CannotOpen, file.errorString()};
+    const qint64 nul = Util::firstNulByte(file);
+    if (nul >= 0)
+        return {Status::ReadFailed, Util::nulByteMessage(nul)};
 
     // The reader gets the file through a source that lets the cell volume archiver take
     // the cells' text straight from the bytes.
