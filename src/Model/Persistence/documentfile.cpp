@@ -88,10 +88,6 @@ DocumentFile::Result DocumentFile::open(const QString &path, Scene &scene,
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {Status::CannotOpen, file.errorString()};
-    const qint64 nul = Util::firstNulByte(file);
-    if (nul >= 0)
-        return {Status::ReadFailed, Util::nulByteMessage(nul)};
-
     // The reader gets the file through a source that lets the cell volume archiver take
     // the cells' text straight from the bytes.
     DocumentSource source(file);
@@ -104,6 +100,14 @@ DocumentFile::Result DocumentFile::open(const QString &path, Scene &scene,
         return {Status::NotADocument, QString()};
     }
     // The version (1 when absent) is read but not otherwise used: there is only one.
+    {
+        // A file that starts as a document but holds a NUL byte is damaged (a file that
+        // does not start as one is simply something else, reported above).
+        QFile whole(path);
+        const qint64 nul = whole.open(QIODevice::ReadOnly) ? Util::firstNulByte(whole) : -1;
+        if (nul >= 0)
+            return {Status::ReadFailed, Util::nulByteMessage(nul)};
+    }
 
     Materials::MaterialIdMap idMap;
     std::vector<ObjectPtr> objects;
