@@ -151,6 +151,15 @@ TEST(BatchBadInputs, BadNumbersInAListFailTheirStep)
     runs.expect("Top Mask bits",
                 {{"list.plst", withValue(lithography, "\"Top Mask\" parameter-type=\"vector\" parameter-data=\"", "1x2")}},
                 {"list.plst"}, 0, ignored);
+
+    // Step counts: the random walk takes doping time / time step steps.
+    const QByteArray walk = example("random-walk.plst");
+    for (const auto &bad : {std::make_pair("Doping Time", "3e38"), std::make_pair("Time Step Duration", "0")}) {
+        const QByteArray list = withValue(walk, QByteArray("\"") + bad.first + "\" parameter-type=\"float\" parameter-data=\"", bad.second);
+        ASSERT_FALSE(list.isEmpty());
+        runs.expect(std::string(bad.first) + " " + bad.second, {{"list.plst", list}}, {"list.plst", "--quiet"},
+                    exitFailedStep, "Doping (Random Walk CA) failed");
+    }
     runs.check();
 }
 

@@ -88,6 +88,7 @@ DocumentFile::Result DocumentFile::open(const QString &path, Scene &scene,
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {Status::CannotOpen, file.errorString()};
+
     // The reader gets the file through a source that lets the cell volume archiver take
     // the cells' text straight from the bytes.
     DocumentSource source(file);
