@@ -12,7 +12,6 @@
 #include <QMap>
 #include <QString>
 #include <QTextCodec>
-#include <QtEndian>
 #include <cstdint>
 #include <vector>
 
@@ -144,6 +143,15 @@ inline int insideRoot(const QByteArray &xml)
     return close < 0 ? -1 : close + 1;
 }
 
+// Writes `bytes` bytes of `value` at `at`, most significant first or last.
+inline void putNumber(QByteArray &into, int at, quint32 value, int bytes, bool bigEndian)
+{
+    for (int i = 0; i < bytes; ++i) {
+        const int shift = 8 * (bigEndian ? bytes - 1 - i : i);
+        into[at + i] = static_cast<char>((value >> shift) & 0xFFu);
+    }
+}
+
 inline quint32 crc32(const QByteArray &bytes)
 {
     quint32 crc = 0xFFFFFFFFu;
@@ -162,9 +170,9 @@ inline QByteArray pngClaiming(const QByteArray &png, quint32 width, quint32 heig
     QByteArray bad = png;
     if (bad.size() < 33 || bad.mid(12, 4) != "IHDR")
         return QByteArray();
-    qToBigEndian(width, bad.data() + 16);
-    qToBigEndian(height, bad.data() + 20);
-    qToBigEndian(crc32(bad.mid(12, 17)), bad.data() + 29);
+    putNumber(bad, 16, width, 4, true);
+    putNumber(bad, 20, height, 4, true);
+    putNumber(bad, 29, crc32(bad.mid(12, 17)), 4, true);
     return bad;
 }
 
@@ -172,16 +180,15 @@ inline QByteArray pngClaiming(const QByteArray &png, quint32 width, quint32 heig
 inline QByteArray bmpClaiming(qint32 width, qint32 height)
 {
     QByteArray bmp(54 + 16, '\0');
-    char *p = bmp.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(static_cast<quint32>(bmp.size()), p + 2);
-    qToLittleEndian<quint32>(54, p + 10);
-    qToLittleEndian<quint32>(40, p + 14);
-    qToLittleEndian<qint32>(width, p + 18);
-    qToLittleEndian<qint32>(height, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(24, p + 28);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    putNumber(bmp, 2, static_cast<quint32>(bmp.size()), 4, false);
+    putNumber(bmp, 10, 54, 4, false);
+    putNumber(bmp, 14, 40, 4, false);
+    putNumber(bmp, 18, static_cast<quint32>(width), 4, false);
+    putNumber(bmp, 22, static_cast<quint32>(height), 4, false);
+    putNumber(bmp, 26, 1, 2, false);
+    putNumber(bmp, 28, 24, 2, false);
     return bmp;
 }
 
