@@ -124,6 +124,25 @@ TEST_F(BadInputMatrix, ProcessListsAreRefusedWithAReasonAndAppendNothing)
         }
         return Outcome{loaded, error};
     });
+
+    // A NUL byte is named with its place; UTF-16 with its byte order mark still reads,
+    // its zero bytes being part of its characters.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("list.plst"));
+    QByteArray damaged = good;
+    damaged.insert(100, '\0');
+    ASSERT_TRUE(writeFile(path, damaged));
+    Ui::ProcessList list;
+    QString error;
+    EXPECT_FALSE(Ui::ProcessListFile::load(path, list, nullptr, &error));
+    EXPECT_EQ(error, QStringLiteral("The file holds a NUL byte (at byte 100): it is damaged or not a text file."));
+    QString text = QString::fromUtf8(good);
+    text.replace(QStringLiteral("encoding=\"UTF-8\""), QStringLiteral("encoding=\"UTF-16\""));
+    ASSERT_TRUE(writeFile(path, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()),
+                                                                     text.size() * 2)));
+    EXPECT_TRUE(Ui::ProcessListFile::load(path, list, nullptr, &error)) << error.toStdString();
+    EXPECT_EQ(list.size(), 21u);
+    MaterialFactory::instance()->resetToBuiltIns();
 }
 
 TEST_F(BadInputMatrix, MaskImagesAreRefusedWithAReasonAndLeaveTheMask)
