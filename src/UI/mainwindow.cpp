@@ -11,6 +11,7 @@
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
 #include "Util/colorsettings.h"
+#include "Util/startupnotices.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,10 +23,13 @@
 #include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <iterator>
 
 namespace Ui {
+
+const QString MainWindow::startUpNoticeTitle = QStringLiteral("Catalogue replaced");
 
 namespace {
 constexpr int statusTimeout = 5000;
@@ -87,9 +91,19 @@ MainWindow::MainWindow(QWidget *parent)
     });
 
     connectActions();
+
+    // What went wrong before any window existed is told once the window is up.
+    QTimer::singleShot(0, this, &MainWindow::showStartUpNotices);
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::showStartUpNotices()
+{
+    const QStringList notices = Util::takeStartUpNotices();
+    if (!notices.isEmpty())
+        QMessageBox::warning(this, startUpNoticeTitle, notices.join(QStringLiteral("\n\n")));
+}
 
 void MainWindow::connectActions()
 {

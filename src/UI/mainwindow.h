@@ -29,7 +29,12 @@ public:
     QAction *action(const QString &objectName) const { return form.action(objectName); }
     QMenu *menu(const QString &objectName) const { return form.menu(objectName); }
 
+    // Title of the box that tells of a catalogue that could not be read at start-up.
+    static const QString startUpNoticeTitle;
+
 public slots:
+    // Shows, once, what the catalogues reported at start-up (nothing when all was well).
+    void showStartUpNotices();
     void showConsole(bool show);
     void undoOperation();
     void redoOperation();

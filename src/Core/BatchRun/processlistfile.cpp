@@ -2,6 +2,7 @@
 
 #include "Model/Materials/materialfactory.h"
 #include "Model/Materials/materialreconciler.h"
+#include "Util/nulbytes.h"
 #include "Util/savefilecommit.h"
 #include "Model/Persistence/materialelement.h"
 #include "Util/vector3d.h"
@@ -205,6 +206,12 @@ bool ProcessListFile::load(const QString &fileName, ProcessList &list,
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         if (error)
             *error = file.errorString();
+        return false;
+    }
+    const qint64 nul = Util::firstNulByte(file);
+    if (nul >= 0) {
+        if (error)
+            *error = Util::nulByteMessage(nul);
         return false;
     }
     QXmlStreamReader reader(&file);

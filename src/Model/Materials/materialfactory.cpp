@@ -1,5 +1,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Util/filebackup.h"
+#include "Util/nulbytes.h"
+#include "Util/startupnotices.h"
 #include "Util/savefilecommit.h"
 
 #include <QColor>
@@ -87,9 +89,15 @@ void MaterialFactory::startUp()
         materials.clear();
     }
     if (!loadMaterials()) {
-        Util::keepBackup(filePath());
+        // A file that is there but cannot be read is kept aside before the built-ins
+        // replace it, and the user hears of it; a missing file is simply a first start.
+        const bool existed = QFileInfo::exists(filePath());
+        const QString backup = Util::keepBackup(filePath());
         installBuiltIns();
         saveMaterials();
+        if (existed)
+            Util::addStartUpNotice(Util::replacedFileNotice(QStringLiteral("material catalogue"), filePath(), backup,
+                                                          QStringLiteral("the built-in materials")));
     }
 }
 
@@ -174,6 +182,11 @@ bool MaterialFactory::loadMaterials()
         return false; // first start: nothing to read, the built-ins follow
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qWarning() << "MaterialFactory: cannot open" << file.fileName() << ":" << file.errorString();
+        return false;
+    }
+    const qint64 nul = Util::firstNulByte(file);
+    if (nul >= 0) {
+        qWarning().noquote() << "MaterialFactory: cannot read" << file.fileName() << ":" << Util::nulByteMessage(nul);
         return false;
     }
     QXmlStreamReader reader(&file);

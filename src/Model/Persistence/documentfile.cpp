@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/materialelement.h"
+#include "Util/nulbytes.h"
 #include "Util/savefilecommit.h"
 
 #include <QFile>
@@ -100,6 +101,14 @@ DocumentFile::Result DocumentFile::open(const QString &path, Scene &scene,
         return {Status::NotADocument, QString()};
     }
     // The version (1 when absent) is read but not otherwise used: there is only one.
+    {
+        // A file that starts as a document but holds a NUL byte is damaged (a file that
+        // does not start as one is simply something else, reported above).
+        QFile whole(path);
+        const qint64 nul = whole.open(QIODevice::ReadOnly) ? Util::firstNulByte(whole) : -1;
+        if (nul >= 0)
+            return {Status::ReadFailed, Util::nulByteMessage(nul)};
+    }
 
     Materials::MaterialIdMap idMap;
     std::vector<ObjectPtr> objects;

@@ -1,5 +1,7 @@
 #include "Model/Process/processfactory.h"
 #include "Util/filebackup.h"
+#include "Util/nulbytes.h"
+#include "Util/startupnotices.h"
 #include "Util/savefilecommit.h"
 
 #include <cstdint>
@@ -72,13 +74,19 @@ void ProcessFactory::startUp()
         QMutexLocker lock(&mutex);
         processes.clear();
     }
-    if (loadProcesses()) {
+    const bool existed = QFileInfo::exists(filePath());
+    QString backup;
+    const bool loaded = loadProcesses();
+    if (loaded) {
         mergeDefaults();
     } else {
-        Util::keepBackup(filePath());
+        backup = Util::keepBackup(filePath());
         resetToDefaults();
     }
     saveProcesses();
+    if (!loaded && existed)
+        Util::addStartUpNotice(Util::replacedFileNotice(QStringLiteral("process catalogue"), filePath(), backup,
+                                                      QStringLiteral("the built-in processes")));
 }
 
 Process ProcessFactory::getProcess(int32_t id) const
@@ -141,6 +149,11 @@ bool ProcessFactory::loadProcesses()
         return false; // first start: nothing to read, the built-ins follow
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qWarning() << "ProcessFactory: cannot open" << file.fileName() << ":" << file.errorString();
+        return false;
+    }
+    const qint64 nul = Util::firstNulByte(file);
+    if (nul >= 0) {
+        qWarning().noquote() << "ProcessFactory: cannot read" << file.fileName() << ":" << Util::nulByteMessage(nul);
         return false;
     }
     QXmlStreamReader reader(&file);
