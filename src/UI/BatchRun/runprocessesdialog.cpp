@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtDebug>
+#include <chrono>
 #include <set>
 
 namespace Ui {
@@ -538,26 +539,42 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
 
 bool RunProcessesDialog::saveImageFromWorker(const QString &file)
 {
-    struct Request
-    {
-        QSemaphore done;
-        bool ok = false;
-    };
     if (closing.load())
         return false;
-    const auto request = std::make_shared<Request>();
-    QMetaObject::invokeMethod(
-        this,
-        [this, request, file] {
-            request->ok = updateGeometry(file);
-            request->done.release();
-        },
-        Qt::QueuedConnection);
-    // The dialog may go away meanwhile (the call is then dropped with it).
-    while (!request->done.tryAcquire(1, 50))
-        if (closing.load())
+    // The request and its answer pass through imageRequestMutex, so that nothing the
+    // two threads share relies on the event queue's ordering alone.
+    std::unique_lock<std::mutex> lock(imageRequestMutex);
+    imageRequestFile = file;
+    imageRequestOk = false;
+    imageRequestPending = true;
+    QMetaObject::invokeMethod(this, "serveImageRequest", Qt::QueuedConnection);
+    // The dialog may be closing meanwhile (the call is then dropped with it).
+    while (imageRequestPending) {
+        if (closing.load()) {
+            imageRequestPending = false;
             return false;
-    return request->ok;
+        }
+        imageRequestAnswered.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    return imageRequestOk;
+}
+
+void RunProcessesDialog::serveImageRequest()
+{
+    QString file;
+    {
+        std::lock_guard<std::mutex> lock(imageRequestMutex);
+        if (!imageRequestPending)
+            return;
+        file = imageRequestFile;
+    }
+    const bool ok = updateGeometry(file);
+    std::lock_guard<std::mutex> lock(imageRequestMutex);
+    if (!imageRequestPending)
+        return;
+    imageRequestOk = ok;
+    imageRequestPending = false;
+    imageRequestAnswered.notify_all();
 }
 
 bool RunProcessesDialog::updateGeometry(QString filename)
