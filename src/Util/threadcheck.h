@@ -16,6 +16,8 @@
 #endif
 #endif
 
+#include <QMutex>
+
 #ifdef KELVANE_THREAD_CHECK
 extern "C" void __tsan_acquire(void *addr);
 extern "C" void __tsan_release(void *addr);
@@ -40,5 +42,27 @@ inline void takeOver(const void *token)
     (void)token;
 #endif
 }
+
+// A QMutexLocker whose lock the thread checker sees: a contended QMutex waits inside
+// QtCore, so the ordering between the holders is declared here.
+class CheckedMutexLocker
+{
+public:
+    explicit CheckedMutexLocker(QMutex *mutex) : mutex(mutex)
+    {
+        mutex->lock();
+        takeOver(mutex);
+    }
+    ~CheckedMutexLocker()
+    {
+        handOver(mutex);
+        mutex->unlock();
+    }
+    CheckedMutexLocker(const CheckedMutexLocker &) = delete;
+    CheckedMutexLocker &operator=(const CheckedMutexLocker &) = delete;
+
+private:
+    QMutex *mutex;
+};
 
 } // namespace Util
