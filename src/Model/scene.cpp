@@ -1,6 +1,7 @@
 #include "Model/scene.h"
 
-#include <QMutexLocker>
+#include "Util/threadcheck.h"
+
 #include <algorithm>
 
 namespace Model {
@@ -9,7 +10,7 @@ Scene::Scene() : layers(1) {}
 
 std::vector<ObjectPtr> Scene::objects() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     std::vector<ObjectPtr> result;
     for (const Layer &layer : layers)
         result.insert(result.begin(), layer.objects.begin(), layer.objects.end());
@@ -20,13 +21,13 @@ void Scene::add(const ObjectPtr &object)
 {
     if (!object)
         return;
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     layers[current].objects.push_back(object);
 }
 
 bool Scene::remove(const ObjectPtr &object)
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     for (Layer &layer : layers) {
         auto it = std::find(layer.objects.begin(), layer.objects.end(), object);
         if (it != layer.objects.end()) {
@@ -39,7 +40,7 @@ bool Scene::remove(const ObjectPtr &object)
 
 ObjectPtr Scene::find(int32_t id) const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     for (const Layer &layer : layers)
         for (const ObjectPtr &o : layer.objects)
             if (o->getId() == id)
@@ -49,7 +50,7 @@ ObjectPtr Scene::find(int32_t id) const
 
 int Scene::objectCount() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     int n = 0;
     for (const Layer &layer : layers)
         n += static_cast<int>(layer.objects.size());
@@ -58,32 +59,32 @@ int Scene::objectCount() const
 
 void Scene::addLayer()
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     layers.emplace_back();
 }
 
 int Scene::layerCount() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     return static_cast<int>(layers.size());
 }
 
 void Scene::setCurrentLayer(int index)
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     if (index >= 0 && index < static_cast<int>(layers.size()))
         current = index;
 }
 
 int Scene::currentLayer() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     return current;
 }
 
 void Scene::reset()
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     layers.assign(1, Layer());
     current = 0;
     sceneName.clear();
@@ -91,13 +92,13 @@ void Scene::reset()
 
 QString Scene::name() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     return sceneName;
 }
 
 void Scene::setName(const QString &name)
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     sceneName = name;
 }
 

@@ -3,12 +3,12 @@
 #include "Core/Operations/operationcontext.h"
 #include "UI/Observers/updateobserver.h"
 #include "Util/colorsettings.h"
+#include "Util/threadcheck.h"
 
 #include <QGuiApplication>
 #include <QMatrix4x4>
 #include <QMetaType>
 #include <QMouseEvent>
-#include <QMutexLocker>
 #include <QOpenGLContext>
 #include <QPainter>
 #include <QShortcut>
@@ -102,7 +102,7 @@ GLWidget::~GLWidget()
 
 float GLWidget::getZoom() const
 {
-    QMutexLocker lock(&viewMutex);
+    Util::CheckedMutexLocker lock(&viewMutex);
     return zoom;
 }
 
@@ -111,7 +111,7 @@ void GLWidget::setZoom(float value)
     if (!(value > 0.0f) || !std::isfinite(value))
         return;
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         zoom = value;
         mouseHandler.setScale(zoom);
     }
@@ -121,26 +121,26 @@ void GLWidget::setZoom(float value)
 
 std::vector<float> GLWidget::getRotation() const
 {
-    QMutexLocker lock(&viewMutex);
+    Util::CheckedMutexLocker lock(&viewMutex);
     return {camera.angleX, camera.angleY, camera.angleZ};
 }
 
 std::vector<float> GLWidget::getAxisPosition() const
 {
-    QMutexLocker lock(&viewMutex);
+    Util::CheckedMutexLocker lock(&viewMutex);
     return {camera.axisX, camera.axisY, camera.axisZ};
 }
 
 std::vector<float> GLWidget::getScreenPosition() const
 {
-    QMutexLocker lock(&viewMutex);
+    Util::CheckedMutexLocker lock(&viewMutex);
     return {camera.screenX, camera.screenY};
 }
 
 void GLWidget::setAxisPosition(float x, float y, float z)
 {
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         camera.setAxisPosition(x, y, z);
     }
     update();
@@ -150,7 +150,7 @@ void GLWidget::setAxisPosition(float x, float y, float z)
 void GLWidget::setScreenPosition(float x, float y)
 {
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         camera.setScreenPosition(x, y);
     }
     update();
@@ -159,38 +159,38 @@ void GLWidget::setScreenPosition(float x, float y)
 
 ViewTransform GLWidget::getCamera() const
 {
-    QMutexLocker lock(&viewMutex);
+    Util::CheckedMutexLocker lock(&viewMutex);
     return camera;
 }
 
 LampSet GLWidget::getLamps() const
 {
-    QMutexLocker lock(&lampMutex);
+    Util::CheckedMutexLocker lock(&lampMutex);
     return lamps;
 }
 
 int GLWidget::getActiveLamp() const
 {
-    QMutexLocker lock(&lampMutex);
+    Util::CheckedMutexLocker lock(&lampMutex);
     return lamps.active;
 }
 
 int GLWidget::getDepth() const
 {
-    QMutexLocker lock(&viewMutex);
+    Util::CheckedMutexLocker lock(&viewMutex);
     return depth;
 }
 
 #define KELVANE_SWITCH(getter, setter, member)                                                     \
     bool GLWidget::getter() const                                                                  \
     {                                                                                              \
-        QMutexLocker lock(&viewMutex);                                                             \
+        Util::CheckedMutexLocker lock(&viewMutex);                                                 \
         return member;                                                                             \
     }                                                                                              \
     void GLWidget::setter(bool on)                                                                 \
     {                                                                                              \
         {                                                                                          \
-            QMutexLocker lock(&viewMutex);                                                         \
+            Util::CheckedMutexLocker lock(&viewMutex);                                             \
             member = on;                                                                           \
         }                                                                                          \
         update();                                                                                  \
@@ -207,14 +207,14 @@ KELVANE_SWITCH(getSnapToGrid, setSnapToGrid, snapToGrid)
 
 float GLWidget::getGridSpacing() const
 {
-    QMutexLocker lock(&viewMutex);
+    Util::CheckedMutexLocker lock(&viewMutex);
     return grid.getSpacing();
 }
 
 void GLWidget::setGridSpacing(float spacing)
 {
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         if (!grid.setSpacing(spacing))
             return;
     }
@@ -224,7 +224,7 @@ void GLWidget::setGridSpacing(float spacing)
 void GLWidget::setRotation(float x, float y, float z)
 {
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         camera.setRotation(x, y, z);
     }
     update();
@@ -254,7 +254,7 @@ void GLWidget::emitLampPosition()
 {
     std::vector<float> values;
     {
-        QMutexLocker lock(&lampMutex);
+        Util::CheckedMutexLocker lock(&lampMutex);
         const int a = lamps.active;
         values = {static_cast<float>(a), lamps.getRadius(a), lamps.getAzimuth(a), lamps.getElevation(a)};
     }
@@ -266,7 +266,7 @@ void GLWidget::emitLampPosition()
 void GLWidget::translateAxis(int axis, float amount)
 {
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         float *target = axis == 0 ? &camera.axisX : (axis == 1 ? &camera.axisY : &camera.axisZ);
         *target += amount;
     }
@@ -284,7 +284,7 @@ void GLWidget::decreaseTranslateZ() { translateAxis(2, -axisStep); }
 void GLWidget::swithActiveLamp()
 {
     {
-        QMutexLocker lock(&lampMutex);
+        Util::CheckedMutexLocker lock(&lampMutex);
         lamps.switchActive();
     }
     update();
@@ -296,7 +296,7 @@ ViewProperties::Values GLWidget::viewPropertiesValues() const
 {
     ViewProperties::Values v;
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         v.screenX = camera.screenX;
         v.screenY = camera.screenY;
         v.axisX = camera.axisX;
@@ -307,7 +307,7 @@ ViewProperties::Values GLWidget::viewPropertiesValues() const
         v.angleZ = camera.angleZ;
         v.zoomValue = 1.0 / zoom;
     }
-    QMutexLocker lock(&lampMutex);
+    Util::CheckedMutexLocker lock(&lampMutex);
     v.activeLamp = lamps.active == 0 ? 1 : lamps.active;
     for (int i = 1; i <= lamps.getCount(); ++i) {
         ViewProperties::Lamp lamp;
@@ -323,7 +323,7 @@ ViewProperties::Values GLWidget::viewPropertiesValues() const
 void GLWidget::applyViewProperties(const ViewProperties::Values &v)
 {
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         camera.setAxisPosition(static_cast<float>(v.axisX), static_cast<float>(v.axisY),
                                static_cast<float>(v.axisZ));
         camera.setRotation(static_cast<float>(v.angleX), static_cast<float>(v.angleY),
@@ -335,7 +335,7 @@ void GLWidget::applyViewProperties(const ViewProperties::Values &v)
         }
     }
     if (!v.lamps.empty()) {
-        QMutexLocker lock(&lampMutex);
+        Util::CheckedMutexLocker lock(&lampMutex);
         const int previousCount = lamps.getCount();
         lamps.setCount(static_cast<int>(v.lamps.size()));
         const int chosen = std::clamp(v.activeLamp, 1, lamps.getCount());
@@ -430,7 +430,7 @@ void GLWidget::resizeGL(int w, int h)
     float viewZoom;
     int viewDepth;
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         depth = static_cast<int32_t>(std::sqrt(2.0) * std::max(w, h));
         mouseHandler.setScale(zoom);
         mouseHandler.setSize(w, h);
@@ -480,7 +480,7 @@ void GLWidget::paintGL()
     bool drawAxis, drawLights, lit, surfaces, edges, drawGrid;
     GridPlane gridPlane;
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         view = camera;
         viewZoom = zoom;
         viewDepth = depth;
@@ -647,7 +647,7 @@ void GLWidget::setActiveLampFromPointer()
     float azimuth = 0.0f;
     float elevation = 0.0f;
     mouseHandler.lampAngles(&azimuth, &elevation);
-    QMutexLocker lock(&lampMutex);
+    Util::CheckedMutexLocker lock(&lampMutex);
     lamps.setAngles(lamps.active, azimuth, elevation);
 }
 
@@ -657,7 +657,7 @@ void GLWidget::mousePressEvent(QMouseEvent *event)
     lastPointer = event->pos();
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         mouseHandler.setSize(width(), height());
     }
     if (event->button() == Qt::RightButton) {
@@ -706,7 +706,7 @@ void GLWidget::mouseMoveEvent(QMouseEvent *event)
     switch (dragAction) {
     case DragAction::ScreenPan: {
         {
-            QMutexLocker lock(&viewMutex);
+            Util::CheckedMutexLocker lock(&viewMutex);
             camera.moveScreen(dx, dy);
         }
         emitViewPosition();
@@ -714,7 +714,7 @@ void GLWidget::mouseMoveEvent(QMouseEvent *event)
     }
     case DragAction::AxisPan: {
         {
-            QMutexLocker lock(&viewMutex);
+            Util::CheckedMutexLocker lock(&viewMutex);
             camera.moveAxis(dx, dy);
         }
         emitAxisPosition();
@@ -723,7 +723,7 @@ void GLWidget::mouseMoveEvent(QMouseEvent *event)
     case DragAction::Rotate: {
         float angle = 0.0f, nx = 0.0f, ny = 0.0f, nz = 1.0f;
         if (mouseHandler.trackballRotation(&angle, &nx, &ny, &nz)) {
-            QMutexLocker lock(&viewMutex);
+            Util::CheckedMutexLocker lock(&viewMutex);
             camera.rotate(angle, nx, ny, nz);
         }
         emitRotation();
@@ -767,7 +767,7 @@ void GLWidget::wheelEvent(QWheelEvent *event)
 
     if (!shift) {
         {
-            QMutexLocker lock(&viewMutex);
+            Util::CheckedMutexLocker lock(&viewMutex);
             zoom = static_cast<float>(delta > 0 ? zoom * (1.0 + c) : zoom / (1.0 - c));
             mouseHandler.setScale(zoom);
         }
@@ -775,7 +775,7 @@ void GLWidget::wheelEvent(QWheelEvent *event)
         emitZoom();
     } else {
         {
-            QMutexLocker lock(&lampMutex);
+            Util::CheckedMutexLocker lock(&lampMutex);
             const int a = lamps.active;
             if (!lamps.contains(a)) {
                 event->accept();
@@ -802,7 +802,7 @@ GLWidget::PickFrame GLWidget::beginPicking()
     float viewZoom;
     int viewDepth;
     {
-        QMutexLocker lock(&viewMutex);
+        Util::CheckedMutexLocker lock(&viewMutex);
         frame.view = camera;
         viewZoom = zoom;
         viewDepth = depth;

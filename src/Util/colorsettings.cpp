@@ -1,7 +1,6 @@
 #include "Util/colorsettings.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace Util {
 namespace {
@@ -35,9 +34,9 @@ const Table &defaults()
     return table;
 }
 
-QMutex &tableMutex()
+std::mutex &tableMutex()
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     return mutex;
 }
 
@@ -53,13 +52,13 @@ int clampIndex(int i, int count) { return i < 0 ? 0 : (i >= count ? count - 1 : 
 
 Vector4D ColorSettings::get(int setting, int variant)
 {
-    QMutexLocker lock(&tableMutex());
+    std::lock_guard<std::mutex> lock(tableMutex());
     return table().colors[clampIndex(setting, settingCount)][clampIndex(variant, variantCount)];
 }
 
 void ColorSettings::set(int setting, int variant, const Vector4D &color)
 {
-    QMutexLocker lock(&tableMutex());
+    std::lock_guard<std::mutex> lock(tableMutex());
     table().colors[clampIndex(setting, settingCount)][clampIndex(variant, variantCount)] = color;
 }
 
@@ -76,19 +75,19 @@ QString ColorSettings::name(int setting)
 
 int ColorSettings::activeVariant()
 {
-    QMutexLocker lock(&tableMutex());
+    std::lock_guard<std::mutex> lock(tableMutex());
     return table().active;
 }
 
 void ColorSettings::setActiveVariant(int variant)
 {
-    QMutexLocker lock(&tableMutex());
+    std::lock_guard<std::mutex> lock(tableMutex());
     table().active = clampIndex(variant, variantCount);
 }
 
 void ColorSettings::resetToDefaults()
 {
-    QMutexLocker lock(&tableMutex());
+    std::lock_guard<std::mutex> lock(tableMutex());
     table() = defaults();
 }
 

@@ -8,11 +8,10 @@
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
 #include "Core/Operations/operationcontext.h"
 
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <thread>
 
 using Core::Operations::SubstrateParameters;
 using Model::Automaton::TotalVolume;
@@ -244,8 +243,8 @@ TEST_F(RunnerTest, CancelsBetweenStepsAndRunsOnAWorker)
     // The batch dialog's way: one worker task, progress read from this thread.
     runner.setStepObserver(nullptr);
     ProcessListRunner::Summary result;
-    QFuture<void> task = QtConcurrent::run(QThreadPool::globalInstance(), [&] { result = runner.run(list); });
-    task.waitForFinished();
+    std::thread worker([&] { result = runner.run(list); });
+    worker.join();
     EXPECT_EQ(result.outcome, Outcome::Completed);
     EXPECT_EQ(runner.progress(), 3);
     EXPECT_FALSE(runner.isRunning());

@@ -11,9 +11,9 @@
 #include "Core/Operations/operationcontext.h"
 
 #include <QElapsedTimer>
-#include <QMutexLocker>
 #include <QtDebug>
 #include <exception>
+#include <mutex>
 #include <new>
 
 namespace Ui {
@@ -77,13 +77,13 @@ bool ProcessListRunner::hasHandler(int32_t processType) const
 
 void ProcessListRunner::setVolume(const Model::Automaton::TotalVolumePtr &volume)
 {
-    QMutexLocker lock(&volumeMutex);
+    std::lock_guard<std::mutex> lock(volumeMutex);
     environment.volume = volume;
 }
 
 Model::Automaton::TotalVolumePtr ProcessListRunner::getVolume() const
 {
-    QMutexLocker lock(&volumeMutex);
+    std::lock_guard<std::mutex> lock(volumeMutex);
     return environment.volume;
 }
 

@@ -3,12 +3,12 @@
 #include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/stepenvironment.h"
 
-#include <QMutex>
 #include <QString>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 
 namespace Core {
 namespace Operations {
@@ -110,7 +110,7 @@ private:
     StepEnvironment environment;
     std::map<int32_t, Entry> handlers;
     StepObserver stepObserver;
-    mutable QMutex volumeMutex;
+    mutable std::mutex volumeMutex;
     std::atomic<int> progressCounter{0};
     std::atomic<bool> cancelRequested{false};
     std::atomic<bool> running{false};

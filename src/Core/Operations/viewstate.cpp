@@ -1,51 +1,51 @@
 #include "Core/Operations/viewstate.h"
 
 #include "Core/Operations/operation.h"
+#include "Util/threadcheck.h"
 
-#include <QMutexLocker>
 
 namespace Core {
 namespace Operations {
 
 std::vector<Model::ObjectPtr> ViewState::selectedObjects() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     return selection;
 }
 
 void ViewState::publishSelection(const std::vector<Model::ObjectPtr> &objects)
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     selection = objects;
 }
 
 std::vector<ViewState::Ghost> ViewState::ghosts() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     return ghostList;
 }
 
 void ViewState::publishGhosts(const std::vector<Ghost> &list)
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     ghostList = list;
 }
 
 void ViewState::publishClickRequest(const ClickRequest &request)
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     clickRequest = request;
 }
 
 void ViewState::dropClickRequest()
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     clickRequest = ClickRequest();
 }
 
 bool ViewState::hasClickRequest() const
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     return clickRequest.operation != nullptr;
 }
 
@@ -53,7 +53,7 @@ bool ViewState::deliverClick(const Util::Vector3D &point)
 {
     ClickRequest request;
     {
-        QMutexLocker lock(&mutex);
+        Util::CheckedMutexLocker lock(&mutex);
         request = clickRequest;
         // One click per request: the operation publishes it again when it wants more.
         clickRequest = ClickRequest();
@@ -69,7 +69,7 @@ bool ViewState::deliverClick(const Util::Vector3D &point)
 
 bool ViewState::hoverPoint(const Util::Vector3D &point)
 {
-    QMutexLocker lock(&mutex);
+    Util::CheckedMutexLocker lock(&mutex);
     if (!clickRequest.operation || !clickRequest.reference)
         return false;
     const Util::Vector3D &from = *clickRequest.reference;

@@ -2,12 +2,11 @@
 
 #include "Model/Automaton/totalvolume.h"
 
-#include <QFuture>
+#include "Util/pooltasks.h"
+
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cstdint>
-#include <exception>
 #include <vector>
 
 namespace Model {
@@ -30,24 +29,6 @@ private:
 
 namespace SlabRunner {
 
-// Waits for every started task, also when the caller leaves by an exception: the tasks
-// write into the caller's outputs.
-class TaskJoiner
-{
-public:
-    explicit TaskJoiner(std::vector<QFuture<void>> *futures) : futures(futures) {}
-    ~TaskJoiner()
-    {
-        for (QFuture<void> &f : *futures)
-            f.waitForFinished();
-    }
-    TaskJoiner(const TaskJoiner &) = delete;
-    TaskJoiner &operator=(const TaskJoiner &) = delete;
-
-private:
-    std::vector<QFuture<void>> *futures;
-};
-
 // Splits [x0, x1) into as many slabs as the global pool has threads and runs
 // work(begin, end, output) for each; slab i is [x0 + i * span, x0 + (i + 1) * span), the
 // last one ending at x1. With fewer layers than threads the calling thread does it all.
@@ -65,28 +46,15 @@ std::vector<Output> run(int32_t x0, int32_t x1, const Work &work)
         return outputs;
     }
     outputs.resize(static_cast<size_t>(n));
-    std::vector<std::exception_ptr> errors(static_cast<size_t>(n));
-    std::vector<QFuture<void>> futures;
-    futures.reserve(static_cast<size_t>(n));
-    {
-        TaskJoiner joiner(&futures);
-        for (int i = 0; i < n; ++i) {
-            const int32_t begin = x0 + i * span;
-            const int32_t end = i == n - 1 ? x1 : begin + span;
-            Output *out = &outputs[static_cast<size_t>(i)];
-            std::exception_ptr *error = &errors[static_cast<size_t>(i)];
-            futures.push_back(QtConcurrent::run(QThreadPool::globalInstance(), [&work, begin, end, out, error] {
-                try {
-                    work(begin, end, out);
-                } catch (...) {
-                    *error = std::current_exception();
-                }
-            }));
-        }
+    // Waits for every started slab, also when starting one fails: they write into outputs.
+    Util::PoolTasks tasks;
+    for (int i = 0; i < n; ++i) {
+        const int32_t begin = x0 + i * span;
+        const int32_t end = i == n - 1 ? x1 : begin + span;
+        Output *out = &outputs[static_cast<size_t>(i)];
+        tasks.start([&work, begin, end, out] { work(begin, end, out); });
     }
-    for (const std::exception_ptr &e : errors)
-        if (e)
-            std::rethrow_exception(e);
+    tasks.wait();
     return outputs;
 }
 

@@ -2,8 +2,8 @@
 
 #include "Model/Automaton/silattice.h"
 #include "Model/Persistence/volumelimits.h"
+#include "Util/threadcheck.h"
 
-#include <QMutexLocker>
 #include <limits>
 #include <new>
 
@@ -49,18 +49,20 @@ TotalVolume::~TotalVolume() = default;
 Voxel *TotalVolume::lockVoxels()
 {
     voxelMutex.lock();
+    Util::takeOver(&voxelMutex);
     return voxels.get();
 }
 
 void TotalVolume::unlockVoxels()
 {
+    Util::handOver(&voxelMutex);
     voxelMutex.unlock();
 }
 
 std::vector<uint32_t> TotalVolume::materialIds()
 {
     std::vector<uint32_t> ids(cellCount);
-    QMutexLocker lock(&voxelMutex);
+    Util::CheckedMutexLocker lock(&voxelMutex);
     const Voxel *v = voxels.get();
     for (size_t i = 0; i < cellCount; ++i)
         ids[i] = v[i].getMaterialId();
@@ -115,26 +117,26 @@ void TotalVolume::clearBottomMask()
 
 void TotalVolume::setProperty(const QString &name, const QVariant &value)
 {
-    QMutexLocker lock(&propertyMutex);
+    Util::CheckedMutexLocker lock(&propertyMutex);
     properties.insert(name, value);
     fields.erase(name);
 }
 
 QVariant TotalVolume::property(const QString &name) const
 {
-    QMutexLocker lock(&propertyMutex);
+    Util::CheckedMutexLocker lock(&propertyMutex);
     return properties.value(name);
 }
 
 QStringList TotalVolume::propertyNames() const
 {
-    QMutexLocker lock(&propertyMutex);
+    Util::CheckedMutexLocker lock(&propertyMutex);
     return properties.keys();
 }
 
 int32_t *TotalVolume::particleField(const QString &name) const
 {
-    QMutexLocker lock(&propertyMutex);
+    Util::CheckedMutexLocker lock(&propertyMutex);
     const auto it = fields.find(name);
     return it == fields.end() ? nullptr : it->second.get();
 }
@@ -145,7 +147,7 @@ int32_t *TotalVolume::createParticleField(const QString &name)
         throw std::bad_alloc();
     auto field = std::make_unique<int32_t[]>(cellCount * particleFieldSlots);
     int32_t *address = field.get();
-    QMutexLocker lock(&propertyMutex);
+    Util::CheckedMutexLocker lock(&propertyMutex);
     properties.insert(name, QVariant::fromValue(static_cast<void *>(address)));
     fields[name] = std::move(field);
     return address;

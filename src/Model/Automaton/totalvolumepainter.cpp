@@ -12,8 +12,8 @@
 #include "Model/Automaton/voxel.h"
 #include "Model/Geometry/bsptree.h"
 #include "Model/Materials/materialfactory.h"
+#include "Util/threadcheck.h"
 
-#include <QMutexLocker>
 #include <QOpenGLContext>
 #include <GL/gl.h>
 #include <algorithm>
@@ -164,7 +164,7 @@ std::unique_ptr<TotalVolumePainter::Surfaces> TotalVolumePainter::makeSurfaces()
     s->withEmptyOutlines = emptyVoxelOutlines;
     if (emptyVoxelOutlines) {
         const HeldVoxels lock(volume);
-        s->emptyOutlineFaces = cubic->emptyCellOutlines(lock.get(), min, max, emptyOutlineColor.data());
+        s->emptyOutlineFaces = DirectCubicSurface(*volume).emptyCellOutlines(lock.get(), min, max, emptyOutlineColor.data());
     }
     return s;
 }
@@ -334,7 +334,7 @@ void TotalVolumePainter::setRenderUnitCells(bool on) { latticeRenderer->setRende
 
 void TotalVolumePainter::setCutLimits(const CellCorner &min, const CellCorner &max)
 {
-    QMutexLocker lock(&cutMutex);
+    Util::CheckedMutexLocker lock(&cutMutex);
     cutMin = min;
     cutMax = max;
     rebuildClipPlanes(min, max);
@@ -342,20 +342,20 @@ void TotalVolumePainter::setCutLimits(const CellCorner &min, const CellCorner &m
 
 void TotalVolumePainter::getCutLimits(CellCorner *min, CellCorner *max) const
 {
-    QMutexLocker lock(&cutMutex);
+    Util::CheckedMutexLocker lock(&cutMutex);
     *min = cutMin;
     *max = cutMax;
 }
 
 std::vector<Util::Vector4D> TotalVolumePainter::getClipPlanes() const
 {
-    QMutexLocker lock(&clipPlanesMutex);
+    Util::CheckedMutexLocker lock(&clipPlanesMutex);
     return clipPlanes;
 }
 
 void TotalVolumePainter::rebuildClipPlanes(const CellCorner &min, const CellCorner &max)
 {
-    QMutexLocker lock(&clipPlanesMutex);
+    Util::CheckedMutexLocker lock(&clipPlanesMutex);
     clipPlanes = {
         Util::Vector4D(-1, 0, 0, min[0]), Util::Vector4D(1, 0, 0, -max[0]),
         Util::Vector4D(0, -1, 0, min[1]), Util::Vector4D(0, 1, 0, -max[1]),

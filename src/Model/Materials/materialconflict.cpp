@@ -1,6 +1,6 @@
 #include "Model/Materials/materialconflict.h"
 
-#include <QMutexLocker>
+#include <mutex>
 
 namespace Model {
 namespace Materials {
@@ -13,7 +13,7 @@ MaterialConflict &MaterialConflict::pending()
 
 void MaterialConflict::begin(const Material &existing, const Material &loaded)
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     active = true;
     existingMaterial = existing;
     loadedMaterial = loaded;
@@ -24,7 +24,7 @@ void MaterialConflict::begin(const Material &existing, const Material &loaded)
 
 void MaterialConflict::settle(MaterialConflictChoice choice, uint32_t replacementId)
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     settled = true;
     chosen = choice;
     replacement = replacementId;
@@ -32,7 +32,7 @@ void MaterialConflict::settle(MaterialConflictChoice choice, uint32_t replacemen
 
 void MaterialConflict::clear()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     active = false;
     existingMaterial = Material::empty();
     loadedMaterial = Material::empty();
@@ -43,37 +43,37 @@ void MaterialConflict::clear()
 
 bool MaterialConflict::isActive() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return active;
 }
 
 Material MaterialConflict::existing() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return existingMaterial;
 }
 
 Material MaterialConflict::loaded() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return loadedMaterial;
 }
 
 bool MaterialConflict::isSettled() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return settled;
 }
 
 MaterialConflictChoice MaterialConflict::choice() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return chosen;
 }
 
 uint32_t MaterialConflict::replacementId() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return replacement;
 }
 

@@ -2,8 +2,8 @@
 
 #include "Model/Materials/material.h"
 
-#include <QMutex>
 #include <cstdint>
+#include <mutex>
 
 namespace Model {
 namespace Materials {
@@ -53,7 +53,7 @@ public:
 private:
     MaterialConflict() = default;
 
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     bool active = false;
     Material existingMaterial;
     Material loadedMaterial;

@@ -9,12 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 #include <QtDebug>
 #include <QtGlobal>
 #include <iterator>
+#include <mutex>
 
 namespace Model {
 namespace Materials {
@@ -85,7 +85,7 @@ std::shared_ptr<MaterialFactory> MaterialFactory::instance()
 void MaterialFactory::startUp()
 {
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         materials.clear();
     }
     if (!loadMaterials()) {
@@ -103,7 +103,7 @@ void MaterialFactory::startUp()
 
 std::vector<Material> MaterialFactory::getMaterials() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     std::vector<Material> result;
     result.reserve(static_cast<size_t>(materials.size()));
     for (auto it = materials.cbegin(); it != materials.cend(); ++it)
@@ -113,7 +113,7 @@ std::vector<Material> MaterialFactory::getMaterials() const
 
 Material MaterialFactory::getMaterial(uint32_t id) const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return getMaterialUnlocked(id);
 }
 
@@ -125,7 +125,7 @@ Material MaterialFactory::getMaterialUnlocked(uint32_t id) const
 
 Material MaterialFactory::getMaterialByName(const QString &name) const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     for (auto it = materials.cbegin(); it != materials.cend(); ++it)
         if (it.value().name == name)
             return it.value();
@@ -134,7 +134,7 @@ Material MaterialFactory::getMaterialByName(const QString &name) const
 
 bool MaterialFactory::setMaterial(const Material &material)
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return setMaterialUnlocked(material);
 }
 
@@ -148,7 +148,7 @@ bool MaterialFactory::setMaterialUnlocked(const Material &material)
 
 uint32_t MaterialFactory::generateUniqueMaterialId() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     // Guard against an endless loop when every id of 2000..32766 is taken (never in
     // practice): 0 is returned then, which setMaterial() refuses.
     const auto taken = std::distance(materials.lowerBound(2000u), materials.upperBound(32766u));
@@ -176,7 +176,7 @@ uint32_t MaterialFactory::idFromRandom(int random)
 
 bool MaterialFactory::loadMaterials()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     QFile file(filePath());
     if (!file.exists())
         return false; // first start: nothing to read, the built-ins follow
@@ -217,7 +217,7 @@ bool MaterialFactory::loadMaterials()
 
 bool MaterialFactory::saveMaterials(QString *error) const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     const QString path = filePath();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
@@ -269,7 +269,7 @@ bool MaterialFactory::saveMaterials(QString *error) const
 
 void MaterialFactory::resetToBuiltIns()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     materials.clear();
     for (const Material &m : builtInMaterials())
         setMaterialUnlocked(m);
@@ -277,7 +277,7 @@ void MaterialFactory::resetToBuiltIns()
 
 void MaterialFactory::installBuiltIns()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     for (const Material &m : builtInMaterials())
         setMaterialUnlocked(m);
 }

@@ -3,10 +3,10 @@
 #include "Model/Materials/material.h"
 
 #include <QMap>
-#include <QMutex>
 #include <QString>
 #include <QXmlStreamReader>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace Model {
@@ -59,7 +59,7 @@ private:
     Material getMaterialUnlocked(uint32_t id) const;
     bool setMaterialUnlocked(const Material &material);
 
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     QMap<uint32_t, Material> materials;
 };
 

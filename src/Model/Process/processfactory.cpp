@@ -9,12 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QSaveFile>
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <QtDebug>
+#include <mutex>
 
 namespace Model {
 namespace Process {
@@ -71,7 +71,7 @@ std::shared_ptr<ProcessFactory> ProcessFactory::instance()
 void ProcessFactory::startUp()
 {
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         processes.clear();
     }
     const bool existed = QFileInfo::exists(filePath());
@@ -91,14 +91,14 @@ void ProcessFactory::startUp()
 
 Process ProcessFactory::getProcess(int32_t id) const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     const auto it = processes.constFind(id);
     return it == processes.cend() ? Process() : it.value();
 }
 
 std::vector<Process> ProcessFactory::getProcesses() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     std::vector<Process> result;
     result.reserve(static_cast<size_t>(processes.size()));
     for (auto it = processes.cbegin(); it != processes.cend(); ++it)
@@ -108,7 +108,7 @@ std::vector<Process> ProcessFactory::getProcesses() const
 
 bool ProcessFactory::setProcess(const Process &process)
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return setProcessUnlocked(process);
 }
 
@@ -143,7 +143,7 @@ QString ProcessFactory::compatibleMaterialsText(const std::vector<uint32_t> &ids
 
 bool ProcessFactory::loadProcesses()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     QFile file(filePath());
     if (!file.exists())
         return false; // first start: nothing to read, the built-ins follow
@@ -216,7 +216,7 @@ bool ProcessFactory::loadProcesses()
 
 bool ProcessFactory::saveProcesses(QString *error) const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     const QString path = filePath();
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
@@ -270,7 +270,7 @@ bool ProcessFactory::saveProcesses(QString *error) const
 
 void ProcessFactory::resetToDefaults()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     processes.clear();
     for (const Process &p : builtInProcesses())
         setProcessUnlocked(p);
@@ -278,7 +278,7 @@ void ProcessFactory::resetToDefaults()
 
 void ProcessFactory::mergeDefaults()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     for (const Process &p : builtInProcesses())
         if (!processes.contains(p.id))
             setProcessUnlocked(p);

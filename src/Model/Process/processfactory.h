@@ -3,9 +3,9 @@
 #include "Model/Process/process.h"
 
 #include <QMap>
-#include <QMutex>
 #include <QString>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace Model {
@@ -49,7 +49,7 @@ private:
     // For callers that already hold the mutex (it is not recursive).
     bool setProcessUnlocked(const Process &process);
 
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     QMap<int32_t, Process> processes;
 };
 

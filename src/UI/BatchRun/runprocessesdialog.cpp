@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtDebug>
+#include <chrono>
 #include <set>
 
 namespace Ui {
@@ -540,27 +541,46 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
 
 bool RunProcessesDialog::saveImageFromWorker(const QString &file)
 {
-    struct Request
-    {
-        QSemaphore done;
-        bool ok = false;
-    };
     if (closing.load())
         return false;
-    const auto request = std::make_shared<Request>();
-    auto prepared = std::make_shared<PreparedSurfaces>(prepareSurfaces());
-    QMetaObject::invokeMethod(
-        this,
-        [this, request, prepared, file] {
-            request->ok = showSurfaces(*prepared, file);
-            request->done.release();
-        },
-        Qt::QueuedConnection);
-    // The dialog may go away meanwhile (the call is then dropped with it).
-    while (!request->done.tryAcquire(1, 50))
-        if (closing.load())
+    // The request and its answer pass through imageRequestMutex, so that nothing the
+    // two threads share relies on the event queue's ordering alone.
+    PreparedSurfaces prepared = prepareSurfaces();
+    std::unique_lock<std::mutex> lock(imageRequestMutex);
+    imageRequestFile = file;
+    imageRequestSurfaces = std::move(prepared);
+    imageRequestOk = false;
+    imageRequestPending = true;
+    QMetaObject::invokeMethod(this, "serveImageRequest", Qt::QueuedConnection);
+    // The dialog may be closing meanwhile (the call is then dropped with it).
+    while (imageRequestPending) {
+        if (closing.load()) {
+            imageRequestPending = false;
             return false;
-    return request->ok;
+        }
+        imageRequestAnswered.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    return imageRequestOk;
+}
+
+void RunProcessesDialog::serveImageRequest()
+{
+    QString file;
+    PreparedSurfaces prepared;
+    {
+        std::lock_guard<std::mutex> lock(imageRequestMutex);
+        if (!imageRequestPending)
+            return;
+        file = imageRequestFile;
+        std::swap(prepared, imageRequestSurfaces);
+    }
+    const bool ok = showSurfaces(prepared, file);
+    std::lock_guard<std::mutex> lock(imageRequestMutex);
+    if (!imageRequestPending)
+        return;
+    imageRequestOk = ok;
+    imageRequestPending = false;
+    imageRequestAnswered.notify_all();
 }
 
 bool RunProcessesDialog::updateGeometry(QString filename)

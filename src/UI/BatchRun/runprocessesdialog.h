@@ -10,7 +10,9 @@
 #include <QString>
 #include <QTimer>
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <utility>
@@ -97,6 +99,10 @@ public slots:
     // Refused while a run is going; clears the mask overlays of every volume.
     void done(int result) override;
 
+private slots:
+    // GUI thread: serves the image the worker asked for in saveImageFromWorker().
+    void serveImageRequest();
+
 private:
     QPushButton *addButton(const char *objectName, const QString &text);
     void refreshTree();
@@ -144,6 +150,13 @@ private:
     // Written by the worker before it releases runLock, read after taking it.
     QString runReport;
     PreparedSurfaces finalSurfaces;
+    // The worker's request for an image, handed to the GUI thread and answered there.
+    std::mutex imageRequestMutex;
+    std::condition_variable imageRequestAnswered;
+    QString imageRequestFile;
+    PreparedSurfaces imageRequestSurfaces;
+    bool imageRequestPending = false;
+    bool imageRequestOk = false;
 };
 
 } // namespace Ui

@@ -53,7 +53,7 @@ AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Tot
     handOverUp.resize(bounds.size());
     changes.resize(bounds.size());
     for (size_t i = 0; i < bounds.size(); ++i)
-        sliceMutexes.push_back(std::make_unique<QMutex>());
+        sliceMutexes.push_back(std::make_unique<std::mutex>());
     computeNeighbourVectors();
 }
 
@@ -180,7 +180,7 @@ void AbstractDistanceCountingAutomatonBase::completeStep(int32_t slice)
     const size_t s = static_cast<size_t>(slice);
     CellFront &next = newFronts[s];
     takeHandOvers(s, next, false);
-    QMutexLocker lock(sliceMutexes[s].get());
+    std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
     applyChanges(slice);
     fronts[s].clear();
     fronts[s].swap(next);
@@ -194,11 +194,11 @@ void AbstractDistanceCountingAutomatonBase::takeHandOvers(size_t s, CellFront &i
                 into.insert(cell);
     };
     if (s > 0) {
-        QMutexLocker lock(sliceMutexes[s - 1].get());
+        std::lock_guard<std::mutex> lock(*sliceMutexes[s - 1]);
         take(handOverUp[s - 1]);
     }
     if (s + 1 < bounds.size()) {
-        QMutexLocker lock(sliceMutexes[s + 1].get());
+        std::lock_guard<std::mutex> lock(*sliceMutexes[s + 1]);
         take(handOverDown[s + 1]);
     }
 }

@@ -4,10 +4,9 @@
 #include "Core/Operations/DistanceCounting/prefetch.h"
 #include "Model/Automaton/totalvolume.h"
 
-#include <QMutex>
-#include <QMutexLocker>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace Core {
@@ -126,7 +125,7 @@ protected:
     void evaluateFront(uint32_t first, uint32_t last, int32_t slice, Evaluate &&evaluate)
     {
         const size_t s = static_cast<size_t>(slice);
-        QMutexLocker lock(sliceMutexes[s].get());
+        std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
         handOverUp[s].clear();
         handOverDown[s].clear();
         changes[s].clear();
@@ -209,7 +208,7 @@ protected:
     std::vector<CellFront> fronts;
     std::vector<SliceVector<uint32_t>> handOverDown;
     std::vector<SliceVector<uint32_t>> handOverUp;
-    std::vector<std::unique_ptr<QMutex>> sliceMutexes;
+    std::vector<std::unique_ptr<std::mutex>> sliceMutexes;
     std::vector<SliceVector<ChangeRecord>> changes;
     // Sorted and without repeats; holds two ids for every process of this family.
     std::vector<uint32_t> changeableMaterials;

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QFuture>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
+#include "Util/pooltasks.h"
+
 #include <cstdint>
-#include <exception>
-#include <vector>
 
 namespace Core {
 namespace Operations {
@@ -23,30 +20,11 @@ void runSliceTasks(int32_t count, const Job &job)
             job(0);
         return;
     }
-    std::vector<std::exception_ptr> errors(static_cast<size_t>(count));
-    std::vector<QFuture<void>> futures;
-    futures.reserve(static_cast<size_t>(count));
-    try {
-        for (int32_t slice = 0; slice < count; ++slice) {
-            futures.push_back(QtConcurrent::run(QThreadPool::globalInstance(), [&job, &errors, slice] {
-                try {
-                    job(slice);
-                } catch (...) {
-                    errors[static_cast<size_t>(slice)] = std::current_exception();
-                }
-            }));
-        }
-    } catch (...) {
-        // Could not start every task: let the started ones finish before leaving.
-        for (QFuture<void> &future : futures)
-            future.waitForFinished();
-        throw;
-    }
-    for (QFuture<void> &future : futures)
-        future.waitForFinished();
-    for (const std::exception_ptr &error : errors)
-        if (error)
-            std::rethrow_exception(error);
+    // Could a task not be started, the started ones finish before the error leaves.
+    Util::PoolTasks tasks;
+    for (int32_t slice = 0; slice < count; ++slice)
+        tasks.start([&job, slice] { job(slice); });
+    tasks.wait();
 }
 
 } // namespace Operations

@@ -3,15 +3,14 @@
 #include "Core/Operations/operationcontext.h"
 
 #include <QDir>
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 namespace Core {
 namespace Operations {
 
 namespace {
 
-QMutex rememberedMutex;
+std::mutex rememberedMutex;
 QString rememberedPath;
 
 void remember(const QString &path)
@@ -19,7 +18,7 @@ void remember(const QString &path)
     // A cancelled dialog keeps the previous place.
     if (path.isEmpty())
         return;
-    QMutexLocker lock(&rememberedMutex);
+    std::lock_guard<std::mutex> lock(rememberedMutex);
     rememberedPath = path;
 }
 
@@ -32,7 +31,7 @@ OpenDocumentOperation::OpenDocumentOperation(OperationContext &context)
 
 QString OpenDocumentOperation::startLocation()
 {
-    QMutexLocker lock(&rememberedMutex);
+    std::lock_guard<std::mutex> lock(rememberedMutex);
     return rememberedPath.isEmpty() ? QDir::homePath() : rememberedPath;
 }
 

@@ -5,12 +5,11 @@
 #include "Core/Operations/DistanceCounting/slicetasks.h"
 #include "Model/Automaton/totalvolume.h"
 
-#include <QMutex>
-#include <QMutexLocker>
 #include <QThreadPool>
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 
@@ -104,7 +103,7 @@ protected:
         handOverUp.resize(n);
         fillSets.resize(n);
         for (size_t i = 0; i < n; ++i)
-            sliceMutexes.push_back(std::make_unique<QMutex>());
+            sliceMutexes.push_back(std::make_unique<std::mutex>());
     }
     ~MooreNeighborhoodAutomaton() = default;
 
@@ -132,7 +131,7 @@ protected:
     std::vector<CellFront> fronts;
     std::vector<std::vector<uint32_t>> handOverDown;
     std::vector<std::vector<uint32_t>> handOverUp;
-    std::vector<std::unique_ptr<QMutex>> sliceMutexes;
+    std::vector<std::unique_ptr<std::mutex>> sliceMutexes;
     // Cells of the slice that receive the written material at the end of the step.
     std::vector<std::vector<uint32_t>> fillSets;
     uint32_t sizeX;
@@ -159,7 +158,7 @@ private:
     void seedSlice(int32_t slice)
     {
         const size_t s = static_cast<size_t>(slice);
-        QMutexLocker lock(sliceMutexes[s].get());
+        std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
         CellFront &front = fronts[s];
         const size_t layerCells = static_cast<size_t>(sizeY) * sizeZ;
         std::vector<uint8_t> spread[3];
@@ -239,7 +238,7 @@ private:
     void evaluateSlice(int32_t slice)
     {
         const size_t s = static_cast<size_t>(slice);
-        QMutexLocker lock(sliceMutexes[s].get());
+        std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
         handOverDown[s].clear();
         handOverUp[s].clear();
         fillSets[s].clear();
@@ -277,16 +276,16 @@ private:
         const size_t s = static_cast<size_t>(slice);
         CellFront &next = newFronts[s];
         if (s > 0) {
-            QMutexLocker lock(sliceMutexes[s - 1].get());
+            std::lock_guard<std::mutex> lock(*sliceMutexes[s - 1]);
             for (uint32_t cell : handOverUp[s - 1])
                 next.insert(cell);
         }
         if (s + 1 < bounds.size()) {
-            QMutexLocker lock(sliceMutexes[s + 1].get());
+            std::lock_guard<std::mutex> lock(*sliceMutexes[s + 1]);
             for (uint32_t cell : handOverDown[s + 1])
                 next.insert(cell);
         }
-        QMutexLocker lock(sliceMutexes[s].get());
+        std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
         const uint32_t written = rules().writtenMaterial();
         for (uint32_t cell : fillSets[s])
             voxels[cell].setMaterialId(written);

@@ -2,9 +2,9 @@
 
 #include "Core/Operations/DopingOperation/dopablematerials.h"
 
-#include <QMutexLocker>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 namespace Core {
 namespace Operations {
@@ -100,7 +100,7 @@ void SimpleSiOxidation::initializeCellOfSlice(uint32_t x, uint32_t y, uint32_t z
 void SimpleSiOxidation::initializeSlice(uint32_t first, uint32_t last, int32_t slice)
 {
     const size_t s = static_cast<size_t>(slice);
-    QMutexLocker lock(sliceMutexes[s].get());
+    std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
     handOverUp[s].clear();
     handOverDown[s].clear();
     CellFront &front = fronts[s];
