@@ -18,22 +18,6 @@ namespace {
 constexpr int exitFailedStep = 1;
 constexpr int exitUsage = 2;
 
-QByteArray corpus(const char *name) { return readFile(QStringLiteral(KELVANE_CORPUS_DIR "/") + name); }
-QByteArray example(const char *name) { return readFile(QStringLiteral(KELVANE_EXAMPLES_DIR "/") + name); }
-
-// One variant of each kind that must be refused, and every bad-number variant.
-std::vector<Variant> onePerKind(const std::vector<Variant> &variants)
-{
-    std::vector<Variant> picked;
-    QStringList seen;
-    for (const Variant &v : variants) {
-        if (!v.mustFail || seen.contains(v.kind))
-            continue;
-        seen << v.kind;
-        picked.push_back(v);
-    }
-    return picked;
-}
 
 const QByteArray emptyList = "<?xml version=\"1.0\"?>\n<Process-List version=\"1\"/>\n";
 const QByteArray oldOutput = "<?xml version=\"1.0\"?><Document><Header version=\"1\"/></Document>";
@@ -113,12 +97,12 @@ private:
 TEST(BatchBadInputs, UnreadableListsAndDocumentsStopBeforeAnythingIsWritten)
 {
     Runs runs;
-    for (const Variant &v : onePerKind(xmlVariants(example("substrate.plst"), {})))
+    for (const Variant &v : onePerKind(xmlVariants(exampleFile("substrate.plst"), {})))
         runs.expect("list: " + v.name.toStdString(), {{"list.plst", v.bytes}, {"out.mem", oldOutput}},
                     {"list.plst", "--output", "out.mem"}, exitUsage, "kelvane-batch: cannot read the process list ");
 
-    std::vector<Variant> documents = onePerKind(xmlVariants(corpus("document/small.mem"), {}));
-    for (const Variant &v : xmlVariants(corpus("document/small.mem"),
+    std::vector<Variant> documents = onePerKind(xmlVariants(corpusFile("document/small.mem"), {}));
+    for (const Variant &v : xmlVariants(corpusFile("document/small.mem"),
                                         {{" size-y=\"", NumberSite::Count}, {" cellsize-x=\"", NumberSite::Finite}}))
         if (v.mustFail && (v.name.endsWith("4000000000\"") || v.name.endsWith("-1\"") || v.name.endsWith("nan\"")))
             documents.push_back(v);
@@ -135,7 +119,7 @@ TEST(BatchBadInputs, BadNumbersInAListFailTheirStep)
     Runs runs;
     // The list reads; the step that holds the value says what is wrong with it and the
     // run stops there.
-    const QByteArray list = example("substrate.plst");
+    const QByteArray list = exampleFile("substrate.plst");
     for (const char *value : {"abc", "nan", "-1", "1e999", "4000000000"}) {
         const QByteArray bad =
             withValue(list, "\"Volume Size X\" parameter-type=\"uint\" parameter-data=\"", value);
@@ -146,7 +130,7 @@ TEST(BatchBadInputs, BadNumbersInAListFailTheirStep)
 
     // A mask inside a list whose sizes are absurd, or whose bits do not fit them. Sizes
     // a mask cannot have fail the step; bits that do not fit are ignored with a warning.
-    QByteArray lithography = example("lithography.plst");
+    QByteArray lithography = exampleFile("lithography.plst");
     for (const char *size : {"Volume Size X", "Volume Size Y", "Volume Size Z"})
         lithography = withValue(lithography, QByteArray("\"") + size + "\" parameter-type=\"uint\" parameter-data=\"", "12");
     const QByteArray topWidth = "\"Top Mask Width\" parameter-type=\"uint\" parameter-data=\"";
@@ -161,7 +145,7 @@ TEST(BatchBadInputs, BadNumbersInAListFailTheirStep)
                 {"list.plst"}, 0, ignored);
 
     // Step counts: the random walk takes doping time / time step steps.
-    const QByteArray walk = example("random-walk.plst");
+    const QByteArray walk = exampleFile("random-walk.plst");
     for (const auto &bad : {std::make_pair("Doping Time", "3e38"), std::make_pair("Time Step Duration", "0")}) {
         const QByteArray list = withValue(walk, QByteArray("\"") + bad.first + "\" parameter-type=\"float\" parameter-data=\"", bad.second);
         ASSERT_FALSE(list.isEmpty());
@@ -177,8 +161,8 @@ TEST(BatchBadInputs, UnreadableCataloguesAreKeptAndReported)
     {
         const char *file;
         QByteArray good;
-    } catalogues[] = {{"materials.xml", corpus("materials/builtin.xml")},
-                      {"processes.xml", corpus("processes/builtin.xml")}};
+    } catalogues[] = {{"materials.xml", corpusFile("materials/builtin.xml")},
+                      {"processes.xml", corpusFile("processes/builtin.xml")}};
     std::vector<std::unique_ptr<QTemporaryDir>> homes;
     std::vector<std::pair<QString, QByteArray>> backups;
     Runs runs;

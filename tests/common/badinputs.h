@@ -46,6 +46,24 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The checked-in sample files the variants start from.
+inline QByteArray corpusFile(const char *name) { return readFile(QStringLiteral(KELVANE_CORPUS_DIR "/") + name); }
+inline QByteArray exampleFile(const char *name) { return readFile(QStringLiteral(KELVANE_EXAMPLES_DIR "/") + name); }
+
+// One variant of each kind that must be refused.
+inline std::vector<Variant> onePerKind(const std::vector<Variant> &variants)
+{
+    std::vector<Variant> picked;
+    QStringList seen;
+    for (const Variant &v : variants) {
+        if (!v.mustFail || seen.contains(v.kind))
+            continue;
+        seen << v.kind;
+        picked.push_back(v);
+    }
+    return picked;
+}
+
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

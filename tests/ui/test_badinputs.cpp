@@ -35,22 +35,6 @@ using Model::Materials::MaterialFactory;
 
 namespace {
 
-QByteArray corpus(const char *name) { return readFile(QStringLiteral(KELVANE_CORPUS_DIR "/") + name); }
-QByteArray example(const char *name) { return readFile(QStringLiteral(KELVANE_EXAMPLES_DIR "/") + name); }
-
-// One variant of each kind that must be refused.
-std::vector<Variant> onePerKind(const std::vector<Variant> &variants)
-{
-    std::vector<Variant> picked;
-    QStringList seen;
-    for (const Variant &v : variants) {
-        if (!v.mustFail || seen.contains(v.kind))
-            continue;
-        seen << v.kind;
-        picked.push_back(v);
-    }
-    return picked;
-}
 
 struct Box
 {
@@ -101,7 +85,7 @@ struct Folder
     Folder()
     {
         EXPECT_TRUE(dir.isValid());
-        EXPECT_TRUE(writeFile(dir.filePath("neighbour.mem"), corpus("document/small.mem")));
+        EXPECT_TRUE(writeFile(dir.filePath("neighbour.mem"), corpusFile("document/small.mem")));
     }
     QString put(const QByteArray &bytes) const
     {
@@ -127,8 +111,8 @@ TEST(GuiBadInputs, OpeningADamagedDocumentShowsTheErrorAndLeavesTheOpenOne)
     context.scene.setName(QStringLiteral("open.mem"));
     const std::vector<uint32_t> cells = volume->materialIds();
 
-    std::vector<Variant> variants = onePerKind(xmlVariants(corpus("document/small.mem"), {}));
-    for (const Variant &v : xmlVariants(corpus("document/small.mem"), {{" size-z=\"", NumberSite::Count}}))
+    std::vector<Variant> variants = onePerKind(xmlVariants(corpusFile("document/small.mem"), {}));
+    for (const Variant &v : xmlVariants(corpusFile("document/small.mem"), {{" size-z=\"", NumberSite::Count}}))
         if (v.name.endsWith("4000000000\"") || v.name.endsWith("abc\""))
             variants.push_back(v);
     Folder folder;
@@ -165,7 +149,7 @@ TEST(GuiBadInputs, LoadingADamagedProcessListKeepsTheDialogsList)
     ASSERT_EQ(dialog.getList().size(), 2u);
 
     Folder folder;
-    for (const Variant &v : onePerKind(xmlVariants(example("allsteps.plst"), {}))) {
+    for (const Variant &v : onePerKind(xmlVariants(exampleFile("allsteps.plst"), {}))) {
         SCOPED_TRACE(v.name.toStdString());
         const QString path = folder.put(v.bytes);
         const auto before = checksums(folder.dir.path());
@@ -197,8 +181,8 @@ TEST(GuiBadInputs, ADamagedMaskImageIsRefusedAndTheMaskKept)
     const Core::Operations::Mask mask = dialog.getTopMask();
 
     Folder folder;
-    std::vector<Variant> variants = onePerKind(imageVariants(corpus("mask/window.png")));
-    for (const Variant &v : imageVariants(corpus("mask/window.png")))
+    std::vector<Variant> variants = onePerKind(imageVariants(corpusFile("mask/window.png")));
+    for (const Variant &v : imageVariants(corpusFile("mask/window.png")))
         if (v.kind == QLatin1String("huge size"))
             variants.push_back(v);
     for (const Variant &v : variants) {
@@ -230,7 +214,7 @@ TEST(GuiBadInputs, AnUnreadableCatalogueAtStartUpIsKeptAndTheUserTold)
     ASSERT_TRUE(materials->saveMaterials());
     const QByteArray original = readFile(path);
 
-    for (const Variant &v : onePerKind(xmlVariants(corpus("materials/builtin.xml"), {}))) {
+    for (const Variant &v : onePerKind(xmlVariants(corpusFile("materials/builtin.xml"), {}))) {
         if (v.kind != QLatin1String("truncated") && v.kind != QLatin1String("binary"))
             continue;
         SCOPED_TRACE(v.name.toStdString());
