@@ -17,14 +17,19 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
 
+    // An icon.ico in the working folder wins; then the icon installed with the desktop
+    // entry; a plain red square otherwise.
     QPixmap icon;
     if (icon.load(QStringLiteral("icon.ico"))) {
         icon = icon.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        app.setWindowIcon(QIcon(icon));
+    } else if (QIcon::hasThemeIcon(QStringLiteral("kelvane"))) {
+        app.setWindowIcon(QIcon::fromTheme(QStringLiteral("kelvane")));
     } else {
         icon = QPixmap(32, 32);
         icon.fill(QColor(207, 8, 12, 255));
+        app.setWindowIcon(QIcon(icon));
     }
-    app.setWindowIcon(QIcon(icon));
 
     auto *window = new Ui::MainWindow();
     window->showMaximized();
