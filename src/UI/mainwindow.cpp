@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
@@ -91,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent)
     });
 
     connectActions();
+    showStepActivity();
 
     // What went wrong before any window existed is told once the window is up.
     QTimer::singleShot(0, this, &MainWindow::showStartUpNotices);
@@ -298,6 +300,33 @@ void MainWindow::runProcessListDialog(const QString &fileName)
 {
     RunProcessesDialog dialog(presenter.getContext(), glView, nullptr, fileName, this);
     dialog.exec();
+}
+
+QString MainWindow::durationText(double seconds)
+{
+    if (seconds < 60)
+        return QString::number(seconds, 'f', seconds < 10 ? 2 : 1) + QStringLiteral(" s");
+    const auto whole = static_cast<qint64>(seconds + 0.5);
+    return QStringLiteral("%1 min %2 s").arg(whole / 60).arg(whole % 60);
+}
+
+void MainWindow::showStepActivity()
+{
+    stepDuration = new QLabel(this);
+    stepDuration->setObjectName(QStringLiteral("stepDurationLabel"));
+    statusBar()->addPermanentWidget(stepDuration);
+    auto &context = presenter.getContext();
+    // The step runs on this thread: the message is painted and the cursor changed before
+    // its work starts, without running the event loop in between.
+    context.stepStarted = [this](const std::string &name) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        statusBar()->showMessage(QString::fromStdString(name) + tr(": running ..."));
+        statusBar()->repaint();
+    };
+    context.stepFinished = [this](const std::string &name, double seconds) {
+        QApplication::restoreOverrideCursor();
+        stepDuration->setText(tr("%1 took %2").arg(QString::fromStdString(name), durationText(seconds)));
+    };
 }
 
 void MainWindow::showStatus(const QString &message)

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class QLabel;
 class QShortcut;
 
 namespace Ui {
@@ -28,6 +29,9 @@ public:
     GLWidget *view() const { return glView; }
     QAction *action(const QString &objectName) const { return form.action(objectName); }
     QMenu *menu(const QString &objectName) const { return form.menu(objectName); }
+
+    // A step's duration as the status bar shows it: "0.42 s", "12.3 s", "2 min 5 s".
+    static QString durationText(double seconds);
 
     // Title of the box that tells of a catalogue that could not be read at start-up.
     static const QString startUpNoticeTitle;
@@ -73,6 +77,8 @@ protected:
 private:
     void connectActions();
     void showStatus(const QString &message);
+    // Busy cursor and the step's name while a step works; its duration once done.
+    void showStepActivity();
     // The batch-run dialog with no volume, empty or with a list file.
     void runProcessListDialog(const QString &fileName);
 
@@ -86,6 +92,7 @@ private:
     GLWidget *glView = nullptr;
     QString lastImagePath;
     Util::ObserverPtr selectionModeObserver;
+    QLabel *stepDuration = nullptr;
 };
 
 } // namespace Ui

@@ -4,6 +4,7 @@
 #include "UI/Console/commandconsole.h"
 #include "UI/Operations/changevolumevisualizationdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
+#include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
 #include "dialogtestsupport.h"
@@ -18,6 +19,8 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QProgressBar>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -438,4 +441,42 @@ TEST_F(MainWindowFixture, FieldViewOfADopedVolumeShowsTheLegend)
     // The bar's ends under the scene: dark at the left, light at the right (grey scale).
     const int y = static_cast<int>(image.height() * 0.95) - 10;
     EXPECT_LT(qGray(image.pixel(image.width() / 10, y)), qGray(image.pixel(image.width() * 9 / 10, y)));
+}
+
+TEST_F(MainWindowFixture, AStepShowsABusyCursorAndItsNameThenItsDuration)
+{
+    createCopperSubstrate();
+    ASSERT_EQ(context().scene.objectCount(), 1);
+
+    // What the window shows while the step works, seen from inside the step's bracket.
+    Qt::CursorShape cursorDuring = Qt::ArrowCursor;
+    QString messageDuring;
+    const auto windowStarted = context().stepStarted;
+    context().stepStarted = [&](const std::string &name) {
+        windowStarted(name);
+        if (QApplication::overrideCursor())
+            cursorDuring = QApplication::overrideCursor()->shape();
+        messageDuring = window->statusBar()->currentMessage();
+    };
+    using Ui::Operations::IsotropicDepositionDialog;
+    DialogTest::whenDialogOpens([](QDialog *d) {
+        auto *dialog = qobject_cast<IsotropicDepositionDialog *>(d);
+        ASSERT_TRUE(dialog);
+        DialogTest::type(dialog->thicknessBox(), "2");
+        DialogTest::press(d, QDialogButtonBox::Ok);
+    });
+    context().activate(13);
+
+    EXPECT_EQ(cursorDuring, Qt::WaitCursor);
+    EXPECT_EQ(messageDuring, "Isotropic Deposition: running ...");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const auto *duration = window->findChild<QLabel *>("stepDurationLabel");
+    ASSERT_TRUE(duration);
+    EXPECT_TRUE(QRegularExpression("^Isotropic Deposition took \\d+\\.\\d+ s$").match(duration->text()).hasMatch())
+        << duration->text().toStdString();
+    EXPECT_TRUE(transcript().contains("Isotropic Deposition: Operation finished."));
+
+    EXPECT_EQ(MainWindow::durationText(0.4213), "0.42 s");
+    EXPECT_EQ(MainWindow::durationText(12.34), "12.3 s");
+    EXPECT_EQ(MainWindow::durationText(125.2), "2 min 5 s");
 }

@@ -10,6 +10,8 @@
 #include "Model/scene.h"
 #include "Util/iobserver.h"
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -70,6 +72,10 @@ public:
     std::map<int32_t, int32_t> lastProcessByVolume;
     // Cell-volume object id -> its silicon lattice must be rebuilt.
     std::map<int32_t, bool> latticeStale;
+    // Told around the work of a step, so that the window can show it is busy: started
+    // before the work, finished with the seconds it took (also when it throws).
+    std::function<void(const std::string &name)> stepStarted;
+    std::function<void(const std::string &name, double seconds)> stepFinished;
 
 private:
     void publishSelection();
@@ -81,6 +87,30 @@ private:
     Util::ObserverList updateObservers;
     SelectionState selection;
     std::shared_ptr<IOperationFactory> factory;
+};
+
+// Brackets a step's work with the context's stepStarted and stepFinished.
+class BusyStep
+{
+public:
+    BusyStep(OperationContext &context, std::string name)
+        : context(context), name(std::move(name)), start(std::chrono::steady_clock::now())
+    {
+        if (context.stepStarted)
+            context.stepStarted(this->name);
+    }
+    ~BusyStep()
+    {
+        if (context.stepFinished)
+            context.stepFinished(name, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    BusyStep(const BusyStep &) = delete;
+    BusyStep &operator=(const BusyStep &) = delete;
+
+private:
+    OperationContext &context;
+    std::string name;
+    std::chrono::steady_clock::time_point start;
 };
 
 } // namespace Operations

@@ -64,8 +64,11 @@ public:
             cancel();
             return;
         }
-        applyProcess();
-        volume->getPainter()->regenerate();
+        {
+            BusyStep busy(context, this->getName());
+            applyProcess();
+            volume->getPainter()->regenerate();
+        }
         context.lastProcessByVolume[volume->getId()] = this->getTypeId();
         if (marksLatticeStale())
             context.latticeStale[volume->getId()] = true;

@@ -49,7 +49,10 @@ void SaveDocumentOperation::askForPath()
 
 void SaveDocumentOperation::save()
 {
-    result = Model::Persistence::DocumentFile::save(context.scene, path, context.archivers);
+    {
+        BusyStep busy(context, getName());
+        result = Model::Persistence::DocumentFile::save(context.scene, path, context.archivers);
+    }
     saved = result.ok();
     request = Request::ReportResult;
     notifyOptionsObserver();
