@@ -1,6 +1,7 @@
 #include "UI/glwidget.h"
 
 #include "Core/Operations/operationcontext.h"
+#include "Model/Geometry/framing.h"
 #include "UI/Observers/updateobserver.h"
 #include "Util/colorsettings.h"
 #include "Util/threadcheck.h"
@@ -239,7 +240,42 @@ void GLWidget::setFieldQuery(std::shared_ptr<FieldLegend::IFieldQuery> query)
 
 void GLWidget::updateGL()
 {
+    frameFirstObject();
     update();
+}
+
+void GLWidget::fitView()
+{
+    const std::optional<Model::Geometry::Box> box = Model::Geometry::sceneBounds(context.scene);
+    if (!box)
+        return;
+    {
+        Util::CheckedMutexLocker lock(&viewMutex);
+        Model::Geometry::Framing f = Model::Geometry::frame(*box, camera.rotationMatrix, width(), height());
+        // The orthographic projection keeps depth / (2 zoom) model units on either side
+        // of the centre: the whole box must lie within them too.
+        const double viewDepth = std::sqrt(2.0) * std::max(width(), height());
+        const double halfDepth = Model::Geometry::depthHalfExtent(*box, camera.rotationMatrix);
+        if (halfDepth > 0)
+            f.zoom = std::min(f.zoom, 0.95 * viewDepth / (2.0 * halfDepth));
+        camera.setAxisPosition(float(-f.centre[0]), float(-f.centre[1]), float(-f.centre[2]));
+        camera.setScreenPosition(0.0f, 0.0f);
+        zoom = static_cast<float>(f.zoom);
+        mouseHandler.setScale(zoom);
+    }
+    update();
+    emitAxisPosition();
+    emitViewPosition();
+    emitZoom();
+}
+
+void GLWidget::frameFirstObject()
+{
+    const bool empty = context.scene.objectCount() == 0;
+    const bool first = sceneWasEmpty && !empty;
+    sceneWasEmpty = empty;
+    if (first)
+        fitView();
 }
 
 // --- signals -------------------------------------------------------------------------
@@ -474,6 +510,8 @@ Util::Vector3D GLWidget::eyeVector(float viewZoom) const
 
 void GLWidget::paintGL()
 {
+    // A scene that got its first object without an update notice is framed too.
+    frameFirstObject();
     ViewTransform view;
     float viewZoom;
     int viewDepth;

@@ -93,8 +93,11 @@ public slots:
     void decreaseTranslateZ();
     void swithActiveLamp();
 
-    // Schedules a repaint.
+    // Schedules a repaint; frames the scene when its first object has just entered.
     void updateGL();
+    // Turns the view about the centre of the scene's cell volumes and zooms so that all of
+    // them show with a margin; the rotation stays. Nothing happens in an empty scene.
+    void fitView();
     // The view as an image without alpha, so that viewers show the view's background.
     QImage grabOpaqueImage();
 
@@ -146,6 +149,9 @@ private:
     void translateAxis(int axis, float amount);
     void setActiveLampFromPointer();
 
+    // Runs fitView() when the scene was empty at the last look and is not now, so that a
+    // first object is framed but a view the user chose later is never moved.
+    void frameFirstObject();
     void emitRotation();
     void emitAxisPosition();
     void emitViewPosition();
@@ -172,6 +178,7 @@ private:
     FieldLegend legend;
     bool dragging;
     bool clickPending;
+    bool sceneWasEmpty = true;
     QShortcut *shortcutQ;
     QShortcut *shortcutW;
     QShortcut *shortcutE;

@@ -92,6 +92,7 @@ MainWindow::MainWindow(QWidget *parent)
     });
 
     connectActions();
+    connect(form.action("actionFit_View"), &QAction::triggered, glView, &GLWidget::fitView);
     showStepActivity();
 
     // What went wrong before any window existed is told once the window is up.

@@ -99,6 +99,8 @@ const QList<MainWindowForm::Entry> &MainWindowForm::entries()
         {"actionShow_Lights", "Show Lights", nullptr, "menuView", true, false, true, -1, nullptr, true, nullptr, nullptr},
         {"actionSet_View", "Set View", "Ctrl+Shift+V", "menuView", false, false, true, -1, nullptr, false, nullptr, nullptr},
         {"actionSet_Lighting", "Set Lighting", "Ctrl+Shift+L", "menuView", false, false, true, -1, nullptr, false, nullptr, nullptr},
+        {"actionFit_View", "Fit View", "F", "menuView", false, false, true, -1, nullptr, false,
+         "Show the whole scene, centred.", nullptr},
 
         {"actionConsole", "Console", nullptr, "menuWindows", true, true, true, -1, nullptr, false, "View the console window.", "="},
         {"actionAbout_Kelvane", "About Kelvane", nullptr, "menuAbout", false, false, true, -1, nullptr, false, nullptr, nullptr},

@@ -1,6 +1,7 @@
 #include "cli/offscreenrenderer.h"
 
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Geometry/framing.h"
 #include "Model/scene.h"
 #include "Util/savefilecommit.h"
 #include "Util/colorsettings.h"
@@ -123,30 +124,23 @@ bool OffscreenRenderer::render(Model::Scene &scene, QImage *image, QString *erro
     }
     context->makeCurrent(surface.get());
 
-    // The surfaces are rebuilt from the cells, and the scene's bounds found.
+    // The surfaces are rebuilt from the cells; the scene is framed as the window's Fit
+    // View frames it, under the window's starting rotation.
     const std::vector<Model::ObjectPtr> objects = scene.objects();
-    double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-    bool any = false;
-    for (const Model::ObjectPtr &o : objects) {
-        auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(o);
-        if (!volume)
-            continue;
-        volume->getPainter()->regenerate();
-        const Util::Vector3D p = volume->getPosition();
-        const double a[3] = {p.x, p.y, p.z};
-        const double extent[3] = {volume->getSizeX() * double(volume->getCellSizeX()),
-                                  volume->getSizeY() * double(volume->getCellSizeY()),
-                                  volume->getSizeZ() * double(volume->getCellSizeZ())};
-        for (int i = 0; i < 3; ++i) {
-            lo[i] = any ? std::min(lo[i], a[i]) : a[i];
-            hi[i] = any ? std::max(hi[i], a[i] + extent[i]) : a[i] + extent[i];
-        }
-        any = true;
-    }
-    const double diagonal = std::max(1.0, std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) +
-                                                    (hi[1] - lo[1]) * (hi[1] - lo[1]) +
-                                                    (hi[2] - lo[2]) * (hi[2] - lo[2])));
-    const double zoom = 0.9 * std::min(size.width(), size.height()) / diagonal;
+    for (const Model::ObjectPtr &o : objects)
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(o))
+            volume->getPainter()->regenerate();
+    QMatrix4x4 rotation;
+    rotation.rotate(-60.0f, 1.0f, 0.0f, 0.0f);
+    rotation.rotate(30.0f, 0.0f, 0.0f, 1.0f);
+    const Model::Geometry::Box box = Model::Geometry::sceneBounds(scene).value_or(Model::Geometry::Box());
+    const Model::Geometry::Framing framing =
+        Model::Geometry::frame(box, rotation.constData(), size.width(), size.height());
+    const double zoom = framing.zoom;
+    double diagonal = 0;
+    for (int i = 0; i < 3; ++i)
+        diagonal += (box.hi[i] - box.lo[i]) * (box.hi[i] - box.lo[i]);
+    diagonal = std::max(1.0, std::sqrt(diagonal));
 
     QOpenGLFramebufferObjectFormat fboFormat;
     fboFormat.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
@@ -169,10 +163,8 @@ bool OffscreenRenderer::render(Model::Scene &scene, QImage *image, QString *erro
     const double halfW = size.width() / (2.0 * zoom), halfH = size.height() / (2.0 * zoom);
     glOrtho(-halfW, halfW, -halfH, halfH, -2.0 * diagonal, 2.0 * diagonal);
 
-    QMatrix4x4 view;
-    view.rotate(-60.0f, 1.0f, 0.0f, 0.0f);
-    view.rotate(30.0f, 0.0f, 0.0f, 1.0f);
-    view.translate(float(-(lo[0] + hi[0]) / 2), float(-(lo[1] + hi[1]) / 2), float(-(lo[2] + hi[2]) / 2));
+    QMatrix4x4 view = rotation;
+    view.translate(float(-framing.centre[0]), float(-framing.centre[1]), float(-framing.centre[2]));
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(view.constData());
 

@@ -94,6 +94,8 @@ struct MainWindowFixture : ::testing::Test
     }
 
     QPoint centre() const { return QPoint(window->view()->width() / 2, window->view()->height() / 2); }
+    // On the top face of the framed copper block, clear of the axis cross at the centre.
+    QPoint onBlock() const { return centre() + QPoint(0, 40); }
 
     void click(const QPoint &at)
     {
@@ -137,7 +139,7 @@ TEST_F(MainWindowFixture, CreateSubstrateFromTheMenuUndoRedoAndTheFrame)
     EXPECT_FALSE(window->action("actionRedo")->isEnabled());
 
     const QImage image = frame();
-    const QRgb middle = image.pixel(centre());
+    const QRgb middle = image.pixel(onBlock());
     EXPECT_LE(hueDistance(hueOf(middle), QColor::fromRgbF(1, 0.8, 0.3).hsvHue()), 15)
         << qRed(middle) << " " << qGreen(middle) << " " << qBlue(middle);
     EXPECT_EQ(image.pixel(3, 3) & 0xFFFFFF, 0u); // the background of the default scheme
@@ -162,10 +164,10 @@ TEST_F(MainWindowFixture, PickingTogglesTheVolumeAndADragOnlyRotates)
     click(centre());
     ASSERT_EQ(context().selectedObjects().size(), 1u);
     // Highlighted copper (0.3, 0.1, 0.6) in the frame.
-    EXPECT_LE(hueDistance(hueOf(frame().pixel(centre())), QColor::fromRgbF(0.3, 0.1, 0.6).hsvHue()), 20);
+    EXPECT_LE(hueDistance(hueOf(frame().pixel(onBlock())), QColor::fromRgbF(0.3, 0.1, 0.6).hsvHue()), 20);
     click(centre());
     EXPECT_TRUE(context().selectedObjects().empty());
-    EXPECT_LE(hueDistance(hueOf(frame().pixel(centre())), QColor::fromRgbF(1, 0.8, 0.3).hsvHue()), 15);
+    EXPECT_LE(hueDistance(hueOf(frame().pixel(onBlock())), QColor::fromRgbF(1, 0.8, 0.3).hsvHue()), 15);
 
     const std::vector<float> before = window->view()->getRotation();
     QTest::mousePress(window->view(), Qt::LeftButton, {}, centre());
@@ -307,7 +309,7 @@ TEST_F(MainWindowFixture, MoveByTwoClicksInTheViewAndDeleteFromTheMenu)
     EXPECT_TRUE(transcript().contains("Move: Object(s) moved"));
     const Util::Vector3D after = volume->getPosition();
     EXPECT_GT(std::hypot(after.x - before.x, after.y - before.y), 1.0);
-    EXPECT_DOUBLE_EQ(after.z, before.z); // both points lie on the ground plane
+    EXPECT_NEAR(after.z, before.z, 1e-9); // both points lie on the ground plane
     EXPECT_EQ(window->action("actionUndo")->text(), "Undo Move Objects");
     EXPECT_FALSE(volume->isTemporary());
 
@@ -479,4 +481,57 @@ TEST_F(MainWindowFixture, AStepShowsABusyCursorAndItsNameThenItsDuration)
     EXPECT_EQ(MainWindow::durationText(0.4213), "0.42 s");
     EXPECT_EQ(MainWindow::durationText(12.34), "12.3 s");
     EXPECT_EQ(MainWindow::durationText(125.2), "2 min 5 s");
+}
+
+TEST_F(MainWindowFixture, TheFirstVolumeIsFramedAndFBringsItBackAfterAPan)
+{
+    // Where a model point lands in the view, in pixels.
+    const auto project = [this](double x, double y, double z) {
+        const Ui::ViewTransform c = window->view()->getCamera();
+        const double zoom = window->view()->getZoom();
+        const double q[3] = {x + c.axisX, y + c.axisY, z + c.axisZ};
+        const double sx = c.m(0) * q[0] + c.m(4) * q[1] + c.m(8) * q[2] + c.screenX;
+        const double sy = c.m(1) * q[0] + c.m(5) * q[1] + c.m(9) * q[2] + c.screenY;
+        return QPointF(window->view()->width() / 2.0 + zoom * sx, window->view()->height() / 2.0 - zoom * sy);
+    };
+    const auto expectFramed = [&](const Model::Automaton::TotalVolume &v) {
+        const Util::Vector3D p = v.getPosition();
+        const double e[3] = {v.getSizeX() * double(v.getCellSizeX()), v.getSizeY() * double(v.getCellSizeY()),
+                             v.getSizeZ() * double(v.getCellSizeZ())};
+        const QPointF middle = project(p.x + e[0] / 2, p.y + e[1] / 2, p.z + e[2] / 2);
+        const double w = window->view()->width(), h = window->view()->height();
+        EXPECT_LE(std::abs(middle.x() - w / 2), 0.05 * w);
+        EXPECT_LE(std::abs(middle.y() - h / 2), 0.05 * h);
+        for (int corner = 0; corner < 8; ++corner) {
+            const QPointF at = project(p.x + (corner & 1 ? e[0] : 0), p.y + (corner & 2 ? e[1] : 0),
+                                       p.z + (corner & 4 ? e[2] : 0));
+            EXPECT_TRUE(QRectF(0, 0, w, h).contains(at)) << "corner " << corner << " at " << at.x() << ", " << at.y();
+        }
+    };
+
+    createCopperSubstrate();
+    const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(context().scene.objects().front());
+    ASSERT_TRUE(volume);
+    expectFramed(*volume);
+    const float framedZoom = window->view()->getZoom();
+
+    // A later change never moves the view the user chose.
+    window->view()->setScreenPosition(120.0f, -40.0f);
+    window->view()->setZoom(framedZoom * 3);
+    context().notifyUpdate();
+    frame();
+    EXPECT_EQ(window->view()->getScreenPosition(), (std::vector<float>{120.0f, -40.0f}));
+    EXPECT_EQ(window->view()->getZoom(), framedZoom * 3);
+
+    QTest::keyClick(window, Qt::Key_F);
+    expectFramed(*volume);
+    EXPECT_FLOAT_EQ(window->view()->getZoom(), framedZoom);
+
+    // Emptied and filled again: the new first object is framed.
+    window->action("actionUndo")->trigger();
+    ASSERT_EQ(context().scene.objectCount(), 0);
+    window->view()->setZoom(0.01f);
+    window->action("actionRedo")->trigger();
+    frame();
+    expectFramed(*volume);
 }

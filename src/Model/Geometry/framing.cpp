@@ -1,0 +1,77 @@
+#include "Model/Geometry/framing.h"
+
+#include "Model/Automaton/totalvolume.h"
+#include "Model/scene.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Model {
+namespace Geometry {
+
+namespace {
+
+// Half extents of the box about its centre along the view's x, y and z axes.
+void halfExtents(const Box &box, const float r[16], double out[3])
+{
+    const double h[3] = {(box.hi[0] - box.lo[0]) / 2, (box.hi[1] - box.lo[1]) / 2, (box.hi[2] - box.lo[2]) / 2};
+    // A corner c maps to row k of the rotation times c; the largest |.| over the eight
+    // corners is the sum of |r_ki| * h_i.
+    for (int k = 0; k < 3; ++k)
+        out[k] = std::abs(r[k]) * h[0] + std::abs(r[4 + k]) * h[1] + std::abs(r[8 + k]) * h[2];
+}
+
+} // namespace
+
+std::optional<Box> sceneBounds(const Scene &scene)
+{
+    std::optional<Box> bounds;
+    for (const ObjectPtr &o : scene.objects()) {
+        auto volume = std::dynamic_pointer_cast<Automaton::TotalVolume>(o);
+        if (!volume)
+            continue;
+        const Util::Vector3D p = volume->getPosition();
+        const double lo[3] = {p.x, p.y, p.z};
+        const double extent[3] = {volume->getSizeX() * double(volume->getCellSizeX()),
+                                  volume->getSizeY() * double(volume->getCellSizeY()),
+                                  volume->getSizeZ() * double(volume->getCellSizeZ())};
+        if (!bounds) {
+            bounds = Box();
+            for (int i = 0; i < 3; ++i) {
+                bounds->lo[i] = lo[i];
+                bounds->hi[i] = lo[i] + extent[i];
+            }
+            continue;
+        }
+        for (int i = 0; i < 3; ++i) {
+            bounds->lo[i] = std::min(bounds->lo[i], lo[i]);
+            bounds->hi[i] = std::max(bounds->hi[i], lo[i] + extent[i]);
+        }
+    }
+    return bounds;
+}
+
+Framing frame(const Box &box, const float rotation[16], int width, int height, double fill)
+{
+    Framing f;
+    for (int i = 0; i < 3; ++i)
+        f.centre[i] = box.centre(i);
+    double half[3];
+    halfExtents(box, rotation, half);
+    // A flat or empty box still gets a finite zoom.
+    const double tiny = 1e-6;
+    const double zx = width / (2.0 * std::max(half[0], tiny));
+    const double zy = height / (2.0 * std::max(half[1], tiny));
+    f.zoom = fill * std::min(zx, zy);
+    return f;
+}
+
+double depthHalfExtent(const Box &box, const float rotation[16])
+{
+    double half[3];
+    halfExtents(box, rotation, half);
+    return half[2];
+}
+
+} // namespace Geometry
+} // namespace Model
