@@ -11,6 +11,7 @@
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
 #include "Util/colorsettings.h"
+#include "Util/imagefile.h"
 #include "Util/startupnotices.h"
 
 #include <QAction>
@@ -211,9 +212,16 @@ void MainWindow::saveImage(const QString &filename)
         if (target.isEmpty())
             return;
     }
-    const QImage image = glView->grabOpaqueImage();
-    if (!image.save(target))
-        statusBar()->showMessage(tr("Could not save the image to %1").arg(target), statusTimeout);
+    // A name typed without a suffix is saved as PNG.
+    if (QFileInfo(target).suffix().isEmpty())
+        target += QStringLiteral(".png");
+    QString reason;
+    if (!Util::saveImageFile(glView->grabOpaqueImage(), target, &reason)) {
+        // The next dialog still offers the last image that was saved.
+        statusBar()->showMessage(tr("Could not save the image to %1").arg(target) + QStringLiteral(": ") + reason,
+                                 statusTimeout);
+        return;
+    }
     lastImagePath = target;
 }
 

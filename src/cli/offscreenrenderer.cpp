@@ -3,12 +3,9 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Geometry/framing.h"
 #include "Model/scene.h"
-#include "Util/savefilecommit.h"
+#include "Util/imagefile.h"
 #include "Util/colorsettings.h"
 
-#include <QFileInfo>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <QMatrix4x4>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
@@ -187,21 +184,7 @@ bool OffscreenRenderer::save(Model::Scene &scene, const QString &fileName, QStri
     QImage image;
     if (!render(scene, &image, error))
         return false;
-    // Through a QSaveFile, so that an older image of that name survives a failed write.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    QImageWriter writer(&file, QFileInfo(fileName).suffix().toLower().toLatin1());
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
-        if (error)
-            *error = writer.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return Util::flushAndCommit(file, error);
+    return Util::saveImageFile(image, fileName, error);
 }
 
 } // namespace Cli

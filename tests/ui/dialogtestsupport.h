@@ -13,8 +13,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
@@ -143,6 +145,30 @@ inline Ui::ProcessData step(int32_t type, std::initializer_list<std::pair<const 
     for (const auto &v : values)
         s.setParameter(QString::fromLatin1(v.first), v.second, true);
     return s;
+}
+
+// Types `path` into the file dialog and accepts it. A dialog still loading its folder
+// may ignore the first try; it is tried again, and rejected when it never takes it.
+inline void chooseFile(QFileDialog *chooser, const QString &path, int attempts = 100)
+{
+    if (auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+    else
+        chooser->selectFile(path);
+    static_cast<QDialog *>(chooser)->accept(); // QFileDialog::accept checks the name
+    if (!chooser->isVisible())
+        return;
+    QPointer<QFileDialog> guarded(chooser);
+    QTimer::singleShot(50, [guarded, path, attempts] {
+        if (!guarded || !guarded->isVisible())
+            return;
+        if (attempts > 0) {
+            chooseFile(guarded, path, attempts - 1);
+        } else {
+            ADD_FAILURE() << "the file dialog did not take " << path.toStdString();
+            guarded->reject();
+        }
+    });
 }
 
 } // namespace DialogTest

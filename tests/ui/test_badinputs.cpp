@@ -42,30 +42,6 @@ struct Box
     QString text;
 };
 
-// Types `path` into the file dialog and accepts it. A dialog still loading its folder
-// may ignore the first try; it is tried again, and rejected when it never takes it.
-void choose(QFileDialog *chooser, const QString &path, int attempts = 100)
-{
-    if (auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-        name->setText(path);
-    else
-        chooser->selectFile(path);
-    static_cast<QDialog *>(chooser)->accept(); // QFileDialog::accept checks the name
-    if (!chooser->isVisible())
-        return;
-    QPointer<QFileDialog> guarded(chooser);
-    QTimer::singleShot(50, [guarded, path, attempts] {
-        if (!guarded || !guarded->isVisible())
-            return;
-        if (attempts > 0) {
-            choose(guarded, path, attempts - 1);
-        } else {
-            ADD_FAILURE() << "the file dialog did not take " << path.toStdString();
-            guarded->reject();
-        }
-    });
-}
-
 // Answers the next file dialog with `path`, then takes the message box that follows.
 void chooseFileThenTakeBox(const QString &path, Box *box)
 {
@@ -75,7 +51,7 @@ void chooseFileThenTakeBox(const QString &path, Box *box)
             box->text = shown->text();
             shown->button(QMessageBox::Ok) ? shown->button(QMessageBox::Ok)->click() : shown->accept();
         });
-        choose(chooser, path);
+        DialogTest::chooseFile(chooser, path);
     });
 }
 

@@ -10,6 +10,7 @@
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/mainwindow.h"
 #include "UI/materialconflictdialog.h"
+#include "dialogtestsupport.h"
 #include "UI/operationfactory.h"
 
 #include <gtest/gtest.h>
@@ -87,24 +88,6 @@ private:
     QTimer timer;
 };
 
-// Types the path into the dialog's name field and accepts. A dialog that is still
-// settling (its folder model loading) may ignore the first try; it is retried.
-void chooseFile(QFileDialog *dialog, const QString &path, int attempts = 50)
-{
-    if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-        name->setText(path);
-    else
-        dialog->selectFile(path);
-    static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, checks the name
-    if (dialog->isVisible() && attempts > 0) {
-        QPointer<QFileDialog> guarded(dialog);
-        QTimer::singleShot(50, [guarded, path, attempts] {
-            if (guarded && guarded->isVisible())
-                chooseFile(guarded, path, attempts - 1);
-        });
-    }
-}
-
 void clickMessageBoxOk(QMessageBox *box)
 {
     box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->accept();
@@ -178,7 +161,7 @@ TEST_F(DocumentUi, SaveAsksOnceAndTitlesTheWindow)
         title = d->windowTitle();
         filter = d->nameFilters().join(QLatin1Char(';'));
         folderShown = d->directory().absolutePath();
-        chooseFile(d, file);
+        DialogTest::chooseFile(d, file);
     });
     context.activate(9); // File > Save
     EXPECT_EQ(title, QStringLiteral("Choose location"));
@@ -199,7 +182,7 @@ TEST_F(DocumentUi, SaveAsksOnceAndTitlesTheWindow)
 
     // Save As asks again, and the title follows.
     const QString other = path(QStringLiteral("other.mem"));
-    whenModal<QFileDialog>([&](QFileDialog *d) { chooseFile(d, other); });
+    whenModal<QFileDialog>([&](QFileDialog *d) { DialogTest::chooseFile(d, other); });
     context.activate(10);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kelvane  ") + other);
     EXPECT_TRUE(QFile::exists(other));
@@ -299,7 +282,7 @@ TEST_F(DocumentUi, OpenShowsTheDocumentInANewWindow)
             c->replacementBox()->setCurrentIndex(c->replacementBox()->findText(QStringLiteral("Cu (bulk)")));
             c->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
         });
-        chooseFile(d, file);
+        DialogTest::chooseFile(d, file);
     });
     context.activate(11); // File > Open
     EXPECT_EQ(title, QStringLiteral("Choose file"));
@@ -340,7 +323,7 @@ TEST_F(DocumentUi, OpeningSomethingElseShowsTheErrorAndNoWindow)
             text = box->text();
             clickMessageBoxOk(box);
         });
-        chooseFile(d, file);
+        DialogTest::chooseFile(d, file);
     });
     context.activate(11);
     QApplication::processEvents();

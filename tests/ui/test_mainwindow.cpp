@@ -245,6 +245,31 @@ TEST_F(MainWindowFixture, SaveImageWritesTheViewsSize)
     EXPECT_EQ(image.pixel(0, 0), qRgba(0, 0, 0, 255));
 }
 
+TEST_F(MainWindowFixture, SaveImageAddsPngAndAFailureIsNotTheNextPreset)
+{
+    createCopperSubstrate();
+    const QString dir = TestEnv::workDir();
+    QFile::remove(dir + "/typed.png");
+    DialogTest::whenModalAppears<QFileDialog>([dir](QFileDialog *d) { DialogTest::chooseFile(d, dir + "/typed"); });
+    window->action("actionSave_Image")->trigger();
+    EXPECT_FALSE(QImage(dir + "/typed.png").isNull());
+    EXPECT_FALSE(QFile::exists(dir + "/typed"));
+
+    // A format that cannot be written: told, no file, and the next dialog offers typed.png.
+    DialogTest::whenModalAppears<QFileDialog>([dir](QFileDialog *d) { DialogTest::chooseFile(d, dir + "/odd.xyz"); });
+    window->action("actionSave_Image")->trigger();
+    EXPECT_FALSE(QFile::exists(dir + "/odd.xyz"));
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith("Could not save the image to " + dir + "/odd.xyz"))
+        << window->statusBar()->currentMessage().toStdString();
+    QStringList offered;
+    DialogTest::whenModalAppears<QFileDialog>([&offered](QFileDialog *d) {
+        offered = d->selectedFiles();
+        d->reject();
+    });
+    window->action("actionSave_Image")->trigger();
+    EXPECT_EQ(offered, QStringList{dir + "/typed.png"});
+}
+
 TEST_F(MainWindowFixture, ExceptionInAnOperationIsReportedAndCancelled)
 {
     QTimer::singleShot(0, [] {

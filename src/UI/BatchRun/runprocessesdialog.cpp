@@ -7,6 +7,7 @@
 #include "UI/BatchRun/stepeditor.h"
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/glwidget.h"
+#include "Util/imagefile.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -612,7 +613,7 @@ bool RunProcessesDialog::showSurfaces(PreparedSurfaces &prepared, const QString 
         return true;
     if (!view)
         return false;
-    return view->grabOpaqueImage().save(filename);
+    return Util::saveImageFile(view->grabOpaqueImage(), filename);
 }
 
 void RunProcessesDialog::updateProgress()

@@ -1,0 +1,38 @@
+#include "Util/imagefile.h"
+
+#include "Util/savefilecommit.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace Util {
+
+bool saveImageFile(const QImage &image, const QString &fileName, QString *error)
+{
+    const QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format)) {
+        if (error)
+            *error = format.isEmpty() ? QStringLiteral("the file name has no image suffix such as .png")
+                                      : QStringLiteral("\"%1\" is not an image format Kelvane can write")
+                                            .arg(QString::fromLatin1(format));
+        return false;
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    QImageWriter writer(&file, format);
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        if (error)
+            *error = writer.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return flushAndCommit(file, error);
+}
+
+} // namespace Util
