@@ -706,10 +706,10 @@ void GLWidget::mousePressEvent(QMouseEvent *event)
         else
             emitViewPosition();
     } else if (event->button() == Qt::LeftButton && !shift) {
+        // A click may only select: the angles are reported once the pointer drags.
         clickPending = true;
         mouseHandler.press(event->pos(), MouseHandler::Trackball);
         dragAction = DragAction::Rotate;
-        emitRotation();
     } else if (event->button() == Qt::LeftButton) {
         mouseHandler.press(event->pos(), MouseHandler::Lamp);
         dragAction = DragAction::MoveLamp;

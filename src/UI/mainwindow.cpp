@@ -4,6 +4,7 @@
 #include "Model/Process/processfactory.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Catalogue/editcompatiblematerialsdialog.h"
+#include "UI/Console/commandconsole.h"
 #include "UI/Catalogue/managematerialsdialog.h"
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/aboutdialog.h"
@@ -94,6 +95,9 @@ MainWindow::MainWindow(QWidget *parent)
 
     connectActions();
     connect(form.action("actionFit_View"), &QAction::triggered, glView, &GLWidget::fitView);
+    // Windows > Console follows the console window, also when its own title bar closes it.
+    if (auto *console = presenter.getConsole())
+        connect(console, &Console::CommandConsole::shownChanged, form.action("actionConsole"), &QAction::setChecked);
     showStepActivity();
 
     // What went wrong before any window existed is told once the window is up.

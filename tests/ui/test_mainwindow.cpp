@@ -560,3 +560,65 @@ TEST_F(MainWindowFixture, TheFirstVolumeIsFramedAndFBringsItBackAfterAPan)
     frame();
     expectFramed(*volume);
 }
+
+TEST_F(MainWindowFixture, TheConsoleGrowsWithItsWindowAndItsMenuEntryFollowsIt)
+{
+    Ui::Console::CommandConsole *console = window->getPresenter().getConsole();
+    QPlainTextEdit *messages = console->transcript();
+    QLineEdit *line = console->commandLine();
+    console->resize(600, 400);
+    QApplication::processEvents();
+    const QPoint lineBottom = line->mapTo(console, QPoint(0, line->height()));
+    EXPECT_GT(messages->height(), 250);
+    EXPECT_GT(messages->width(), 550);
+    EXPECT_LE(console->height() - lineBottom.y(), 15);
+    EXPECT_GT(line->mapTo(console, QPoint(0, 0)).y(), messages->mapTo(console, QPoint(0, messages->height())).y() - 1);
+
+    // Closed by its own title bar (a close event), then shown from the menu.
+    console->close();
+    EXPECT_FALSE(console->isVisible());
+    EXPECT_FALSE(window->action("actionConsole")->isChecked());
+    window->action("actionConsole")->trigger();
+    EXPECT_TRUE(console->isVisible());
+    EXPECT_TRUE(window->action("actionConsole")->isChecked());
+    console->hide();
+    window->getPresenter().showConsole(true);
+    EXPECT_TRUE(window->action("actionConsole")->isChecked());
+}
+
+TEST_F(MainWindowFixture, SelectEndsWithTheOperationThatWaitedForIt)
+{
+    QAction *select = window->action("actionSelect");
+    // With no volume in the scene, a deposition waits for one to be selected.
+    context().activate(13);
+    EXPECT_TRUE(select->isChecked());
+    QTest::keyClick(window->view(), Qt::Key_Escape);
+    EXPECT_FALSE(select->isChecked());
+    EXPECT_FALSE(context().isSelectionMode());
+
+    // Cancelled by starting another operation (Create Substrate, whose dialog is closed).
+    context().activate(13);
+    EXPECT_TRUE(select->isChecked());
+    DialogTest::whenDialogOpens([](QDialog *d) { d->reject(); });
+    window->action("actionCreate_Substrate")->trigger();
+    EXPECT_FALSE(select->isChecked());
+
+    // Turned on by the user, it stays on.
+    select->setChecked(true);
+    QTest::keyClick(window->view(), Qt::Key_Escape);
+    EXPECT_TRUE(select->isChecked());
+}
+
+TEST_F(MainWindowFixture, OnlyADragReportsRotationAngles)
+{
+    createCopperSubstrate();
+    window->statusBar()->clearMessage();
+    click(centre());
+    EXPECT_FALSE(window->statusBar()->currentMessage().startsWith("Rotation angles"))
+        << window->statusBar()->currentMessage().toStdString();
+    QTest::mousePress(window->view(), Qt::LeftButton, {}, centre());
+    QMouseEvent move(QEvent::MouseMove, centre() + QPoint(30, 10), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->view(), &move);
+    QTest::mouseRelease(window->view(), Qt::LeftButton, {}, centre() + QPoint(30, 10));
+    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith("Rotation angles"));
+}

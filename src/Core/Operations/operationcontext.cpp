@@ -46,6 +46,10 @@ void OperationContext::finishOperation()
 
 void OperationContext::abandonOperation()
 {
+    // Selection mode that the abandoned operation turned on to wait for a choice ends
+    // with it; one the user turned on stays.
+    if (selection.selectionMode && selectionModeOwner && selectionModeOwner == currentOperation.get())
+        setSelectionMode(false);
     retire();
     clearSelection();
     notifyUpdate();
@@ -90,6 +94,7 @@ void OperationContext::setSelectionMode(bool on)
     if (selection.selectionMode == on)
         return;
     selection.selectionMode = on;
+    selectionModeOwner = on ? currentOperation.get() : nullptr;
     if (!on)
         clearSelection();
     Util::notifyAll(selection.modeObservers);

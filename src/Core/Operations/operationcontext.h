@@ -84,6 +84,8 @@ private:
 
     OperationPtr currentOperation;
     OperationPtr retiredOperation;
+    // The operation that turned selection mode on, none when the user did.
+    const Operation *selectionModeOwner = nullptr;
     Util::ObserverList updateObservers;
     SelectionState selection;
     std::shared_ptr<IOperationFactory> factory;

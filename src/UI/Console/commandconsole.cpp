@@ -6,6 +6,7 @@
 #include "Util/vector4d.h"
 
 #include <QColor>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -54,7 +55,11 @@ void CommandConsole::setupUi()
 
     layoutWidget = new QWidget(this);
     layoutWidget->setObjectName(QStringLiteral("layoutWidget"));
-    layoutWidget->setGeometry(10, 10, 381, 121);
+    // The form fills the window as it is resized: the transcript takes the height, and
+    // the input line stays at the bottom.
+    auto *windowLayout = new QVBoxLayout(this);
+    windowLayout->setContentsMargins(10, 10, 9, 9);
+    windowLayout->addWidget(layoutWidget);
     verticalLayout = new QVBoxLayout(layoutWidget);
     verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
     verticalLayout->setContentsMargins(0, 0, 0, 0);
@@ -75,6 +80,19 @@ void CommandConsole::setupUi()
     applyColors();
     retranslateUi();
     QMetaObject::connectSlotsByName(this);
+}
+
+void CommandConsole::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    emit shownChanged(true);
+}
+
+void CommandConsole::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit shownChanged(false);
 }
 
 void CommandConsole::retranslateUi()

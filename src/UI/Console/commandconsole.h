@@ -5,7 +5,9 @@
 
 #include <memory>
 
+class QCloseEvent;
 class QEvent;
+class QShowEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QShortcut;
@@ -44,8 +46,14 @@ public slots:
     // Appends the message as a new paragraph of the transcript.
     void writeMessage(QString message);
 
+signals:
+    // True when the window is shown, false when the user closes it.
+    void shownChanged(bool shown);
+
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void setupUi();
