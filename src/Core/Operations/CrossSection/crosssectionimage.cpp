@@ -173,9 +173,12 @@ int CrossSectionImage::cellAreaTop() const { return margin + titleHeight; }
 QImage CrossSectionImage::render() const
 {
     // The legend: the materials of the cut in id order, the empty cells first.
-    std::vector<uint32_t> present(ids);
+    // A cut holds few materials in long runs: one pass, comparing only where the id changes.
+    std::vector<uint32_t> present;
+    for (size_t i = 0; i < ids.size(); ++i)
+        if ((i == 0 || ids[i] != ids[i - 1]) && std::find(present.begin(), present.end(), ids[i]) == present.end())
+            present.push_back(ids[i]);
     std::sort(present.begin(), present.end());
-    present.erase(std::unique(present.begin(), present.end()), present.end());
     std::map<uint32_t, QRgb> colors;
     std::vector<std::pair<QRgb, QString>> legend;
     const auto catalogue = Model::Materials::MaterialFactory::instance();
