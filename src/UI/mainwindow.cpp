@@ -9,6 +9,7 @@
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/aboutdialog.h"
 #include "UI/colorsdialog.h"
+#include "UI/crosssectionsaver.h"
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
 #include "Util/colorsettings.h"
@@ -122,6 +123,7 @@ void MainWindow::connectActions()
     on("actionNew_Process_List", &MainWindow::on_actionNew_Process_List_triggered);
     on("actionOpen_Process_List", &MainWindow::on_actionOpen_Process_List_triggered);
     on("actionSave_Image", [this] { saveImage(); });
+    on("actionSave_Cross_Section", &MainWindow::saveCrossSection);
     on("actionExit", &MainWindow::close);
     on("actionUndo", &MainWindow::undoOperation);
     on("actionRedo", &MainWindow::redoOperation);
@@ -227,6 +229,13 @@ void MainWindow::saveImage(const QString &filename)
         return;
     }
     lastImagePath = target;
+}
+
+void MainWindow::saveCrossSection()
+{
+    const QString saved = CrossSectionSaver::run(presenter.getContext(), this);
+    if (!saved.isEmpty())
+        showStatus(saved);
 }
 
 void MainWindow::showAboutInfo()

@@ -52,6 +52,8 @@ public slots:
     void changeGridSpacing();
     void changeWindowColors();
     void saveImage(const QString &filename = QString());
+    // A picture of one layer of cells of the selected (or first) cell volume.
+    void saveCrossSection();
     void showAboutInfo();
     void on_actionShow_Lights_toggled(bool on);
     // The catalogue editors: on acceptance the edits go into the catalogue, which is

@@ -2,7 +2,8 @@
 //
 //   kelvane-batch LIST.plst [--input DOC.mem] [--output DOC.mem] [--image FILE.png]
 //                           [--netlist OUT.cir] [--csv OUT.csv [--csv-field NAME]]
-//                           [--threads N] [--quiet]
+//                           [--section x=N|y=N|z=N --section-image FILE.png]
+//                           [--set STEP.PARAMETER=VALUE ...] [--threads N] [--quiet]
 //
 // Exit codes: 0 every step ran; 1 a step failed or could not run (the steps before it
 // stay applied and the outputs are still written), or an output could not be written
@@ -19,6 +20,8 @@
 #include "Model/scene.h"
 #include "Util/vector3d.h"
 #include "cli/offscreenrenderer.h"
+#include "cli/parameteroverrides.h"
+#include "cli/sectionoutput.h"
 #include "cli/volumeexports.h"
 
 #include <QCommandLineParser>
@@ -142,6 +145,10 @@ int main(int argc, char **argv)
     parser.addOptions({inputOption, outputOption, imageOption, threadsOption, quietOption});
     Cli::VolumeExports exports;
     exports.addTo(parser);
+    Cli::SectionOutput section;
+    section.addTo(parser);
+    Cli::ParameterOverrides overrides;
+    overrides.addTo(parser);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         printError(parser.errorText());
@@ -183,7 +190,8 @@ int main(int argc, char **argv)
         printError(QStringLiteral("cannot write the image: ") + reason);
         return exitUsage;
     }
-    if (!exports.read(parser, checkWritable, &reason)) {
+    if (!exports.read(parser, checkWritable, &reason) || !section.read(parser, checkWritable, &reason) ||
+        !overrides.read(parser, &reason)) {
         printError(reason);
         return exitUsage;
     }
@@ -197,6 +205,10 @@ int main(int argc, char **argv)
     Ui::ProcessList list;
     if (!Ui::ProcessListFile::load(listPath, list, nullptr, &reason)) {
         printError(QStringLiteral("cannot read the process list %1: %2").arg(listPath, reason));
+        return exitUsage;
+    }
+    if (!overrides.apply(list, &reason)) {
+        printError(reason);
         return exitUsage;
     }
     Model::Scene scene;
@@ -278,6 +290,8 @@ int main(int argc, char **argv)
         }
     }
     if (!exports.write(runner.getVolume(), printError))
+        exitCode = exitFailedStep;
+    if (!section.write(runner.getVolume(), printError))
         exitCode = exitFailedStep;
     return exitCode;
 }

@@ -1,0 +1,78 @@
+#include "UI/crosssectionsaver.h"
+
+#include "Core/Operations/CrossSection/crosssectionimage.h"
+#include "Core/Operations/operationcontext.h"
+#include "Model/Automaton/totalvolume.h"
+#include "UI/Operations/crosssectiondialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace Ui {
+
+namespace {
+
+QString &rememberedDirectory()
+{
+    static QString directory;
+    return directory;
+}
+
+Model::Automaton::TotalVolumePtr chosenVolume(Core::Operations::OperationContext &context)
+{
+    for (const Model::ObjectPtr &object : context.selectedObjects())
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            return volume;
+    for (const Model::ObjectPtr &object : context.scene.objects())
+        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+            return volume;
+    return nullptr;
+}
+
+} // namespace
+
+const QString CrossSectionSaver::title = QStringLiteral("Save Cross-Section");
+const QString CrossSectionSaver::chooserFilter = QStringLiteral("PNG Image (*.png)");
+
+QString CrossSectionSaver::lastDirectory()
+{
+    const QString &directory = rememberedDirectory();
+    return directory.isEmpty() ? QDir::homePath() : directory;
+}
+
+QString CrossSectionSaver::run(Core::Operations::OperationContext &context, QWidget *parent)
+{
+    using Core::Operations::CrossSectionImage;
+    const Model::Automaton::TotalVolumePtr volume = chosenVolume(context);
+    if (!volume) {
+        QMessageBox::information(parent, title,
+                                 QObject::tr("There is no cell volume to cut. Create a substrate first."));
+        return QString();
+    }
+    Operations::CrossSectionDialog dialog({volume->getSizeX(), volume->getSizeY(), volume->getSizeZ()}, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const Core::Operations::SectionPlane plane = dialog.plane();
+
+    const QString offered = QDir(lastDirectory())
+                                .filePath(QStringLiteral("cross-section-%1%2.png").arg(plane.axisName()).arg(plane.index));
+    QString fileName = QFileDialog::getSaveFileName(parent, title, offered, chooserFilter);
+    if (fileName.isEmpty())
+        return QString();
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".png");
+
+    QString error;
+    if (!CrossSectionImage::fits(*volume, plane, &error) || !CrossSectionImage(*volume, plane).save(fileName, &error)) {
+        QMessageBox::warning(parent, title,
+                             QObject::tr("The cross-section could not be saved to \"%1\": %2")
+                                 .arg(QDir::toNativeSeparators(fileName), error));
+        return QString();
+    }
+    rememberedDirectory() = QFileInfo(fileName).absolutePath();
+    return QObject::tr("Cross-section at %1 saved to %2").arg(plane.text(), QDir::toNativeSeparators(fileName));
+}
+
+} // namespace Ui

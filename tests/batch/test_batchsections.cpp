@@ -1,0 +1,136 @@
+// kelvane-batch --section: the cut through the shipped cantilever example, pixel block by
+// pixel block, its scale bar and legend, the three planes' orientation, and usage errors.
+#include "batchtestsupport.h"
+
+#include "Model/Materials/materialfactory.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+using BatchTest::workFile;
+
+namespace {
+
+const QString examples = QStringLiteral(KELVANE_EXAMPLES_DIR);
+
+// The picture's layout: the cells start 60 pixels from the left and 64 from the top;
+// the legend starts 28 pixels right of them, one 24-pixel row per entry.
+constexpr int cellsLeft = 60;
+constexpr int cellsTop = 64;
+
+// The built-in colours as the catalogue file keeps them, in whole bytes: Si 0.5, 0.5,
+// 0.5; Thermal SiO2 0.5, 0.5, 1; Poly-Si 0.3, 0.5, 0.4.
+const QRgb empty = qRgb(232, 236, 240);
+const QRgb silicon = qRgb(127, 127, 127);
+const QRgb oxide = qRgb(127, 127, 255);
+const QRgb poly = qRgb(76, 127, 102);
+const QRgb white = qRgb(255, 255, 255);
+
+// The colour in the middle of the block of the cell at column `across`, row `up` from
+// the bottom, of a picture with `rows` rows of `block`-pixel cells.
+QRgb cell(const QImage &image, int block, int rows, int across, int up)
+{
+    return image.pixel(cellsLeft + across * block + block / 2, cellsTop + (rows - 1 - up) * block + block / 2);
+}
+
+} // namespace
+
+TEST(BatchSections, CantileverCutsShowTheBeamToScaleWithItsMaterials)
+{
+    // The cantilever volume is 64 x 32 x 24 cells of edge 1; the released Poly-Si beam
+    // spans x 20..55, y 12..19, z 14..16, its pad stands on oxide around x 12.
+    const QString side = workFile("side.png");
+    const QString end = workFile("end.png");
+    const QString top = workFile("top.png");
+    const QString list = examples + "/cantilever.plst";
+    Model::Materials::MaterialFactory::instance(); // every run reads the catalogue file
+    for (const auto &[plane, file] : {std::pair<QString, QString>("y=15", side), {"X=40", end}, {"z=15", top}}) {
+        const BatchTest::Run run = BatchTest::run({list, "--section", plane, "--section-image", file, "--quiet"});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    }
+
+    // Seen from the side: x across, z up, 64 cells of 10 pixels (the long side at least
+    // 600 pixels in whole pixels per cell), every pixel opaque.
+    QImage image(side);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_FALSE(image.hasAlphaChannel());
+    const int block = 10;
+    EXPECT_EQ(cell(image, block, 24, 40, 14), poly);
+    EXPECT_EQ(cell(image, block, 24, 55, 16), poly);
+    EXPECT_EQ(cell(image, block, 24, 56, 14), empty);
+    EXPECT_EQ(cell(image, block, 24, 40, 13), empty);
+    EXPECT_EQ(cell(image, block, 24, 40, 9), silicon);
+    EXPECT_EQ(cell(image, block, 24, 12, 10), oxide);
+    EXPECT_EQ(cell(image, block, 24, 0, 0), silicon);
+    EXPECT_EQ(cell(image, block, 24, 63, 23), empty);
+    // Blocks are whole: the beam's first column starts exactly at its cell's edge.
+    EXPECT_EQ(image.pixel(cellsLeft + 56 * block - 1, cellsTop + (23 - 15) * block), poly);
+    EXPECT_EQ(image.pixel(cellsLeft + 56 * block, cellsTop + (23 - 15) * block), empty);
+
+    // The scale bar under the axis label: 10 units of 10 pixels each.
+    const int barRow = cellsTop + 24 * block + 30 + 4 + 6;
+    EXPECT_EQ(image.pixel(cellsLeft, barRow), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(cellsLeft + 99, barRow), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(cellsLeft + 101, barRow), white);
+
+    // The legend: a swatch per material of the cut in id order, empty first, no more.
+    const int legendLeft = cellsLeft + 64 * block + 28 + 8;
+    const QRgb swatches[] = {empty, silicon, oxide, poly, white};
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(image.pixel(legendLeft, cellsTop + row * 24 + 12), swatches[row]) << "legend row " << row;
+
+    // Across the beam (y across, z up) and from above (x across, y up): 32 x 24 and
+    // 64 x 32 cells give blocks of 19 and 10 pixels.
+    image = QImage(end);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(cell(image, 19, 24, 12, 15), poly);
+    EXPECT_EQ(cell(image, 19, 24, 19, 15), poly);
+    EXPECT_EQ(cell(image, 19, 24, 20, 15), empty);
+    EXPECT_EQ(cell(image, 19, 24, 11, 15), empty);
+    EXPECT_EQ(cell(image, 19, 24, 15, 5), silicon);
+    image = QImage(top);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(cell(image, 10, 32, 40, 12), poly);
+    EXPECT_EQ(cell(image, 10, 32, 40, 19), poly);
+    EXPECT_EQ(cell(image, 10, 32, 40, 20), empty);
+    EXPECT_EQ(cell(image, 10, 32, 57, 15), empty);
+}
+
+TEST(BatchSections, UsageErrorsAndPlanesOutsideTheVolume)
+{
+    const QString list = examples + "/substrate.plst";
+    const QString file = workFile("section.png");
+    const QString document = workFile("section.mem");
+    struct Case
+    {
+        QStringList arguments;
+        const char *message;
+    };
+    // Bad arguments end with 2 before anything runs or is written.
+    const Case usage[] = {
+        {{"--section", "w=3", "--section-image", file}, "the plane must be x=N, y=N or z=N"},
+        {{"--section", "y=-1", "--section-image", file}, "not 'y=-1'"},
+        {{"--section", "y=2"}, "--section needs --section-image"},
+        {{"--section-image", file}, "--section-image needs --section"},
+        {{"--section", "y=2", "--section-image", workFile("section.nosuchformat")}, "cannot be written as .nosuchformat"},
+        {{"--section", "y=2", "--section-image", workFile("missing/section.png")}, "does not exist"},
+    };
+    for (const Case &c : usage) {
+        const BatchTest::Run run = BatchTest::run(QStringList{list, "--output", document} + c.arguments);
+        EXPECT_EQ(run.exitCode, 2) << c.message;
+        EXPECT_TRUE(run.errors.contains(c.message)) << run.errors.toStdString();
+        EXPECT_FALSE(QFile::exists(document)) << c.message;
+        EXPECT_FALSE(QFile::exists(file)) << c.message;
+    }
+
+    // A plane beyond the final volume is known only after the run: the other outputs are
+    // written, an earlier picture of that name stays, and the run ends with 1.
+    BatchTest::write(file, "earlier");
+    const BatchTest::Run run =
+        BatchTest::run({list, "--output", document, "--section", "z=80", "--section-image", file, "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("the plane z = 80 lies outside the cell volume, whose z runs from 0 to 79"))
+        << run.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(document));
+    EXPECT_EQ(BatchTest::contents(file), "earlier");
+}
