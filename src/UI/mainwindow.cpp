@@ -8,6 +8,7 @@
 #include "UI/Observers/selectionmodeobserver.h"
 #include "UI/aboutdialog.h"
 #include "UI/colorsdialog.h"
+#include "UI/export3dcommand.h"
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
 #include "Util/colorsettings.h"
@@ -114,6 +115,7 @@ void MainWindow::connectActions()
     on("actionNew_Process_List", &MainWindow::on_actionNew_Process_List_triggered);
     on("actionOpen_Process_List", &MainWindow::on_actionOpen_Process_List_triggered);
     on("actionSave_Image", [this] { saveImage(); });
+    on("actionExport_3D", &MainWindow::export3D);
     on("actionExit", &MainWindow::close);
     on("actionUndo", &MainWindow::undoOperation);
     on("actionRedo", &MainWindow::redoOperation);
@@ -212,6 +214,13 @@ void MainWindow::saveImage(const QString &filename)
     if (!image.save(target))
         statusBar()->showMessage(tr("Could not save the image to %1").arg(target), statusTimeout);
     lastImagePath = target;
+}
+
+void MainWindow::export3D()
+{
+    if (!export3DCommand)
+        export3DCommand = std::make_unique<Export3DCommand>(this, statusBar(), presenter.getContext());
+    export3DCommand->run();
 }
 
 void MainWindow::showAboutInfo()

@@ -12,6 +12,7 @@ class QShortcut;
 
 namespace Ui {
 
+class Export3DCommand;
 class GLWidget;
 class OperationMapper;
 
@@ -48,6 +49,8 @@ public slots:
     void changeGridSpacing();
     void changeWindowColors();
     void saveImage(const QString &filename = QString());
+    // File > Export 3-D: the cell volume as VTK image data or an STL surface.
+    void export3D();
     void showAboutInfo();
     void on_actionShow_Lights_toggled(bool on);
     // The catalogue editors: on acceptance the edits go into the catalogue, which is
@@ -85,6 +88,7 @@ private:
     QShortcut *escapeShortcut = nullptr;
     GLWidget *glView = nullptr;
     QString lastImagePath;
+    std::unique_ptr<Export3DCommand> export3DCommand;
     Util::ObserverPtr selectionModeObserver;
 };
 

@@ -2,6 +2,7 @@
 //
 //   kelvane-batch LIST.plst [--input DOC.mem] [--output DOC.mem] [--image FILE.png]
 //                           [--netlist OUT.cir] [--csv OUT.csv [--csv-field NAME]]
+//                           [--export FILE.vti|FILE.stl [--per-material]]
 //                           [--threads N] [--quiet]
 //
 // Exit codes: 0 every step ran; 1 a step failed or could not run (the steps before it
@@ -18,6 +19,7 @@
 #include "Model/Process/processfactory.h"
 #include "Model/scene.h"
 #include "Util/vector3d.h"
+#include "cli/exports3d.h"
 #include "cli/offscreenrenderer.h"
 #include "cli/volumeexports.h"
 
@@ -142,6 +144,8 @@ int main(int argc, char **argv)
     parser.addOptions({inputOption, outputOption, imageOption, threadsOption, quietOption});
     Cli::VolumeExports exports;
     exports.addTo(parser);
+    Cli::Exports3D exports3D;
+    exports3D.addTo(parser);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         printError(parser.errorText());
@@ -183,7 +187,7 @@ int main(int argc, char **argv)
         printError(QStringLiteral("cannot write the image: ") + reason);
         return exitUsage;
     }
-    if (!exports.read(parser, checkWritable, &reason)) {
+    if (!exports.read(parser, checkWritable, &reason) || !exports3D.read(parser, checkWritable, &reason)) {
         printError(reason);
         return exitUsage;
     }
@@ -278,6 +282,8 @@ int main(int argc, char **argv)
         }
     }
     if (!exports.write(runner.getVolume(), printError))
+        exitCode = exitFailedStep;
+    if (!exports3D.write(runner.getVolume(), printError))
         exitCode = exitFailedStep;
     return exitCode;
 }
