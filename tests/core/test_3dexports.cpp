@@ -67,8 +67,8 @@ TEST(VtkImageDataExport, VtkReadsEveryCellSpacingAndOrigin)
 {
     QTemporaryDir dir;
     const float size[3] = {0.5f, 1.0f, 2.0f};
-    const uint32_t palette[4] = {0, 1, 3, 5};
-    const Fill fill = [&](uint32_t x, uint32_t y, uint32_t z) { return palette[(x + 2 * y + 3 * z) % 4]; };
+    // Silicon at the bottom; above it oxide for x < 2, copper along y = 0, else empty.
+    const Fill fill = [](uint32_t x, uint32_t y, uint32_t z) { return z == 0 ? 1u : x < 2 ? 3u : y == 0 ? 5u : 0u; };
     const auto volume = makeVolume(5, 4, 3, size, Util::Vector3D(1.0, -2.0, 3.25), fill);
     const QString path = dir.filePath("block.vti");
     QString error;
@@ -92,8 +92,7 @@ TEST(VtkImageDataExport, VtkReadsEveryCellSpacingAndOrigin)
                 misplaced += read != fill(x, y, z);
             }
     EXPECT_EQ(misplaced, 0);
-    // (x + 2y + 3z) mod 4 over 5 x 4 x 3 cells: 15 of each residue.
-    EXPECT_EQ(counts, (std::map<uint32_t, int>{{0, 15}, {1, 15}, {3, 15}, {5, 15}}));
+    EXPECT_EQ(counts, (std::map<uint32_t, int>{{0, 18}, {1, 20}, {3, 16}, {5, 6}}));
 
     // The same bytes whatever the number of threads.
     const QByteArray first = bytesOf(path);
