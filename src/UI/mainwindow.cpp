@@ -10,6 +10,7 @@
 #include "UI/aboutdialog.h"
 #include "UI/colorsdialog.h"
 #include "UI/crosssectionsaver.h"
+#include "UI/export3dcommand.h"
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
 #include "Util/colorsettings.h"
@@ -124,6 +125,7 @@ void MainWindow::connectActions()
     on("actionOpen_Process_List", &MainWindow::on_actionOpen_Process_List_triggered);
     on("actionSave_Image", [this] { saveImage(); });
     on("actionSave_Cross_Section", &MainWindow::saveCrossSection);
+    on("actionExport_3D", &MainWindow::export3D);
     on("actionExit", &MainWindow::close);
     on("actionUndo", &MainWindow::undoOperation);
     on("actionRedo", &MainWindow::redoOperation);
@@ -236,6 +238,13 @@ void MainWindow::saveCrossSection()
     const QString saved = CrossSectionSaver::run(presenter.getContext(), this);
     if (!saved.isEmpty())
         showStatus(saved);
+}
+
+void MainWindow::export3D()
+{
+    if (!export3DCommand)
+        export3DCommand = std::make_unique<Export3DCommand>(this, statusBar(), presenter.getContext());
+    export3DCommand->run();
 }
 
 void MainWindow::showAboutInfo()

@@ -13,6 +13,7 @@ class QShortcut;
 
 namespace Ui {
 
+class Export3DCommand;
 class GLWidget;
 class OperationMapper;
 
@@ -54,6 +55,8 @@ public slots:
     void saveImage(const QString &filename = QString());
     // A picture of one layer of cells of the selected (or first) cell volume.
     void saveCrossSection();
+    // File > Export 3-D: the cell volume as VTK image data or an STL surface.
+    void export3D();
     void showAboutInfo();
     void on_actionShow_Lights_toggled(bool on);
     // The catalogue editors: on acceptance the edits go into the catalogue, which is
@@ -93,6 +96,7 @@ private:
     QShortcut *escapeShortcut = nullptr;
     GLWidget *glView = nullptr;
     QString lastImagePath;
+    std::unique_ptr<Export3DCommand> export3DCommand;
     Util::ObserverPtr selectionModeObserver;
     QLabel *stepDuration = nullptr;
 };

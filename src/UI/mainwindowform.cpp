@@ -40,6 +40,7 @@ const QList<MainWindowForm::Entry> &MainWindowForm::entries()
         {"actionSave", "Save", "Ctrl+S", "menuFile", false, false, true, 9, nullptr, false, nullptr, nullptr},
         {"actionSave_as", "Save As ...", "Ctrl+Shift+S", "menuFile", false, false, true, 10, nullptr, true, nullptr, nullptr},
         {"actionSave_Cross_Section", "Save Cross-Section", nullptr, "menuFile", false, false, true, -1, nullptr, false, "Save a cut through a cell volume as a picture.", "="},
+        {"actionExport_3D", "Export 3-D ...", nullptr, "menuFile", false, false, true, -1, nullptr, false, "Export the cell volume as VTK image data or as an STL surface.", "="},
         {"actionExport_Data", "Export Data", nullptr, "menuFile", false, false, true, 37, nullptr, true, nullptr, nullptr},
         {"actionNew_Process_List", "New Process List", "Ctrl+Shift+N", "menuFile", false, false, true, -1, nullptr, false, nullptr, nullptr},
         {"actionOpen_Process_List", "Open Process List", "Ctrl+P", "menuFile", false, false, true, -1, nullptr, true, nullptr, nullptr},

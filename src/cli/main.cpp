@@ -3,6 +3,7 @@
 //   kelvane-batch LIST.plst [--input DOC.mem] [--output DOC.mem] [--image FILE.png]
 //                           [--netlist OUT.cir] [--csv OUT.csv [--csv-field NAME]]
 //                           [--section x=N|y=N|z=N --section-image FILE.png]
+//                           [--export FILE.vti|FILE.stl [--per-material]]
 //                           [--set STEP.PARAMETER=VALUE ...] [--threads N] [--quiet]
 //
 // Exit codes: 0 every step ran; 1 a step failed or could not run (the steps before it
@@ -19,6 +20,7 @@
 #include "Model/Process/processfactory.h"
 #include "Model/scene.h"
 #include "Util/vector3d.h"
+#include "cli/exports3d.h"
 #include "cli/offscreenrenderer.h"
 #include "cli/parameteroverrides.h"
 #include "cli/sectionoutput.h"
@@ -149,6 +151,8 @@ int main(int argc, char **argv)
     section.addTo(parser);
     Cli::ParameterOverrides overrides;
     overrides.addTo(parser);
+    Cli::Exports3D exports3D;
+    exports3D.addTo(parser);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         printError(parser.errorText());
@@ -190,8 +194,8 @@ int main(int argc, char **argv)
         printError(QStringLiteral("cannot write the image: ") + reason);
         return exitUsage;
     }
-    if (!exports.read(parser, checkWritable, &reason) || !section.read(parser, checkWritable, &reason) ||
-        !overrides.read(parser, &reason)) {
+    if (!exports.read(parser, checkWritable, &reason) || !exports3D.read(parser, checkWritable, &reason) ||
+        !section.read(parser, checkWritable, &reason) || !overrides.read(parser, &reason)) {
         printError(reason);
         return exitUsage;
     }
@@ -290,6 +294,8 @@ int main(int argc, char **argv)
         }
     }
     if (!exports.write(runner.getVolume(), printError))
+        exitCode = exitFailedStep;
+    if (!exports3D.write(runner.getVolume(), printError))
         exitCode = exitFailedStep;
     if (!section.write(runner.getVolume(), printError))
         exitCode = exitFailedStep;

@@ -63,6 +63,8 @@ struct Grid
     const Tables::Case *cases;
     // Face normal of every triangle of every case; the same for every cube of that case.
     const CaseNormals *normals;
+    // When not 0, only cells of this material count as solid.
+    uint32_t only;
 
     int32_t rows() const { return hi[1] - lo[1] + 3; }   // corner rows lo - 1 .. hi + 1
     int32_t length() const { return hi[2] - lo[2] + 3; } // corner values per row
@@ -81,8 +83,13 @@ void fillLayer(const Grid &g, int32_t x, uint32_t *out)
         uint32_t *row = out + static_cast<size_t>(y - g.lo[1] + 1) * length + 1;
         const Voxel *cells = g.voxels + g.volume->index(x, y, g.lo[2]);
         const int32_t n = g.hi[2] - g.lo[2] + 1;
-        for (int32_t i = 0; i < n; ++i)
-            row[i] = cells[i].isCut() ? 0u : cells[i].getMaterialId();
+        if (g.only == 0) {
+            for (int32_t i = 0; i < n; ++i)
+                row[i] = cells[i].isCut() ? 0u : cells[i].getMaterialId();
+        } else {
+            for (int32_t i = 0; i < n; ++i)
+                row[i] = !cells[i].isCut() && cells[i].getMaterialId() == g.only ? g.only : 0u;
+        }
     }
 }
 
@@ -292,7 +299,7 @@ MarchingCubeSurface::MarchingCubeSurface(TotalVolume *volume)
 {
 }
 
-void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMax)
+void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMax, uint32_t onlyMaterial)
 {
     std::lock_guard<std::mutex> lock(mutex);
     HeldVoxels held(volume);
@@ -310,6 +317,7 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     Grid g{};
     g.volume = volume;
     g.voxels = voxels;
+    g.only = onlyMaterial;
     for (int a = 0; a < 3; ++a) {
         const int64_t lo = std::max<int64_t>(int64_t(cutMin[a]) + 1, 0);
         const int64_t hi = std::min<int64_t>(cutMax[a], int64_t(sizes[a]) - 1);

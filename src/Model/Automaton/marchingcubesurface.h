@@ -69,8 +69,10 @@ public:
 
     // Rebuilds the triangles of the cells inside cutMin < X, Y, Z <= cutMax (the lower
     // layer is outside, so the surface closes inside it). Takes the volume's voxel mutex
-    // itself (the caller must not hold it) and the surface's own mutex.
-    void regenerate(const CellCorner &cutMin, const CellCorner &cutMax);
+    // itself (the caller must not hold it) and the surface's own mutex. With
+    // `onlyMaterial` other than 0 only the cells of that material count as solid: the
+    // closed surface of one material, as the STL export writes per material.
+    void regenerate(const CellCorner &cutMin, const CellCorner &cutMax, uint32_t onlyMaterial = 0);
     // Draws all triangles with GL immediate mode (needs a current context): each vertex
     // with its normal, its material's colour from `colors` when present (otherwise the
     // current colour stays), its position. Waits for a regeneration in progress.

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QCommandLineParser;
+
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
+
+namespace Cli {
+
+// The 3-D export of the final cell volume: --export FILE (.vti image data or .stl
+// surface, by suffix) and --per-material (one STL file per material).
+class Exports3D
+{
+public:
+    Exports3D();
+    void addTo(QCommandLineParser &parser) const;
+    // Reads the options after parsing; false with `error` set for a usage error (an
+    // unknown suffix, --per-material without an STL export, a file that cannot be
+    // written).
+    bool read(const QCommandLineParser &parser, const std::function<bool(const QString &, QString *)> &checkWritable,
+              QString *error);
+    // Writes what was asked for; a failure is reported and makes the result false.
+    bool write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
+               const std::function<void(const QString &)> &report) const;
+
+private:
+    QCommandLineOption exportOption;
+    QCommandLineOption perMaterialOption;
+    QString exportPath;
+    bool perMaterial = false;
+};
+
+} // namespace Cli
