@@ -1,7 +1,9 @@
 // A GDSII layout as the mask of the photolithography and masked cut dialogs, driven
 // from their menu numbers: the layout's fields, the overlay, Enter, and the warnings.
+#include "Core/BatchRun/processdata.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
+#include "UI/BatchRun/stepeditor.h"
 #include "UI/Operations/gdsmaskfields.h"
 #include "UI/Operations/maskedcutoptionsdialog.h"
 #include "UI/Operations/maskfilebox.h"
@@ -187,4 +189,38 @@ TEST_F(GdsMaskBoxTest, MaskedCutRasterisesOntoTheChosenVolumesColumns)
     EXPECT_EQ(shown.getWidth(), 10);
     EXPECT_EQ(shown.getHeight(), 10);
     EXPECT_EQ(shown.getBits(), block(0, 0, 2, 1));
+}
+
+TEST_F(GdsMaskBoxTest, ProcessListStepsKeepTheirBitsAndTakeNewOnesFromTheLayout)
+{
+    // A step made from a layout stores only the bits: opening it does not rasterise the
+    // layout again with fields it never stored.
+    const std::unique_ptr<Ui::StepEditor> editor = Ui::StepEditor::create(0, nullptr);
+    const Ui::MaskBitmap bits = {1, 0, 0, 1, 1, 0};
+    QMap<QString, QVariant> preset{{"Material_Id", 11u},
+                                   {"Top Mask", QVariant::fromValue(bits)},
+                                   {"Top Mask Width", 3u},
+                                   {"Top Mask Height", 2u},
+                                   {"Top Mask File", layout},
+                                   {"Bottom Mask", QVariant::fromValue(Ui::MaskBitmap())},
+                                   {"Bottom Mask Width", 0u},
+                                   {"Bottom Mask Height", 0u},
+                                   {"Bottom Mask File", QString()}};
+    editor->preset(preset);
+    Ui::ProcessData kept(0);
+    editor->write(kept);
+    EXPECT_EQ(kept.getProcessParameter("Top Mask").value<Ui::MaskBitmap>(), bits);
+    EXPECT_EQ(kept.getProcessParameter("Top Mask Width").toUInt(), 3u);
+
+    // Without a volume, Apply gives the columns from the origin to the layout's far corner.
+    auto *dialog = qobject_cast<PhotolithographyDialog *>(editor->dialog());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->topBox()->layoutFields()->isVisibleTo(dialog));
+    QTest::mouseClick(dialog->topBox()->applyButton(), Qt::LeftButton);
+    Ui::ProcessData applied(0);
+    editor->write(applied);
+    EXPECT_EQ(applied.getProcessParameter("Top Mask").value<Ui::MaskBitmap>(), (Ui::MaskBitmap{1, 1}));
+    EXPECT_EQ(applied.getProcessParameter("Top Mask Width").toUInt(), 2u);
+    EXPECT_EQ(applied.getProcessParameter("Top Mask Height").toUInt(), 1u);
+    EXPECT_EQ(applied.getProcessParameter("Top Mask File").toString(), layout);
 }
