@@ -178,6 +178,16 @@ top.add(gdspy.Rectangle((0, 0), (2, 2), layer=7))
 lib.add(top)
 lib.write_gds(out)
 )"));
+    const QString cycle = layout("cycle.gds", QStringLiteral(R"(
+c = gdspy.Cell('C')
+d = gdspy.Cell('D')
+c.add(gdspy.Rectangle((0, 0), (1, 1), layer=1))
+c.add(gdspy.CellReference(d, (0, 0)))
+d.add(gdspy.CellReference(c, (5, 0)))
+lib.add(c)
+lib.add(d)
+lib.write_gds(out)
+)"));
     QFile junk(dir.filePath(QStringLiteral("junk.gds")));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("This is a text file, not a layout.\n");
@@ -204,6 +214,11 @@ lib.write_gds(out)
     EXPECT_TRUE(failure(empty.fileName(), 1, 1.0).startsWith(empty.fileName() + " is not a GDSII layout ("));
     EXPECT_EQ(failure(file, 3, 1.0), "The layout has no shapes on layer 3. Layers with shapes: 1, 7.");
     EXPECT_EQ(failure(file, 1, 1.0, 10, QStringLiteral("NOPE")), "The layout has no structure named NOPE.");
+    // Structures that reference each other end with an error, not endless recursion.
+    EXPECT_EQ(failure(cycle, 1, 1.0),
+              cycle + " has no top-level structure (each one is referenced by another); name a top cell.");
+    EXPECT_EQ(failure(cycle, 1, 1.0, 10, QStringLiteral("C")),
+              "References nest deeper than 64 levels (a structure that contains itself?).");
     const QString scaleText = "The scale must be a positive number of cells per micron, at most 1000000.";
     EXPECT_EQ(failure(file, 1, 0.0), scaleText);
     EXPECT_EQ(failure(file, 1, -2.0), scaleText);

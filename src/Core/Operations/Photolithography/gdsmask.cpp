@@ -318,7 +318,9 @@ bool GdsLayout::read(const QString &fileName, const QString &topCell, GdsLayout 
             tops.push_back(static_cast<int>(s));
     }
     if (tops.empty()) {
-        setReason(reason, topCell.isEmpty() ? QStringLiteral("%1 holds no structure.").arg(fileName)
+        setReason(reason, topCell.isEmpty() ? QStringLiteral("%1 has no top-level structure (each one is referenced by "
+                                                             "another); name a top cell.")
+                                                  .arg(fileName)
                                             : QStringLiteral("The layout has no structure named %1.").arg(topCell));
         return false;
     }
