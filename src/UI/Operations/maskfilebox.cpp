@@ -42,7 +42,7 @@ MaskFileBox::MaskFileBox(const QString &title, const QString &failureText, QWidg
     rows->addLayout(fileRow);
     field = new QLineEdit;
     field->setMinimumWidth(240);
-    field->setPlaceholderText(tr("Mask image file"));
+    field->setPlaceholderText(tr("Mask image or GDSII layout file"));
     chooser = new QPushButton(tr("..."));
     chooser->setToolTip(chooserCaption);
     applier = new QPushButton(tr("Apply"));
