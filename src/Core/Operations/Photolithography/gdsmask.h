@@ -26,7 +26,9 @@ struct GdsMaskPlacement
 
 // A GDSII layout flattened into polygons per layer, in microns. Reading uses libGDSII;
 // the hierarchy is flattened here, so that paths get their widths and references their
-// magnification, rotation, reflection and array steps.
+// magnification, rotation, reflection and array steps. libGDSII 0.2 reports no
+// reflection for a standard STRANS record (its bit order differs), so a reflected
+// reference is drawn unreflected until the library reads that bit.
 class GdsLayout
 {
 public:
