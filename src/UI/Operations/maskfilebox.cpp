@@ -3,6 +3,7 @@
 #include "Core/Operations/Photolithography/gdsmask.h"
 #include "UI/Operations/gdsmaskfields.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -101,7 +102,12 @@ bool MaskFileBox::apply()
     Core::Operations::Mask read;
     if (Core::Operations::GdsLayout::isLayoutFile(fileName)) {
         QString reason;
-        if (!Core::Operations::GdsMask::fromFile(fileName, layout->placement(), columnsX, columnsY, &read, &reason)) {
+        // A large layout takes a moment to flatten and rasterise.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool rasterised =
+            Core::Operations::GdsMask::fromFile(fileName, layout->placement(), columnsX, columnsY, &read, &reason);
+        QApplication::restoreOverrideCursor();
+        if (!rasterised) {
             QMessageBox::warning(this, title(), reason);
             return false;
         }
