@@ -322,7 +322,7 @@ TEST_F(MaskDialogTest, ChooserOffersImagesAndRemembersTheFolder)
     });
     QTest::mouseClick(dialog.maskBox()->chooseButton(), Qt::LeftButton);
     EXPECT_EQ(title, "Choose Mask File");
-    EXPECT_EQ(filters, QStringList{"Image Files (*.png *.jpg *.bmp)"});
+    EXPECT_EQ(filters, (QStringList{"Image Files (*.png *.jpg *.bmp)", "GDSII Layouts (*.gds *.gds2 *.gdsii)"}));
     EXPECT_EQ(directory, QDir(QDir::homePath()).absolutePath());
     // Choosing only fills the field; Apply reads it.
     EXPECT_EQ(QDir::fromNativeSeparators(dialog.maskBox()->fileField()->text()), black);

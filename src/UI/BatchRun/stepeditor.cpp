@@ -1,6 +1,7 @@
 #include "UI/BatchRun/stepeditor.h"
 
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
+#include "Core/Operations/Photolithography/gdsmask.h"
 #include "Core/Operations/Photolithography/mask.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/saveimagestepdialog.h"
@@ -129,7 +130,8 @@ bool hasStoredMask(const Parameters &preset, const QString &side)
 
 // A step keeps its mask bits in the list; the image file it came from may be gone. Such
 // a file is not read (which would only warn and lose the mask): its name goes into the
-// field, and the stored bits stay unless the user picks another mask.
+// field, and the stored bits stay unless the user picks another mask. Nor is a layout
+// read again: its layer, scale and offset are not stored, only the bits they gave.
 void presetPhotolithography(PhotolithographyDialog &dialog, const Parameters &parameters)
 {
     Parameters forDialog = parameters;
@@ -138,7 +140,8 @@ void presetPhotolithography(PhotolithographyDialog &dialog, const Parameters &pa
                                                        {dialog.bottomBox(), QStringLiteral("Bottom")}};
     for (const auto &side : sides) {
         const QString file = parameters.value(maskKey(side.second, " File")).toString().trimmed();
-        if (!file.isEmpty() && hasStoredMask(parameters, side.second) && !QFileInfo(file).isFile()) {
+        if (!file.isEmpty() && hasStoredMask(parameters, side.second) &&
+            (!QFileInfo(file).isFile() || Core::Operations::GdsLayout::isLayoutFile(file))) {
             forDialog.remove(maskKey(side.second, " File"));
             unread.emplace_back(side.first, file);
         }

@@ -13,6 +13,8 @@ void MaskedCutObserver::update()
     if (!operation)
         return;
     Operations::MaskedCutOptionsDialog dialog(mainWindow);
+    if (const auto volume = operation->getVolume())
+        dialog.setColumnCounts(static_cast<int>(volume->getSizeX()), static_cast<int>(volume->getSizeY()));
     Core::Operations::MaskedCutCellVolumeOperation *target = operation.get();
     QObject::connect(&dialog, &Operations::MaskedCutOptionsDialog::maskChanged,
                      [target](const Core::Operations::Mask &mask) { target->setMask(mask); });

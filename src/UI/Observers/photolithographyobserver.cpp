@@ -13,6 +13,8 @@ void PhotolithographyObserver::update()
     if (!operation)
         return;
     Operations::PhotolithographyDialog dialog(mainWindow);
+    if (const auto volume = operation->getVolume())
+        dialog.setColumnCounts(static_cast<int>(volume->getSizeX()), static_cast<int>(volume->getSizeY()));
     Core::Operations::PhotolithographyOperation *target = operation.get();
     QObject::connect(&dialog, &Operations::PhotolithographyDialog::topMaskChanged,
                      [target](const Core::Operations::Mask &mask) { target->setTopMask(mask); });

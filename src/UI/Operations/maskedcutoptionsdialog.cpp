@@ -25,6 +25,7 @@ MaskedCutOptionsDialog::MaskedCutOptionsDialog(QWidget *parent) : QDialog(parent
 }
 
 const Core::Operations::Mask &MaskedCutOptionsDialog::getMask() const { return box->getMask(); }
+void MaskedCutOptionsDialog::setColumnCounts(int sizeX, int sizeY) { box->setColumnCounts(sizeX, sizeY); }
 
 } // namespace Operations
 } // namespace Ui

@@ -22,6 +22,8 @@ public:
     MaskFileBox *maskBox() const { return box; }
     QPushButton *okButton() const { return ok; }
     const Core::Operations::Mask &getMask() const;
+    // The chosen volume's columns, for masks rasterised from a layout.
+    void setColumnCounts(int sizeX, int sizeY);
 
 signals:
     void maskChanged(const Core::Operations::Mask &mask);

@@ -11,9 +11,14 @@ class QPushButton;
 namespace Ui {
 namespace Operations {
 
+class GdsMaskFields;
+
 // One mask of an options dialog: the image file name, a chooser, "Apply" (reads the
 // image named in the field and makes it the mask) and "Remove" (back to no mask). A
 // file that cannot be read shows `failureText` in a warning box and keeps the mask.
+// A GDSII layout (.gds, .gds2, .gdsii) in the field shows the layout's fields, and
+// Apply rasterises the chosen layer onto the volume's columns; a layout that cannot be
+// rasterised shows why and keeps the mask.
 class MaskFileBox : public QGroupBox
 {
     Q_OBJECT
@@ -27,11 +32,17 @@ public:
     QPushButton *chooseButton() const { return chooser; }
     QPushButton *applyButton() const { return applier; }
     QPushButton *removeButton() const { return remover; }
+    GdsMaskFields *layoutFields() const { return layout; }
+
+    // The columns of the volume the mask is for; a layout is rasterised onto exactly
+    // these. Unknown (0) rasterises from the origin to the layout's far corner.
+    void setColumnCounts(int sizeX, int sizeY);
 
     // Where the chooser opens: the folder of the last chosen mask, at first the home folder.
     static QString startDirectory();
     static const QString chooserCaption;
     static const QString chooserFilter;
+    static const QString layoutFilter;
 
 public slots:
     // True when the mask was read.
@@ -51,8 +62,11 @@ private:
     QPushButton *chooser;
     QPushButton *applier;
     QPushButton *remover;
+    GdsMaskFields *layout;
     Core::Operations::Mask mask;
     QString maskFile;
+    int columnsX = 0;
+    int columnsY = 0;
 };
 
 } // namespace Operations

@@ -73,5 +73,11 @@ QString PhotolithographyDialog::getTopMaskFile() const { return top->getMaskFile
 QString PhotolithographyDialog::getBottomMaskFile() const { return bottom->getMaskFile(); }
 quint32 PhotolithographyDialog::getMaterial() const { return material->currentData().toUInt(); }
 
+void PhotolithographyDialog::setColumnCounts(int sizeX, int sizeY)
+{
+    top->setColumnCounts(sizeX, sizeY);
+    bottom->setColumnCounts(sizeX, sizeY);
+}
+
 } // namespace Operations
 } // namespace Ui

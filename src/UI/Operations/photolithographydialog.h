@@ -41,6 +41,8 @@ public:
     QString getTopMaskFile() const;
     QString getBottomMaskFile() const;
     quint32 getMaterial() const;
+    // The chosen volume's columns, for masks rasterised from a layout.
+    void setColumnCounts(int sizeX, int sizeY);
 
 signals:
     void topMaskChanged(const Core::Operations::Mask &mask);
