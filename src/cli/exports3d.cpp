@@ -24,7 +24,7 @@ Exports3D::Exports3D()
 void Exports3D::addTo(QCommandLineParser &parser) const { parser.addOptions({exportOption, perMaterialOption}); }
 
 bool Exports3D::read(const QCommandLineParser &parser,
-                     const std::function<bool(const QString &, QString *)> &checkWritable, QString *error)
+                     const WritableCheck &checkWritable, QString *error)
 {
     exportPath = parser.value(exportOption);
     perMaterial = parser.isSet(perMaterialOption);
@@ -49,7 +49,7 @@ bool Exports3D::read(const QCommandLineParser &parser,
 }
 
 bool Exports3D::write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
-                      const std::function<void(const QString &)> &report) const
+                      const Report &report) const
 {
     if (exportPath.isEmpty())
         return true;

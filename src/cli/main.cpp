@@ -33,6 +33,7 @@
 #include <QThreadPool>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -146,13 +147,13 @@ int main(int argc, char **argv)
                                          QStringLiteral("Print only errors, not one line per step."));
     parser.addOptions({inputOption, outputOption, imageOption, threadsOption, quietOption});
     Cli::VolumeExports exports;
-    exports.addTo(parser);
+    Cli::Exports3D exports3D;
     Cli::SectionOutput section;
-    section.addTo(parser);
+    const std::vector<Cli::FinalOutput *> finalOutputs = {&exports, &exports3D, &section};
+    for (const Cli::FinalOutput *o : finalOutputs)
+        o->addTo(parser);
     Cli::ParameterOverrides overrides;
     overrides.addTo(parser);
-    Cli::Exports3D exports3D;
-    exports3D.addTo(parser);
 
     if (!parser.parse(QCoreApplication::arguments())) {
         printError(parser.errorText());
@@ -194,8 +195,13 @@ int main(int argc, char **argv)
         printError(QStringLiteral("cannot write the image: ") + reason);
         return exitUsage;
     }
-    if (!exports.read(parser, checkWritable, &reason) || !exports3D.read(parser, checkWritable, &reason) ||
-        !section.read(parser, checkWritable, &reason) || !overrides.read(parser, &reason)) {
+    for (Cli::FinalOutput *o : finalOutputs) {
+        if (!o->read(parser, checkWritable, &reason)) {
+            printError(reason);
+            return exitUsage;
+        }
+    }
+    if (!overrides.read(parser, &reason)) {
         printError(reason);
         return exitUsage;
     }
@@ -293,11 +299,8 @@ int main(int argc, char **argv)
             exitCode = exitFailedStep;
         }
     }
-    if (!exports.write(runner.getVolume(), printError))
-        exitCode = exitFailedStep;
-    if (!exports3D.write(runner.getVolume(), printError))
-        exitCode = exitFailedStep;
-    if (!section.write(runner.getVolume(), printError))
-        exitCode = exitFailedStep;
+    for (const Cli::FinalOutput *o : finalOutputs)
+        if (!o->write(runner.getVolume(), printError))
+            exitCode = exitFailedStep;
     return exitCode;
 }

@@ -23,7 +23,7 @@ SectionOutput::SectionOutput()
 void SectionOutput::addTo(QCommandLineParser &parser) const { parser.addOptions({sectionOption, imageOption}); }
 
 bool SectionOutput::read(const QCommandLineParser &parser,
-                         const std::function<bool(const QString &, QString *)> &checkWritable, QString *error)
+                         const WritableCheck &checkWritable, QString *error)
 {
     const bool section = parser.isSet(sectionOption);
     const bool image = parser.isSet(imageOption);
@@ -51,7 +51,7 @@ bool SectionOutput::read(const QCommandLineParser &parser,
 }
 
 bool SectionOutput::write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
-                          const std::function<void(const QString &)> &report) const
+                          const Report &report) const
 {
     if (!requested)
         return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/finaloutput.h"
+
 #include "Core/Operations/CrossSection/crosssectionimage.h"
 
 #include <QCommandLineOption>
@@ -19,20 +21,18 @@ namespace Cli {
 
 // --section x=N|y=N|z=N with --section-image FILE.png: a picture of one layer of cells
 // of the final cell volume (see CrossSectionImage).
-class SectionOutput
+class SectionOutput : public FinalOutput
 {
 public:
     SectionOutput();
-    void addTo(QCommandLineParser &parser) const;
+    void addTo(QCommandLineParser &parser) const override;
     // Reads the options after parsing; false with `error` set for a usage error (a plane
     // that is not x=N, y=N or z=N, one option without the other, a picture that cannot be
     // written there or in that format).
-    bool read(const QCommandLineParser &parser, const std::function<bool(const QString &, QString *)> &checkWritable,
-              QString *error);
+    bool read(const QCommandLineParser &parser, const WritableCheck &checkWritable, QString *error) override;
     // Writes the picture when one was asked for; a plane outside the volume, no volume or
     // a failed write is reported and makes the result false (an existing file stays).
-    bool write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
-               const std::function<void(const QString &)> &report) const;
+    bool write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume, const Report &report) const override;
 
 private:
     QCommandLineOption sectionOption;

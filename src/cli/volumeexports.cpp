@@ -84,7 +84,7 @@ void VolumeExports::addTo(QCommandLineParser &parser) const
 }
 
 bool VolumeExports::read(const QCommandLineParser &parser,
-                         const std::function<bool(const QString &, QString *)> &checkWritable, QString *error)
+                         const WritableCheck &checkWritable, QString *error)
 {
     netlistPath = parser.value(netlistOption);
     csvPath = parser.value(csvOption);
@@ -106,7 +106,7 @@ bool VolumeExports::read(const QCommandLineParser &parser,
 }
 
 bool VolumeExports::write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
-                          const std::function<void(const QString &)> &report) const
+                          const Report &report) const
 {
     bool ok = true;
     auto one = [&](const QString &path, const QString &what, const std::function<bool(QString *)> &writer) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/finaloutput.h"
+
 #include <QCommandLineOption>
 #include <QString>
 #include <functional>
@@ -28,18 +30,16 @@ bool writeParticleCounts(Model::Automaton::TotalVolume &volume, const QString &f
 
 // The outputs written from the final cell volume after the run: --netlist, --csv and
 // --csv-field.
-class VolumeExports
+class VolumeExports : public FinalOutput
 {
 public:
     VolumeExports();
-    void addTo(QCommandLineParser &parser) const;
+    void addTo(QCommandLineParser &parser) const override;
     // Reads the options after parsing; false with `error` set for a usage error (an
     // output that cannot be written, --csv-field without --csv).
-    bool read(const QCommandLineParser &parser, const std::function<bool(const QString &, QString *)> &checkWritable,
-              QString *error);
+    bool read(const QCommandLineParser &parser, const WritableCheck &checkWritable, QString *error) override;
     // Writes what was asked for; every failure is reported and makes the result false.
-    bool write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume,
-               const std::function<void(const QString &)> &report) const;
+    bool write(const std::shared_ptr<Model::Automaton::TotalVolume> &volume, const Report &report) const override;
 
 private:
     QCommandLineOption netlistOption;

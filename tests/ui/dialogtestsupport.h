@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -169,6 +170,21 @@ inline void chooseFile(QFileDialog *chooser, const QString &path, int attempts =
             guarded->reject();
         }
     });
+}
+
+// The text of the warning box that the next action opens; the box is closed.
+inline QString warningAfter(const std::function<void()> &action)
+{
+    QString text;
+    QTimer::singleShot(0, [&text] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        text = box->text();
+        box->accept();
+    });
+    action();
+    return text;
 }
 
 } // namespace DialogTest

@@ -24,30 +24,6 @@
 
 namespace {
 
-// Types `path` into the chooser and accepts; a chooser still loading its folder may
-// ignore the first try, so it is tried again.
-void choose(QFileDialog *chooser, const QString &path, int attempts = 100)
-{
-    if (auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-        name->setText(path);
-    else
-        chooser->selectFile(path);
-    static_cast<QDialog *>(chooser)->accept(); // QFileDialog::accept checks the name
-    if (!chooser->isVisible())
-        return;
-    QPointer<QFileDialog> guarded(chooser);
-    QTimer::singleShot(50, [guarded, path, attempts] {
-        if (!guarded || !guarded->isVisible())
-            return;
-        if (attempts > 0) {
-            choose(guarded, path, attempts - 1);
-        } else {
-            ADD_FAILURE() << "the file dialog did not take " << path.toStdString();
-            guarded->reject();
-        }
-    });
-}
-
 struct Chooser
 {
     QString title;
@@ -65,7 +41,7 @@ void answerChooser(Chooser *seen, int filter, const QString &path)
         seen->folder = chooser->directory().absolutePath();
         seen->filter = chooser->selectedNameFilter();
         chooser->selectNameFilter(chooser->nameFilters().value(filter));
-        choose(chooser, path);
+        DialogTest::chooseFile(chooser, path);
     });
 }
 

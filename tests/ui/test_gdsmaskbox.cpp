@@ -44,19 +44,6 @@ void applyFile(MaskFileBox *box, const QString &file)
     QTest::mouseClick(box->applyButton(), Qt::LeftButton);
 }
 
-QString warningAfter(const std::function<void()> &action)
-{
-    QString text;
-    QTimer::singleShot(0, [&text] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        text = box->text();
-        box->accept();
-    });
-    action();
-    return text;
-}
-
 // Columns i0 <= i < i1, j0 <= j < j1 of a 10 x 10 mask.
 std::vector<bool> block(int i0, int j0, int i1, int j1)
 {
@@ -143,9 +130,9 @@ TEST_F(GdsMaskBoxTest, LayoutFieldsRasteriseOntoTheVolumeAndWarnKeepingTheMask)
         EXPECT_EQ(dialog->getTopMaskFile(), layout);
 
         typeInto(fields->layerBox(), QStringLiteral("5"));
-        layerWarning = warningAfter([&] { QTest::mouseClick(box->applyButton(), Qt::LeftButton); });
+        layerWarning = DialogTest::warningAfter([&] { QTest::mouseClick(box->applyButton(), Qt::LeftButton); });
         afterLayerWarning = volume->getTopMask();
-        junkWarning = warningAfter([&] { applyFile(box, junk.fileName()); });
+        junkWarning = DialogTest::warningAfter([&] { applyFile(box, junk.fileName()); });
         EXPECT_EQ(dialog->getTopMaskFile(), layout);
 
         // Enter in a layout field applies instead of accepting the dialog.

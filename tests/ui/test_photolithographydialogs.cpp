@@ -46,21 +46,6 @@ void applyFile(MaskFileBox *box, const QString &file)
     QTest::mouseClick(box->applyButton(), Qt::LeftButton);
 }
 
-// The text of the warning box that the next action opens; the box is closed.
-QString warningAfter(const std::function<void()> &action)
-{
-    QString text;
-    QTimer::singleShot(0, [&text] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        text = box->text();
-        box->accept();
-    });
-    action();
-    return text;
-}
-
 QString writeImage(const QTemporaryDir &dir, const char *name, int w, int h, QRgb colour)
 {
     QImage image(w, h, QImage::Format_RGB32);
@@ -223,11 +208,11 @@ TEST_F(MaskDialogTest, UnreadableFilesWarnAndKeepTheMaskRejectingCancels)
         auto *dialog = qobject_cast<PhotolithographyDialog *>(d);
         ASSERT_TRUE(dialog);
         applyFile(dialog->topBox(), black);
-        topWarning = warningAfter([&] { applyFile(dialog->topBox(), junk.fileName()); });
+        topWarning = DialogTest::warningAfter([&] { applyFile(dialog->topBox(), junk.fileName()); });
         kept = volume->getTopMask();
         EXPECT_EQ(dialog->getTopMask().getWidth(), 10);
         EXPECT_EQ(dialog->getTopMaskFile(), black);
-        bottomWarning = warningAfter([&] { applyFile(dialog->bottomBox(), dir.path() + "/missing.png"); });
+        bottomWarning = DialogTest::warningAfter([&] { applyFile(dialog->bottomBox(), dir.path() + "/missing.png"); });
         EXPECT_TRUE(dialog->getBottomMask().isEmpty());
         press(dialog, QDialogButtonBox::Cancel);
     });
