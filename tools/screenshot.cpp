@@ -89,15 +89,17 @@ int main(int argc, char **argv)
             auto *dialog = qobject_cast<Ui::Operations::CreateSubstrateDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
-            for (int axis = 0; axis < 2; ++axis)
-                dialog->corner(axis)->setValue(-50);
-            dialog->corner(2)->setValue(-40);
+            // The dialog's own defaults, as a new user would accept them.
             dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
         });
         window->action(QStringLiteral("actionCreate_Substrate"))->trigger();
     });
-    QTimer::singleShot(1500, [window, output] {
+    // The console goes to the corner first; the screen is grabbed once the view has
+    // repainted what it uncovered.
+    QTimer::singleShot(1200, [window] {
         window->getPresenter().getConsole()->move(window->width() - 420, window->height() - 150);
+    });
+    QTimer::singleShot(1800, [window, output] {
         QApplication::processEvents();
         QScreen *screen = QGuiApplication::primaryScreen();
         const QPixmap shot = screen->grabWindow(0, 0, 0, window->frameGeometry().width(), window->frameGeometry().height());
