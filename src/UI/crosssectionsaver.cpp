@@ -20,17 +20,6 @@ QString &rememberedDirectory()
     return directory;
 }
 
-Model::Automaton::TotalVolumePtr chosenVolume(Core::Operations::OperationContext &context)
-{
-    for (const Model::ObjectPtr &object : context.selectedObjects())
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
-            return volume;
-    for (const Model::ObjectPtr &object : context.scene.objects())
-        if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
-            return volume;
-    return nullptr;
-}
-
 } // namespace
 
 const QString CrossSectionSaver::title = QStringLiteral("Save Cross-Section");
@@ -45,7 +34,7 @@ QString CrossSectionSaver::lastDirectory()
 QString CrossSectionSaver::run(Core::Operations::OperationContext &context, QWidget *parent)
 {
     using Core::Operations::CrossSectionImage;
-    const Model::Automaton::TotalVolumePtr volume = chosenVolume(context);
+    const Model::Automaton::TotalVolumePtr volume = context.selectedOrFirstVolume();
     if (!volume) {
         QMessageBox::information(parent, title,
                                  QObject::tr("There is no cell volume to cut. Create a substrate first."));

@@ -3,6 +3,7 @@
 #include "Core/Operations/ExportData/volumeexport3d.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
+#include "UI/busycursor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,15 +22,6 @@ const QString Export3DCommand::title = QStringLiteral("Export 3-D");
 namespace {
 
 constexpr int statusTimeout = 10000;
-
-// The busy cursor for as long as the export runs, on every way out.
-struct BusyCursor
-{
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 QString nativeList(const QStringList &files)
 {
@@ -55,15 +47,7 @@ QStringList Export3DCommand::nameFilters()
 
 void Export3DCommand::run()
 {
-    // The selected volume, else the first in the scene.
-    Model::Automaton::TotalVolumePtr volume;
-    for (const Model::ObjectPtr &object : context.selectedObjects())
-        if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
-            break;
-    if (!volume)
-        for (const Model::ObjectPtr &object : context.scene.objects())
-            if ((volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object)))
-                break;
+    const Model::Automaton::TotalVolumePtr volume = context.selectedOrFirstVolume();
     if (!volume) {
         QMessageBox::information(window, title,
                                  QObject::tr("There is no cell volume to export. Create a substrate or open a "

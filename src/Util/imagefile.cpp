@@ -9,9 +9,10 @@
 
 namespace Util {
 
-bool saveImageFile(const QImage &image, const QString &fileName, QString *error)
+bool saveImageFile(const QImage &image, const QString &fileName, QString *error, const QByteArray &chosenFormat)
 {
-    const QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+    const QByteArray format =
+        chosenFormat.isEmpty() ? QFileInfo(fileName).suffix().toLower().toLatin1() : chosenFormat.toLower();
     if (!QImageWriter::supportedImageFormats().contains(format)) {
         if (error)
             *error = format.isEmpty() ? QStringLiteral("the file name has no image suffix such as .png")

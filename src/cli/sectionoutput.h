@@ -1,21 +1,9 @@
 #pragma once
 
+#include "Core/Operations/CrossSection/crosssectionimage.h"
 #include "cli/finaloutput.h"
 
-#include "Core/Operations/CrossSection/crosssectionimage.h"
-
 #include <QCommandLineOption>
-#include <QString>
-#include <functional>
-#include <memory>
-
-class QCommandLineParser;
-
-namespace Model {
-namespace Automaton {
-class TotalVolume;
-}
-} // namespace Model
 
 namespace Cli {
 

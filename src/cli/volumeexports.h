@@ -3,17 +3,6 @@
 #include "cli/finaloutput.h"
 
 #include <QCommandLineOption>
-#include <QString>
-#include <functional>
-#include <memory>
-
-class QCommandLineParser;
-
-namespace Model {
-namespace Automaton {
-class TotalVolume;
-}
-} // namespace Model
 
 namespace Cli {
 

@@ -1,5 +1,7 @@
 #include "Core/Operations/operationcontext.h"
 
+#include "Model/Automaton/totalvolume.h"
+
 #include <algorithm>
 
 namespace Core {
@@ -53,6 +55,15 @@ void OperationContext::abandonOperation()
     retire();
     clearSelection();
     notifyUpdate();
+}
+
+std::shared_ptr<Model::Automaton::TotalVolume> OperationContext::selectedOrFirstVolume() const
+{
+    for (const std::vector<Model::ObjectPtr> &objects : {selectedObjects(), scene.objects()})
+        for (const Model::ObjectPtr &object : objects)
+            if (auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object))
+                return volume;
+    return nullptr;
 }
 
 void OperationContext::notifyUpdate()

@@ -16,6 +16,12 @@
 #include <memory>
 #include <string>
 
+namespace Model {
+namespace Automaton {
+class TotalVolume;
+}
+} // namespace Model
+
 namespace Core {
 namespace Operations {
 
@@ -54,6 +60,8 @@ public:
     bool isSelectionMode() const { return selection.selectionMode; }
     void addSelectionModeObserver(const Util::ObserverPtr &o) { selection.modeObservers.push_back(o); }
     std::vector<Model::ObjectPtr> selectedObjects() const { return viewState.selectedObjects(); }
+    // The first selected cell volume, else the scene's first one; none in a scene without.
+    std::shared_ptr<Model::Automaton::TotalVolume> selectedOrFirstVolume() const;
 
     // Shorthand for interpreter.showMessage.
     void showMessage(const std::string &text) { interpreter.showMessage(text); }

@@ -1,7 +1,9 @@
 #include "UI/Operations/maskfilebox.h"
 
+
 #include "Core/Operations/Photolithography/gdsmask.h"
 #include "UI/Operations/gdsmaskfields.h"
+#include "UI/busycursor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -102,11 +104,13 @@ bool MaskFileBox::apply()
     Core::Operations::Mask read;
     if (Core::Operations::GdsLayout::isLayoutFile(fileName)) {
         QString reason;
-        // A large layout takes a moment to flatten and rasterise.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const bool rasterised =
-            Core::Operations::GdsMask::fromFile(fileName, layout->placement(), columnsX, columnsY, &read, &reason);
-        QApplication::restoreOverrideCursor();
+        bool rasterised = false;
+        {
+            // A large layout takes a moment to flatten and rasterise.
+            const BusyCursor busy;
+            rasterised =
+                Core::Operations::GdsMask::fromFile(fileName, layout->placement(), columnsX, columnsY, &read, &reason);
+        }
         if (!rasterised) {
             QMessageBox::warning(this, title(), reason);
             return false;

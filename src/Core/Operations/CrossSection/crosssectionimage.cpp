@@ -3,7 +3,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
-#include "Util/savefilecommit.h"
+#include "Util/imagefile.h"
 
 #include <QFileInfo>
 #include <QFont>
@@ -11,7 +11,6 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -314,18 +313,7 @@ bool CrossSectionImage::save(const QString &fileName, QString *error) const
         *error = QStringLiteral("a picture of %1 x %2 cells is too large to be made").arg(cols).arg(rowCount);
         return false;
     }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    QImageWriter writer(&file, format);
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return Util::flushAndCommit(file, error);
+    return Util::saveImageFile(image, fileName, error, format);
 }
 
 } // namespace Operations

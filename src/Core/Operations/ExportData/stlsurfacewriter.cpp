@@ -195,6 +195,16 @@ bool writeAll(std::vector<std::unique_ptr<StlFile>> &files, const QStringList &n
 
 const QString nothingToWrite =
     QStringLiteral("there is no surface to write: the cell volume shows no solid cells");
+const QString tooManyTriangles = QStringLiteral("the surface has more triangles than an STL file can hold");
+
+// The header line of one material's file (id 0: every material together).
+QByteArray titleOfMaterial(uint32_t id)
+{
+    if (id == 0)
+        return titleOf(QStringLiteral("all materials"));
+    const QString name = catalogueName(id);
+    return titleOf(name.isEmpty() ? QStringLiteral("material %1").arg(id) : name);
+}
 
 bool writeDirectCubic(TotalVolume &volume, const QString &fileName, bool perMaterial, QStringList *written,
                       QString *error)
@@ -226,7 +236,7 @@ bool writeDirectCubic(TotalVolume &volume, const QString &fileName, bool perMate
         counts[uint32_t(f.getMaterialId())] += 2;
     for (const auto &entry : counts)
         if (entry.second > 0xFFFFFFFFu) {
-            *error = QStringLiteral("the surface has more triangles than an STL file can hold");
+            *error = tooManyTriangles;
             return false;
         }
     std::vector<std::unique_ptr<StlFile>> files;
@@ -237,20 +247,17 @@ bool writeDirectCubic(TotalVolume &volume, const QString &fileName, bool perMate
         for (const auto &entry : counts)
             ids.insert(entry.first);
         for (const auto &entry : materialFiles(fileName, ids)) {
-            const QString name = catalogueName(entry.first);
-            files.push_back(std::make_unique<StlFile>(
-                entry.second, titleOf(name.isEmpty() ? QStringLiteral("material %1").arg(entry.first) : name),
-                uint32_t(counts[entry.first]), origin));
+            files.push_back(std::make_unique<StlFile>(entry.second, titleOfMaterial(entry.first),
+                                                      uint32_t(counts[entry.first]), origin));
             names << entry.second;
             fileOf[entry.first] = files.back().get();
         }
     } else {
         if (faces.size() > 0x7FFFFFFFu) { // two triangles each
-            *error = QStringLiteral("the surface has more triangles than an STL file can hold");
+            *error = tooManyTriangles;
             return false;
         }
-        files.push_back(std::make_unique<StlFile>(fileName, titleOf(QStringLiteral("all materials")),
-                                                  uint32_t(2 * faces.size()), origin));
+        files.push_back(std::make_unique<StlFile>(fileName, titleOfMaterial(0), uint32_t(2 * faces.size()), origin));
         names << fileName;
     }
     return writeAll(
@@ -314,13 +321,10 @@ bool writeMarchingCubes(TotalVolume &volume, const QString &fileName, bool perMa
         if (triangles.empty())
             continue;
         if (triangles.size() > 0xFFFFFFFFu) {
-            *error = QStringLiteral("the surface has more triangles than an STL file can hold");
+            *error = tooManyTriangles;
             return false;
         }
-        const QString name = id == 0 ? QStringLiteral("all materials") : catalogueName(id);
-        files.push_back(std::make_unique<StlFile>(
-            targets[id], titleOf(name.isEmpty() ? QStringLiteral("material %1").arg(id) : name),
-            uint32_t(triangles.size()), origin));
+        files.push_back(std::make_unique<StlFile>(targets[id], titleOfMaterial(id), uint32_t(triangles.size()), origin));
         names << targets[id];
         surfaces.push_back(std::move(triangles));
     }
