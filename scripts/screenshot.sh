@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the README's pictures under Xvfb: Kelvane with a freshly created substrate,
-# the batch-run dialog, the marching-cubes view of the wet-etched pit and the field view of
-# a random-walk doping.
+# the batch-run dialog, the marching-cubes and lattice views of the wet-etched pit and the
+# field view of a random-walk doping.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -12,5 +12,6 @@ shot() { HOME="$home" xvfb-run -a -s "-screen 0 1000x700x24" ./build/release/kel
 shot docs/screenshot.png
 shot docs/batch-dialog.png --batch examples/allsteps.plst
 shot docs/marching-cubes.png --run examples/wet-etch.plst 1
+shot docs/lattice-view.png --run examples/wet-etch.plst atoms
 shot docs/field-view.png --run examples/random-walk.plst 3 1
 rm -rf "$home"

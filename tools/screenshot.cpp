@@ -6,7 +6,8 @@
 //   kelvane-screenshot OUTPUT.png --batch LIST     the batch-run dialog with that list
 //   kelvane-screenshot OUTPUT.png --run LIST MODE [DISTRIBUTION]
 //       the main window after the list ran, its volume drawn in surface mode MODE (the
-//       field view with the given distribution)
+//       field view with the given distribution; MODE "atoms" makes silicon nearly clear
+//       and draws its lattice's surface atoms and links)
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/totalvolumepainter.h"
 #include "Model/Materials/materialfactory.h"
@@ -64,15 +65,30 @@ int main(int argc, char **argv)
         Ui::ProcessListRunner runner(window->getPresenter().getContext());
         runner.setImageSaver([](const QString &) { return true; });
         runner.run(list);
+        const bool atoms = QString::fromLocal8Bit(argv[4]) == QLatin1String("atoms");
         if (const auto volume = runner.getVolume()) {
-            volume->getPainter()->setMode(QString::fromLocal8Bit(argv[4]).toInt());
+            if (atoms) {
+                // Silicon nearly clear, as a user sets it to look at its atoms.
+                const auto catalogue = Model::Materials::MaterialFactory::instance();
+                Model::Materials::Material silicon = catalogue->getMaterial(1);
+                silicon.color[3] = 0.1f;
+                catalogue->setMaterial(silicon);
+                if (!volume->getLattice())
+                    volume->createLattice();
+                volume->getPainter()->setRenderAtoms(true);
+                volume->getPainter()->setRenderAtomLinks(true);
+            } else {
+                volume->getPainter()->setMode(QString::fromLocal8Bit(argv[4]).toInt());
+            }
             if (argc > 5)
                 volume->getPainter()->setDistribution(QString::fromLocal8Bit(argv[5]).toInt());
             volume->getPainter()->regenerate();
         }
         window->getPresenter().getConsole()->hide();
-        window->view()->setZoom(3.0f);
+        // The view frames the volume; the atoms are looked at from closer.
         window->view()->updateGL();
+        if (atoms)
+            window->view()->setZoom(window->view()->getZoom() * 3.0f);
         QTimer::singleShot(1000, [window, output] {
             QScreen *screen = QGuiApplication::primaryScreen();
             const QPixmap shot = screen->grabWindow(0, 0, 0, window->frameGeometry().width(),
