@@ -4,6 +4,7 @@
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
 #include "UI/Operations/crosssectiondialog.h"
+#include "UI/rememberedfolder.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -14,11 +15,7 @@ namespace Ui {
 
 namespace {
 
-QString &rememberedDirectory()
-{
-    static QString directory;
-    return directory;
-}
+RememberedFolder chooserFolder;
 
 } // namespace
 
@@ -27,8 +24,7 @@ const QString CrossSectionSaver::chooserFilter = QStringLiteral("PNG Image (*.pn
 
 QString CrossSectionSaver::lastDirectory()
 {
-    const QString &directory = rememberedDirectory();
-    return directory.isEmpty() ? QDir::homePath() : directory;
+    return chooserFolder.folder();
 }
 
 QString CrossSectionSaver::run(Core::Operations::OperationContext &context, QWidget *parent)
@@ -60,7 +56,7 @@ QString CrossSectionSaver::run(Core::Operations::OperationContext &context, QWid
                                  .arg(QDir::toNativeSeparators(fileName), error));
         return QString();
     }
-    rememberedDirectory() = QFileInfo(fileName).absolutePath();
+    chooserFolder.rememberFileOf(fileName);
     return QObject::tr("Cross-section at %1 saved to %2").arg(plane.text(), QDir::toNativeSeparators(fileName));
 }
 

@@ -41,6 +41,9 @@ inline Run run(const QStringList &arguments, const QString &program = QStringLit
     return result;
 }
 
+// One of the shipped example lists, by file name.
+inline QString example(const char *name) { return QStringLiteral(KELVANE_EXAMPLES_DIR "/") + name; }
+
 inline QString workFile(const QString &name)
 {
     return QDir(TestEnv::workDir()).filePath(name);

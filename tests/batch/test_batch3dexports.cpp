@@ -11,18 +11,12 @@
 using BatchTest::contents;
 using BatchTest::workFile;
 
-namespace {
-
-const QString examples = QStringLiteral(KELVANE_EXAMPLES_DIR);
-
-} // namespace
-
 TEST(Batch3DExports, ImageDataAndSurfaceOfTheSubstrate)
 {
     // 100 x 100 x 80 unit cells, the lower 30 layers silicon.
     const QString vti = workFile("substrate.vti");
     const QString stl = workFile("substrate.stl");
-    BatchTest::Run run = BatchTest::run({examples + "/substrate.plst", "--export", vti, "--quiet"});
+    BatchTest::Run run = BatchTest::run({BatchTest::example("substrate.plst"), "--export", vti, "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     const VtkTest::ImageData image = VtkTest::readWithVtk(vti);
     ASSERT_TRUE(image.error.isEmpty()) << image.error.toStdString();
@@ -33,7 +27,7 @@ TEST(Batch3DExports, ImageDataAndSurfaceOfTheSubstrate)
         ++counts[id];
     EXPECT_EQ(counts, (std::map<uint32_t, size_t>{{0, 500000}, {1, 300000}}));
 
-    run = BatchTest::run({examples + "/substrate.plst", "--export", stl, "--quiet"});
+    run = BatchTest::run({BatchTest::example("substrate.plst"), "--export", stl, "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     const StlTest::Mesh mesh = StlTest::read(stl);
     ASSERT_TRUE(mesh.error.isEmpty()) << mesh.error.toStdString();
@@ -46,7 +40,7 @@ TEST(Batch3DExports, ImageDataAndSurfaceOfTheSubstrate)
 TEST(Batch3DExports, PerMaterialSurfacesOfTheCantilever)
 {
     const QString base = workFile("cantilever.stl");
-    const BatchTest::Run run = BatchTest::run({examples + "/cantilever.plst", "--export", base, "--per-material",
+    const BatchTest::Run run = BatchTest::run({BatchTest::example("cantilever.plst"), "--export", base, "--per-material",
                                                "--output", workFile("cantilever3d.mem"), "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_FALSE(QFile::exists(base));
@@ -77,7 +71,7 @@ TEST(Batch3DExports, PerMaterialSurfacesOfTheCantilever)
 
 TEST(Batch3DExports, UsageErrorsAndFailuresKeepOldFiles)
 {
-    const QString list = examples + "/substrate.plst";
+    const QString list = BatchTest::example("substrate.plst");
     const QString old = workFile("old.stl");
     BatchTest::write(old, "kept\n");
     const struct

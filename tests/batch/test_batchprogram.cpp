@@ -83,7 +83,7 @@ TEST(BatchProgram, ShippedExampleListsRun)
         const BatchRun run = runBatch({examples.filePath(name), "--output", output, "--quiet"});
         EXPECT_EQ(run.exitCode, 0) << name.toStdString() << ": " << run.errors.toStdString();
         EXPECT_TRUE(QFileInfo::exists(QDir(TestEnv::workDir()).filePath(QFileInfo(name).completeBaseName() + ".png")))
-            << name.toStdString();
+            << name.toStdString() << ": " << run.errors.toStdString();
     }
 
     // The lithography example opens a ring and a square in the resist around (30, 30) and

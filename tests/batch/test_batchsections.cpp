@@ -11,8 +11,6 @@ using BatchTest::workFile;
 
 namespace {
 
-const QString examples = QStringLiteral(KELVANE_EXAMPLES_DIR);
-
 // The picture's layout: the cells start 60 pixels from the left and 64 from the top;
 // the legend starts 28 pixels right of them, one 24-pixel row per entry.
 constexpr int cellsLeft = 60;
@@ -42,7 +40,7 @@ TEST(BatchSections, CantileverCutsShowTheBeamToScaleWithItsMaterials)
     const QString side = workFile("side.png");
     const QString end = workFile("end.png");
     const QString top = workFile("top.png");
-    const QString list = examples + "/cantilever.plst";
+    const QString list = BatchTest::example("cantilever.plst");
     Model::Materials::MaterialFactory::instance(); // every run reads the catalogue file
     for (const auto &[plane, file] : {std::pair<QString, QString>("y=15", side), {"X=40", end}, {"z=15", top}}) {
         const BatchTest::Run run = BatchTest::run({list, "--section", plane, "--section-image", file, "--quiet"});
@@ -98,7 +96,7 @@ TEST(BatchSections, CantileverCutsShowTheBeamToScaleWithItsMaterials)
 
 TEST(BatchSections, UsageErrorsAndPlanesOutsideTheVolume)
 {
-    const QString list = examples + "/substrate.plst";
+    const QString list = BatchTest::example("substrate.plst");
     const QString file = workFile("section.png");
     const QString document = workFile("section.mem");
     struct Case

@@ -1,4 +1,5 @@
 #include "UI/Operations/exportdatadialog.h"
+#include "UI/rememberedfolder.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -16,12 +17,8 @@ namespace Operations {
 
 namespace {
 
-// Empty until the first accepted export; lasts for the program's run.
-QString &rememberedDirectory()
-{
-    static QString directory;
-    return directory;
-}
+// Set by the first accepted export.
+RememberedFolder chooserFolder;
 
 } // namespace
 
@@ -80,14 +77,13 @@ QString ExportDataDialog::dataName() const
 
 QString ExportDataDialog::lastExportDirectory()
 {
-    const QString &directory = rememberedDirectory();
-    return directory.isEmpty() ? QDir::homePath() : directory;
+    return chooserFolder.folder();
 }
 
 void ExportDataDialog::onAccepted()
 {
     if (!fileName().isEmpty())
-        rememberedDirectory() = QFileInfo(fileName()).absolutePath();
+        chooserFolder.rememberFileOf(fileName());
 }
 
 void ExportDataDialog::on_pushButton_clicked()

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/ModelExtraction/netlistfile.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
+#include "UI/rememberedfolder.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -16,11 +17,7 @@ namespace Operations {
 
 namespace {
 
-QString &rememberedDirectory()
-{
-    static QString directory = QDir::homePath();
-    return directory;
-}
+RememberedFolder chooserFolder;
 
 } // namespace
 
@@ -57,7 +54,7 @@ ExtractModelDialog::ExtractModelDialog(std::weak_ptr<Core::Operations::RunModelE
 
 QString ExtractModelDialog::lastDirectory()
 {
-    return rememberedDirectory();
+    return chooserFolder.folder();
 }
 
 void ExtractModelDialog::runStepOneClicked()
@@ -84,10 +81,10 @@ void ExtractModelDialog::runStepThreeClicked()
         QMessageBox::information(this, QStringLiteral("No model data"), QStringLiteral("No model data was extracted."));
         return;
     }
-    const QString fileName = QFileDialog::getSaveFileName(this, saveCaption, rememberedDirectory(), saveFilter);
+    const QString fileName = QFileDialog::getSaveFileName(this, saveCaption, chooserFolder.folder(), saveFilter);
     if (fileName.isEmpty())
         return;
-    rememberedDirectory() = QFileInfo(fileName).absolutePath();
+    chooserFolder.rememberFileOf(fileName);
     if (!Core::Operations::NetlistFile::save(fileName, text))
         QMessageBox::warning(this, QStringLiteral("File Error"), QStringLiteral("Unable to save to selected file!"));
 }

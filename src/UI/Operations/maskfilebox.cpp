@@ -4,6 +4,7 @@
 #include "Core/Operations/Photolithography/gdsmask.h"
 #include "UI/Operations/gdsmaskfields.h"
 #include "UI/busycursor.h"
+#include "UI/rememberedfolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,11 +26,7 @@ namespace Operations {
 
 namespace {
 
-QString &rememberedDirectory()
-{
-    static QString directory;
-    return directory;
-}
+RememberedFolder chooserFolder;
 
 } // namespace
 
@@ -94,8 +91,7 @@ bool MaskFileBox::eventFilter(QObject *watched, QEvent *event)
 
 QString MaskFileBox::startDirectory()
 {
-    const QString &directory = rememberedDirectory();
-    return directory.isEmpty() ? QDir::homePath() : directory;
+    return chooserFolder.folder();
 }
 
 bool MaskFileBox::apply()
@@ -139,7 +135,7 @@ void MaskFileBox::choose()
                                                           chooserFilter + QStringLiteral(";;") + layoutFilter);
     if (fileName.isEmpty())
         return;
-    rememberedDirectory() = QFileInfo(fileName).absolutePath();
+    chooserFolder.rememberFileOf(fileName);
     field->setText(QDir::toNativeSeparators(fileName));
 }
 
