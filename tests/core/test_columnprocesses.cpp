@@ -224,9 +224,13 @@ TEST(ColumnProcesses, OperationsReportAndBatchStepsMatch)
         EXPECT_EQ(log->lines[3], std::string(c.name) + ": Operation finished.");
         EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), c.typeId);
         EXPECT_EQ(context.latticeStale.count(volume->getId()), c.stale ? 1u : 0u);
-        EXPECT_EQ(context.history.undoCount(), 0u); // not an object operation
+        EXPECT_EQ(context.history.undoCount(), 1u);
         const std::vector<uint32_t> after = volume->materialIds();
         EXPECT_NE(after, before);
+        ASSERT_TRUE(context.history.undo());
+        EXPECT_EQ(volume->materialIds(), before);
+        ASSERT_TRUE(context.history.redo());
+        EXPECT_EQ(volume->materialIds(), after);
 
         OperationContext batchContext;
         ProcessListRunner runner(batchContext);

@@ -327,7 +327,7 @@ TEST_F(DopingOperationTest, OperationsMatchTheirBatchStepsAndNeedTheirParameters
             o.setMaterial(nDoped);
         });
     }, step(8, {{"Doping Depth", 2.5f}, {"Doped Material_Id", nDoped}}));
-    expectOperationMatchesStep("Ion Implantation", 3, false, [&] {
+    expectOperationMatchesStep("Ion Implantation", 3, true, [&] {
         return withOptions<IonImplantationOperation>(std::make_shared<IonImplantationOperation>(context),
                                                      [](IonImplantationOperation &o) {
             o.setMaterial(pDoped);
@@ -336,7 +336,7 @@ TEST_F(DopingOperationTest, OperationsMatchTheirBatchStepsAndNeedTheirParameters
             o.setAnnealingDistance(1.5f);
         });
     }, step(14, {{"Annealing Distance", 1.5f}, {"Implantation Depth", 3.0f}, {"Doped Material_Id", pDoped}, {"Vertical Spread", 1.0f}}));
-    expectOperationMatchesStep("Simple Si Oxidation", 26, false, [&] {
+    expectOperationMatchesStep("Simple Si Oxidation", 26, true, [&] {
         return withOptions<SimpleSiOxidationOperation>(std::make_shared<SimpleSiOxidationOperation>(context),
                                                        [](SimpleSiOxidationOperation &o) {
             o.setTime(2.0, 1273.0, 1.0);
@@ -344,7 +344,7 @@ TEST_F(DopingOperationTest, OperationsMatchTheirBatchStepsAndNeedTheirParameters
         });
     }, step(15, {{"OxidationTimeSet", true}, {"Micron Conversion", 20.0}, {"Oxidation Pressure", 1.0},
                  {"Oxidation Temperature", 1273.0}, {"Oxidation Time", 2.0}}));
-    expectOperationMatchesStep("Simple Si Oxidation", 26, false, [&] {
+    expectOperationMatchesStep("Simple Si Oxidation", 26, true, [&] {
         return withOptions<SimpleSiOxidationOperation>(std::make_shared<SimpleSiOxidationOperation>(context),
                                                        [](SimpleSiOxidationOperation &o) { o.setThickness(2.5); });
     }, step(15, {{"OxidationTimeSet", false}, {"Micron Conversion", 1.0}, {"Oxidation Thickness", 2.5}}));

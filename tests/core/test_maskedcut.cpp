@@ -199,8 +199,12 @@ TEST_F(MaskedCutOperationTest, BlackHidesNothingWhiteHidesAllRemoveCutsShowsAll)
     removeCuts();
     EXPECT_EQ(log->lines.back(), "Remove Cuts: Cut planes changed.");
     EXPECT_EQ(cutCounts(volume), std::vector<uint32_t>(volume->getCellCount(), 0));
-    // Not undoable: the masked cut is still the last entry.
-    EXPECT_EQ(context.history.undoName(), "Masked Cut");
+    // Undoable: the cuts come back, and go again on redo.
+    EXPECT_EQ(context.history.undoName(), "Remove Cuts");
+    ASSERT_TRUE(context.history.undo());
+    EXPECT_EQ(cutCounts(volume), std::vector<uint32_t>(volume->getCellCount(), 1));
+    ASSERT_TRUE(context.history.redo());
+    EXPECT_EQ(cutCounts(volume), std::vector<uint32_t>(volume->getCellCount(), 0));
     EXPECT_EQ(context.getCurrentOperation(), nullptr);
 }
 

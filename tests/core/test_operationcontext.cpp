@@ -327,17 +327,18 @@ TEST(SnapshotFiles, UnwritableWorkingDirectoryFallsBackToTemp)
         std::atomic<int32_t> counter{0};
         VolumeSnapshot snap("K", counter, files);
         auto v = makeVolume(3);
-        EXPECT_TRUE(snap.writeUndoRecord(*v));
+        snap.takeState(*v);
         Voxel *cells = v->lockVoxels();
         cells[0].setMaterialId(9);
         v->unlockVoxels();
-        snap.restoreFromUndoFile(*v);
+        EXPECT_TRUE(snap.writeRecords(*v));
+        EXPECT_TRUE(snap.restoreFromUndoFile(*v));
         EXPECT_EQ(v->materialIds()[0], 3u);
     }
     QDir::setCurrent(previous);
 }
 
-TEST(VolumeSnapshot, RecordFormatCountersAndRoundTrip)
+TEST(VolumeSnapshot, RecordsHoldWhatChangedAndRoundTrip)
 {
     SnapshotFiles files;
     std::atomic<int32_t> isoCounter{0}, pvdCounter{0};
@@ -348,33 +349,72 @@ TEST(VolumeSnapshot, RecordFormatCountersAndRoundTrip)
     EXPECT_EQ(iso1.getInstance(), 1);
     EXPECT_EQ(pvd0.getInstance(), 0);
 
-    TotalVolume v(1, 1, 3, 1, 1, 1, Util::Vector3D(), {12, 0, 7});
-    ASSERT_TRUE(iso0.writeUndoRecord(v));
-    QFile f(files.undoFileName());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("IsotropicDeposition 0 12 0 7\n"));
-    f.close();
+    // Two runs of changed cells, a cut count, a field made anew and a mask: the undo
+    // record holds the old values, the redo record the new ones, nothing else.
+    TotalVolume v(1, 2, 3, 1, 1, 1, Util::Vector3D(), {12, 0, 7, 5, 5, 5});
+    iso0.takeState(v);
+    {
+        Model::Automaton::VoxelLock cells(v);
+        cells[1].setMaterialId(4);
+        cells[2].setMaterialId(4);
+        cells[5].setMaterialId(0);
+        cells[3].addCut();
+        v.createParticleField(QStringLiteral("Random Walk Particle Count Type N"))[8] = 3;
+    }
+    v.setTopMask({true, false, true, true, false}, 5, 1);
+    bool changed = false;
+    ASSERT_TRUE(iso0.writeRecords(v, &changed));
+    EXPECT_TRUE(changed);
+    const auto contents = [](const QString &name) {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unreadable");
+    };
+    EXPECT_EQ(contents(files.undoFileName()),
+              QByteArray("IsotropicDeposition 0 m 1 2 0 7 5 1 5 k 3 1 0 n 0 8 1 0 t 0 0 0 -\n"));
+    EXPECT_EQ(contents(files.redoFileName()),
+              QByteArray("IsotropicDeposition 0 m 1 2 4 4 5 1 0 k 3 1 1 n 1 8 1 3 t 5 1 5 b0\n"));
+    const std::vector<uint32_t> after = v.materialIds();
+    ASSERT_TRUE(iso0.restoreFromUndoFile(v));
+    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{12, 0, 7, 5, 5, 5}));
+    EXPECT_EQ(v.particleField(QStringLiteral("Random Walk Particle Count Type N")), nullptr);
+    EXPECT_TRUE(v.getTopMask().empty());
+    EXPECT_EQ(v.lockVoxels()[3].getCutCount(), 0u);
+    v.unlockVoxels();
+    ASSERT_TRUE(iso0.restoreFromRedoFile(v));
+    EXPECT_EQ(v.materialIds(), after);
+    ASSERT_NE(v.particleField(QStringLiteral("Random Walk Particle Count Type N")), nullptr);
+    EXPECT_EQ(v.particleField(QStringLiteral("Random Walk Particle Count Type N"))[8], 3);
+    EXPECT_EQ(v.getTopMask(), (std::vector<bool>{true, false, true, true, false}));
+    EXPECT_EQ(v.lockVoxels()[3].getCutCount(), 1u);
+    v.unlockVoxels();
 
     // The same key and instance from another class: each restores its own record.
-    TotalVolume w(1, 1, 3, 1, 1, 1, Util::Vector3D(), {4, 4, 4});
-    ASSERT_TRUE(pvd0.writeUndoRecord(w));
+    TotalVolume w(1, 2, 3, 1, 1, 1, Util::Vector3D(), {4, 4, 4, 4, 4, 4});
+    pvd0.takeState(w);
+    w.lockVoxels()[0].setMaterialId(1);
+    w.unlockVoxels();
+    ASSERT_TRUE(pvd0.writeRecords(w));
     pvd0.restoreFromUndoFile(v);
-    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{4, 4, 4}));
+    EXPECT_EQ(v.materialIds()[0], 4u);
     iso0.restoreFromUndoFile(v);
-    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{12, 0, 7}));
+    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{4, 0, 7, 5, 5, 5}));
 
-    // A hand-written file: other keys and instances are skipped, a short record fills
-    // what it can, and no matching record leaves the cells as they are.
+    // A hand-written file: other keys and instances are skipped, a record of every cell
+    // fills what it can, a malformed one says so, and no matching record leaves the
+    // cells as they are.
     QFile redo(files.redoFileName());
     ASSERT_TRUE(redo.open(QIODevice::WriteOnly));
-    redo.write("Other 1 9 9 9\nIsotropicDeposition 0 1 2 3\nIsotropicDeposition 1 5\n");
+    redo.write("Other 1 9 9 9\nIsotropicDeposition 0 1 2 3\nIsotropicDeposition 1 5\n"
+               "IsotropicDeposition 2 m 0 9 1\n");
     redo.close();
     iso1.restoreFromRedoFile(v);
-    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{5, 0, 7}));
+    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{5, 0, 7, 5, 5, 5}));
     iso0.restoreFromRedoFile(v);
-    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{1, 2, 3}));
-    std::atomic<int32_t> c{0};
+    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{1, 2, 3, 5, 5, 5}));
+    std::atomic<int32_t> c{2};
+    VolumeSnapshot malformed("IsotropicDeposition", c, files);
+    EXPECT_FALSE(malformed.restoreFromRedoFile(v));
     VolumeSnapshot none("Missing", c, files);
-    none.restoreFromRedoFile(v);
-    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{1, 2, 3}));
+    EXPECT_FALSE(none.restoreFromRedoFile(v));
+    EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{1, 2, 3, 5, 5, 5}));
 }

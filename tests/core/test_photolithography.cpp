@@ -482,8 +482,14 @@ TEST_F(PhotolithographyOperationTest, ShowsTheMasksWhileOpenDevelopsAndClearsThe
     EXPECT_EQ(log->lines.back(), "Photolithography: Operation finished.");
     EXPECT_EQ(context.lastProcessByVolume[v->getId()], 20);
     EXPECT_TRUE(context.latticeStale[v->getId()]);
-    // Not undoable.
-    EXPECT_TRUE(context.history.undoName().empty());
+    // Undoable: the resist comes back, the masks stay off.
+    EXPECT_EQ(context.history.undoName(), "Photolithography");
+    const std::vector<uint32_t> developed = v->materialIds();
+    ASSERT_TRUE(context.history.undo());
+    EXPECT_NE(v->materialIds(), developed);
+    EXPECT_TRUE(v->getTopMask().empty());
+    ASSERT_TRUE(context.history.redo());
+    EXPECT_EQ(v->materialIds(), developed);
     EXPECT_EQ(context.getCurrentOperation(), nullptr);
 }
 

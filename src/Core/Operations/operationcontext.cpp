@@ -92,6 +92,13 @@ void OperationContext::setObjectSelected(const Model::ObjectPtr &object, bool se
     publishSelection();
 }
 
+void OperationContext::forgetHistory(const std::string &message)
+{
+    history.clear();
+    snapshotFiles.discardRecords();
+    showMessage(message);
+}
+
 void OperationContext::removeFromScene(const Model::ObjectPtr &object)
 {
     if (!object)

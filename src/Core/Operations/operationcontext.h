@@ -47,6 +47,10 @@ public:
     void cancelCurrentOperation();
     OperationPtr getCurrentOperation() const { return currentOperation; }
 
+    // Clears the history and its records, saying why: used when a step's records cannot
+    // be written or read, so that no older record can be restored over later work.
+    void forgetHistory(const std::string &message);
+
     void notifyUpdate();
     void addUpdateObserver(const Util::ObserverPtr &o) { updateObservers.push_back(o); }
 

@@ -75,7 +75,7 @@ public:
         context.notifyUpdate();
         context.showMessage(this->getName() + ": Operation finished.");
         context.interpreter.reset();
-        context.finishOperation();
+        finishStep();
     }
 
     void cancel() override
@@ -96,6 +96,10 @@ protected:
     // Whether finishing invalidates the volume's silicon lattice.
     virtual bool marksLatticeStale() const { return false; }
     virtual void applyProcess() { process(); }
+    // Called once the volume is chosen, before the options dialog opens.
+    virtual void volumeTaken() {}
+    // Ends a committed step.
+    virtual void finishStep() { context.finishOperation(); }
     // Reported when the scene's only object, a volume, is taken without a selection.
     virtual std::string loneVolumeMessage() const { return ": Cell volume selected."; }
 
@@ -108,14 +112,17 @@ private:
     {
         context.showMessage(this->getName() + message);
         volumeChosen = true;
+        volumeTaken();
         this->notifyOptionsObserver();
     }
 };
 
 using ProcessOperation = VolumeProcessOperation<Operation>;
 
-// A process that enters the history: its cells before and after are recorded in the
-// snapshot files, so undo and redo restore them exactly.
+// A process that enters the history. Its state before the step (cells, particle counts,
+// masks) is taken in memory; after the step the snapshot files get the records of what
+// it changed, so undo and redo restore exactly that. A step whose records cannot be
+// written clears the history: no older record may ever be restored over its work.
 class UndoableProcessOperation : public VolumeProcessOperation<ObjectOperation>
 {
 public:
@@ -126,59 +133,92 @@ public:
     {
     }
 
-    // A step whose cells before could not be recorded (no writable snapshot file, a full
-    // disk) leaves the history when undo is asked for, saying so, instead of claiming an
-    // undo that restores nothing.
     int32_t undo() override
     {
-        if (!undoRecorded) {
-            context.showMessage(getName() + ": cannot be undone: the cells before it could not be recorded.");
-            return 2;
-        }
-        if (volume) {
-            snapshot.restoreFromUndoFile(*volume);
-            markRestored();
-        }
+        if (volume && !snapshot.restoreFromUndoFile(*volume))
+            return lostRecord(": cannot be undone: its record in the undo file cannot be read.");
+        markRestored();
         return 1;
     }
 
     void redo() override
     {
-        if (!redoRecorded) {
-            context.showMessage(getName() + ": cannot be redone: the cells after it could not be recorded.");
+        if (volume && !snapshot.restoreFromRedoFile(*volume)) {
+            lostRecord(": cannot be redone: its record in the redo file cannot be read.");
             return;
         }
-        if (volume) {
-            snapshot.restoreFromRedoFile(*volume);
-            markRestored();
-        }
+        markRestored();
+    }
+
+    // The class's records are kept under `snapshotKey`, counted per key.
+    UndoableProcessOperation(OperationContext &context, std::string name, int32_t typeId, const QString &snapshotKey)
+        : UndoableProcessOperation(context, std::move(name), typeId, snapshotKey,
+                                   VolumeSnapshot::counterFor(snapshotKey))
+    {
     }
 
     const VolumeSnapshot &getSnapshot() const { return snapshot; }
 
 protected:
+    void volumeTaken() override
+    {
+        if (volume)
+            snapshot.takeMasks(*volume);
+    }
+
     void applyProcess() override
     {
-        undoRecorded = snapshot.writeUndoRecord(*volume);
-        process();
-        redoRecorded = snapshot.writeRedoRecord(*volume);
-        if (!undoRecorded)
-            context.showMessage(getName() + ": the undo files cannot be written; this step cannot be undone.");
-        else if (!redoRecorded)
-            context.showMessage(getName() + ": the undo files cannot be written; this step cannot be redone once undone.");
+        recordStep([this] { process(); });
+    }
+
+    // Runs `step` between taking the volume's state and writing the records. A step that
+    // throws leaves the volume as it was.
+    template <class Step>
+    void recordStep(const Step &step)
+    {
+        snapshot.takeState(*volume);
+        try {
+            step();
+        } catch (...) {
+            snapshot.putBack(*volume);
+            throw;
+        }
+        recorded = snapshot.writeRecords(*volume);
+    }
+
+    void finishStep() override
+    {
+        if (recorded) {
+            context.finishOperation();
+            return;
+        }
+        forgetHistory(": the undo files cannot be written; this step and the ones before it can no longer be undone.");
+        context.abandonOperation();
     }
 
 private:
+    // The history is cleared, so nothing older can restore over what is there now.
+    void forgetHistory(const std::string &reason) { context.forgetHistory(getName() + reason); }
+
+    int32_t lostRecord(const std::string &reason)
+    {
+        forgetHistory(reason);
+        if (volume)
+            markRestored();
+        return 2;
+    }
+
     // Restored cells may hold other silicon than the lattice was built from.
     void markRestored()
     {
+        if (!volume)
+            return;
         context.latticeStale[volume->getId()] = true;
         context.notifyUpdate();
     }
 
     VolumeSnapshot snapshot;
-    bool undoRecorded = false;
-    bool redoRecorded = false;
+    bool recorded = false;
 };
 
 } // namespace Operations

@@ -57,6 +57,14 @@ bool SnapshotFiles::tryCreate(QRandomGenerator &random, const QString &folder, i
     return false;
 }
 
+void SnapshotFiles::discardRecords()
+{
+    for (const QString &name : {undoName, redoName}) {
+        if (!name.isEmpty())
+            QFile(name).resize(0);
+    }
+}
+
 SnapshotFiles::~SnapshotFiles()
 {
     if (!undoName.isEmpty())

@@ -22,6 +22,8 @@ public:
 
     QString undoFileName() const { return undoName; }
     QString redoFileName() const { return redoName; }
+    // Empties both files once no step in the history refers to their records.
+    void discardRecords();
 
 private:
     bool tryCreate(QRandomGenerator &random, const QString &folder, int attempts);

@@ -24,8 +24,11 @@ bool UndoRedoHistory::undo()
     ObjectOperationPtr operation = undoStack.back();
     undoStack.pop_back();
     context.cancelCurrentOperation();
+    const uint64_t before = generation;
     const int32_t result = operation->undo();
-    if (result == 0) {
+    if (generation != before) {
+        // The step cleared the history: it leaves it too.
+    } else if (result == 0) {
         undoStack.push_back(operation);
     } else if (result == 1) {
         redoStack.push_back(operation);
@@ -44,8 +47,10 @@ bool UndoRedoHistory::redo()
     ObjectOperationPtr operation = redoStack.back();
     redoStack.pop_back();
     context.cancelCurrentOperation();
+    const uint64_t before = generation;
     operation->redo();
-    undoStack.push_back(operation);
+    if (generation == before)
+        undoStack.push_back(operation);
     Util::notifyAll(undoObservers);
     Util::notifyAll(redoObservers);
     return true;
@@ -53,6 +58,7 @@ bool UndoRedoHistory::redo()
 
 void UndoRedoHistory::clear()
 {
+    ++generation;
     redoStack.clear();
     undoStack.clear();
     Util::notifyAll(redoObservers);

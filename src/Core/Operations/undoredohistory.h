@@ -33,6 +33,9 @@ private:
     OperationContext &context;
     std::deque<ObjectOperationPtr> undoStack;
     std::deque<ObjectOperationPtr> redoStack;
+    // Counts clear()s, so that a step that cleared the history while it was undone or
+    // redone is not put back on a stack.
+    uint64_t generation = 0;
     Util::ObserverList undoObservers;
     Util::ObserverList redoObservers;
 };

@@ -3,33 +3,21 @@
 #include "Core/Operations/snapshotfiles.h"
 
 #include <QFile>
+#include <QMutex>
 #include <cstring>
+#include <map>
+#include <memory>
 
 namespace Core {
 namespace Operations {
 
 using Model::Automaton::TotalVolume;
-using Model::Automaton::Voxel;
 
 namespace {
 
-// Appends the decimal digits of v to out.
-inline char *writeUnsigned(char *out, uint32_t v)
-{
-    char digits[10];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v);
-    while (n)
-        *out++ = digits[--n];
-    return out;
-}
-
 inline bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-// Reads the next white-space-delimited word of a line; false at the end of the line.
+// The next white-space-delimited word of a line; false at its end.
 bool nextWord(const char *&p, const char *end, const char **begin, const char **stop)
 {
     while (p < end && isSpace(*p))
@@ -67,39 +55,39 @@ VolumeSnapshot::VolumeSnapshot(QString key, std::atomic<int32_t> &classCounter, 
 {
 }
 
-bool VolumeSnapshot::appendRecord(const QString &fileName, const QString &key, int32_t instance,
-                                  TotalVolume &volume, qint64 *offset)
+std::atomic<int32_t> &VolumeSnapshot::counterFor(const QString &key)
 {
-    if (fileName.isEmpty())
-        return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    if (offset)
-        *offset = file.size();
-
-    bool ok = file.write((key + QLatin1Char(' ') + QString::number(instance)).toUtf8()) >= 0;
-    const size_t n = volume.getCellCount();
-    constexpr size_t chunkCells = 1 << 16;
-    QByteArray buffer;
-    buffer.resize(static_cast<int>(chunkCells * 11 + 2));
-    const Voxel *cells = volume.lockVoxels();
-    for (size_t start = 0; ok && start < n; start += chunkCells) {
-        const size_t stop = std::min(n, start + chunkCells);
-        char *out = buffer.data();
-        for (size_t i = start; i < stop; ++i) {
-            *out++ = ' ';
-            out = writeUnsigned(out, cells[i].getMaterialId());
-        }
-        ok = file.write(buffer.constData(), out - buffer.constData()) >= 0;
-    }
-    volume.unlockVoxels();
-    ok = ok && file.write("\n", 1) == 1;
-    return file.flush() && ok;
+    static QMutex mutex;
+    static std::map<QString, std::unique_ptr<std::atomic<int32_t>>> counters;
+    QMutexLocker lock(&mutex);
+    std::unique_ptr<std::atomic<int32_t>> &counter = counters[key];
+    if (!counter)
+        counter = std::make_unique<std::atomic<int32_t>>(0);
+    return *counter;
 }
 
-qint64 VolumeSnapshot::readRecord(const QString &fileName, const QString &key, int32_t instance,
-                                  TotalVolume &volume, qint64 offset)
+bool VolumeSnapshot::writeRecords(TotalVolume &volume, bool *changed)
+{
+    if (!before.isTaken())
+        return false;
+    QFile undo(files.undoFileName());
+    QFile redo(files.redoFileName());
+    bool ok = !files.undoFileName().isEmpty() && !files.redoFileName().isEmpty() &&
+              undo.open(QIODevice::WriteOnly | QIODevice::Append) && redo.open(QIODevice::WriteOnly | QIODevice::Append);
+    if (ok) {
+        undoOffset = undo.size();
+        redoOffset = redo.size();
+        const QByteArray head = (key + QLatin1Char(' ') + QString::number(instance)).toUtf8();
+        ok = before.writeChanges(volume, head, undo, redo, changed);
+        ok = undo.flush() && ok;
+        ok = redo.flush() && ok;
+    }
+    before.clear();
+    return ok;
+}
+
+int64_t VolumeSnapshot::readRecord(const QString &fileName, const QString &key, int32_t instance,
+                                   TotalVolume &volume, qint64 offset)
 {
     QFile file(fileName);
     if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly))
@@ -120,44 +108,28 @@ qint64 VolumeSnapshot::readRecord(const QString &fileName, const QString &key, i
         int64_t number = 0;
         if (!nextWord(p, end, &b, &e) || !parseSigned(b, e, &number) || number != instance)
             continue;
-
-        const size_t n = volume.getCellCount();
-        size_t i = 0;
-        Voxel *cells = volume.lockVoxels();
-        int64_t id = 0;
-        while (i < n && nextWord(p, end, &b, &e) && parseSigned(b, e, &id) && id >= 0 && id <= 0xFFFFFFFFll)
-            cells[i++].setMaterialId(static_cast<uint32_t>(id));
-        volume.unlockVoxels();
-        return static_cast<qint64>(i);
+        return VolumeState::apply(p, end, volume);
     }
     return -1;
 }
 
-bool VolumeSnapshot::writeUndoRecord(TotalVolume &volume)
+bool VolumeSnapshot::restore(const QString &fileName, qint64 offset, TotalVolume &volume)
 {
-    return appendRecord(files.undoFileName(), key, instance, volume, &undoOffset);
-}
-
-bool VolumeSnapshot::writeRedoRecord(TotalVolume &volume)
-{
-    return appendRecord(files.redoFileName(), key, instance, volume, &redoOffset);
-}
-
-void VolumeSnapshot::restore(const QString &fileName, qint64 offset, TotalVolume &volume)
-{
-    if (readRecord(fileName, key, instance, volume, offset < 0 ? 0 : offset) < 0 && offset > 0)
-        readRecord(fileName, key, instance, volume, 0);
+    int64_t applied = readRecord(fileName, key, instance, volume, offset < 0 ? 0 : offset);
+    if (applied < 0 && offset > 0)
+        applied = readRecord(fileName, key, instance, volume, 0);
     volume.getPainter()->regenerate();
+    return applied >= 0;
 }
 
-void VolumeSnapshot::restoreFromUndoFile(TotalVolume &volume)
+bool VolumeSnapshot::restoreFromUndoFile(TotalVolume &volume)
 {
-    restore(files.undoFileName(), undoOffset, volume);
+    return restore(files.undoFileName(), undoOffset, volume);
 }
 
-void VolumeSnapshot::restoreFromRedoFile(TotalVolume &volume)
+bool VolumeSnapshot::restoreFromRedoFile(TotalVolume &volume)
 {
-    restore(files.redoFileName(), redoOffset, volume);
+    return restore(files.redoFileName(), redoOffset, volume);
 }
 
 } // namespace Operations

@@ -153,6 +153,13 @@ int32_t *TotalVolume::createParticleField(const QString &name)
     return address;
 }
 
+void TotalVolume::removeParticleField(const QString &name)
+{
+    Util::CheckedMutexLocker lock(&propertyMutex);
+    if (fields.erase(name))
+        properties.remove(name);
+}
+
 void TotalVolume::draw(bool surfaces, bool outlines, Util::Vector3D eye)
 {
     painter.paint(surfaces, outlines, eye);

@@ -97,6 +97,8 @@ public:
     // Allocates a zeroed field under `name` (replacing any earlier one) and publishes it
     // in the properties. Throws std::bad_alloc when the memory cannot be had.
     int32_t *createParticleField(const QString &name);
+    // Frees the field stored under `name` and drops its property; nothing when absent.
+    void removeParticleField(const QString &name);
 
     int getType() const override { return 1; }
     void draw(bool surfaces, bool outlines, Util::Vector3D eye) override;

@@ -47,6 +47,7 @@ public:
             --cutCount;
     }
     void clearCuts() { cutCount = 0; }
+    void setCutCount(uint8_t c) { cutCount = c; }
     bool isCut() const { return cutCount > 0; }
     uint32_t getCutCount() const { return cutCount; }
 

@@ -12,12 +12,12 @@ namespace Operations {
 // What the two silicon wet etches share as operations: a depth in length units, the
 // volume's lattice rebuilt first when a process changed the volume's silicon since it
 // was made (consecutive etches continue on the same atoms), the mark cleared after the
-// run. Not undoable.
-class SiWetEtchOperation : public ProcessOperation
+// run. Undoable: undo and redo leave the lattice stale.
+class SiWetEtchOperation : public UndoableProcessOperation
 {
 public:
     SiWetEtchOperation(OperationContext &context, std::string name, int32_t typeId)
-        : ProcessOperation(context, std::move(name), typeId)
+        : UndoableProcessOperation(context, std::move(name), typeId, QStringLiteral("SiWetEtch"))
     {
     }
 

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 IonImplantationOperation::IonImplantationOperation(OperationContext &context)
-    : ProcessOperation(context, "Ion Implantation", 3)
+    : UndoableProcessOperation(context, "Ion Implantation", 3, QStringLiteral("IonImplantation"))
 {
 }
 

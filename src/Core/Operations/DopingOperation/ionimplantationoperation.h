@@ -8,8 +8,8 @@ namespace Core {
 namespace Operations {
 
 // Ion implantation with annealing. Runs when the dopant and all three lengths are
-// given; not undoable. The volume's silicon lattice is stale afterwards.
-class IonImplantationOperation : public ProcessOperation
+// given; undoable. The volume's silicon lattice is stale afterwards.
+class IonImplantationOperation : public UndoableProcessOperation
 {
 public:
     explicit IonImplantationOperation(OperationContext &context);

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 MaskedCutCellVolumeOperation::MaskedCutCellVolumeOperation(OperationContext &context)
-    : VolumeProcessOperation<ObjectOperation>(context, "Masked Cut", 34)
+    : UndoableProcessOperation(context, "Masked Cut", 34, QStringLiteral("MaskedCut"))
 {
 }
 
@@ -29,6 +29,7 @@ void MaskedCutCellVolumeOperation::setMask(const Mask &value)
 void MaskedCutCellVolumeOperation::process()
 {
     CutCellVolume(volume.get(), mask).cut();
+    clearOverlay();
 }
 
 void MaskedCutCellVolumeOperation::end()
@@ -37,13 +38,12 @@ void MaskedCutCellVolumeOperation::end()
         cancel();
         return;
     }
-    process();
-    clearOverlay();
+    applyProcess();
     volume->getPainter()->regenerate();
     context.notifyUpdate();
     context.showMessage(getName() + ": Cut planes changed.");
     context.interpreter.reset();
-    context.finishOperation();
+    finishStep();
 }
 
 void MaskedCutCellVolumeOperation::cancel()
@@ -53,25 +53,6 @@ void MaskedCutCellVolumeOperation::cancel()
     context.showMessage(getName() + ": Operation Canceled!");
     context.interpreter.reset();
     context.abandonOperation();
-}
-
-int32_t MaskedCutCellVolumeOperation::undo()
-{
-    if (volume) {
-        CutCellVolume(volume.get(), mask).uncut();
-        volume->getPainter()->regenerate();
-        context.notifyUpdate();
-    }
-    return 1;
-}
-
-void MaskedCutCellVolumeOperation::redo()
-{
-    if (volume) {
-        CutCellVolume(volume.get(), mask).cut();
-        volume->getPainter()->regenerate();
-        context.notifyUpdate();
-    }
 }
 
 void MaskedCutCellVolumeOperation::clearOverlay()

@@ -11,7 +11,7 @@ namespace Operations {
 
 // Hides the columns of the chosen cell volume that a top-down mask leaves open. Cuts
 // add up: undo takes this operation's cut away again, redo puts it back.
-class MaskedCutCellVolumeOperation : public VolumeProcessOperation<ObjectOperation>
+class MaskedCutCellVolumeOperation : public UndoableProcessOperation
 {
 public:
     explicit MaskedCutCellVolumeOperation(OperationContext &context);
@@ -25,8 +25,6 @@ public:
 
     void end() override;
     void cancel() override;
-    int32_t undo() override;
-    void redo() override;
 
 protected:
     bool parametersComplete() const override { return maskGiven; }

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 RemoveCutsFromVolumeOperation::RemoveCutsFromVolumeOperation(OperationContext &context)
-    : ProcessOperation(context, "Remove Cuts", 35)
+    : UndoableProcessOperation(context, "Remove Cuts", 35, QStringLiteral("RemoveCuts"))
 {
 }
 
@@ -14,6 +14,7 @@ void RemoveCutsFromVolumeOperation::process()
 {
     // The empty mask leaves every column open.
     CutCellVolume(volume.get(), Mask()).uncutAll();
+    volume->setTopMask({}, 0, 0);
 }
 
 void RemoveCutsFromVolumeOperation::end()
@@ -22,13 +23,12 @@ void RemoveCutsFromVolumeOperation::end()
         cancel();
         return;
     }
-    process();
-    volume->setTopMask({}, 0, 0);
+    applyProcess();
     volume->getPainter()->regenerate();
     context.notifyUpdate();
     context.showMessage(getName() + ": Cut planes changed.");
     context.interpreter.reset();
-    context.finishOperation();
+    finishStep();
 }
 
 void RemoveCutsFromVolumeOperation::cancel()

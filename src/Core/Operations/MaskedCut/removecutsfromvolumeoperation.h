@@ -5,9 +5,9 @@
 namespace Core {
 namespace Operations {
 
-// Shows every cell of the chosen cell volume again, however often it was cut. Not
-// undoable.
-class RemoveCutsFromVolumeOperation : public ProcessOperation
+// Shows every cell of the chosen cell volume again, however often it was cut.
+// Undoable.
+class RemoveCutsFromVolumeOperation : public UndoableProcessOperation
 {
 public:
     explicit RemoveCutsFromVolumeOperation(OperationContext &context);

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 PhotolithographyOperation::PhotolithographyOperation(OperationContext &context)
-    : ProcessOperation(context, "Photolithography", 20)
+    : UndoableProcessOperation(context, "Photolithography", 20, QStringLiteral("Photolithography"))
 {
 }
 

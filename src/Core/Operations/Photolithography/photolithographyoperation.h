@@ -12,8 +12,8 @@ namespace Operations {
 
 // Develops a resist layer of the chosen cell volume through a top and a bottom mask.
 // The masks are shown on the volume from the moment they are handed over until the
-// operation ends. Not undoable.
-class PhotolithographyOperation : public ProcessOperation
+// operation ends. Undoable.
+class PhotolithographyOperation : public UndoableProcessOperation
 {
 public:
     explicit PhotolithographyOperation(OperationContext &context);

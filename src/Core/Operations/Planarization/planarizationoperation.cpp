@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 PlanarizationOperation::PlanarizationOperation(OperationContext &context)
-    : ProcessOperation(context, "Planarization", 22)
+    : UndoableProcessOperation(context, "Planarization", 22, QStringLiteral("Planarization"))
 {
 }
 

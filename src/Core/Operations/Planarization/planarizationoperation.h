@@ -10,7 +10,7 @@ namespace Operations {
 
 // "Planarization": empties the chosen cell volume below a minimum and from a maximum
 // height upwards, both in cells.
-class PlanarizationOperation : public ProcessOperation
+class PlanarizationOperation : public UndoableProcessOperation
 {
 public:
     explicit PlanarizationOperation(OperationContext &context);

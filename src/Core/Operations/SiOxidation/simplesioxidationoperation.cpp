@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 SimpleSiOxidationOperation::SimpleSiOxidationOperation(OperationContext &context)
-    : ProcessOperation(context, "Simple Si Oxidation", 26)
+    : UndoableProcessOperation(context, "Simple Si Oxidation", 26, QStringLiteral("SiOxidation"))
 {
 }
 

@@ -9,9 +9,9 @@ namespace Operations {
 
 // Thermal oxidation of silicon ("Simple Si Oxidation"), either to a given oxide
 // thickness or for a time at a temperature and pressure (Deal-Grove). Runs when either
-// was given; the last one given counts. A missing micron conversion counts as 1. Not
-// undoable; the volume's silicon lattice is stale afterwards.
-class SimpleSiOxidationOperation : public ProcessOperation
+// was given; the last one given counts. A missing micron conversion counts as 1.
+// Undoable; the volume's silicon lattice is stale afterwards.
+class SimpleSiOxidationOperation : public UndoableProcessOperation
 {
 public:
     explicit SimpleSiOxidationOperation(OperationContext &context);

@@ -6,7 +6,7 @@ namespace Core {
 namespace Operations {
 
 SimpleReactiveIonEtchingOperation::SimpleReactiveIonEtchingOperation(OperationContext &context)
-    : ProcessOperation(context, "Simple RIE", 30)
+    : UndoableProcessOperation(context, "Simple RIE", 30, QStringLiteral("SimpleRIE"))
 {
 }
 

@@ -10,7 +10,7 @@ namespace Operations {
 
 // "Simple RIE": etches a number of cell layers of one material vertically from the
 // faces exposed at the top and/or the bottom of the chosen cell volume.
-class SimpleReactiveIonEtchingOperation : public ProcessOperation
+class SimpleReactiveIonEtchingOperation : public UndoableProcessOperation
 {
 public:
     explicit SimpleReactiveIonEtchingOperation(OperationContext &context);

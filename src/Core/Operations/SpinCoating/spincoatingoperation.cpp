@@ -5,7 +5,7 @@
 namespace Core {
 namespace Operations {
 
-SpinCoatingOperation::SpinCoatingOperation(OperationContext &context) : ProcessOperation(context, "Spin Coating", 23)
+SpinCoatingOperation::SpinCoatingOperation(OperationContext &context) : UndoableProcessOperation(context, "Spin Coating", 23, QStringLiteral("SpinCoating"))
 {
 }
 

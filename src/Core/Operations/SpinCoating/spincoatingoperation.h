@@ -10,7 +10,7 @@ namespace Operations {
 
 // "Spin Coating" (the "Pour Material" menu entry): fills every empty cell of the chosen
 // cell volume below a height, in cells, with a material.
-class SpinCoatingOperation : public ProcessOperation
+class SpinCoatingOperation : public UndoableProcessOperation
 {
 public:
     explicit SpinCoatingOperation(OperationContext &context);
