@@ -563,15 +563,6 @@ TEST_F(DocumentFileTest, ParticleCountsRoundTripWithTheirFieldView)
     // One cell with only N counts, up to the largest count.
     auto one = makeVolume(1, 1, 1, {1});
     putField(*one, n, {0, 1, 22, 333, 4444, 0, 2147483647});
-    // Both fields over 3 x 2 x 4 cells, most counts distinct, some cells without any.
-    auto both = makeVolume(3, 2, 4, std::vector<uint32_t>(24, 1));
-    std::vector<int32_t> countsN(24 * fieldSlots), countsP(24 * fieldSlots);
-    for (size_t i = 0; i < countsN.size(); ++i) {
-        countsN[i] = i / fieldSlots % 5 == 0 ? 0 : static_cast<int32_t>(i * 7919 % 100003);
-        countsP[i] = i / fieldSlots % 3 == 0 ? 0 : static_cast<int32_t>(i * 104729 % 1000003);
-    }
-    putField(*both, n, countsN);
-    putField(*both, p, countsP);
     // A random-walk result with both dopants: silicon under four empty layers. The deepest
     // silicon stays without particles, so the view's range starts at 0 whether or not the
     // walk's scratch marks (which documents do not store) hide the empty cells.
@@ -589,7 +580,7 @@ TEST_F(DocumentFileTest, ParticleCountsRoundTripWithTheirFieldView)
     auto plain = makeVolume(2, 1, 1, {1, 1});
 
     Model::Scene scene;
-    for (const TotalVolumePtr &v : {one, both, walked, plain})
+    for (const TotalVolumePtr &v : {one, walked, plain})
         scene.add(v);
     const QString file = path(QStringLiteral("fields.mem"));
     ASSERT_TRUE(DocumentFile::save(scene, file, archivers).ok());
@@ -597,13 +588,13 @@ TEST_F(DocumentFileTest, ParticleCountsRoundTripWithTheirFieldView)
     EXPECT_TRUE(text.contains(QStringLiteral(
         "<State>1 </State><Position pos-x=\"0\" pos-y=\"0\" pos-z=\"0\"/><ParticleCounts name=\"Random Walk "
         "Particle Count Type N\">0 1 22 333 4444 0 2147483647 </ParticleCounts></Object>")));
-    EXPECT_EQ(text.count(QStringLiteral("<ParticleCounts ")), 5);
+    EXPECT_EQ(text.count(QStringLiteral("<ParticleCounts ")), 3);
 
     Model::Scene reopened;
     ASSERT_TRUE(open(file, reopened).ok());
     const auto objects = reopened.objects();
-    ASSERT_EQ(objects.size(), 4u);
-    for (size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(objects.size(), 3u);
+    for (size_t i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
         const auto original = std::dynamic_pointer_cast<TotalVolume>(scene.objects()[i]);
         const auto back = std::dynamic_pointer_cast<TotalVolume>(objects[i]);
@@ -617,7 +608,7 @@ TEST_F(DocumentFileTest, ParticleCountsRoundTripWithTheirFieldView)
     EXPECT_EQ(fieldOf(*std::dynamic_pointer_cast<TotalVolume>(objects[0]), n).back(), 2147483647);
     EXPECT_TRUE(fieldOf(*std::dynamic_pointer_cast<TotalVolume>(objects[0]), p).empty());
     EXPECT_FALSE(fieldOf(*walked, p).empty());
-    const auto noFields = std::dynamic_pointer_cast<TotalVolume>(objects[3]);
+    const auto noFields = std::dynamic_pointer_cast<TotalVolume>(objects[2]);
     EXPECT_TRUE(fieldOf(*noFields, n).empty());
     EXPECT_TRUE(noFields->propertyNames().isEmpty());
 }
@@ -642,8 +633,6 @@ TEST_F(DocumentFileTest, BadParticleCountsAreReadErrors)
         {typeN + "0 1 2 3 4 5 6 7 8 9 10 11 12 2147483648 </ParticleCounts>", "hold \"2147483648\" as number 14"},
         {typeN + "99999999999999999999999999999999 </ParticleCounts>", "hold \"999999999999999999999999...\" as"},
         {typeN + "0 1 2 3 4 5 6 7 8 9 10 11 12 1.5 </ParticleCounts>", "hold \"1.5\" as number 14"},
-        {typeN + "+1 </ParticleCounts>", "hold \"+1\" as number 1"},
-        {typeN + "0 1 2 3 4 5 6 7 8 9 10 11 12 1e3 </ParticleCounts>", "hold \"1e3\""},
         {typeN + "0 1 2 3 </ParticleCounts>", "hold 4 numbers, but its cells need 14 (7 per cell)."},
         {typeN + "</ParticleCounts>", "hold 0 numbers, but its cells need 14"},
         {typeN + fourteen + "14 </ParticleCounts>", "hold more than the 14 numbers its cells need"},
