@@ -97,3 +97,30 @@ TEST(BatchExports, ParticleCountsAndFailuresThatKeepOldFiles)
     EXPECT_EQ(contents(netlist), old);
     EXPECT_EQ(QDir(TestEnv::workDir()).entryList({"kept.cir*"}, QDir::Files), QStringList{"kept.cir"});
 }
+
+TEST(BatchExports, ParticleCountsSurviveTheDocument)
+{
+    // The walk is seeded from the clock, so the counts are compared with the CSV of the
+    // same run: the document written after the walk, read back, gives the same file.
+    const QString document = workFile("walked.mem");
+    const QString before = workFile("before.csv");
+    BatchTest::Run run = BatchTest::run(
+        {BatchTest::example("random-walk.plst"), "--output", document, "--csv", before, "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(contents(document).contains("<ParticleCounts name=\"Random Walk Particle Count Type P\">"));
+
+    const QString empty = BatchTest::writeFile("empty.plst", "<?xml version=\"1.0\"?>\n<Process-List version=\"1\"/>\n");
+    const QString after = workFile("after.csv");
+    const QString again = workFile("again.mem");
+    run = BatchTest::run({empty, "--input", document, "--output", again, "--csv", after, "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_GT(contents(before).size(), 100000);
+    EXPECT_TRUE(contents(before) == contents(after));
+    EXPECT_TRUE(contents(document) == contents(again));
+
+    // The walk made P-type counts only.
+    run = BatchTest::run({empty, "--input", document, "--csv", after, "--csv-field",
+                          "Random Walk Particle Count Type N", "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("holds no \"Random Walk Particle Count Type N\"")) << run.errors.toStdString();
+}

@@ -73,32 +73,36 @@ struct BadInputMatrix : ::testing::Test
 
 TEST_F(BadInputMatrix, DocumentsAreRefusedWithAReasonAndAddNothingToTheScene)
 {
-    const QByteArray good = corpus("document/small.mem");
-    ASSERT_FALSE(good.isEmpty());
+    // A field's name is checked like a count: anything but a known field is refused.
     const std::vector<NumberSite> sites = {
         {" size-x=\"", NumberSite::Count},     {" cellsize-y=\"", NumberSite::Finite},
         {" pos-z=\"", NumberSite::Finite},     {" object-type=\"", NumberSite::Tolerant},
         {" material-id=\"", NumberSite::Tolerant}, {" density=\"", NumberSite::Tolerant},
-        {"<Header version=\"", NumberSite::Tolerant}};
+        {"<Header version=\"", NumberSite::Tolerant}, {"<ParticleCounts name=\"", NumberSite::Count}};
     const Model::Persistence::ArchiverRegistry archivers;
-    feed(xmlVariants(good, sites), [&](const QString &path) {
-        Model::Scene scene;
-        scene.setName(QStringLiteral("untitled"));
-        const Model::Materials::MaterialReconciler materials(nullptr, [](const std::string &) {});
-        const auto result = Model::Persistence::DocumentFile::open(path, scene, archivers, materials);
-        MaterialFactory::instance()->resetToBuiltIns();
-        if (!result.ok()) {
-            EXPECT_EQ(scene.objectCount(), 0);
-            EXPECT_EQ(scene.name(), QStringLiteral("untitled"));
-            return Outcome{false, Model::Persistence::DocumentFile::readErrorText(result)};
-        }
-        // Whatever was read is a volume that can be used.
-        for (const Model::ObjectPtr &object : scene.objects()) {
-            const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
-            EXPECT_TRUE(volume && volume->getCellCount() > 0);
-        }
-        return Outcome{true, QString()};
-    });
+    for (const char *sample : {"document/small.mem", "document/particles.mem"}) {
+        SCOPED_TRACE(sample);
+        const QByteArray good = corpus(sample);
+        ASSERT_FALSE(good.isEmpty());
+        feed(xmlVariants(good, sites), [&](const QString &path) {
+            Model::Scene scene;
+            scene.setName(QStringLiteral("untitled"));
+            const Model::Materials::MaterialReconciler materials(nullptr, [](const std::string &) {});
+            const auto result = Model::Persistence::DocumentFile::open(path, scene, archivers, materials);
+            MaterialFactory::instance()->resetToBuiltIns();
+            if (!result.ok()) {
+                EXPECT_EQ(scene.objectCount(), 0);
+                EXPECT_EQ(scene.name(), QStringLiteral("untitled"));
+                return Outcome{false, Model::Persistence::DocumentFile::readErrorText(result)};
+            }
+            // Whatever was read is a volume that can be used.
+            for (const Model::ObjectPtr &object : scene.objects()) {
+                const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
+                EXPECT_TRUE(volume && volume->getCellCount() > 0);
+            }
+            return Outcome{true, QString()};
+        });
+    }
 }
 
 TEST_F(BadInputMatrix, ProcessListsAreRefusedWithAReasonAndAppendNothing)

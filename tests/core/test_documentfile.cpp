@@ -4,6 +4,8 @@
 #include "cataloguetestsupport.h"
 #include "documenttestsupport.h"
 
+#include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
+#include "Model/Automaton/fieldpainter.h"
 #include "Model/Materials/materialreconciler.h"
 #include "Model/Persistence/archiverregistry.h"
 #include "Model/Persistence/documentfile.h"
@@ -16,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -23,7 +26,9 @@
 #include <gtest/gtest.h>
 #include <new>
 #include <sys/resource.h>
+#include <utility>
 
+using Model::Automaton::FieldPainter;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
 using Model::Materials::MaterialConflictChoice;
@@ -510,4 +515,172 @@ TEST_F(DocumentFileTest, SavesThatFailLeaveThePreviousFile)
     EXPECT_EQ(scene.name(), file);
     EXPECT_EQ(DocumentFile::writeErrorTitle, QStringLiteral("Error writing to file"));
     EXPECT_EQ(DocumentFile::writeErrorText, QStringLiteral("Unable to save document to the specified file."));
+}
+
+namespace {
+
+constexpr size_t fieldSlots = TotalVolume::particleFieldSlots;
+
+void putField(TotalVolume &volume, const QString &name, const std::vector<int32_t> &counts)
+{
+    ASSERT_EQ(counts.size(), volume.getCellCount() * fieldSlots);
+    Model::Automaton::VoxelLock lock(volume);
+    int32_t *field = volume.createParticleField(name);
+    std::copy(counts.begin(), counts.end(), field);
+}
+
+// The field's counts, or nothing when the volume has no such field.
+std::vector<int32_t> fieldOf(TotalVolume &volume, const QString &name)
+{
+    Model::Automaton::VoxelLock lock(volume);
+    const int32_t *field = volume.particleField(name);
+    return field ? std::vector<int32_t>(field, field + volume.getCellCount() * fieldSlots) : std::vector<int32_t>();
+}
+
+// The colour range of the field view for the three distributions (N, P, P - N).
+std::vector<std::pair<float, float>> fieldRanges(TotalVolume &volume)
+{
+    std::vector<std::pair<float, float>> ranges;
+    auto *painter = volume.getPainter();
+    painter->setMode(3);
+    for (int32_t distribution : {0, 1, 2}) {
+        painter->setDistribution(distribution);
+        painter->regenerate();
+        float minimum = -1.0f, maximum = -1.0f;
+        EXPECT_TRUE(painter->fieldRange(&minimum, &maximum));
+        ranges.emplace_back(minimum, maximum);
+    }
+    painter->setMode(0);
+    painter->regenerate();
+    return ranges;
+}
+
+} // namespace
+
+TEST_F(DocumentFileTest, ParticleCountsRoundTripWithTheirFieldView)
+{
+    const QString n = FieldPainter::fieldNameN, p = FieldPainter::fieldNameP;
+    // One cell with only N counts, up to the largest count.
+    auto one = makeVolume(1, 1, 1, {1});
+    putField(*one, n, {0, 1, 22, 333, 4444, 0, 2147483647});
+    // A random-walk result with both dopants: silicon under four empty layers. The deepest
+    // silicon stays without particles, so the view's range starts at 0 whether or not the
+    // walk's scratch marks (which documents do not store) hide the empty cells.
+    auto walked = makeVolume(4, 4, 10);
+    {
+        Model::Automaton::VoxelLock lock(*walked);
+        for (size_t i = 0; i < walked->getCellCount(); ++i)
+            lock[i].setMaterialId(i % 10 < 6 ? 1u : 0u);
+    }
+    using Core::Operations::RandomWalkDoping;
+    const float h = 1e-7f, diffusion = 2.6e-18f, halfStep = h * h / (12.0f * diffusion);
+    RandomWalkDoping(walked.get(), 14, diffusion, h, halfStep, 1e24f, 1e30f, 11u).dope(halfStep * 12);
+    RandomWalkDoping(walked.get(), 15, diffusion, h, halfStep, 3e23f, 1e30f, 12u).dope(halfStep * 5);
+    // Without fields.
+    auto plain = makeVolume(2, 1, 1, {1, 1});
+
+    Model::Scene scene;
+    for (const TotalVolumePtr &v : {one, walked, plain})
+        scene.add(v);
+    const QString file = path(QStringLiteral("fields.mem"));
+    ASSERT_TRUE(DocumentFile::save(scene, file, archivers).ok());
+    const QString text = QString::fromUtf8(bytesOf(file));
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "<State>1 </State><Position pos-x=\"0\" pos-y=\"0\" pos-z=\"0\"/><ParticleCounts name=\"Random Walk "
+        "Particle Count Type N\">0 1 22 333 4444 0 2147483647 </ParticleCounts></Object>")));
+    EXPECT_EQ(text.count(QStringLiteral("<ParticleCounts ")), 3);
+
+    Model::Scene reopened;
+    ASSERT_TRUE(open(file, reopened).ok());
+    const auto objects = reopened.objects();
+    ASSERT_EQ(objects.size(), 3u);
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const auto original = std::dynamic_pointer_cast<TotalVolume>(scene.objects()[i]);
+        const auto back = std::dynamic_pointer_cast<TotalVolume>(objects[i]);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->materialIds(), original->materialIds());
+        EXPECT_EQ(fieldOf(*back, n), fieldOf(*original, n));
+        EXPECT_EQ(fieldOf(*back, p), fieldOf(*original, p));
+        EXPECT_EQ(back->propertyNames(), original->propertyNames());
+        EXPECT_EQ(fieldRanges(*back), fieldRanges(*original));
+    }
+    EXPECT_EQ(fieldOf(*std::dynamic_pointer_cast<TotalVolume>(objects[0]), n).back(), 2147483647);
+    EXPECT_TRUE(fieldOf(*std::dynamic_pointer_cast<TotalVolume>(objects[0]), p).empty());
+    EXPECT_FALSE(fieldOf(*walked, p).empty());
+    const auto noFields = std::dynamic_pointer_cast<TotalVolume>(objects[2]);
+    EXPECT_TRUE(fieldOf(*noFields, n).empty());
+    EXPECT_TRUE(noFields->propertyNames().isEmpty());
+}
+
+TEST_F(DocumentFileTest, BadParticleCountsAreReadErrors)
+{
+    // A good volume first: a bad one after it keeps it out of the scene too.
+    const QByteArray good = "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"1\"><State>1 </State>"
+                            "<ParticleCounts name=\"Random Walk Particle Count Type P\">1 2 3 4 5 6 7 "
+                            "</ParticleCounts></Object>";
+    const QByteArray head = "<Object object-type=\"1\" size-x=\"1\" size-y=\"1\" size-z=\"2\"><State>1 1 </State>";
+    const QByteArray typeN = "<ParticleCounts name=\"Random Walk Particle Count Type N\">";
+    const QByteArray fourteen = "0 1 2 3 4 5 6 7 8 9 10 11 12 13 ";
+    struct Case
+    {
+        QByteArray counts;
+        const char *message;
+    };
+    const std::vector<Case> cases = {
+        {typeN + "0 1 2 3 4 5 6 x 8 9 10 11 12 13 </ParticleCounts>", "hold \"x\" as number 8, which is not a count"},
+        {typeN + "0 1 2 3 4 5 6 -7 8 9 10 11 12 13 </ParticleCounts>", "hold \"-7\" as number 8"},
+        {typeN + "0 1 2 3 4 5 6 7 8 9 10 11 12 2147483648 </ParticleCounts>", "hold \"2147483648\" as number 14"},
+        {typeN + "99999999999999999999999999999999 </ParticleCounts>", "hold \"999999999999999999999999...\" as"},
+        {typeN + "0 1 2 3 4 5 6 7 8 9 10 11 12 1.5 </ParticleCounts>", "hold \"1.5\" as number 14"},
+        {typeN + "0 1 2 3 </ParticleCounts>", "hold 4 numbers, but its cells need 14 (7 per cell)."},
+        {typeN + "</ParticleCounts>", "hold 0 numbers, but its cells need 14"},
+        {typeN + fourteen + "14 </ParticleCounts>", "hold more than the 14 numbers its cells need"},
+        {typeN + fourteen + "</ParticleCounts>" + typeN + fourteen + "</ParticleCounts>",
+         "holds the particle counts \"Random Walk Particle Count Type N\" twice."},
+        {"<ParticleCounts name=\"Label\">" + fourteen + "</ParticleCounts>",
+         "particle counts of an unknown kind, \"Label\"; the kinds are \"Random Walk Particle Count Type N\" and"},
+        {"<ParticleCounts>" + fourteen + "</ParticleCounts>", "particle counts of an unknown kind, \"\""},
+        {typeN + "0 1 2 3 4 5 6 <b>7</b> 8 9 10 11 12 13 </ParticleCounts>", "hold an element"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.counts.toStdString());
+        Model::Scene scene;
+        const DocumentFile::Result result = openText(good + head + c.counts + "</Object>", scene);
+        EXPECT_EQ(result.status, Status::ReadFailed);
+        const QString text = DocumentFile::readErrorText(result);
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Unable to read a document from the specified file: ")));
+        EXPECT_TRUE(text.contains(QLatin1String(c.message))) << text.toStdString();
+        EXPECT_EQ(scene.objectCount(), 0);
+        EXPECT_TRUE(scene.name().isEmpty());
+    }
+
+    // Line breaks and runs of spaces separate counts as well as single spaces do.
+    Model::Scene spaced;
+    ASSERT_TRUE(openText(head + typeN + "\n0  1\t2 3\r\n4 5 6 7 8 9 10 11 12 2147483647</ParticleCounts></Object>",
+                         spaced)
+                    .ok());
+    const std::vector<int32_t> counts = fieldOf(*onlyVolume(spaced), FieldPainter::fieldNameN);
+    ASSERT_EQ(counts.size(), 14u);
+    EXPECT_EQ(counts[3], 3);
+    EXPECT_EQ(counts[13], 2147483647);
+
+    // The counts are checked against the memory that can be spared before they are
+    // allocated: 200 x 110 x 100 cells take 50 MiB, their counts 58 MiB more than the
+    // 56 MiB that 64 MiB leave.
+    VolumeLimits::setMemoryQuery([] { return uint64_t(64) << 20; });
+    Model::Scene scene;
+    largestAllocation.store(0);
+    trackAllocations.store(true);
+    const DocumentFile::Result result = openText(
+        "<Object object-type=\"1\" size-x=\"200\" size-y=\"110\" size-z=\"100\"><State>1 </State>" + typeN +
+            "1 </ParticleCounts></Object>",
+        scene);
+    trackAllocations.store(false);
+    VolumeLimits::setMemoryQuery(nullptr);
+    EXPECT_EQ(result.status, Status::ReadFailed);
+    EXPECT_TRUE(result.detail.startsWith(QStringLiteral("The particle counts of a volume of 2200000 cells need 58 MiB")))
+        << result.detail.toStdString();
+    EXPECT_LT(largestAllocation.load(), size_t(2200000) * 24 + (size_t(1) << 20));
+    EXPECT_EQ(scene.objectCount(), 0);
 }

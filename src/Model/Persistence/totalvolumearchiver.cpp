@@ -1,13 +1,16 @@
 #include "Model/Persistence/totalvolumearchiver.h"
 
+#include "Model/Automaton/fieldpainter.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Automaton/voxel.h"
 #include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/volumelimits.h"
 
 #include <QIODevice>
+#include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <limits>
@@ -18,6 +21,7 @@
 namespace Model {
 namespace Persistence {
 
+using Automaton::FieldPainter;
 using Automaton::TotalVolume;
 using Automaton::Voxel;
 
@@ -26,6 +30,10 @@ namespace {
 const QString objectTag = QStringLiteral("Object");
 const QString stateTag = QStringLiteral("State");
 const QString positionTag = QStringLiteral("Position");
+const QString particleCountsTag = QStringLiteral("ParticleCounts");
+
+// The particle-count fields a document may hold, in the order they are written.
+QStringList particleFieldNames() { return {FieldPainter::fieldNameN, FieldPainter::fieldNameP}; }
 
 QString gText(double value) { return QString::number(value, 'g', 6); }
 
@@ -44,38 +52,40 @@ private:
     Voxel *cells;
 };
 
-// Formats the "State" text into a fixed byte buffer and hands it to the writer's device
-// in large pieces. The writer is used only to close the start tag before and to write
-// the end tag after, so its own output stays in order with ours.
-class StateWriter
+// Formats the text of "State" and "ParticleCounts" (unsigned decimal numbers, each
+// followed by one space) into a fixed byte buffer and hands it to the writer's device in
+// large pieces. The writer is used only to close the start tag before and to write the
+// end tag after, so its own output stays in order with ours.
+class NumberWriter
 {
 public:
-    explicit StateWriter(QXmlStreamWriter &writer) : writer(writer), device(writer.device())
+    explicit NumberWriter(QXmlStreamWriter &writer) : writer(writer), device(writer.device())
     {
-        // Closes "<State" with ">" so that the digits can follow it on the device.
+        // Closes the start tag with ">" so that the digits can follow it on the device.
         writer.writeCharacters(QString());
     }
 
-    // Writes the ids of cells [0, count); false as soon as the device refuses data.
-    bool writeCells(const Voxel *cells, size_t count)
+    // Writes number(items[i]) for i in [0, count); false as soon as the device refuses data.
+    template<typename Item, typename Number>
+    bool write(const Item *items, size_t count, Number number)
     {
         size_t i = 0;
         while (i < count) {
-            // Each id takes at most 10 digits and a space.
+            // Each number takes at most 10 digits and a space.
             const size_t room = (sizeof(buffer) - used) / 11;
             const size_t end = std::min(count, i + room);
             char *out = buffer + used;
             for (; i < end; ++i) {
-                uint32_t id = cells[i].getMaterialId();
-                if (id < 10) {
-                    *out++ = static_cast<char>('0' + id);
+                uint32_t value = number(items[i]);
+                if (value < 10) {
+                    *out++ = static_cast<char>('0' + value);
                 } else {
                     char digits[10];
                     int n = 0;
                     do {
-                        digits[n++] = static_cast<char>('0' + id % 10);
-                        id /= 10;
-                    } while (id != 0);
+                        digits[n++] = static_cast<char>('0' + value % 10);
+                        value /= 10;
+                    } while (value != 0);
                     while (n > 0)
                         *out++ = digits[--n];
                 }
@@ -226,6 +236,201 @@ private:
     bool inPart = false;
 };
 
+// Parses the text of "ParticleCounts" as it arrives, piece by piece, into a field of
+// `expected` counts. Unlike "State", which older documents may hold in odd forms, the
+// text must be exactly the counts: decimal numbers from 0 to 2147483647 separated by
+// white space, as many as the field holds. The first fault ends the parse.
+class CountParser
+{
+public:
+    enum class Problem { None, NotACount, TooFew, TooMany };
+
+    CountParser(int32_t *counts, size_t expected) : counts(counts), expected(expected) {}
+
+    template<typename Char>
+    void feed(const Char *p, size_t length)
+    {
+        if (problem != Problem::None)
+            return;
+        const Char *const end = p + length;
+        while (p != end) {
+            const unsigned c = *p++;
+            if (c == ' ' || c == '\n' || c == '\t' || c == '\r') {
+                if (partLength != 0 && !endPart())
+                    return;
+                continue;
+            }
+            if (partLength < kept)
+                part[partLength] = static_cast<char16_t>(c);
+            ++partLength;
+            const unsigned digit = c - '0';
+            if (digit < 10 && !bad) {
+                value = value * 10 + digit;
+                bad = value > uint64_t(std::numeric_limits<int32_t>::max());
+            } else {
+                bad = true;
+            }
+        }
+    }
+
+    // True when the text held exactly the expected counts.
+    bool finish()
+    {
+        if (problem == Problem::None && partLength != 0)
+            endPart();
+        if (problem == Problem::None && index < expected)
+            problem = Problem::TooFew;
+        return problem == Problem::None;
+    }
+
+    // Why finish() failed, for the field `name`.
+    QString reason(const QString &name) const
+    {
+        switch (problem) {
+        case Problem::NotACount: {
+            QString text = QString::fromUtf16(part, static_cast<int>(std::min(partLength, kept)));
+            if (partLength > kept)
+                text += QStringLiteral("...");
+            return QStringLiteral("The particle counts \"%1\" of the cell volume hold \"%2\" as number %3, "
+                                  "which is not a count from 0 to 2147483647.")
+                .arg(name, text)
+                .arg(index + 1);
+        }
+        case Problem::TooFew:
+            return QStringLiteral("The particle counts \"%1\" of the cell volume hold %2 numbers, but its "
+                                  "cells need %3 (%4 per cell).")
+                .arg(name)
+                .arg(index)
+                .arg(expected)
+                .arg(TotalVolume::particleFieldSlots);
+        case Problem::TooMany:
+            return QStringLiteral("The particle counts \"%1\" of the cell volume hold more than the %2 numbers "
+                                  "its cells need (%3 per cell).")
+                .arg(name)
+                .arg(expected)
+                .arg(TotalVolume::particleFieldSlots);
+        case Problem::None:
+            break;
+        }
+        return QString();
+    }
+
+private:
+    bool endPart()
+    {
+        if (bad)
+            problem = Problem::NotACount;
+        else if (index == expected)
+            problem = Problem::TooMany;
+        else
+            counts[index++] = static_cast<int32_t>(value);
+        value = 0;
+        bad = false;
+        if (problem != Problem::None)
+            return false;
+        partLength = 0;
+        return true;
+    }
+
+    // The start of the part being parsed, for the message when it is not a count.
+    static constexpr size_t kept = 24;
+
+    int32_t *counts;
+    size_t expected;
+    size_t index = 0;
+    uint64_t value = 0;
+    bool bad = false;
+    char16_t part[kept] = {};
+    size_t partLength = 0;
+    Problem problem = Problem::None;
+};
+
+// Gives the text of the element the reader stands on to `parser`, up to the element's
+// end. Elements inside it are passed over; false when there were any.
+template<typename Parser>
+bool feedText(QXmlStreamReader &reader, Parser &parser)
+{
+    // The plain bytes of the text go to the parser straight from the file; the reader
+    // gets the rest: the end tag, and anything it must check or decode (references,
+    // comments, non-ASCII), which reaches the parser below.
+    auto *const source = dynamic_cast<DocumentSource *>(reader.device());
+    if (source && source->atContentOf(reader)) {
+        size_t length = 0;
+        while (const char *bytes = source->plainText(&length)) {
+            if (length == 0)
+                break;
+            parser.feed(reinterpret_cast<const unsigned char *>(bytes), length);
+            source->consume(length);
+        }
+    }
+    bool onlyText = true;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::Characters) {
+            const QStringRef text = reader.text();
+            parser.feed(reinterpret_cast<const ushort *>(text.unicode()), static_cast<size_t>(text.size()));
+        } else if (token == QXmlStreamReader::EndElement) {
+            break;
+        } else if (token == QXmlStreamReader::StartElement) {
+            onlyText = false;
+            reader.skipCurrentElement();
+        }
+    }
+    return onlyText;
+}
+
+// Reads a "ParticleCounts" element into a new field of `volume`; `seen` lists the fields
+// read before. On failure raises the reader's error and returns false.
+bool readParticleCounts(QXmlStreamReader &reader, TotalVolume &volume, QStringList *seen)
+{
+    const QString name = reader.attributes().value(QLatin1String("name")).toString();
+    if (!particleFieldNames().contains(name)) {
+        reader.raiseError(QStringLiteral("The cell volume holds particle counts of an unknown kind, \"%1\"; "
+                                         "the kinds are \"%2\".")
+                              .arg(name, particleFieldNames().join(QStringLiteral("\" and \""))));
+        return false;
+    }
+    if (seen->contains(name)) {
+        reader.raiseError(QStringLiteral("The cell volume holds the particle counts \"%1\" twice.").arg(name));
+        return false;
+    }
+    seen->append(name);
+
+    // Like the cells, the counts are checked against the memory that can be spared now
+    // before they are allocated.
+    QString reason;
+    if (!VolumeLimits::particleFieldFits(volume.getCellCount(), &reason)) {
+        reader.raiseError(reason);
+        return false;
+    }
+    const HeldVoxels held(volume);
+    int32_t *counts = nullptr;
+    try {
+        counts = volume.createParticleField(name);
+    } catch (const std::bad_alloc &) {
+        reader.raiseError(QStringLiteral("There is not enough memory for the particle counts \"%1\" of a volume "
+                                         "of %2 cells.")
+                              .arg(name)
+                              .arg(volume.getCellCount()));
+        return false;
+    }
+    CountParser parser(counts, volume.getCellCount() * TotalVolume::particleFieldSlots);
+    const bool onlyText = feedText(reader, parser);
+    if (reader.hasError())
+        return false;
+    if (!onlyText) {
+        reader.raiseError(QStringLiteral("The particle counts \"%1\" of the cell volume hold an element; "
+                                         "they hold numbers only.")
+                              .arg(name));
+        return false;
+    }
+    if (!parser.finish()) {
+        reader.raiseError(parser.reason(name));
+        return false;
+    }
+    return true;
+}
+
 // Attribute readers: an absent attribute gives the fallback; one that is present but
 // not a number fails.
 bool unsignedAttribute(const QXmlStreamAttributes &attributes, const QString &name,
@@ -274,8 +479,9 @@ bool TotalVolumeArchiver::write(const ObjectPtr &object)
     bool written = false;
     {
         const HeldVoxels held(*volume);
-        StateWriter state(*writer);
-        written = state.writeCells(held.get(), volume->getCellCount());
+        NumberWriter state(*writer);
+        written = state.write(held.get(), volume->getCellCount(),
+                              [](const Voxel &cell) { return cell.getMaterialId(); });
     }
     writer->writeEndElement();
 
@@ -284,6 +490,25 @@ bool TotalVolumeArchiver::write(const ObjectPtr &object)
     writer->writeAttribute(QStringLiteral("pos-x"), gText(position.x));
     writer->writeAttribute(QStringLiteral("pos-y"), gText(position.y));
     writer->writeAttribute(QStringLiteral("pos-z"), gText(position.z));
+
+    // The particle-count fields after the position, so that readers that know only
+    // "State" and "Position" find them where they always were.
+    for (const QString &name : particleFieldNames()) {
+        if (!written)
+            break;
+        const HeldVoxels held(*volume);
+        const int32_t *counts = volume->particleField(name);
+        if (!counts)
+            continue;
+        writer->writeStartElement(particleCountsTag);
+        writer->writeAttribute(QStringLiteral("name"), name);
+        NumberWriter numbers(*writer);
+        // Counts are never negative; one that were would make a document the reader
+        // refuses, so it is stored as 0.
+        written = numbers.write(counts, volume->getCellCount() * TotalVolume::particleFieldSlots,
+                                [](int32_t count) { return static_cast<uint32_t>(std::max(count, 0)); });
+        writer->writeEndElement();
+    }
     writer->writeEndElement();
     return written;
 }
@@ -333,6 +558,7 @@ ObjectPtr TotalVolumeArchiver::read()
     const IdTranslator translate(idMap);
     bool stateSeen = false;
     bool positionSeen = false;
+    QStringList fieldsSeen;
     Util::Vector3D position;
     while (!reader->atEnd()) {
         reader->readNext();
@@ -344,30 +570,7 @@ ObjectPtr TotalVolumeArchiver::read()
             stateSeen = true;
             const HeldVoxels held(*volume);
             StateParser parser(held.get(), volume->getCellCount(), translate);
-            // The plain bytes of the text go to the parser straight from the file; the
-            // reader gets the rest: the end tag, and anything it must check or decode
-            // (references, comments, non-ASCII), which reaches the parser below.
-            auto *const source = dynamic_cast<DocumentSource *>(reader->device());
-            if (source && source->atContentOf(*reader)) {
-                size_t length = 0;
-                while (const char *bytes = source->plainText(&length)) {
-                    if (length == 0)
-                        break;
-                    parser.feed(reinterpret_cast<const unsigned char *>(bytes), length);
-                    source->consume(length);
-                }
-            }
-            while (!reader->atEnd()) {
-                const QXmlStreamReader::TokenType token = reader->readNext();
-                if (token == QXmlStreamReader::Characters) {
-                    const QStringRef text = reader->text();
-                    parser.feed(reinterpret_cast<const ushort *>(text.unicode()), static_cast<size_t>(text.size()));
-                } else if (token == QXmlStreamReader::EndElement) {
-                    break;
-                } else if (token == QXmlStreamReader::StartElement) {
-                    reader->skipCurrentElement();
-                }
-            }
+            feedText(*reader, parser);
             parser.finish();
         } else if (!positionSeen && reader->name() == positionTag) {
             positionSeen = true;
@@ -381,6 +584,9 @@ ObjectPtr TotalVolumeArchiver::read()
             }
             position = Util::Vector3D(x, y, z);
             reader->skipCurrentElement();
+        } else if (reader->name() == particleCountsTag) {
+            if (!readParticleCounts(*reader, *volume, &fieldsSeen))
+                return nullptr;
         } else {
             reader->skipCurrentElement();
         }

@@ -134,5 +134,28 @@ bool VolumeLimits::fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString 
     return true;
 }
 
+bool VolumeLimits::particleFieldFits(uint64_t cellCount, QString *reason)
+{
+    const uint64_t perCell = Automaton::TotalVolume::particleFieldSlots * sizeof(int32_t);
+    if (cellCount > std::numeric_limits<uint64_t>::max() / perCell ||
+        cellCount * perCell > std::numeric_limits<size_t>::max()) {
+        if (reason)
+            *reason = QStringLiteral("The particle counts of %1 cells cannot be held in memory.").arg(cellCount);
+        return false;
+    }
+    const uint64_t bytes = cellCount * perCell;
+    const uint64_t limit = memoryForCells();
+    if (limit != 0 && bytes > limit) {
+        if (reason)
+            *reason = QStringLiteral("The particle counts of a volume of %1 cells need %2 MiB, more than the "
+                                     "%3 MiB of memory this computer can spare for them now.")
+                          .arg(cellCount)
+                          .arg(bytes >> 20)
+                          .arg(limit >> 20);
+        return false;
+    }
+    return true;
+}
+
 } // namespace Persistence
 } // namespace Model

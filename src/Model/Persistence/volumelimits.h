@@ -19,6 +19,10 @@ public:
     // says why.
     static bool fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString *reason = nullptr);
 
+    // True when the particle-count field of a volume of `cellCount` cells can be held now,
+    // by the same measure as the cells; otherwise *reason (if given) says why.
+    static bool particleFieldFits(uint64_t cellCount, QString *reason = nullptr);
+
     // True when `bytes` of cells may be allocated now: they may take at most seven eighths
     // of the available memory, the rest being left for the surfaces, the document text
     // and undo records. Always true when the memory cannot be learnt.
