@@ -47,7 +47,7 @@ void RandomWalkDopingOperation::end()
 void RandomWalkDopingOperation::process()
 {
     RandomWalkDoping doping(volume.get(), *dopantMaterial, *diffusionCoefficient, *cellSize, *timeStep,
-                            *surfaceConcentration, *dopingThreshold);
+                            *surfaceConcentration, *dopingThreshold, seed);
     doping.dope(*dopingTime);
 }
 

@@ -24,6 +24,8 @@ public:
     void setSurfaceConcentration(float value) { surfaceConcentration = value; }
     void setDopingThreshold(float value) { dopingThreshold = value; }
     void setDopingTime(float value) { dopingTime = value; }
+    // A fixed seed makes the walk repeatable; without one it is seeded from the clock.
+    void setSeed(uint32_t value) { seed = value; }
 
     uint32_t getDopantMaterial() const { return dopantMaterial.value_or(0); }
     float getDiffusionCoefficient() const { return diffusionCoefficient.value_or(0); }
@@ -53,6 +55,7 @@ private:
     std::optional<float> surfaceConcentration;
     std::optional<float> dopingThreshold;
     std::optional<float> dopingTime;
+    std::optional<uint32_t> seed;
 };
 
 } // namespace Operations
