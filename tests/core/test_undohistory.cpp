@@ -17,6 +17,8 @@
 #include "Core/Operations/ObjectOperations/copyobject.h"
 #include "Core/Operations/ObjectOperations/deleteobject.h"
 #include "Core/Operations/ObjectOperations/moveobject.h"
+#include "Core/Operations/ObjectOperations/selectvolumesoperation.h"
+#include "Core/BatchRun/processlistrunner.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "Core/Operations/Planarization/planarizationoperation.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
@@ -340,4 +342,46 @@ TEST_F(UndoHistory, RandomWalkAgainAfterUndoDopesTheSameCells)
     context.activate(1);
     EXPECT_EQ(volume->materialIds(), firstCells);
     EXPECT_EQ(sceneSum(context), first);
+}
+
+TEST_F(UndoHistory, ABatchRunInTheWindowIsOneStep)
+{
+    auto volume = workpiece();
+    context.scene.add(volume);
+    const std::string start = sceneSum(context);
+    auto added = workpiece();
+    // Stands in for the batch-run dialog: runs a list on the chosen volume and adds one.
+    const auto batch = [&](bool change) {
+        auto op = std::make_shared<SelectVolumesOperation>(context);
+        std::weak_ptr<SelectVolumesOperation> weak = op;
+        op->setOptionsObserver(std::make_shared<OperationTest::Options>([&, weak, change] {
+            if (!change)
+                return;
+            Ui::ProcessListRunner runner(context);
+            runner.setVolume(weak.lock()->getVolume());
+            ASSERT_EQ(runner.run({OperationTest::step(4, {{"Material_Id", oxide}, {"Thickness", 2.0f}}),
+                                  OperationTest::step(5, {{"Material_Id", si}, {"Depth", 1.0f}})})
+                          .outcome,
+                      Ui::ProcessListRunner::Outcome::Completed);
+            context.scene.add(added);
+        }));
+        return op;
+    };
+    // A run that changed nothing leaves no step behind.
+    factory->make = [&] { return batch(false); };
+    context.setObjectSelected(volume, true);
+    context.activate(1);
+    EXPECT_EQ(context.history.undoCount(), 0u);
+
+    factory->make = [&] { return batch(true); };
+    context.setObjectSelected(volume, true);
+    context.activate(1);
+    const std::string after = sceneSum(context);
+    ASSERT_NE(after, start);
+    ASSERT_EQ(context.history.undoName(), "Select volumes");
+    ASSERT_TRUE(context.history.undo());
+    EXPECT_EQ(sceneSum(context), start);
+    EXPECT_EQ(context.scene.objectCount(), 1);
+    ASSERT_TRUE(context.history.redo());
+    EXPECT_EQ(sceneSum(context), after);
 }

@@ -345,6 +345,39 @@ TEST_F(MainWindowFixture, MoveByTwoClicksInTheViewAndDeleteFromTheMenu)
     EXPECT_EQ(context().scene.objectCount(), 1);
 }
 
+TEST_F(MainWindowFixture, ACopyByATypedDistanceIsDrawnAtOnce)
+{
+    createCopperSubstrate();
+    const auto copper = [](const QImage &image) {
+        int n = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2) {
+                const QRgb p = image.pixel(x, y);
+                n += (p & 0xFFFFFF) != 0 && hueDistance(hueOf(p), QColor::fromRgbF(1, 0.8, 0.3).hsvHue()) <= 15;
+            }
+        return n;
+    };
+    const int alone = copper(frame());
+    ASSERT_GT(alone, 100);
+
+    context().setObjectSelected(context().scene.objects().front(), true);
+    window->action("actionCopy")->trigger();
+    QLineEdit *line = window->getPresenter().getConsole()->commandLine();
+    line->setText("0, 0, 45");
+    window->view()->setFocus();
+    QTest::keyClick(window->view(), Qt::Key_Return);
+    ASSERT_TRUE(transcript().contains("Copy: Object(s) copied"));
+    ASSERT_EQ(context().scene.objectCount(), 2);
+    // The copy stands on the original: the picture shows more copper without any other
+    // action.
+    const int both = copper(frame());
+    EXPECT_GT(both, alone + alone / 10) << alone << " " << both;
+
+    window->action("actionUndo")->trigger();
+    EXPECT_EQ(context().scene.objectCount(), 1);
+    EXPECT_EQ(copper(frame()), alone);
+}
+
 TEST_F(MainWindowFixture, BatchRunOpensTheDialogWithTheChosenVolumeOrNone)
 {
     createCopperSubstrate();

@@ -173,8 +173,12 @@ void TotalVolume::drawForPicking()
 ObjectPtr TotalVolume::clone()
 {
     const std::vector<uint32_t> ids = materialIds();
-    return std::make_shared<TotalVolume>(sizeX, sizeY, sizeZ, cellSizeX, cellSizeY, cellSizeZ,
-                                         position, ids);
+    auto copy = std::make_shared<TotalVolume>(sizeX, sizeY, sizeZ, cellSizeX, cellSizeY, cellSizeZ,
+                                              position, ids);
+    // A copy is drawn the way the original is, from the moment it exists.
+    copy->painter.setMode(painter.getMode());
+    copy->painter.regenerate();
+    return copy;
 }
 
 } // namespace Automaton
