@@ -13,7 +13,9 @@
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
+#include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
 #include "Core/Operations/ObjectBuilding/extractfilm.h"
+#include "Core/Operations/ObjectBuilding/gluesubstrateoperation.h"
 #include "Core/Operations/ObjectOperations/copyobject.h"
 #include "Core/Operations/ObjectOperations/deleteobject.h"
 #include "Core/Operations/ObjectOperations/moveobject.h"
@@ -138,6 +140,8 @@ struct Step
     std::function<OperationPtr(OperationContext &)> make;
     // Starts it on the scene's volume; by default through the menu entry alone.
     std::function<void(OperationContext &, const TotalVolumePtr &)> drive;
+    // Adds what else the step needs to the scene.
+    std::function<void(OperationContext &)> prepare = {};
 };
 
 void select(OperationContext &c, const TotalVolumePtr &v) { c.setObjectSelected(v, true); }
@@ -235,6 +239,22 @@ std::vector<Step> everyStep()
                                                          [](auto &o) { o.setMask(halfOpaque(16, 12), 16, 12); });
          }, {}},
         {"Remove Cuts", [](OperationContext &c) { return std::make_shared<RemoveCutsFromVolumeOperation>(c); }, {}},
+        {"Create Substrate", [](OperationContext &c) {
+             return preset<CreateSubstrateOperation>(std::make_shared<CreateSubstrateOperation>(c), [](auto &o) {
+                 o.setRectangularSubstrate(si, 10, 10, 10, Util::Vector3D(60, 0, 0), 10, 10, 4, 0, 0, 0);
+             });
+         }, {}},
+        {"Glue Substrate", [](OperationContext &c) { return std::make_shared<GlueSubstrateOperation>(c); },
+         [](OperationContext &c, const TotalVolumePtr &v) {
+             c.activate(1);
+             select(c, v);
+             c.interpreter.submit("");
+             for (const Model::ObjectPtr &o : c.scene.objects())
+                 if (o != v)
+                     c.setObjectSelected(o, true);
+             c.interpreter.submit("");
+         },
+         [](OperationContext &c) { c.scene.add(workpiece()); }},
         {"Extract Film", [](OperationContext &c) {
              return preset<ExtractFilm>(std::make_shared<ExtractFilm>(c), [](auto &o) { o.setMaterialId(oxide); });
          }, [](OperationContext &c, const TotalVolumePtr &v) { select(c, v); c.activate(1); }},
@@ -245,6 +265,11 @@ std::vector<Step> everyStep()
         {"Delete", [](OperationContext &c) { return std::make_shared<DeleteObject>(c); },
          [](OperationContext &c, const TotalVolumePtr &v) { select(c, v); c.activate(1); }},
     };
+}
+
+const Step &named(const std::vector<Step> &steps, const std::string &name)
+{
+    return *std::find_if(steps.begin(), steps.end(), [&](const Step &s) { return s.name == name; });
 }
 
 struct UndoHistory : ::testing::Test, OperationHarness
@@ -271,6 +296,8 @@ TEST_F(UndoHistory, EveryStepUndoesAndRedoesExactly)
             c.interpreter.submit("1, 0, 0");
             factory->make = [&] { return s.make(c); };
         }
+        if (s.prepare)
+            s.prepare(c);
         const std::string before = sceneSum(c);
         if (s.drive)
             s.drive(c, volume);
@@ -301,9 +328,7 @@ TEST_F(UndoHistory, UndoingAnEarlierStepNeverWipesALaterOne)
     context.scene.add(volume);
     const std::vector<Step> steps = everyStep();
     const auto run = [&](const char *name) {
-        for (const Step &s : steps)
-            if (std::string(s.name) == name)
-                factory->make = [&] { return s.make(context); };
+        factory->make = [&] { return named(steps, name).make(context); };
         context.activate(1);
     };
     const std::string start = sceneSum(context);
@@ -328,8 +353,7 @@ TEST_F(UndoHistory, RandomWalkAgainAfterUndoDopesTheSameCells)
     auto volume = workpiece();
     context.scene.add(volume);
     const std::vector<Step> steps = everyStep();
-    const Step &walk = *std::find_if(steps.begin(), steps.end(),
-                                     [](const Step &s) { return std::string(s.name) == "Random Walk Doping"; });
+    const Step &walk = named(steps, "Random Walk Doping");
     factory->make = [&] { return walk.make(context); };
     const std::string start = sceneSum(context);
     context.activate(1);

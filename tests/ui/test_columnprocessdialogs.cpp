@@ -213,7 +213,7 @@ TEST(ColumnProcessDialogs, MenuNumbersRunTheirDialogs)
         ASSERT_TRUE(made);
         EXPECT_EQ(made->getName(), c.name);
         EXPECT_EQ(made->getTypeId(), c.number);
-        EXPECT_FALSE(std::dynamic_pointer_cast<ObjectOperation>(made));
+        EXPECT_TRUE(std::dynamic_pointer_cast<ObjectOperation>(made));
         OperationPtr running;
         whenDialogOpens([&c, &context, &running](QDialog *d) {
             running = context.getCurrentOperation();

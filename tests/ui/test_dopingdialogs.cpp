@@ -189,7 +189,7 @@ TEST(DopingDialogs, EachMenuNumberThroughItsDialogMatchesTheBatchStep)
              choose(dialog->materialBox(), 15);
          },
          step(8, {{"Doping Depth", 2.5f}, {"Doped Material_Id", 15u}})},
-        {3, "Ion Implantation", false,
+        {3, "Ion Implantation", true,
          [](QDialog *d) {
              auto *dialog = qobject_cast<IonImplantationOptionsDialog *>(d);
              ASSERT_TRUE(dialog);
@@ -199,7 +199,7 @@ TEST(DopingDialogs, EachMenuNumberThroughItsDialogMatchesTheBatchStep)
              choose(dialog->materialBox(), 14);
          },
          step(14, {{"Annealing Distance", 1.5f}, {"Implantation Depth", 4.0f}, {"Doped Material_Id", 14u}, {"Vertical Spread", 1.0f}})},
-        {26, "Simple Si Oxidation", false,
+        {26, "Simple Si Oxidation", true,
          [](QDialog *d) {
              auto *dialog = qobject_cast<SimpleOxidationOptionsDialog *>(d);
              ASSERT_TRUE(dialog);

@@ -111,7 +111,7 @@ TEST(WetEtchingDialog, FieldsHelpAndPreset)
 
 // Numbers 28 and 29 through the factory: the real dialog, cancel and OK, the console
 // messages, the cells of the process itself (the batch step, the continuous automaton),
-// not undoable.
+// undo and redo.
 TEST(WetEtchingDialog, MenuNumbersThroughTheDialog)
 {
     struct Case
@@ -147,7 +147,7 @@ TEST(WetEtchingDialog, MenuNumbersThroughTheDialog)
         EXPECT_EQ(made->getName(), c.name);
         EXPECT_EQ(made->getTypeId(), c.number);
         EXPECT_TRUE(made->getOptionsObserver());
-        EXPECT_FALSE(std::dynamic_pointer_cast<ObjectOperation>(made));
+        EXPECT_TRUE(std::dynamic_pointer_cast<ObjectOperation>(made));
 
         const auto volume = maskedSilicon();
         context.scene.add(volume);
@@ -172,8 +172,14 @@ TEST(WetEtchingDialog, MenuNumbersThroughTheDialog)
         EXPECT_EQ(log->lines[3], std::string(c.name) + ": Operation finished.");
         EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), c.number);
         EXPECT_FALSE(context.latticeStale.at(volume->getId()));
-        EXPECT_EQ(context.history.undoCount(), 0u);
-        EXPECT_NE(volume->materialIds(), before);
+        EXPECT_EQ(context.history.undoCount(), 1u);
+        const std::vector<uint32_t> etched = volume->materialIds();
+        EXPECT_NE(etched, before);
+        ASSERT_TRUE(context.history.undo());
+        EXPECT_EQ(volume->materialIds(), before);
+        EXPECT_TRUE(context.latticeStale.at(volume->getId()));
+        ASSERT_TRUE(context.history.redo());
+        EXPECT_EQ(volume->materialIds(), etched);
 
         const auto reference = maskedSilicon();
         c.reference(reference);

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QMutex>
-#include <cstring>
 #include <map>
 #include <memory>
 
@@ -12,43 +11,6 @@ namespace Core {
 namespace Operations {
 
 using Model::Automaton::TotalVolume;
-
-namespace {
-
-inline bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-// The next white-space-delimited word of a line; false at its end.
-bool nextWord(const char *&p, const char *end, const char **begin, const char **stop)
-{
-    while (p < end && isSpace(*p))
-        ++p;
-    if (p >= end)
-        return false;
-    *begin = p;
-    while (p < end && !isSpace(*p))
-        ++p;
-    *stop = p;
-    return true;
-}
-
-bool parseSigned(const char *b, const char *e, int64_t *value)
-{
-    bool negative = false;
-    if (b < e && (*b == '-' || *b == '+'))
-        negative = (*b++ == '-');
-    if (b == e)
-        return false;
-    int64_t v = 0;
-    for (; b < e; ++b) {
-        if (*b < '0' || *b > '9' || v > (int64_t(1) << 40))
-            return false;
-        v = v * 10 + (*b - '0');
-    }
-    *value = negative ? -v : v;
-    return true;
-}
-
-} // namespace
 
 VolumeSnapshot::VolumeSnapshot(QString key, std::atomic<int32_t> &classCounter, SnapshotFiles &files)
     : key(std::move(key)), instance(classCounter.fetch_add(1)), files(files)
@@ -97,18 +59,10 @@ int64_t VolumeSnapshot::readRecord(const QString &fileName, const QString &key, 
     const QByteArray keyBytes = key.toUtf8();
     while (!file.atEnd()) {
         const QByteArray line = file.readLine();
-        const char *p = line.constData();
-        const char *end = p + line.size();
-        const char *b;
-        const char *e;
-        if (!nextWord(p, end, &b, &e))
-            continue;
-        if (e - b != keyBytes.size() || std::memcmp(b, keyBytes.constData(), keyBytes.size()) != 0)
-            continue;
-        int64_t number = 0;
-        if (!nextWord(p, end, &b, &e) || !parseSigned(b, e, &number) || number != instance)
-            continue;
-        return VolumeState::apply(p, end, volume);
+        const char *end = line.constData() + line.size();
+        const char *sections = nullptr;
+        if (VolumeState::headedBy(line.constData(), end, keyBytes, instance, &sections))
+            return VolumeState::apply(sections, end, volume);
     }
     return -1;
 }

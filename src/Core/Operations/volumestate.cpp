@@ -156,6 +156,7 @@ public:
         *e = p;
         return true;
     }
+    const char *position() const { return p; }
     // True when the next word starts like a number.
     bool numberFollows()
     {
@@ -372,6 +373,20 @@ bool VolumeState::writeChanges(TotalVolume &volume, const QByteArray &head, QIOD
         *changed = any;
     const bool undoWritten = undo.finish();
     return redo.finish() && undoWritten;
+}
+
+bool VolumeState::headedBy(const char *begin, const char *end, const QByteArray &key, int32_t instance,
+                           const char **sections)
+{
+    Input in(begin, end);
+    const char *b;
+    const char *e;
+    int64_t number = 0;
+    if (!in.next(&b, &e) || e - b != key.size() || std::memcmp(b, key.constData(), key.size()) != 0 ||
+        !in.number(&number) || number != instance)
+        return false;
+    *sections = in.position();
+    return true;
 }
 
 int64_t VolumeState::apply(const char *begin, const char *end, TotalVolume &volume)

@@ -53,6 +53,10 @@ public:
     // number of values set, or -1 when the record is malformed (what was read before the
     // fault stays applied).
     static int64_t apply(const char *begin, const char *end, Model::Automaton::TotalVolume &volume);
+    // True when the record line [begin, end) is headed "key instance"; *sections then
+    // points past the head.
+    static bool headedBy(const char *begin, const char *end, const QByteArray &key, int32_t instance,
+                         const char **sections);
 
 private:
     struct Mask
