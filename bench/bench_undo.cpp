@@ -11,6 +11,7 @@
 #include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Planarization/planarizationoperation.h"
+#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Util/iobserver.h"
 
@@ -131,11 +132,23 @@ void planarize38(benchmark::State &state)
     });
 }
 
+// Pour Material up to the top: most of the volume fills, the largest record a step writes.
+void pourToTheTop(benchmark::State &state)
+{
+    undoRedo(state, [](OperationContext &c) {
+        return preset<SpinCoatingOperation>(c, [](SpinCoatingOperation &o) {
+            o.setMaterial(11);
+            o.setHeight(128);
+        });
+    });
+}
+
 } // namespace
 
 BENCHMARK(cvd10)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(mooreEtch1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(planarize38)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(pourToTheTop)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv)
 {

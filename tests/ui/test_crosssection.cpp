@@ -93,8 +93,7 @@ TEST(SaveCrossSection, MenuEntryCutsTheSelectedVolumeWhereTheUserChooses)
             caption = chooser->windowTitle();
             filters = chooser->nameFilters();
             offered = QDir(chooser->directory()).filePath(chooser->selectedFiles().value(0).section('/', -1));
-            chooser->selectFile(chosen);
-            QMetaObject::invokeMethod(chooser, "accept");
+            DialogTest::chooseFile(chooser, chosen);
         });
         DialogTest::press(dialog, QDialogButtonBox::Ok);
     });
@@ -138,8 +137,7 @@ TEST(SaveCrossSection, MenuEntryCutsTheSelectedVolumeWhereTheUserChooses)
             auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             ASSERT_NE(chooser, nullptr);
             offered = QDir(chooser->directory()).filePath(chooser->selectedFiles().value(0).section('/', -1));
-            chooser->selectFile(dir.filePath("side.png"));
-            QMetaObject::invokeMethod(chooser, "accept");
+            DialogTest::chooseFile(chooser, dir.filePath("side.png"));
         });
         DialogTest::press(dialog, QDialogButtonBox::Ok);
     });
@@ -174,8 +172,7 @@ TEST(SaveCrossSection, MenuEntryCutsTheSelectedVolumeWhereTheUserChooses)
                 box = m->text();
                 m->accept();
             });
-            chooser->selectFile(dir.filePath("missing/cut.png"));
-            QMetaObject::invokeMethod(chooser, "accept");
+            DialogTest::chooseFile(chooser, dir.filePath("missing/cut.png"));
         });
         DialogTest::press(d, QDialogButtonBox::Ok);
     });

@@ -83,8 +83,7 @@ TEST(ExportDataDialog, MenuOperationWritesTheChosenFieldAndRemembersTheFolder)
             caption = chooser->windowTitle();
             filters = chooser->nameFilters();
             start = chooser->directory().absolutePath();
-            chooser->selectFile(chosen);
-            QMetaObject::invokeMethod(chooser, "accept");
+            DialogTest::chooseFile(chooser, chosen);
         });
         QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
         EXPECT_EQ(dialog->fileNameEdit()->text(), chosen);

@@ -107,8 +107,7 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
             caption = chooser->windowTitle();
             filters = chooser->nameFilters();
             start = chooser->directory().absolutePath();
-            chooser->selectFile(dir.filePath(name));
-            QMetaObject::invokeMethod(chooser, "accept");
+            DialogTest::chooseFile(chooser, dir.filePath(name));
         });
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
@@ -129,8 +128,7 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
             text = qobject_cast<QMessageBox *>(box)->text();
             box->accept();
         });
-        chooser->selectFile(dir.filePath("beam.cir/inner.cir"));
-        QMetaObject::invokeMethod(chooser, "accept");
+        DialogTest::chooseFile(chooser, dir.filePath("beam.cir/inner.cir"));
     });
     EXPECT_EQ(title, "File Error");
     EXPECT_EQ(text, "Unable to save to selected file!");

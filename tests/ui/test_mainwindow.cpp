@@ -424,8 +424,7 @@ TEST_F(MainWindowFixture, OpenProcessListRunsEveryStepTypeAndSavesTheImage)
             progress = batch->progress()->value();
             batch->close();
         });
-        chooser->selectFile(QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"));
-        static_cast<QDialog *>(chooser)->accept();
+        DialogTest::chooseFile(chooser, QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"));
     });
     window->action("actionOpen_Process_List")->trigger();
     EXPECT_EQ(progress, 21);

@@ -302,8 +302,7 @@ TEST_F(MaskDialogTest, ChooserOffersImagesAndRemembersTheFolder)
         title = chooser->windowTitle();
         filters = chooser->nameFilters();
         directory = chooser->directory().absolutePath();
-        chooser->selectFile(black);
-        QMetaObject::invokeMethod(chooser, "accept");
+        DialogTest::chooseFile(chooser, black);
     });
     QTest::mouseClick(dialog.maskBox()->chooseButton(), Qt::LeftButton);
     EXPECT_EQ(title, "Choose Mask File");

@@ -162,8 +162,7 @@ void chooseFile(const QString &path)
         ASSERT_NE(chooser, nullptr);
         EXPECT_EQ(chooser->windowTitle(), RunProcessesDialog::fileCaption);
         EXPECT_EQ(chooser->nameFilters(), QStringList{RunProcessesDialog::fileFilter});
-        chooser->selectFile(path);
-        static_cast<QDialog *>(chooser)->accept();
+        DialogTest::chooseFile(chooser, path);
     });
 }
 

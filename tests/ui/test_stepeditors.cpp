@@ -326,8 +326,7 @@ TEST(StepEditors, AcceptedDialogsWriteWhatTheUserEntered)
             ASSERT_NE(chooser, nullptr);
             caption = chooser->windowTitle();
             filters = chooser->nameFilters();
-            chooser->selectFile(target);
-            QMetaObject::invokeMethod(chooser, "accept");
+            DialogTest::chooseFile(chooser, target);
         });
         QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
         press(d, QDialogButtonBox::Ok);
