@@ -388,6 +388,23 @@ TEST(VolumeSnapshot, RecordsHoldWhatChangedAndRoundTrip)
     EXPECT_EQ(v.lockVoxels()[3].getCutCount(), 1u);
     v.unlockVoxels();
 
+    // A run of equal values is one word.
+    std::atomic<int32_t> fillCounter{0};
+    VolumeSnapshot fill("Fill", fillCounter, files);
+    TotalVolume column(1, 1, 5, 1, 1, 1, Util::Vector3D(), {1, 0, 0, 0, 0});
+    fill.takeState(column);
+    {
+        Model::Automaton::VoxelLock cells(column);
+        for (size_t z = 1; z < 5; ++z)
+            cells[z].setMaterialId(9);
+    }
+    ASSERT_TRUE(fill.writeRecords(column));
+    EXPECT_TRUE(contents(files.redoFileName()).endsWith("Fill 0 m 1 4 9*4 k\n"));
+    ASSERT_TRUE(fill.restoreFromUndoFile(column));
+    EXPECT_EQ(column.materialIds(), (std::vector<uint32_t>{1, 0, 0, 0, 0}));
+    ASSERT_TRUE(fill.restoreFromRedoFile(column));
+    EXPECT_EQ(column.materialIds(), (std::vector<uint32_t>{1, 9, 9, 9, 9}));
+
     // The same key and instance from another class: each restores its own record.
     TotalVolume w(1, 2, 3, 1, 1, 1, Util::Vector3D(), {4, 4, 4, 4, 4, 4});
     pvd0.takeState(w);

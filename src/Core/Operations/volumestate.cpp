@@ -45,22 +45,19 @@ public:
     }
     void number(int64_t v)
     {
-        char *out = buffer.data() + used;
-        *out++ = ' ';
-        uint64_t u = v < 0 ? uint64_t(0) - uint64_t(v) : uint64_t(v);
+        buffer[used++] = ' ';
         if (v < 0)
-            *out++ = '-';
-        char digits[20];
-        int k = 0;
-        do {
-            digits[k++] = static_cast<char>('0' + u % 10);
-            u /= 10;
-        } while (u);
-        while (k)
-            *out++ = digits[--k];
+            buffer[used++] = '-';
+        appendDigits(v < 0 ? uint64_t(0) - uint64_t(v) : uint64_t(v));
+    }
+    // "value*count": one word for a value repeated `count` times.
+    void repeated(int64_t v, size_t count)
+    {
+        number(v);
+        char *out = buffer.data() + used;
+        *out++ = '*';
         used = static_cast<size_t>(out - buffer.data());
-        if (used > capacity)
-            flush();
+        appendDigits(count);
     }
     bool finish()
     {
@@ -70,6 +67,20 @@ public:
 
 private:
     static constexpr size_t capacity = size_t(1) << 20;
+
+    void appendDigits(uint64_t u)
+    {
+        char digits[20];
+        int k = 0;
+        do {
+            digits[k++] = static_cast<char>('0' + u % 10);
+            u /= 10;
+        } while (u);
+        while (k)
+            buffer[used++] = digits[--k];
+        if (used > capacity)
+            flush();
+    }
 
     void flush()
     {
@@ -83,6 +94,26 @@ private:
     size_t used = 0;
     bool ok = true;
 };
+
+// Writes the values of [begin, end); three or more equal ones in a row as one word.
+template <class Value>
+void writeValues(Output &out, size_t begin, size_t end, const Value &value)
+{
+    size_t k = begin;
+    while (k < end) {
+        const int64_t v = value(k);
+        size_t e = k + 1;
+        while (e < end && value(e) == v)
+            ++e;
+        if (e - k >= 3) {
+            out.repeated(v, e - k);
+        } else {
+            for (; k < e; ++k)
+                out.number(v);
+        }
+        k = e;
+    }
+}
 
 // Writes the maximal runs of indices whose values differ, the old values to `undo` and
 // the new ones to `redo`. True when there was one.
@@ -103,10 +134,8 @@ bool writeRuns(size_t n, const Before &before, const After &after, Output &undo,
         undo.number(static_cast<int64_t>(j - i));
         redo.number(static_cast<int64_t>(i));
         redo.number(static_cast<int64_t>(j - i));
-        for (size_t k = i; k < j; ++k) {
-            undo.number(before(k));
-            redo.number(after(k));
-        }
+        writeValues(undo, i, j, before);
+        writeValues(redo, i, j, after);
         any = true;
         i = j;
     }
@@ -138,6 +167,26 @@ void writeMask(Output &out, char tag, const std::vector<bool> &bits, int width, 
 
 inline bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
+// A decimal integer, optionally negative; false on anything else.
+bool parseNumber(const char *b, const char *e, int64_t *value)
+{
+    bool negative = false;
+    if (b < e && *b == '-') {
+        negative = true;
+        ++b;
+    }
+    if (b == e)
+        return false;
+    int64_t v = 0;
+    for (; b < e; ++b) {
+        if (*b < '0' || *b > '9' || v > (int64_t(1) << 48))
+            return false;
+        v = v * 10 + (*b - '0');
+    }
+    *value = negative ? -v : v;
+    return true;
+}
+
 // Words of one record.
 class Input
 {
@@ -168,23 +217,20 @@ public:
     {
         const char *b;
         const char *e;
+        return next(&b, &e) && parseNumber(b, e, value);
+    }
+    // A value, or "value*count" for a repeated one (*count is 1 otherwise).
+    bool value(int64_t *v, int64_t *count)
+    {
+        const char *b;
+        const char *e;
         if (!next(&b, &e))
             return false;
-        bool negative = false;
-        if (*b == '-') {
-            negative = true;
-            ++b;
-        }
-        if (b == e)
-            return false;
-        int64_t v = 0;
-        for (; b < e; ++b) {
-            if (*b < '0' || *b > '9' || v > (int64_t(1) << 48))
-                return false;
-            v = v * 10 + (*b - '0');
-        }
-        *value = negative ? -v : v;
-        return true;
+        const char *star = static_cast<const char *>(std::memchr(b, '*', static_cast<size_t>(e - b)));
+        *count = 1;
+        if (!star)
+            return parseNumber(b, e, v);
+        return parseNumber(b, star, v) && parseNumber(star + 1, e, count);
     }
 
 private:
@@ -203,11 +249,15 @@ bool readRuns(Input &in, size_t limit, int64_t *applied, const Set &set)
         if (!in.number(&start) || !in.number(&length) || start < 0 || length < 0 ||
             static_cast<uint64_t>(start) + static_cast<uint64_t>(length) > limit)
             return false;
-        for (int64_t k = 0; k < length; ++k) {
+        for (int64_t k = 0; k < length;) {
             int64_t v = 0;
-            if (!in.number(&v) || !set(static_cast<size_t>(start + k), v))
+            int64_t count = 1;
+            if (!in.value(&v, &count) || count < 1 || count > length - k)
                 return false;
-            ++*applied;
+            for (const int64_t stop = k + count; k < stop; ++k)
+                if (!set(static_cast<size_t>(start + k), v))
+                    return false;
+            *applied += count;
         }
     }
     return true;

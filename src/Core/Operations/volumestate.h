@@ -18,7 +18,8 @@ namespace Operations {
 // changed, not the whole volume.
 //
 // A record is one text line: the key, the instance, then sections, each a tag followed
-// by runs "start length value ...":
+// by runs "start length value ...", where "value*count" stands for a value repeated
+// count times:
 //   m runs          material ids by cell index
 //   k runs          cut counts by cell index
 //   n present runs  the N particle-count field (present 0: the volume has none); the
