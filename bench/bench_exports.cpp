@@ -69,7 +69,7 @@ void extract(benchmark::State &state, TotalVolume &volume)
     size_t blocks = 0, beams = 0, characters = 0;
     for (auto _ : state) {
         const Model::ModelExtraction::BlockList list = Model::ModelExtraction::BlockDecomposition::decompose(volume);
-        Model::ModelExtraction::CantileverModelRule rule;
+        Model::ModelExtraction::CantileverModelRule rule(Model::ModelExtraction::CellLengths::of(volume, 1.0));
         const auto structure = rule.apply(list);
         const QString netlist = structure ? structure->netlist() : QString();
         blocks = list.size();

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size -= 3;
     std::vector<uint32_t> ids(cells, 0u);
     for (size_t i = 0; i < cells && i < size; ++i)
-        ids[i] = data[i] % 20u; // ids beyond the netlist's table included
+        ids[i] = data[i] % 20u; // ids the catalogue does not hold included
     Model::Automaton::TotalVolume volume(sizeX, sizeY, sizeZ, 1.0f, 1.0f, 1.0f, Util::Vector3D(), ids);
 
     std::vector<int32_t> counts(cells * Model::Automaton::TotalVolume::particleFieldSlots, 0);
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QTextStream stream(&text);
     Core::Operations::CSVDataExporter::saveParticleData(stream, counts.data(), sizeX, sizeY, sizeZ);
 
-    Model::ModelExtraction::CantileverModelRule rule;
+    Model::ModelExtraction::CantileverModelRule rule(Model::ModelExtraction::CellLengths::of(volume, 1.0));
     const auto structure = rule.apply(Model::ModelExtraction::BlockDecomposition::decompose(volume));
     if (structure)
         structure->netlist();

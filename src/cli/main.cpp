@@ -1,7 +1,7 @@
 // kelvane-batch: runs a process list without the user interface.
 //
 //   kelvane-batch LIST.plst [--input DOC.mem] [--output DOC.mem] [--image FILE.png]
-//                           [--netlist OUT.cir] [--csv OUT.csv [--csv-field NAME]]
+//                           [--netlist OUT.cir [--netlist-unit MICROMETRES]] [--csv OUT.csv [--csv-field NAME]]
 //                           [--section x=N|y=N|z=N --section-image FILE.png]
 //                           [--export FILE.vti|FILE.stl [--per-material]]
 //                           [--set STEP.PARAMETER=VALUE ...] [--threads N] [--quiet]

@@ -6,18 +6,26 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/ModelExtraction/blockdecomposition.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
 
 #include <QCommandLineParser>
 
 namespace Cli {
 
-bool writeNetlist(Model::Automaton::TotalVolume &volume, const QString &fileName, QString *error)
+bool writeNetlist(Model::Automaton::TotalVolume &volume, const QString &fileName, double micrometresPerUnit,
+                  QString *error)
 {
-    Model::ModelExtraction::CantileverModelRule rule;
-    const Model::ModelExtraction::StructurePtr structure =
-        rule.apply(Model::ModelExtraction::BlockDecomposition::decompose(volume));
+    using namespace Model::ModelExtraction;
+    CantileverModelRule rule(CellLengths::of(volume, micrometresPerUnit));
+    const auto structure =
+        std::dynamic_pointer_cast<CantileverStructure>(rule.apply(BlockDecomposition::decompose(volume)));
     if (!structure) {
         *error = QStringLiteral("no model data was extracted: the final cell volume has no free-standing beam");
+        return false;
+    }
+    const QString problem = structure->problem();
+    if (!problem.isEmpty()) {
+        *error = QStringLiteral("no netlist can be made: ") + problem;
         return false;
     }
     return Core::Operations::NetlistFile::save(fileName, structure->netlist(), error);
@@ -69,6 +77,10 @@ VolumeExports::VolumeExports()
     : netlistOption(QStringLiteral("netlist"),
                     QStringLiteral("Extract the cantilever beams of the final cell volume and write their netlist."),
                     QStringLiteral("OUT.cir")),
+      netlistUnitOption(QStringLiteral("netlist-unit"),
+                        QStringLiteral("How many micrometres one model unit (the unit of the cell size) is, for "
+                                       "the beam sizes in --netlist (default 1)."),
+                        QStringLiteral("MICROMETRES")),
       csvOption(QStringLiteral("csv"), QStringLiteral("Write the final cell volume's dopant particle counts as CSV."),
                 QStringLiteral("OUT.csv")),
       csvFieldOption(QStringLiteral("csv-field"),
@@ -80,7 +92,7 @@ VolumeExports::VolumeExports()
 
 void VolumeExports::addTo(QCommandLineParser &parser) const
 {
-    parser.addOptions({netlistOption, csvOption, csvFieldOption});
+    parser.addOptions({netlistOption, netlistUnitOption, csvOption, csvFieldOption});
 }
 
 bool VolumeExports::read(const QCommandLineParser &parser,
@@ -97,6 +109,20 @@ bool VolumeExports::read(const QCommandLineParser &parser,
     if (!csvPath.isEmpty() && !checkWritable(csvPath, &reason)) {
         *error = QStringLiteral("cannot write the CSV file: ") + reason;
         return false;
+    }
+    if (parser.isSet(netlistUnitOption)) {
+        bool ok = false;
+        const QString text = parser.value(netlistUnitOption);
+        micrometresPerUnit = text.toDouble(&ok);
+        if (!ok || !Model::ModelExtraction::CellLengths::validMicrometresPerUnit(micrometresPerUnit)) {
+            *error = QStringLiteral("--netlist-unit needs a positive number of micrometres per model unit, not '%1'")
+                         .arg(text);
+            return false;
+        }
+        if (netlistPath.isEmpty()) {
+            *error = QStringLiteral("--netlist-unit needs --netlist");
+            return false;
+        }
     }
     if (parser.isSet(csvFieldOption) && csvPath.isEmpty()) {
         *error = QStringLiteral("--csv-field needs --csv");
@@ -118,7 +144,8 @@ bool VolumeExports::write(const std::shared_ptr<Model::Automaton::TotalVolume> &
         report(QStringLiteral("cannot write the %1 %2: %3").arg(what, path, error));
         ok = false;
     };
-    one(netlistPath, QStringLiteral("netlist"), [&](QString *error) { return writeNetlist(*volume, netlistPath, error); });
+    one(netlistPath, QStringLiteral("netlist"),
+        [&](QString *error) { return writeNetlist(*volume, netlistPath, micrometresPerUnit, error); });
     one(csvPath, QStringLiteral("CSV file"),
         [&](QString *error) { return writeParticleCounts(*volume, csvPath, csvField, error); });
     return ok;

@@ -2,11 +2,32 @@
 // the particle counts of the random-walk example, and failures that keep old files.
 #include "batchtestsupport.h"
 
+#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using BatchTest::contents;
 using BatchTest::workFile;
+
+namespace {
+
+// 1 / (2 pi sqrt(LC)) of the beam on the netlist's lines 1 and 2.
+double resonance(const QList<QByteArray> &lines)
+{
+    return 1 / (2 * M_PI * std::sqrt(lines[1].split(' ')[3].toDouble() * lines[2].split(' ')[3].toDouble()));
+}
+
+// The first bending mode of a clamped-free beam (Euler-Bernoulli), SI units.
+double firstMode(double length, double width, double thickness, double density, double youngModulus)
+{
+    const double inertia = width * std::pow(thickness, 3) / 12;
+    return std::pow(1.875104, 2) / (2 * M_PI) *
+           std::sqrt(youngModulus * inertia / (density * width * thickness * std::pow(length, 4)));
+}
+
+} // namespace
 
 TEST(BatchExports, CantileverExampleNetlist)
 {
@@ -15,15 +36,18 @@ TEST(BatchExports, CantileverExampleNetlist)
         {BatchTest::example("cantilever.plst"), "--netlist", netlist, "--output", workFile("cantilever.mem"), "--quiet"});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
 
-    // One Poly-Si beam, 36 cells long (x 20..55), 8 wide, 3 thick: mass 864 cells x
-    // 2.00129819772e-17 x 2329 x 33 / 140; compliance 1 / (3 x 1.88e11 x (27 x 8 / 12) / 36^3).
+    // One Poly-Si beam, 36 cells long (x 20..55), 8 wide, 3 thick; cells of one model unit,
+    // one micrometre by default. With the catalogue's 2329 kg/m^3 and 1.88e11 Pa: effective
+    // mass 3 rho w t L / 1.8751041^4 kg, compliance L^3 / (3 E w t^3 / 12) m/N; its
+    // resonance is the beam's first bending mode, 3.36 MHz.
     const QList<QByteArray> lines = contents(netlist).split('\n');
     ASSERT_EQ(lines.size(), 5) << contents(netlist).toStdString();
     EXPECT_EQ(lines[0], "Model extracted by Kelvane");
-    EXPECT_EQ(lines[1], "c1 1 0 9.49251e-12 ");
-    EXPECT_EQ(lines[2], "l1 1 0 4.59574e-09 ");
+    EXPECT_EQ(lines[1], "c1 1 0 4.88318e-13 ");
+    EXPECT_EQ(lines[2], "l1 1 0 0.00459574 ");
     EXPECT_EQ(lines[3], ".end ");
     EXPECT_EQ(lines[4], "");
+    EXPECT_NEAR(resonance(lines) / firstMode(36e-6, 8e-6, 3e-6, 2329, 1.88e11), 1.0, 0.05);
 
     // The beam is released: the oxide under it is gone, the oxide under the middle of its
     // pad stays and anchors it, the field oxide and the resist are gone.
@@ -123,4 +147,38 @@ TEST(BatchExports, ParticleCountsSurviveTheDocument)
                           "Random Walk Particle Count Type N", "--quiet"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains("holds no \"Random Walk Particle Count Type N\"")) << run.errors.toStdString();
+}
+
+TEST(BatchExports, NetlistUnitScalesTheBeamAndOnlyPositiveNumbersAreTaken)
+{
+    // At half a micrometre per unit the beam is 18 x 4 x 1.5 um: its first mode doubles.
+    const QString netlist = workFile("half.cir");
+    BatchTest::Run run = BatchTest::run(
+        {BatchTest::example("cantilever.plst"), "--netlist", netlist, "--netlist-unit", "0.5", "--quiet"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QList<QByteArray> lines = contents(netlist).split('\n');
+    ASSERT_EQ(lines.size(), 5) << contents(netlist).toStdString();
+    EXPECT_EQ(lines[1], "c1 1 0 6.10398e-14 ");
+    EXPECT_EQ(lines[2], "l1 1 0 0.00919149 ");
+    EXPECT_NEAR(resonance(lines) / firstMode(18e-6, 4e-6, 1.5e-6, 2329, 1.88e11), 1.0, 0.05);
+
+    // Anything but a positive finite number is a usage error before anything runs.
+    const QByteArray old = "kept\n";
+    BatchTest::write(netlist, old);
+    for (const QString bad : {"0", "-1", "nan", "inf", "1e999", "micron", ""}) {
+        run = BatchTest::run({BatchTest::example("cantilever.plst"), "--netlist", netlist, "--netlist-unit", bad});
+        EXPECT_EQ(run.exitCode, 2) << bad.toStdString();
+        EXPECT_TRUE(run.errors.contains(
+            "--netlist-unit needs a positive number of micrometres per model unit, not '" + bad + "'"))
+            << run.errors.toStdString();
+        EXPECT_EQ(contents(netlist), old) << bad.toStdString();
+    }
+    run = BatchTest::run({BatchTest::example("cantilever.plst"), "--netlist-unit", "2"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains("--netlist-unit needs --netlist")) << run.errors.toStdString();
+
+    QProcess help;
+    help.start(KELVANE_BATCH_EXE, {"--help"});
+    ASSERT_TRUE(help.waitForFinished(60000));
+    EXPECT_TRUE(help.readAllStandardOutput().contains("--netlist-unit <MICROMETRES>"));
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using namespace Model::ModelExtraction;
@@ -32,9 +33,12 @@ std::shared_ptr<TotalVolume> volumeOf(uint32_t sx, uint32_t sy, uint32_t sz, std
     return std::make_shared<TotalVolume>(sx, sy, sz, 1.0f, 1.0f, 1.0f, Util::Vector3D(), ids);
 }
 
+// Cells of one micrometre.
+const CellLengths micrometreCells{1e-6, 1e-6, 1e-6};
+
 std::vector<std::array<int32_t, 7>> beamsOf(TotalVolume &volume)
 {
-    CantileverModelRule rule;
+    CantileverModelRule rule(micrometreCells);
     rule.apply(BlockDecomposition::decompose(volume));
     std::vector<std::array<int32_t, 7>> result;
     for (const BlockPtr &b : rule.getBeams())
@@ -107,7 +111,7 @@ TEST(ModelExtraction, BlocksFollowTheCutGridAndLinkExactlyTheSharedFaces)
     // An empty volume has no blocks and so no beams.
     auto empty = volumeOf(5, 4, 3, {});
     EXPECT_TRUE(BlockDecomposition::decompose(*empty).empty());
-    EXPECT_EQ(CantileverModelRule().apply({}), nullptr);
+    EXPECT_EQ(CantileverModelRule(micrometreCells).apply({}), nullptr);
 }
 
 TEST(ModelExtraction, RuleFindsFreeBeamsOnly)
@@ -134,28 +138,83 @@ TEST(ModelExtraction, RuleFindsFreeBeamsOnly)
     EXPECT_EQ(beamsOf(*alongY), (std::vector<Beam>{{1, 4, 3, 2, 10, 1, 6}}));
 }
 
-TEST(ModelExtraction, NetlistOfTwoBeamsAndSoundNumbersForAnyBeam)
+TEST(ModelExtraction, NetlistOfTwoBeamsInSIUnitsFromTheCatalogue)
 {
     auto volume = twoBeams();
-    const StructurePtr structure = CantileverModelRule().apply(BlockDecomposition::decompose(*volume));
+    const StructurePtr structure =
+        CantileverModelRule(micrometreCells).apply(BlockDecomposition::decompose(*volume));
     ASSERT_NE(structure, nullptr);
-    // Oxide: mass 20 cells x 2.00129819772e-17 x 8940 x 33 / 140, compliance
-    // 1 / (3 x 7e10 x (1 x 2 / 12) / 10^3). Poly-Si takes the catalogue's 2329 and 1.88e11.
+    // Effective mass 3 rho w t L / 1.8751041^4 kg, tip compliance L^3 / (3 E w t^3 / 12)
+    // m/N, lengths in metres, with the catalogue's constants. Oxide (2200 kg/m^3, 7e10 Pa):
+    // L 10, w 2, t 1 um. Poly-Si (2329, 1.88e11): L 4, w 3, t 2 um.
     EXPECT_EQ(structure->netlist(), QString("Model extracted by Kelvane\n"
-                                            "c1 1 0 8.43461e-13 \n"
-                                            "l1 1 0 2.85714e-08 \n"
-                                            "c2 2 0 2.63681e-13 \n"
-                                            "l2 2 0 5.67376e-11 \n"
+                                            "c1 1 0 1.06776e-14 \n"
+                                            "l1 1 0 0.0285714 \n"
+                                            "c2 2 0 1.35644e-14 \n"
+                                            "l2 2 0 5.67376e-05 \n"
                                             ".end \n"));
 
-    // A material the catalogue does not know (no density, no Young's modulus) takes the
-    // 1000 and 7e10 of ids 7 to 15 instead of an infinite compliance; a 2000-cell beam,
-    // whose cubed length exceeds 32 bits, gets the exact value.
-    const RectangularCuboidEnvelope unknown(0, 0, 0, 2000, 1, 1, 9999);
-    EXPECT_NEAR(CantileverStructure::inductance(unknown), 1.0 / (3 * 7e10 * (1.0 / 12) / 8e9), 1e-9);
-    EXPECT_NEAR(CantileverStructure::capacitance(unknown), 2000 * 2.00129819772e-17 * 1000 * 33 / 140, 1e-20);
-    const RectangularCuboidEnvelope square(0, 0, 0, 5, 5, 2, 7);
-    EXPECT_DOUBLE_EQ(CantileverStructure::inductance(square), 1.0 / (3 * 7e10 * (8.0 * 5 / 12) / 125));
+    // A material the catalogue does not know has no density or Young's modulus: no
+    // netlist, and the reason names the beam, instead of made-up constants.
+    CantileverStructure unknown({std::make_shared<RectangularCuboidEnvelope>(0, 0, 0, 20, 2, 1, 3),
+                                 std::make_shared<RectangularCuboidEnvelope>(0, 4, 0, 20, 2, 1, 9999)},
+                                micrometreCells);
+    EXPECT_TRUE(unknown.netlist().isEmpty());
+    EXPECT_EQ(unknown.problem(), "the material (id 9999) of beam 2 is not in the material catalogue");
+    EXPECT_TRUE(dynamic_cast<const CantileverStructure &>(*structure).problem().isEmpty());
+
+    // Length and width follow the longer and shorter side in metres, not in cells.
+    const RectangularCuboidEnvelope flat(0, 0, 0, 10, 4, 2, 3);
+    const CantileverStructure::BeamSize size = CantileverStructure::beamSize(flat, {1e-6, 5e-6, 0.5e-6});
+    EXPECT_DOUBLE_EQ(size.length, 20e-6);
+    EXPECT_DOUBLE_EQ(size.width, 10e-6);
+    EXPECT_DOUBLE_EQ(size.thickness, 1e-6);
+}
+
+TEST(ModelExtraction, ResonanceOfTheNetlistIsTheBeamsFirstBendingMode)
+{
+    // Cells of 0.5 x 0.25 x 0.25 model units at 2 um per unit: 1 x 0.5 x 0.5 um. A Poly-Si
+    // beam of 40 x 8 x 4 cells (40 x 4 x 2 um) and an oxide beam of 24 x 12 x 4 cells
+    // (24 x 6 x 2 um), both from a silicon anchor.
+    std::vector<uint32_t> ids(size_t(50) * 40 * 10, 0);
+    auto fill = [&](Box b) {
+        for (uint32_t x = b.x0; x < b.x1; ++x)
+            for (uint32_t y = b.y0; y < b.y1; ++y)
+                for (uint32_t z = b.z0; z < b.z1; ++z)
+                    ids[(size_t(x) * 40 + y) * 10 + z] = b.material;
+    };
+    fill({0, 0, 0, 4, 40, 10, 1});
+    fill({4, 4, 4, 44, 12, 8, 16});
+    fill({4, 20, 4, 28, 32, 8, 3});
+    TotalVolume volume(50, 40, 10, 0.5f, 0.25f, 0.25f, Util::Vector3D(), ids);
+    const StructurePtr structure =
+        CantileverModelRule(CellLengths::of(volume, 2.0)).apply(BlockDecomposition::decompose(volume));
+    ASSERT_NE(structure, nullptr);
+    const QStringList lines = structure->netlist().split('\n');
+    ASSERT_EQ(lines.size(), 7) << structure->netlist().toStdString();
+
+    // Euler-Bernoulli: f1 = 1.875104^2 / (2 pi) sqrt(E I / (rho A L^4)), I = w t^3 / 12.
+    struct Expected
+    {
+        double length, width, thickness, density, youngModulus;
+    };
+    const Expected beams[] = {{40e-6, 4e-6, 2e-6, 2329, 1.88e11}, {24e-6, 6e-6, 2e-6, 2200, 7e10}};
+    for (int i = 0; i < 2; ++i) {
+        const Expected &b = beams[i];
+        const double inertia = b.width * std::pow(b.thickness, 3) / 12;
+        const double area = b.width * b.thickness;
+        const double f1 = std::pow(1.875104, 2) / (2 * M_PI) *
+                          std::sqrt(b.youngModulus * inertia / (b.density * area * std::pow(b.length, 4)));
+        const QStringList c = lines[1 + 2 * i].split(' '), l = lines[2 + 2 * i].split(' ');
+        ASSERT_EQ(c.size(), 5);
+        ASSERT_EQ(l.size(), 5);
+        EXPECT_EQ(c[0], QString("c%1").arg(i + 1));
+        EXPECT_EQ(l[0], QString("l%1").arg(i + 1));
+        const double resonance = 1 / (2 * M_PI * std::sqrt(c[3].toDouble() * l[3].toDouble()));
+        EXPECT_NEAR(resonance / f1, 1.0, 0.05) << "beam " << i + 1 << ": " << resonance << " Hz, f1 " << f1 << " Hz";
+        // The mass chosen makes it the first mode itself, up to the six digits written.
+        EXPECT_NEAR(resonance / f1, 1.0, 1e-5) << "beam " << i + 1;
+    }
 }
 
 TEST(ModelExtraction, OperationShowsBlocksThenBeamsAndRestoresTheScene)
@@ -185,7 +244,16 @@ TEST(ModelExtraction, OperationShowsBlocksThenBeamsAndRestoresTheScene)
     EXPECT_EQ(op->getBeamModel()->getBlocks().size(), 2u);
     EXPECT_FLOAT_EQ(op->getBeamModel()->getDisplacement()[0], 26.0f);
     EXPECT_EQ(h.context.scene.objects().size(), 3u);
-    EXPECT_TRUE(op->netlist().startsWith("Model extracted by Kelvane\nc1 1 0 8.43461e-13 \n"));
+    EXPECT_EQ(op->getMicrometresPerUnit(), 1.0);
+    EXPECT_TRUE(op->netlist().startsWith("Model extracted by Kelvane\nc1 1 0 1.06776e-14 \nl1 1 0 0.0285714 \n"));
+    EXPECT_TRUE(op->netlistProblem().isEmpty());
+    // At 2 um per unit every size doubles: the mass grows 8 times, the compliance
+    // L^3 / (w t^3) halves. Values that are not a length are refused and change nothing.
+    EXPECT_TRUE(op->setMicrometresPerUnit(2.0));
+    for (double bad : {0.0, -1.0, std::nan(""), HUGE_VAL})
+        EXPECT_FALSE(op->setMicrometresPerUnit(bad)) << bad;
+    EXPECT_EQ(op->getMicrometresPerUnit(), 2.0);
+    EXPECT_TRUE(op->netlist().startsWith("Model extracted by Kelvane\nc1 1 0 8.54206e-14 \nl1 1 0 0.0142857 \n"));
 
     op->end();
     EXPECT_EQ(h.log->lines.back(), "Model Extraction: Model extracted.");
@@ -213,3 +281,4 @@ TEST(ModelExtraction, OperationShowsBlocksThenBeamsAndRestoresTheScene)
     op->cancel();
     EXPECT_EQ(closed, 1);
 }
+

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -29,14 +30,14 @@ using Ui::Operations::ExtractModelDialog;
 namespace {
 
 // A silicon anchor (x 0..3) with a 10 x 2 x 1 oxide beam protruding along +x.
-std::shared_ptr<Model::Automaton::TotalVolume> anchoredBeam()
+std::shared_ptr<Model::Automaton::TotalVolume> anchoredBeam(uint32_t beamMaterial = 3)
 {
     std::vector<uint32_t> ids(16 * 6 * 6, 0);
     for (uint32_t x = 0; x < 14; ++x)
         for (uint32_t y = 0; y < 6; ++y)
             for (uint32_t z = 0; z < 6; ++z)
                 if (x < 4 || (y >= 1 && y < 3 && z == 2))
-                    ids[(x * 6 + y) * 6 + z] = x < 4 ? 1 : 3;
+                    ids[(x * 6 + y) * 6 + z] = x < 4 ? 1 : beamMaterial;
     return std::make_shared<Model::Automaton::TotalVolume>(16, 6, 6, 1.0f, 1.0f, 1.0f, Util::Vector3D(), ids);
 }
 
@@ -78,7 +79,12 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
     QStringList labels;
     for (QLabel *label : dialog->findChildren<QLabel *>())
         labels << label->text();
-    EXPECT_EQ(labels, (QStringList{"Preprocessing", "Feature Detection", "Model Extraction"}));
+    EXPECT_EQ(labels, (QStringList{"Preprocessing", "Feature Detection", "Model Extraction",
+                                   "Micrometres per model unit"}));
+    EXPECT_EQ(dialog->unitBox()->value(), 1.0);
+    EXPECT_GT(dialog->unitBox()->minimum(), 0.0);
+    for (QWidget *w : dialog->findChildren<QWidget *>())
+        EXPECT_TRUE(dialog->rect().contains(w->geometry())) << w->metaObject()->className();
     EXPECT_EQ(dialog->stepOneButton()->text(), "Run Step 1");
     EXPECT_TRUE(dialog->stepOneButton()->isEnabled());
     EXPECT_FALSE(dialog->stepTwoButton()->isEnabled());
@@ -96,8 +102,10 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
     EXPECT_TRUE(dialog->stepThreeButton()->isEnabled());
     ASSERT_EQ(context.scene.objects().size(), 3u);
 
-    // Saved where the user chooses, as often as wanted; the folder is offered again.
-    const QByteArray expected = "Model extracted by Kelvane\nc1 1 0 8.43461e-13 \nl1 1 0 2.85714e-08 \n.end \n";
+    // Saved where the user chooses, as often as wanted; the folder is offered again. The
+    // oxide beam is 10 x 2 x 1 um at 1 um per model unit: effective mass
+    // 3 x 2200 kg/m^3 x 2e-17 m^3 / 1.8751041^4, compliance (10 um)^3 / (3 x 7e10 Pa x 2 um x (1 um)^3 / 12).
+    const QByteArray expected = "Model extracted by Kelvane\nc1 1 0 1.06776e-14 \nl1 1 0 0.0285714 \n.end \n";
     QString caption, start;
     QStringList filters;
     for (const char *name : {"beam.cir", "again.cir"}) {
@@ -117,6 +125,19 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
     EXPECT_EQ(filters, QStringList{"Circuit files *.cir"});
     EXPECT_EQ(start, QDir(dir.path()).absolutePath());
     EXPECT_EQ(ExtractModelDialog::lastDirectory(), dir.path());
+
+    // Typed in as 2 micrometres per unit, the next netlist has a beam twice the size: 8
+    // times the mass, half the compliance.
+    dialog->unitBox()->selectAll();
+    QTest::keyClicks(dialog->unitBox(), "2");
+    QTest::keyClick(dialog->unitBox(), Qt::Key_Tab);
+    EXPECT_EQ(dialog->unitBox()->value(), 2.0);
+    runStepThree(dialog, [&](QDialog *d) {
+        DialogTest::chooseFile(qobject_cast<QFileDialog *>(d), dir.filePath("double.cir"));
+    });
+    QFile doubled(dir.filePath("double.cir"));
+    ASSERT_TRUE(doubled.open(QIODevice::ReadOnly));
+    EXPECT_EQ(doubled.readAll(), "Model extracted by Kelvane\nc1 1 0 8.54206e-14 \nl1 1 0 0.0142857 \n.end \n");
 
     // A folder that is a plain file cannot take the netlist.
     QString title, text;
@@ -162,6 +183,27 @@ TEST(ExtractModelDialog, StepsRunInOrderAndTheNetlistIsSaved)
     EXPECT_FALSE(dialog); // deleted on close
     EXPECT_EQ(log->lines.back(), "Extract Model: Operation canceled.");
     EXPECT_EQ(context.scene.objects().size(), 1u);
+
+    // A beam of a material the catalogue does not know has no density or Young's
+    // modulus: the box says so and nothing is offered to save.
+    for (const Model::ObjectPtr &object : context.scene.objects())
+        context.scene.remove(object);
+    context.scene.add(anchoredBeam(9999));
+    context.activate(1000);
+    dialog = openDialog();
+    ASSERT_TRUE(dialog);
+    QTest::mouseClick(dialog->stepOneButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->stepTwoButton(), Qt::LeftButton);
+    runStepThree(dialog, [&](QDialog *box) {
+        title = box->windowTitle();
+        auto *message = qobject_cast<QMessageBox *>(box);
+        ASSERT_NE(message, nullptr);
+        text = message->text();
+        box->accept();
+    });
+    EXPECT_EQ(title, "Model Extraction");
+    EXPECT_EQ(text, "No netlist can be written: the material (id 9999) of beam 1 is not in the material catalogue.");
+    context.cancelCurrentOperation();
 }
 
 TEST(ExtractModelDialog, ViewDrawsBlocksInPaletteColoursAndNotTheHiddenVolume)

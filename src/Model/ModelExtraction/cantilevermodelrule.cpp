@@ -46,7 +46,7 @@ StructurePtr CantileverModelRule::apply(const BlockList &blocks)
     }
     if (beams.empty())
         return nullptr;
-    return std::make_shared<CantileverStructure>(beams);
+    return std::make_shared<CantileverStructure>(beams, cell);
 }
 
 } // namespace ModelExtraction

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/ModelExtraction/celllengths.h"
 #include "Model/ModelExtraction/imodelrule.h"
 
 namespace Model {
@@ -12,11 +13,15 @@ namespace ModelExtraction {
 class CantileverModelRule : public IModelRule
 {
 public:
+    // `cell`: the blocks' cell in metres, which the structure's netlist is computed with.
+    explicit CantileverModelRule(const CellLengths &cell) : cell(cell) {}
+
     // A CantileverStructure of the beams found, or null when there is none.
     StructurePtr apply(const BlockList &blocks) override;
     const BlockList &getBeams() const { return beams; }
 
 private:
+    CellLengths cell;
     BlockList beams;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Model/ModelExtraction/celllengths.h"
 #include "Model/ModelExtraction/istructure.h"
 #include "Model/ModelExtraction/rectangularcuboidenvelope.h"
 
@@ -7,34 +8,44 @@ namespace Model {
 namespace ModelExtraction {
 
 // Free-standing beams, each one cuboid in cells, written as a lumped mechanical netlist:
-// per beam its effective mass as a capacitor and its compliance as an inductor, both
-// between the beam's node and ground.
+// per beam its effective mass (kg) as a capacitor and its tip compliance (m/N) as an
+// inductor, both between the beam's node and ground, so that the circuit's resonance
+// 1 / (2 pi sqrt(LC)) is the beam's first bending mode. Everything is in SI units: the
+// beams' cells are measured with the cell lengths in metres, and each beam's density and
+// Young's modulus come from the material catalogue.
 class CantileverStructure : public IStructure
 {
 public:
-    explicit CantileverStructure(BlockList beams) : beams(std::move(beams)) {}
+    CantileverStructure(BlockList beams, const CellLengths &cell) : beams(std::move(beams)), cell(cell) {}
 
+    // Empty when problem() says why no netlist can be made.
     QString netlist() const override;
-    const BlockList &getBeams() const { return beams; }
+    // Empty when every beam can be modelled; otherwise, for the user, the first reason one
+    // cannot: its material has no positive, finite density or Young's modulus in the
+    // catalogue, or its sizes give no finite mass or compliance.
+    QString problem() const;
 
-    struct BeamMaterial
+    const BlockList &getBeams() const { return beams; }
+    const CellLengths &getCellLengths() const { return cell; }
+    void setCellLengths(const CellLengths &lengths) { cell = lengths; }
+
+    // A beam's extent in metres. Its length is the longer and its width the shorter of its
+    // extents in x and y (x is the width when they are equal); its thickness is along z.
+    struct BeamSize
     {
-        double density;
-        double youngModulus;
+        double length;
+        double width;
+        double thickness;
     };
-    // The constants a beam of `material` is modelled with. Ids 0 to 15 use the fixed
-    // table; higher ids (materials added to the catalogue, Poly-Si among the built-ins)
-    // take the catalogue's density and Young's modulus. A value that is missing, zero,
-    // negative or not finite falls back to that of ids 7 to 15, so that no element comes
-    // out infinite, zero or negative.
-    static BeamMaterial beamMaterial(uint32_t material);
-    // Effective mass and compliance of one beam, in the units of the netlist. Size
-    // products are formed in 64 bits, which never wrap for any volume the program holds.
-    static double capacitance(const RectangularCuboidEnvelope &beam);
-    static double inductance(const RectangularCuboidEnvelope &beam);
+    static BeamSize beamSize(const RectangularCuboidEnvelope &beam, const CellLengths &cell);
+    // Effective mass (kg) and tip compliance (m/N) of one beam with the catalogue's
+    // constants of its material; not finite or not positive when those are unusable.
+    static double capacitance(const RectangularCuboidEnvelope &beam, const CellLengths &cell);
+    static double inductance(const RectangularCuboidEnvelope &beam, const CellLengths &cell);
 
 private:
     BlockList beams;
+    CellLengths cell;
 };
 
 } // namespace ModelExtraction

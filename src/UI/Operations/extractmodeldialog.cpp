@@ -5,6 +5,7 @@
 #include "UI/rememberedfolder.h"
 
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -41,12 +42,32 @@ ExtractModelDialog::ExtractModelDialog(std::weak_ptr<Core::Operations::RunModelE
         {"Preprocessing", stepOne}, {"Feature Detection", stepTwo}, {"Model Extraction", stepThree}};
     for (const auto &step : steps) {
         layout->addWidget(new QLabel(QString::fromLatin1(step.first), this));
+        if (step.second == stepThree) {
+            // The netlist is in SI units: the model unit's length in micrometres scales
+            // every beam, so it is set right before the netlist is saved.
+            auto *label = new QLabel(QStringLiteral("Micrometres per model unit"), this);
+            label->setWordWrap(true);
+            unit = new QDoubleSpinBox(this);
+            unit->setDecimals(4);
+            unit->setRange(0.0001, 10000.0);
+            unit->setValue(1.0);
+            unit->setToolTip(QStringLiteral("How many micrometres one model unit (the unit of the cell size) is."));
+            label->setBuddy(unit);
+            layout->addWidget(label);
+            layout->addWidget(unit);
+        }
         layout->addWidget(step.second);
         step.second->setAutoDefault(false);
     }
     layout->addStretch();
     stepTwo->setEnabled(false);
     stepThree->setEnabled(false);
+    if (const auto op = this->operation.lock())
+        unit->setValue(op->getMicrometresPerUnit());
+    connect(unit, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, [this](double micrometres) {
+        if (const auto op = this->operation.lock())
+            op->setMicrometresPerUnit(micrometres);
+    });
     connect(stepOne, &QPushButton::clicked, this, &ExtractModelDialog::runStepOneClicked);
     connect(stepTwo, &QPushButton::clicked, this, &ExtractModelDialog::runStepTwoClicked);
     connect(stepThree, &QPushButton::clicked, this, &ExtractModelDialog::runStepThreeClicked);
@@ -77,6 +98,12 @@ void ExtractModelDialog::runStepThreeClicked()
 {
     const auto op = operation.lock();
     const QString text = op ? op->netlist() : QString();
+    const QString problem = op ? op->netlistProblem() : QString();
+    if (!problem.isEmpty()) {
+        QMessageBox::warning(this, QStringLiteral("Model Extraction"),
+                             QStringLiteral("No netlist can be written: %1.").arg(problem));
+        return;
+    }
     if (text.isEmpty()) {
         QMessageBox::information(this, QStringLiteral("No model data"), QStringLiteral("No model data was extracted."));
         return;

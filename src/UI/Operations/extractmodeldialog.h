@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 
@@ -17,8 +18,8 @@ namespace Ui {
 namespace Operations {
 
 // The three steps of a model extraction, run in order from a small non-modal tool
-// window: show the blocks, show the beams, save the netlist (as often as wanted). Closing
-// the window ends the extraction.
+// window: show the blocks, show the beams, save the netlist (as often as wanted, with the
+// micrometres per model unit set when it is saved). Closing the window ends the extraction.
 class ExtractModelDialog : public QDialog
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ public:
     QPushButton *stepOneButton() const { return stepOne; }
     QPushButton *stepTwoButton() const { return stepTwo; }
     QPushButton *stepThreeButton() const { return stepThree; }
+    QDoubleSpinBox *unitBox() const { return unit; }
 
     // Where the next save dialog starts: the user's home folder until a netlist is saved.
     static QString lastDirectory();
@@ -48,6 +50,7 @@ private:
     QPushButton *stepOne;
     QPushButton *stepTwo;
     QPushButton *stepThree;
+    QDoubleSpinBox *unit;
 };
 
 } // namespace Operations

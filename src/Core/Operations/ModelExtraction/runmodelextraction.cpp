@@ -3,7 +3,6 @@
 #include "Core/Operations/operationcontext.h"
 #include "Model/ModelExtraction/blockdecomposition.h"
 #include "Model/ModelExtraction/cantilevermodelrule.h"
-#include "Model/ModelExtraction/cantileverstructure.h"
 
 namespace Core {
 namespace Operations {
@@ -70,8 +69,9 @@ void RunModelExtraction::detectFeatures()
     if (step != 1 || !preprocessed || featuresDetected)
         return;
     featuresDetected = true;
-    Model::ModelExtraction::CantileverModelRule rule;
-    structure = rule.apply(blocks);
+    Model::ModelExtraction::CantileverModelRule rule(
+        Model::ModelExtraction::CellLengths::of(*volume, micrometresPerUnit));
+    structure = std::dynamic_pointer_cast<Model::ModelExtraction::CantileverStructure>(rule.apply(blocks));
     if (!structure)
         return;
     beamModel = std::make_shared<ExtractedModel>(rule.getBeams());
@@ -83,6 +83,21 @@ void RunModelExtraction::detectFeatures()
 QString RunModelExtraction::netlist() const
 {
     return structure ? structure->netlist() : QString();
+}
+
+QString RunModelExtraction::netlistProblem() const
+{
+    return structure ? structure->problem() : QString();
+}
+
+bool RunModelExtraction::setMicrometresPerUnit(double micrometres)
+{
+    if (!Model::ModelExtraction::CellLengths::validMicrometresPerUnit(micrometres))
+        return false;
+    micrometresPerUnit = micrometres;
+    if (structure && volume)
+        structure->setCellLengths(Model::ModelExtraction::CellLengths::of(*volume, micrometresPerUnit));
+    return true;
 }
 
 void RunModelExtraction::restoreScene()

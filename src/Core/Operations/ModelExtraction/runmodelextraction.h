@@ -2,8 +2,8 @@
 
 #include "Core/Operations/operation.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/ModelExtraction/cantileverstructure.h"
 #include "Model/ModelExtraction/extractedmodel.h"
-#include "Model/ModelExtraction/istructure.h"
 
 #include <QString>
 #include <memory>
@@ -30,8 +30,16 @@ public:
     // Each step runs once, in order, while the dialog is open.
     void preprocess();
     void detectFeatures();
-    // Empty when no beam was found (or before detectFeatures()).
+    // Empty when no beam was found (or before detectFeatures()), or when netlistProblem()
+    // says why the beams found cannot be modelled.
     QString netlist() const;
+    QString netlistProblem() const;
+
+    // How many micrometres one model unit of the volume is: the beams' sizes in the
+    // netlist are their cells times the volume's cell size times this. 1 at the start; a
+    // value that is not positive and finite is refused (false) and the old one stays.
+    bool setMicrometresPerUnit(double micrometres);
+    double getMicrometresPerUnit() const { return micrometresPerUnit; }
 
     // Told when the operation is cancelled, to close the dialog.
     void setCloseDialogObserver(Util::ObserverPtr observer) { closeDialogObserver = std::move(observer); }
@@ -55,7 +63,8 @@ private:
     Model::ModelExtraction::BlockList blocks;
     bool preprocessed = false;
     bool featuresDetected = false;
-    Model::ModelExtraction::StructurePtr structure;
+    std::shared_ptr<Model::ModelExtraction::CantileverStructure> structure;
+    double micrometresPerUnit = 1.0;
     Util::ObserverPtr closeDialogObserver;
 };
 
