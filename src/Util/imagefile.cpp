@@ -27,9 +27,12 @@ bool saveImageFile(const QImage &image, const QString &fileName, QString *error,
         return false;
     }
     QImageWriter writer(&file, format);
+    errno = 0;
     if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+        // A failed write of the file says why in the system's words; the writer itself
+        // only knows that it stopped.
         if (error)
-            *error = writer.errorString();
+            *error = file.error() != QFileDevice::NoError || errno != 0 ? writeFailure(file) : writer.errorString();
         file.cancelWriting();
         return false;
     }

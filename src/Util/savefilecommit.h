@@ -7,6 +7,17 @@
 
 namespace Util {
 
+// Why a write to `file` just failed, in the system's words ("No space left on device",
+// "File too large"). Qt 5 loses the reason when a write stopped part-way, as on a disk
+// that fills up during it ("Unknown error"), and cancelWriting() replaces it with
+// "Writing canceled by application"; errno still holds it right after the failed call.
+// Ask before cancelling.
+inline QString writeFailure(const QFileDevice &file)
+{
+    const int code = errno;
+    return code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : file.errorString();
+}
+
 // Finishes a QSaveFile. Qt 5's commit() renames the temporary file over the target even
 // when writing its last buffered bytes failed (a full disk, a file-size limit), which
 // would leave a truncated file in place of the previous one. The buffer is written out
@@ -16,11 +27,8 @@ inline bool flushAndCommit(QSaveFile &file, QString *error = nullptr)
 {
     errno = 0;
     if (!file.flush()) {
-        // Qt 5 reports a failed write of the buffer as "Unknown error"; the system's
-        // reason (disk full, file too large) is still in errno.
-        const int code = errno;
         if (error)
-            *error = code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : file.errorString();
+            *error = writeFailure(file);
         file.cancelWriting();
         return false;
     }

@@ -217,11 +217,15 @@ int main(int argc, char **argv)
         printError(QStringLiteral("cannot read the process list %1: %2").arg(listPath, reason));
         return exitUsage;
     }
-    if (!overrides.apply(list, &reason)) {
+    Model::Scene scene;
+    std::map<int32_t, int32_t> lastProcessByVolume;
+    std::map<int32_t, bool> latticeStale;
+    Ui::ProcessListRunner runner(scene, lastProcessByVolume, latticeStale);
+    if (!overrides.apply(
+            list, [&runner](const Ui::ProcessData &step) { return runner.checkStep(step); }, &reason)) {
         printError(reason);
         return exitUsage;
     }
-    Model::Scene scene;
     Model::Persistence::ArchiverRegistry archivers;
     Model::Automaton::TotalVolumePtr volume;
     if (!inputPath.isEmpty()) {
@@ -245,9 +249,6 @@ int main(int argc, char **argv)
         printError(QStringLiteral("the image %1 was not written: %2").arg(file, why));
     };
 
-    std::map<int32_t, int32_t> lastProcessByVolume;
-    std::map<int32_t, bool> latticeStale;
-    Ui::ProcessListRunner runner(scene, lastProcessByVolume, latticeStale);
     runner.setVolume(volume);
     runner.setImageSaver([&](const QString &fileName) {
         if (fileName.isEmpty())

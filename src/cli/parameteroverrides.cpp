@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <cmath>
+#include <map>
 
 namespace Cli {
 
@@ -44,8 +45,10 @@ ParameterOverrides::ParameterOverrides()
     : setOption(QStringLiteral("set"),
                 QStringLiteral("Run with one parameter of one step replaced, for example --set "
                                "\"2.Film Thickness=4\": STEP counts from 1 as the step lines do, PARAMETER is "
-                               "the name the list gives it, VALUE is read as its type (a material also by "
-                               "name). Repeatable; the list file is not changed."),
+                               "a parameter the step reads, by the name the list gives it or, for a material, "
+                               "the word the list editor shows (\"Material\"); VALUE is read as its type (a "
+                               "material also by name) and must be one the step takes. Repeatable; the list "
+                               "file is not changed."),
                 QStringLiteral("STEP.PARAMETER=VALUE"))
 {
 }
@@ -159,9 +162,49 @@ bool ParameterOverrides::parseValue(const QString &name, const QVariant &current
     return false;
 }
 
-bool ParameterOverrides::apply(Ui::ProcessList &list, QString *error) const
+namespace {
+
+// "Material" for "Material_Id": the word the list editor shows beside a material id.
+QString materialWord(const QString &idName)
+{
+    static const QString suffix = QStringLiteral("_Id");
+    return idName.endsWith(suffix) ? idName.left(idName.size() - suffix.size()) : QString();
+}
+
+// The parameters a step reads, for messages: material ids also by their shown word.
+QString readNames(const QStringList &read)
+{
+    QStringList names;
+    for (const QString &name : read) {
+        const QString word = materialWord(name);
+        names << (Ui::ProcessListFile::materialIdParameters().contains(name)
+                      ? QStringLiteral("%1 (or %2, a material's name or id)").arg(quoted(name), quoted(word))
+                      : quoted(name));
+    }
+    return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+}
+
+// A material set by --set: the name and colour shown beside its id follow it.
+void showMaterial(Ui::ProcessData &step, const QString &idName, uint32_t id)
+{
+    const QString word = materialWord(idName);
+    const Model::Materials::Material material = Model::Materials::MaterialFactory::instance()->getMaterial(id);
+    if (step.hasParameter(word))
+        step.setParameter(word, material.name, step.getVisibility().value(word, true));
+    const QString colourName = word + QStringLiteral("_Color");
+    if (step.hasParameter(colourName)) {
+        QColor colour = QColor::fromRgbF(material.color[0], material.color[1], material.color[2]);
+        colour.setAlpha(255);
+        step.setParameter(colourName, colour, step.getVisibility().value(colourName, false));
+    }
+}
+
+} // namespace
+
+bool ParameterOverrides::apply(Ui::ProcessList &list, const StepChecker &check, QString *error) const
 {
     Ui::ProcessList changed = list;
+    std::map<int, QStringList> optionsByStep;
     for (const Override &o : overrides) {
         const QString head = QStringLiteral("--set %1: ").arg(quoted(o.option));
         if (o.step > static_cast<int>(changed.size())) {
@@ -172,22 +215,45 @@ bool ParameterOverrides::apply(Ui::ProcessList &list, QString *error) const
         }
         Ui::ProcessData &step = changed[static_cast<size_t>(o.step - 1)];
         const QString where = QStringLiteral("step %1 (%2)").arg(o.step).arg(step.getProcessName());
-        if (!step.hasParameter(o.parameter)) {
-            QStringList names;
-            for (const QString &name : step.getParameters().keys())
-                names << quoted(name);
-            *error = head + QStringLiteral("%1 has no parameter %2; its parameters are %3")
-                                .arg(where, quoted(o.parameter), names.join(QStringLiteral(", ")));
+        // Only what the step reads changes its run; a material is also taken by the word
+        // shown beside its id.
+        const QStringList read = check(step).parametersRead;
+        QString target = o.parameter;
+        if (!read.contains(target) && read.contains(target + QStringLiteral("_Id")) &&
+            Ui::ProcessListFile::materialIdParameters().contains(target + QStringLiteral("_Id")))
+            target += QStringLiteral("_Id");
+        if (!read.contains(target) || !step.hasParameter(target)) {
+            *error = head + QStringLiteral("%1 reads no parameter %2; the parameters it reads are %3")
+                                .arg(where, quoted(o.parameter), readNames(read));
             return false;
         }
         QVariant value;
         QString reason;
-        if (!parseValue(o.parameter, step.getParameters().value(o.parameter), o.value, &value, &reason)) {
+        if (!parseValue(target, step.getParameters().value(target), o.value, &value, &reason)) {
             *error = head + QStringLiteral("%1 is not a value for %2 of %3: %4")
                                 .arg(quoted(o.value), quoted(o.parameter), where, reason);
             return false;
         }
-        step.setParameter(o.parameter, value, step.getVisibility().value(o.parameter, true));
+        step.setParameter(target, value, step.getVisibility().value(target, true));
+        if (Ui::ProcessListFile::materialIdParameters().contains(target))
+            showMaterial(step, target, value.toUInt());
+        optionsByStep[o.step] << quoted(o.option);
+    }
+    // The values together, as the step will take them, before anything runs.
+    for (const auto &entry : optionsByStep) {
+        const Ui::ProcessData &step = changed[static_cast<size_t>(entry.first - 1)];
+        const Ui::ProcessListRunner::StepCheckResult checked = check(step);
+        if (checked.result == Ui::ProcessListRunner::Success)
+            continue;
+        const QString why = checked.rejection.isEmpty() ? Ui::ProcessListRunner::resultMessage(checked.result)
+                                                        : checked.rejection;
+        *error = QStringLiteral("--set %1: step %2 (%3) does not take %4: %5")
+                     .arg(entry.second.join(QStringLiteral(", --set ")))
+                     .arg(entry.first)
+                     .arg(step.getProcessName(),
+                          entry.second.size() == 1 ? QStringLiteral("this value") : QStringLiteral("these values"),
+                          why);
+        return false;
     }
     list = std::move(changed);
     return true;

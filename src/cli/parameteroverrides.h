@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Core/BatchRun/processdata.h"
+#include "Core/BatchRun/processlistrunner.h"
 
 #include <QCommandLineOption>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 class QCommandLineParser;
@@ -13,8 +15,10 @@ namespace Cli {
 
 // --set STEP.PARAMETER=VALUE (repeatable): replaces one parameter of one step of the
 // loaded list before it runs, so that a sweep is one list run with different values.
-// STEP counts from 1 as the step lines do; PARAMETER is the name the list file gives
-// the parameter; VALUE is read as that parameter's type. The list file is not changed.
+// STEP counts from 1 as the step lines do; PARAMETER is a parameter the step reads, by
+// the name the list file gives it, or a material by the name the list editor shows
+// ("Material" for "Material_Id"); VALUE is read as that parameter's type and must be one
+// the step takes. The list file is not changed.
 class ParameterOverrides
 {
 public:
@@ -23,10 +27,14 @@ public:
     // Reads the options after parsing; false with `error` set when one is not of the
     // form STEP.PARAMETER=VALUE.
     bool read(const QCommandLineParser &parser, QString *error);
+    // Reads and checks one step as its run would, changing nothing.
+    using StepChecker = std::function<Ui::ProcessListRunner::StepCheckResult(const Ui::ProcessData &)>;
     // Sets every value in `list`, in the order given (a later --set of the same parameter
-    // wins). False with `error` naming the option when its step or parameter does not
-    // exist or its value is not one of the parameter's type; the list is then unchanged.
-    bool apply(Ui::ProcessList &list, QString *error) const;
+    // wins), then checks every step changed. False with `error` naming the option when
+    // its step does not exist, the step does not read that parameter (the message names
+    // those it reads), the value is not one of the parameter's type, or the step refuses
+    // it; the list is then unchanged.
+    bool apply(Ui::ProcessList &list, const StepChecker &check, QString *error) const;
     bool isEmpty() const { return overrides.empty(); }
 
     // `text` read as the type of `current` (the parameter's value in the list); false

@@ -4,6 +4,8 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -181,4 +183,47 @@ TEST(BatchExports, NetlistUnitScalesTheBeamAndOnlyPositiveNumbersAreTaken)
     help.start(KELVANE_BATCH_EXE, {"--help"});
     ASSERT_TRUE(help.waitForFinished(60000));
     EXPECT_TRUE(help.readAllStandardOutput().contains("--netlist-unit <MICROMETRES>"));
+}
+
+// Every output that the disk refuses says why in the system's words, as the section image
+// does, and the file already there stays.
+TEST(BatchExports, AFullDiskIsReportedInTheSystemsWords)
+{
+    const QString reason = QString::fromLocal8Bit(std::strerror(EFBIG)); // "File too large"
+    struct Case
+    {
+        const char *blocks; // of 512 bytes each file may take: a longer one stops part-way
+        QStringList arguments;
+        QString file;
+        QString message;
+    };
+    const QString document = workFile("full.mem"), volume = workFile("full.vti"), csv = workFile("full.csv"),
+                  netlist = workFile("full.cir"), section = workFile("full.png");
+    const Case cases[] = {
+        {"1", {BatchTest::example("substrate.plst"), "--set", "2.Filename=", "--output", document}, document,
+         "cannot write the document " + document + ": "},
+        {"1", {BatchTest::example("substrate.plst"), "--set", "2.Filename=", "--export", volume}, volume,
+         "cannot write the 3-D export " + volume + ": "},
+        {"1", {BatchTest::example("random-walk.plst"), "--set", "3.Filename=", "--csv", csv}, csv,
+         "cannot write the CSV file " + csv + ": "},
+        {"0", {BatchTest::example("cantilever.plst"), "--set", "9.Filename=", "--netlist", netlist}, netlist,
+         "cannot write the netlist " + netlist + ": "},
+        {"1", {BatchTest::example("cantilever.plst"), "--set", "9.Filename=", "--section", "y=15", "--section-image",
+               section},
+         section, "cannot write the section image " + section + ": "},
+    };
+    const QByteArray old = "kept\n";
+    for (const Case &c : cases) {
+        BatchTest::write(c.file, old);
+        const QString limited = QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" \"$@\"").arg(c.blocks);
+        const BatchTest::Run run =
+            BatchTest::run(QStringList{"-c", limited, KELVANE_BATCH_EXE} + c.arguments + QStringList{"--quiet"}, "/bin/sh");
+        EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(c.message + reason)) << run.errors.toStdString();
+        EXPECT_FALSE(run.errors.contains("Unknown error")) << run.errors.toStdString();
+        EXPECT_FALSE(run.errors.contains("canceled")) << run.errors.toStdString();
+        EXPECT_EQ(contents(c.file), old) << c.file.toStdString();
+    }
+    EXPECT_EQ(QDir(TestEnv::workDir()).entryList({"full.*"}, QDir::Files),
+              QStringList({"full.cir", "full.csv", "full.mem", "full.png", "full.vti"}));
 }

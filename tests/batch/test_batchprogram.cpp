@@ -171,6 +171,36 @@ TEST(BatchProgram, ImageOfTheFinalViewAndNoOpenGL)
     EXPECT_TRUE(readVolume(work.filePath("none.mem"), scene));
 }
 
+// A Save Image step whose picture is not written fails: the run says so, ends with 1 and
+// still writes its other outputs.
+TEST(BatchProgram, SaveImageStepWithoutItsPictureFails)
+{
+    const QDir work(TestEnv::workDir());
+    const QString output = work.filePath("unpictured.mem");
+    const QString missingFolder = work.filePath("no-such-folder/shot.png");
+    BatchRun run = runBatch({BatchTest::example("substrate.plst"), "--set", "2.Filename=" + missingFolder, "--output",
+                             output});
+    EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("the image " + missingFolder + " was not written: ")) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("[2/2] Save Image failed after ")) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("kelvane-batch: 1 of 2 steps ran")) << run.errors.toStdString();
+    Model::Scene scene;
+    EXPECT_TRUE(readVolume(output, scene));
+
+    // Without OpenGL no picture can be drawn at all.
+    QFile::remove(output);
+    QProcessEnvironment noGl = QProcessEnvironment::systemEnvironment();
+    noGl.insert("QT_QPA_PLATFORM", "minimal");
+    run = runBatch({BatchTest::example("substrate.plst"), "--set", "2.Filename=" + work.filePath("shot.png"),
+                    "--output", output, "--quiet"},
+                   noGl);
+    EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("[2/2] Save Image failed after ")) << run.errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(work.filePath("shot.png")));
+    Model::Scene again;
+    EXPECT_TRUE(readVolume(output, again));
+}
+
 TEST(BatchProgram, FailedStepKeepsEarlierStepsAndStillWritesTheOutput)
 {
     // Step type 9999 is no known process; the substrate before it stays.

@@ -180,7 +180,7 @@ TEST_F(RunnerTest, ResultCodesAndMessages)
                              "volume must be created before any other process."));
 }
 
-TEST_F(RunnerTest, SaveImageHandsTheNameToTheSaver)
+TEST_F(RunnerTest, SaveImageHandsTheNameToTheSaverAndFailsWithoutThePicture)
 {
     ProcessListRunner runner(context);
     runner.setVolume(makeVolume(2, 2, 2));
@@ -193,11 +193,70 @@ TEST_F(RunnerTest, SaveImageHandsTheNameToTheSaver)
     image.setParameter(QStringLiteral("Filename"), QStringLiteral("shot.png"), true);
     ProcessData failing(10);
     failing.setParameter(QStringLiteral("Filename"), QStringLiteral("bad.png"), true);
-    const auto summary = runner.run({image, failing, ProcessData(10)});
+    ProcessData unnamed(10);
+
+    // A picture that was not written fails its step: the run stops there.
+    auto summary = runner.run({image, failing, unnamed});
     EXPECT_EQ(names, (std::vector<QString>{QStringLiteral("shot.png"), QStringLiteral("bad.png")}));
     EXPECT_EQ(summary.outcome, Outcome::StepFailed);
+    EXPECT_EQ(summary.result, ProcessListRunner::OutputFailed);
+    EXPECT_EQ(summary.stoppedAt, 1);
+    EXPECT_EQ(summary.stepsRun, 1);
+    EXPECT_EQ(runner.progress(), 1);
+    EXPECT_EQ(ProcessListRunner::resultMessage(5), QStringLiteral("The step's output could not be written."));
+
+    summary = runner.run({image, unnamed});
     EXPECT_EQ(summary.result, 1); // the last one has no "Filename"
-    EXPECT_EQ(summary.stepsRun, 2);
+    EXPECT_EQ(summary.stepsRun, 1);
+}
+
+// Checking a step reads and judges its values as a run would, names what it reads, and
+// changes nothing: no volume is made, no cell written, no picture asked for.
+TEST_F(RunnerTest, CheckingAStepChangesNothing)
+{
+    ProcessListRunner runner(context);
+    const auto volume = makeVolume(4, 4, 4);
+    runner.setVolume(volume);
+    bool saverCalled = false;
+    runner.setImageSaver([&saverCalled](const QString &) { return saverCalled = true; });
+
+    auto checked = runner.checkStep(cvdStep());
+    EXPECT_EQ(checked.result, 0);
+    EXPECT_TRUE(checked.rejection.isEmpty());
+    EXPECT_EQ(checked.parametersRead, QStringList({"Material_Id", "Thickness"}));
+
+    ProcessData thin = cvdStep();
+    thin.setParameter(QStringLiteral("Thickness"), -1.0f, true);
+    checked = runner.checkStep(thin);
+    EXPECT_EQ(checked.result, 2);
+    EXPECT_EQ(checked.rejection, QStringLiteral("the thickness or depth must be a number of 0 or more"));
+
+    // The parameters of the substrate's shape: a block's, or after the switch a ball's.
+    ProcessData block = substrateStep(8, 8, 8, 2);
+    checked = runner.checkStep(block);
+    EXPECT_EQ(checked.result, 0);
+    EXPECT_TRUE(checked.parametersRead.contains("Substrate Delta Z"));
+    EXPECT_FALSE(checked.parametersRead.contains("Substrate Radius"));
+    block.setParameter(QStringLiteral("Volume Size X"), 0u, true);
+    checked = runner.checkStep(block);
+    EXPECT_EQ(checked.result, 2);
+    EXPECT_EQ(checked.rejection, QStringLiteral("the volume has a size of 0"));
+    // Too large to be held: refused by the same limit the run applies, with nothing allocated.
+    block.setParameter(QStringLiteral("Volume Size X"), 4000000000u, true);
+    block.setParameter(QStringLiteral("Volume Size Y"), 4000000000u, true);
+    EXPECT_EQ(runner.checkStep(block).result, 2);
+
+    ProcessData image(10);
+    image.setParameter(QStringLiteral("Filename"), QStringLiteral("shot.png"), true);
+    EXPECT_EQ(runner.checkStep(image).result, 0);
+    EXPECT_EQ(runner.checkStep(ProcessData(10)).result, 1);
+    EXPECT_EQ(runner.checkStep(ProcessData(9999)).result, 3);
+
+    EXPECT_FALSE(saverCalled);
+    EXPECT_EQ(context.scene.objectCount(), 0);
+    EXPECT_EQ(countCells(volume, 3), 0u);
+    EXPECT_EQ(runner.getVolume(), volume);
+    EXPECT_TRUE(context.lastProcessByVolume.empty());
 }
 
 TEST_F(RunnerTest, HandlersRecordTheirProcessAndCanBeAdded)

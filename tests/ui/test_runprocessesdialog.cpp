@@ -141,6 +141,33 @@ TEST(RunProcessesDialogRun, StaysResponsiveAndRefusesToCloseDuringARun)
     EXPECT_TRUE(volume->getTopMask().empty());
 }
 
+// A Save Image step whose picture is not written (here: no view to draw) stops the run
+// as a failed step, says why, and the document after the run is still written.
+TEST(RunProcessesDialogRun, SaveImageStepWithoutItsPictureFails)
+{
+    OperationContext context;
+    const auto volume = substrate(context);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("picture.plst");
+    const QString picture = dir.filePath("shot.png");
+    ASSERT_TRUE(Ui::ProcessListFile::save(
+        file, {DialogTest::step(2, {{"Material_Id", 2u}, {"Thickness", 1.0f}}), DialogTest::step(10, {{"Filename", picture}})}));
+    RunProcessesDialog dialog(context, nullptr, volume, file);
+    dialog.documentPathEdit()->setText(dir.filePath("after.mem"));
+    dialog.show();
+
+    button(dialog, "btnRun")->click();
+    ASSERT_TRUE(waitFor([&] { return button(dialog, "btnRun")->isEnabled(); }));
+    EXPECT_EQ(dialog.progress()->value(), 1);
+    EXPECT_EQ(dialog.statusLabel()->text().toStdString(),
+              ("Stopped at step 2 (Save Image): The step's output could not be written. The image " + picture +
+               " was not written: there is no view to draw. The document was saved to " + dir.filePath("after.mem") +
+               ".")
+                  .toStdString());
+    EXPECT_FALSE(QFile::exists(picture));
+    EXPECT_TRUE(QFile::exists(dir.filePath("after.mem")));
+}
+
 namespace {
 
 // Chooses a process type in the dialog's list and adds it, acting on its step dialog.

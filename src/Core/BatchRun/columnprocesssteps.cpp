@@ -27,6 +27,8 @@ int32_t runPlanarizationStep(StepEnvironment &environment, const ProcessData &st
     const uint32_t minimum = read.toUInt(keyMinimumHeight);
     if (read.result() != 0)
         return read.result();
+    if (StepParameters::checkOnly())
+        return 0;
     Planarization(environment.volume.get(), maximum, minimum).run();
     environment.markLatticeStale();
     return 0;
@@ -39,6 +41,8 @@ int32_t runSpinCoatingStep(StepEnvironment &environment, const ProcessData &step
     const uint32_t material = read.toUInt(keyMaterialId);
     if (read.result() != 0)
         return read.result();
+    if (StepParameters::checkOnly())
+        return 0;
     SpinCoating(environment.volume.get(), material, height).run();
     environment.markLatticeStale(material);
     return 0;
@@ -57,6 +61,8 @@ int32_t runSimpleRieStep(StepEnvironment &environment, const ProcessData &step)
     if (directions > 3) {
         return rejectStep(step, QStringLiteral("the etch direction must be 0 (none), 1 (top), 2 (below) or 3 (both)"));
     }
+    if (StepParameters::checkOnly())
+        return 0;
     SimpleReactiveIonEtching(environment.volume.get(), material, depth, static_cast<uint8_t>(directions)).run();
     environment.markLatticeStale(material);
     return 0;

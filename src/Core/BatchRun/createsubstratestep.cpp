@@ -4,7 +4,6 @@
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
 #include "Model/Persistence/volumelimits.h"
 
-#include <QtDebug>
 
 namespace Ui {
 
@@ -39,14 +38,12 @@ int32_t runCreateSubstrateStep(StepEnvironment &environment, const ProcessData &
         return read.result();
 
     QString reason;
-    if (p.volumeSizeX == 0 || p.volumeSizeY == 0 || p.volumeSizeZ == 0) {
-        qWarning().noquote() << "Create Substrate: the volume has a size of 0";
-        return 2;
-    }
-    if (!Model::Persistence::VolumeLimits::fits(p.volumeSizeX, p.volumeSizeY, p.volumeSizeZ, &reason)) {
-        qWarning().noquote() << "Create Substrate:" << reason;
-        return 2;
-    }
+    if (p.volumeSizeX == 0 || p.volumeSizeY == 0 || p.volumeSizeZ == 0)
+        return rejectStep(step, QStringLiteral("the volume has a size of 0"));
+    if (!Model::Persistence::VolumeLimits::fits(p.volumeSizeX, p.volumeSizeY, p.volumeSizeZ, &reason))
+        return rejectStep(step, reason);
+    if (StepParameters::checkOnly())
+        return 0;
 
     const Model::Automaton::TotalVolumePtr volume = p.buildVolume();
     environment.scene.add(volume);

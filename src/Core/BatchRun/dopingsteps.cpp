@@ -34,6 +34,8 @@ int32_t runDopingStep(StepEnvironment &environment, const ProcessData &step)
         return read.result();
     if (!validLength(depth))
         return rejectStep(step, "the doping depth must be a number of 0 or more");
+    if (StepParameters::checkOnly())
+        return 0;
     SimpleDoping(environment.volume.get(), material, depth).simulate();
     return finished(environment);
 }
@@ -49,6 +51,8 @@ int32_t runIonImplantationStep(StepEnvironment &environment, const ProcessData &
         return read.result();
     if (!validLength(annealing) || !validLength(depth) || !validLength(spread))
         return rejectStep(step, "the depth, spread and annealing distance must be numbers of 0 or more");
+    if (StepParameters::checkOnly())
+        return 0;
     IonImplantation(environment.volume.get(), material, depth, spread, annealing).simulate();
     return finished(environment);
 }
@@ -79,6 +83,8 @@ int32_t runSiOxidationStep(StepEnvironment &environment, const ProcessData &step
     }
     if (!std::isfinite(conversion) || !(conversion > 0.0))
         return rejectStep(step, "the micron conversion must be a positive number");
+    if (StepParameters::checkOnly())
+        return 0;
     SimpleSiOxidation(environment.volume.get(), conversion).simulate(microns);
     return finished(environment);
 }

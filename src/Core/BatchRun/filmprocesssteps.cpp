@@ -53,6 +53,8 @@ int32_t lengthStep(StepEnvironment &environment, const ProcessData &step, StepPa
         return read.result();
     if (!validLength(length))
         return rejectStep(step, "the thickness or depth must be a number of 0 or more");
+    if (StepParameters::checkOnly())
+        return 0;
     run(material, length);
     environment.markLatticeStale(material);
     return 0;
@@ -69,6 +71,8 @@ int32_t mooreStep(StepEnvironment &environment, const ProcessData &step, const Q
     int32_t cells = 0;
     if (!cellCount(count, &cells))
         return rejectStep(step, "the number of cells must lie between 0 and 999999999");
+    if (StepParameters::checkOnly())
+        return 0;
     Automaton automaton(environment.volume.get(), material, cells);
     automaton.run();
     environment.markLatticeStale(material);
@@ -121,6 +125,8 @@ int32_t runElectroplatingStep(StepEnvironment &environment, const ProcessData &s
         return read.result();
     if (!validLength(thickness))
         return rejectStep(step, "the thickness must be a number of 0 or more");
+    if (StepParameters::checkOnly())
+        return 0;
     Electrodeposition(environment.volume.get(), deposited, conducting, thickness).simulate();
     environment.markLatticeStale(deposited);
     return 0;
@@ -139,6 +145,8 @@ int32_t runPvdStep(StepEnvironment &environment, const ProcessData &step)
         return rejectStep(step, "the thickness and the ratio must be numbers, the thickness 0 or more");
     if (side < 1 || side > 3)
         return rejectStep(step, "the side must be 1 (top), 2 (bottom) or 3 (both)");
+    if (StepParameters::checkOnly())
+        return 0;
     SimplePhysicalVaporDeposition(environment.volume.get(), material, static_cast<float>(thickness),
                                   static_cast<float>(ratio), side)
         .simulate();

@@ -43,6 +43,8 @@ int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData 
     if (!toMask(top, topWidth, topHeight, &topMask) || !toMask(bottom, bottomWidth, bottomHeight, &bottomMask)) {
         return rejectStep(step, QStringLiteral("a mask size exceeds 2147483647"));
     }
+    if (StepParameters::checkOnly())
+        return 0;
     if (!topMask.isConsistent())
         qWarning().noquote() << step.getProcessName() << ": the top mask does not hold width x height bits; it is ignored";
     if (!bottomMask.isConsistent())

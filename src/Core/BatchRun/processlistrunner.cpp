@@ -8,6 +8,7 @@
 #include "Core/BatchRun/randomwalkdopingstep.h"
 #include "Core/BatchRun/saveimagestep.h"
 #include "Core/BatchRun/siwetetchingstep.h"
+#include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/operationcontext.h"
 
 #include <QElapsedTimer>
@@ -108,6 +109,8 @@ QString ProcessListRunner::resultMessage(int32_t result)
         return QStringLiteral("Value for a required parameter is invalid. Check input list.");
     case NotImplemented:
         return QStringLiteral("Process is not implemented. Remove process from the list.");
+    case OutputFailed:
+        return QStringLiteral("The step's output could not be written.");
     default:
         return QStringLiteral("Unknown process. Remove process from the list.");
     }
@@ -139,6 +142,37 @@ int32_t ProcessListRunner::runStep(const ProcessData &step)
     if (result == Success && it->second.recordedNumber >= 0 && env.volume)
         environment.lastProcessByVolume[env.volume->getId()] = it->second.recordedNumber;
     return result;
+}
+
+ProcessListRunner::StepCheckResult ProcessListRunner::checkStep(const ProcessData &step) const
+{
+    StepCheckResult checked;
+    const int32_t type = step.getProcessType();
+    const auto it = handlers.find(type);
+    if (it == handlers.end()) {
+        checked.result = ProcessData::isKnownType(type) ? NotImplemented : UnknownProcess;
+        return checked;
+    }
+    // The handlers return before they change anything; one that does not know about
+    // checks would still only meet an empty one-cell volume of a scene of its own.
+    Model::Scene scratchScene;
+    std::map<int32_t, int32_t> scratchRecords;
+    std::map<int32_t, bool> scratchStale;
+    StepEnvironment env(scratchScene, scratchRecords, scratchStale);
+    env.volume = std::make_shared<Model::Automaton::TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    StepCheck check;
+    try {
+        checked.result = it->second.handler(env, step);
+    } catch (const std::bad_alloc &) {
+        checked.result = InvalidParameter;
+        check.rejection = QStringLiteral("not enough memory");
+    } catch (const std::exception &e) {
+        checked.result = InvalidParameter;
+        check.rejection = QString::fromLocal8Bit(e.what());
+    }
+    checked.rejection = check.rejection;
+    checked.parametersRead = check.parametersRead;
+    return checked;
 }
 
 ProcessListRunner::Summary ProcessListRunner::run(const ProcessList &list)

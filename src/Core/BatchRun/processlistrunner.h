@@ -4,6 +4,7 @@
 #include "Core/BatchRun/stepenvironment.h"
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,7 @@ public:
         InvalidParameter = 2,
         UnknownProcess = 3,
         NotImplemented = 4,
+        OutputFailed = 5, // the step's file (a Save Image picture) could not be written
     };
 
     enum class Outcome {
@@ -87,6 +89,19 @@ public:
     Summary run(const ProcessList &list);
     // One step on the known volume.
     int32_t runStep(const ProcessData &step);
+
+    // What checking a step without running it found: its result as a run would begin
+    // it (0: the values are taken), the reason a value is refused, and the parameters
+    // the step reads with the values it holds now.
+    struct StepCheckResult
+    {
+        int32_t result = Success;
+        QString rejection;
+        QStringList parametersRead;
+    };
+    // Reads and checks the step's values as its handler does before it runs, changing
+    // nothing: no volume, file or record is touched.
+    StepCheckResult checkStep(const ProcessData &step) const;
 
     int progress() const { return progressCounter.load(); }
     // Resets the counter (the dialog does so when it reports a missing volume).

@@ -22,6 +22,8 @@ int32_t runRandomWalkDopingStep(StepEnvironment &environment, const ProcessData 
         diffusion, cellSize, timeStep, concentration, threshold, time);
     if (!problem.isEmpty())
         return rejectStep(step, problem);
+    if (StepParameters::checkOnly())
+        return 0;
     Core::Operations::RandomWalkDoping doping(environment.volume.get(), material, diffusion, cellSize,
                                               timeStep, concentration, threshold);
     doping.dope(time);

@@ -1,8 +1,7 @@
 #include "Core/BatchRun/saveimagestep.h"
 
+#include "Core/BatchRun/processlistrunner.h"
 #include "Core/BatchRun/stepparameters.h"
-
-#include <QtDebug>
 
 namespace Ui {
 
@@ -12,8 +11,11 @@ int32_t runSaveImageStep(StepEnvironment &environment, const ProcessData &step)
     const QString fileName = read.toString(QStringLiteral("Filename"));
     if (read.result() != 0)
         return read.result();
+    if (StepParameters::checkOnly())
+        return 0;
+    // The saver has said why; the picture the list asked for is missing, so the step failed.
     if (environment.saveImage && !environment.saveImage(fileName))
-        qWarning().noquote() << "Save Image: could not write" << fileName;
+        return ProcessListRunner::OutputFailed;
     return 0;
 }
 

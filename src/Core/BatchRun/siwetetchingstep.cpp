@@ -18,6 +18,8 @@ int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &ste
         return read.result();
     if (!std::isfinite(depth) || depth < 0.0f)
         return rejectStep(step, QStringLiteral("the depth must be a number of 0 or more"));
+    if (StepParameters::checkOnly())
+        return 0;
     Model::Automaton::TotalVolume &volume = *environment.volume;
     const int32_t id = volume.getId();
     Core::Operations::SiWetEtchOperation::refreshLattice(environment.latticeStale, volume);

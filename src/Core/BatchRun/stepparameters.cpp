@@ -4,14 +4,30 @@
 
 namespace Ui {
 
+namespace {
+thread_local StepCheck *currentCheck = nullptr;
+}
+
+StepCheck::StepCheck() : outer(currentCheck) { currentCheck = this; }
+
+StepCheck::~StepCheck() { currentCheck = outer; }
+
+StepCheck *StepCheck::active() { return currentCheck; }
+
 int32_t rejectStep(const ProcessData &step, const QString &reason)
 {
-    qWarning().noquote() << step.getProcessName() << ":" << reason;
+    if (StepCheck *check = StepCheck::active())
+        check->rejection = reason;
+    else
+        qWarning().noquote() << step.getProcessName() << ":" << reason;
     return 2;
 }
 
 QVariant StepParameters::fetch(const QString &name)
 {
+    if (StepCheck *check = StepCheck::active())
+        if (!check->parametersRead.contains(name))
+            check->parametersRead << name;
     // A parameter whose type the file did not know is stored invalid: it counts as absent.
     const QVariant value = step.getProcessParameter(name);
     if (!value.isValid())

@@ -4,16 +4,41 @@
 #include "Util/vector3d.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 namespace Ui {
 
+// Logs why a step's value is not acceptable, after the step's name, and returns 2.
+// While a step is only being checked, the reason goes to the check instead.
+int32_t rejectStep(const ProcessData &step, const QString &reason);
+
+// Checking a step without running it: while one lives on a thread, the step handlers
+// called there read and check their values as they do before a run, note every
+// parameter they read and the reason they refuse a value, and return before they change
+// anything (StepParameters::checkOnly()). So the one place that reads a step also tells
+// what it reads and which values it takes.
+class StepCheck
+{
+public:
+    StepCheck();
+    ~StepCheck();
+    StepCheck(const StepCheck &) = delete;
+    StepCheck &operator=(const StepCheck &) = delete;
+
+    // The check going on on this thread, or nullptr.
+    static StepCheck *active();
+
+    QStringList parametersRead; // in the order read, each once
+    QString rejection;          // why the step refuses its values, when it does
+
+private:
+    StepCheck *outer;
+};
+
 // Reads the parameters a step needs and remembers what went wrong: result() is 1 when
 // any was absent, else 2 when any could not be converted to the type asked for, else 0
 // (the result codes of a batch step).
-// Logs why a step's value is not acceptable, after the step's name, and returns 2.
-int32_t rejectStep(const ProcessData &step, const QString &reason);
-
 class StepParameters
 {
 public:
@@ -31,6 +56,9 @@ public:
     // Marks a value that was read but is not acceptable (out of range, ...).
     void markInvalid() { invalid = true; }
     int32_t result() const { return missing ? 1 : (invalid ? 2 : 0); }
+    // True while the step is only being checked (StepCheck): it returns 0 here, after
+    // every value was read and checked, instead of running.
+    static bool checkOnly() { return StepCheck::active() != nullptr; }
 
 private:
     // The value, or an invalid variant (and the missing mark) when absent.

@@ -45,6 +45,7 @@ DocumentFile::Result DocumentFile::save(Scene &scene, const QString &path,
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return {Status::CannotOpen, file.errorString()};
 
+    errno = 0;
     QXmlStreamWriter writer(&file);
     writer.setAutoFormatting(false);
     writer.writeStartDocument(QStringLiteral("1.0"));
@@ -70,7 +71,7 @@ DocumentFile::Result DocumentFile::save(Scene &scene, const QString &path,
     writer.writeEndDocument();
 
     if (!written || writer.hasError()) {
-        const QString reason = file.errorString();
+        const QString reason = writer.hasError() ? Util::writeFailure(file) : file.errorString();
         file.cancelWriting();
         return {Status::WriteFailed, reason};
     }

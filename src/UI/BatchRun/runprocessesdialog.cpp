@@ -508,6 +508,7 @@ void RunProcessesDialog::on_btnRun_clicked()
 
 void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
 {
+    imageFailure.clear();
     const ProcessListRunner::Summary summary = runner.run(steps);
     const int total = static_cast<int>(steps.size());
     QString report;
@@ -520,6 +521,8 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
                      .arg(summary.stoppedAt + 1)
                      .arg(steps[static_cast<size_t>(summary.stoppedAt)].getProcessName(),
                           ProcessListRunner::resultMessage(summary.result));
+        if (summary.result == ProcessListRunner::OutputFailed && !imageFailure.isEmpty())
+            report += QLatin1Char(' ') + imageFailure;
         break;
     case ProcessListRunner::Outcome::MissingVolume:
         report = QStringLiteral("Stopped at step %1: there is no cell volume.").arg(summary.stoppedAt + 1);
@@ -551,6 +554,7 @@ bool RunProcessesDialog::saveImageFromWorker(const QString &file)
     imageRequestFile = file;
     imageRequestSurfaces = std::move(prepared);
     imageRequestOk = false;
+    imageRequestError.clear();
     imageRequestPending = true;
     QMetaObject::invokeMethod(this, "serveImageRequest", Qt::QueuedConnection);
     // The dialog may be closing meanwhile (the call is then dropped with it).
@@ -561,6 +565,8 @@ bool RunProcessesDialog::saveImageFromWorker(const QString &file)
         }
         imageRequestAnswered.wait_for(lock, std::chrono::milliseconds(50));
     }
+    if (!imageRequestOk)
+        imageFailure = QStringLiteral("The image %1 was not written: %2.").arg(file, imageRequestError);
     return imageRequestOk;
 }
 
@@ -575,11 +581,13 @@ void RunProcessesDialog::serveImageRequest()
         file = imageRequestFile;
         std::swap(prepared, imageRequestSurfaces);
     }
-    const bool ok = showSurfaces(prepared, file);
+    QString error;
+    const bool ok = showSurfaces(prepared, file, &error);
     std::lock_guard<std::mutex> lock(imageRequestMutex);
     if (!imageRequestPending)
         return;
     imageRequestOk = ok;
+    imageRequestError = error;
     imageRequestPending = false;
     imageRequestAnswered.notify_all();
 }
@@ -603,7 +611,7 @@ RunProcessesDialog::PreparedSurfaces RunProcessesDialog::prepareSurfaces() const
     return prepared;
 }
 
-bool RunProcessesDialog::showSurfaces(PreparedSurfaces &prepared, const QString &filename)
+bool RunProcessesDialog::showSurfaces(PreparedSurfaces &prepared, const QString &filename, QString *error)
 {
     for (auto &entry : prepared)
         entry.first->getPainter()->install(std::move(entry.second));
@@ -611,9 +619,12 @@ bool RunProcessesDialog::showSurfaces(PreparedSurfaces &prepared, const QString 
     context.notifyUpdate();
     if (filename.isEmpty())
         return true;
-    if (!view)
+    if (!view) {
+        if (error)
+            *error = QStringLiteral("there is no view to draw");
         return false;
-    return Util::saveImageFile(view->grabOpaqueImage(), filename);
+    }
+    return Util::saveImageFile(view->grabOpaqueImage(), filename, error);
 }
 
 void RunProcessesDialog::updateProgress()

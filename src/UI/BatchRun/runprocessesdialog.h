@@ -122,8 +122,9 @@ private:
     using PreparedSurfaces =
         std::vector<std::pair<Model::Automaton::TotalVolumePtr, std::unique_ptr<Model::Automaton::TotalVolumePainter::Surfaces>>>;
     PreparedSurfaces prepareSurfaces() const;
-    // Puts them in place, redraws, and saves the view under `filename` when it is not empty.
-    bool showSurfaces(PreparedSurfaces &prepared, const QString &filename);
+    // Puts them in place, redraws, and saves the view under `filename` when it is not empty;
+    // false with the reason in `error` when the image was not written.
+    bool showSurfaces(PreparedSurfaces &prepared, const QString &filename, QString *error = nullptr);
     void joinWorker();
 
     Core::Operations::OperationContext &context;
@@ -157,6 +158,9 @@ private:
     PreparedSurfaces imageRequestSurfaces;
     bool imageRequestPending = false;
     bool imageRequestOk = false;
+    QString imageRequestError;
+    // Worker thread: why the last image of the run was not written.
+    QString imageFailure;
 };
 
 } // namespace Ui

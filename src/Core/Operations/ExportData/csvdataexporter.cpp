@@ -34,11 +34,12 @@ int CSVDataExporter::saveDataToFile(const QString &name, const int32_t *counts, 
     int result = -1;
     if ((name == RandomWalkDoping::fieldNameP || name == RandomWalkDoping::fieldNameN) && counts) {
         qDebug() << "Data type is one of the expected values";
+        errno = 0;
         QTextStream stream(&file);
         result = saveParticleData(stream, counts, sizeX, sizeY, sizeZ);
         stream.flush();
         if (stream.status() != QTextStream::Ok) {
-            error = file.errorString();
+            error = Util::writeFailure(file);
             result = -1;
         } else if (!Util::flushAndCommit(file, &error)) {
             result = -1;

@@ -44,7 +44,10 @@ public:
         const uint32_t count = qToLittleEndian(facets);
         header.append(reinterpret_cast<const char *>(&count), sizeof count);
         buffer.reserve(bufferSize + facetSize);
+        errno = 0;
         ok = file.write(header) == header.size();
+        if (!ok)
+            error = Util::writeFailure(file);
     }
 
     bool isOpen() const { return ok; }
@@ -107,8 +110,13 @@ private:
 
     void drain()
     {
-        if (ok && !buffer.isEmpty() && file.write(buffer) != buffer.size())
-            ok = false;
+        if (ok && !buffer.isEmpty()) {
+            errno = 0;
+            if (file.write(buffer) != buffer.size()) {
+                ok = false;
+                error = Util::writeFailure(file);
+            }
+        }
         buffer.clear();
     }
 

@@ -97,9 +97,10 @@ bool VtkImageDataWriter::write(Model::Automaton::TotalVolume &volume, const QStr
         return false;
     }
     const qint64 size = static_cast<qint64>(values.size());
+    errno = 0;
     if (file.write(head) != head.size() || file.write(values.data(), size) != size ||
         file.write(tail) != tail.size()) {
-        *error = file.errorString();
+        *error = Util::writeFailure(file);
         file.cancelWriting();
         return false;
     }

@@ -11,17 +11,21 @@ namespace Operations {
 bool NetlistFile::save(const QString &fileName, const QString &netlist, QString *error)
 {
     QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        QTextStream stream(&file);
-        stream.setLocale(QLocale::system());
-        stream << netlist;
-        stream.flush();
-        if (stream.status() == QTextStream::Ok)
-            return Util::flushAndCommit(file, error);
-        file.cancelWriting();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        if (error)
+            *error = file.errorString();
+        return false;
     }
+    errno = 0;
+    QTextStream stream(&file);
+    stream.setLocale(QLocale::system());
+    stream << netlist;
+    stream.flush();
+    if (stream.status() == QTextStream::Ok)
+        return Util::flushAndCommit(file, error);
     if (error)
-        *error = file.errorString();
+        *error = Util::writeFailure(file);
+    file.cancelWriting();
     return false;
 }
 
