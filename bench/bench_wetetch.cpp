@@ -7,7 +7,8 @@
 // the untouched scene (restored outside the timing). Argument "build" 1 times the
 // lattice build too, as the operation does on a volume without a current lattice; 0
 // times the etch alone. peak_MiB is the process's peak resident memory during the
-// benchmark.
+// benchmark. For the continuous etch, depth 10 takes the free (100) floor 10 units down
+// and "steps" counts its time steps, each ending where the next atoms run out.
 
 #include "benchcommon.h"
 

@@ -145,7 +145,7 @@ TEST_F(BadInputMatrix, ProcessListsAreRefusedWithAReasonAndAppendNothing)
     ASSERT_TRUE(writeFile(path, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()),
                                                                      text.size() * 2)));
     EXPECT_TRUE(Ui::ProcessListFile::load(path, list, nullptr, &error)) << error.toStdString();
-    EXPECT_EQ(list.size(), 21u);
+    EXPECT_EQ(list.size(), 22u);
     MaterialFactory::instance()->resetToBuiltIns();
 }
 

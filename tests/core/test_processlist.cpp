@@ -72,7 +72,8 @@ TEST(ProcessData, SerialIdsLookUpsAndNames)
     EXPECT_EQ(ProcessData::processName(13), QStringLiteral("Simple RIE"));
     EXPECT_EQ(ProcessData::processName(15), QStringLiteral("Si Oxidation"));
     EXPECT_EQ(ProcessData::processName(19), QStringLiteral("Doping (Random Walk CA)"));
-    EXPECT_EQ(ProcessData::processName(20), QStringLiteral("Unknown process"));
+    EXPECT_EQ(ProcessData::processName(20), QStringLiteral("Si wet etching (CCA)"));
+    EXPECT_EQ(ProcessData::processName(21), QStringLiteral("Unknown process"));
     EXPECT_EQ(ProcessData::processName(-1), QStringLiteral("Unknown process"));
     EXPECT_EQ(b.getProcessName(), QStringLiteral("CVD"));
 }

@@ -1,5 +1,6 @@
 #include "Core/BatchRun/processlistrunner.h"
 #include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "filmtestsupport.h"
@@ -29,9 +30,10 @@ TotalVolumePtr maskedSilicon()
     });
 }
 
-ProcessData wetEtch(QVariant depth)
+// Type 1, the atomistic etch, or 20, the continuous one.
+ProcessData wetEtch(QVariant depth, int32_t type = 1)
 {
-    ProcessData step(1);
+    ProcessData step(type);
     if (depth.isValid())
         step.setParameter(QStringLiteral("Depth"), depth, true);
     return step;
@@ -53,10 +55,11 @@ struct Options : Util::IObserver
     std::function<void()> accept;
 };
 
+template <class Operation = AtomisticSiWetEtchingOperation>
 void runOperation(OperationContext &context, double depth)
 {
-    auto op = std::make_shared<AtomisticSiWetEtchingOperation>(context);
-    std::weak_ptr<AtomisticSiWetEtchingOperation> weak = op;
+    auto op = std::make_shared<Operation>(context);
+    std::weak_ptr<Operation> weak = op;
     op->setOptionsObserver(std::make_shared<Options>([weak, depth] { weak.lock()->setParameters(depth); }));
     op->execute();
 }
@@ -124,24 +127,76 @@ TEST(SiWetEtchingStep, RebuildsTheLatticeOnlyWhenStale)
 
 TEST(SiWetEtchingStep, MissingAndInvalidDepths)
 {
+    // Both etches read "Depth" alike; 0.1 is less than a monolayer, so neither empties a cell.
+    for (const auto &type : {std::make_pair(1, 28), std::make_pair(20, 29)}) {
+        SCOPED_TRACE(type.first);
+        OperationContext batch;
+        ProcessListRunner runner(batch);
+        const auto volume = maskedSilicon();
+        runner.setVolume(volume);
+        const std::vector<uint32_t> before = volume->materialIds();
+
+        EXPECT_EQ(runner.runStep(wetEtch(QVariant(), type.first)), 1);
+        const float inf = std::numeric_limits<float>::infinity();
+        for (float bad : {std::nanf(""), inf, -inf, -0.7f})
+            EXPECT_EQ(runner.runStep(wetEtch(bad, type.first)), 2) << bad;
+        EXPECT_EQ(runner.runStep(wetEtch(QStringLiteral("deep"), type.first)), 2);
+        EXPECT_EQ(volume->materialIds(), before);
+        EXPECT_EQ(batch.lastProcessByVolume.count(volume->getId()), 0u);
+        EXPECT_FALSE(volume->getLattice());
+
+        // A depth short of one monolayer changes no cell but leaves a current lattice.
+        EXPECT_EQ(runner.runStep(wetEtch(0.1f, type.first)), 0);
+        EXPECT_EQ(volume->materialIds(), before);
+        EXPECT_TRUE(volume->getLattice());
+        EXPECT_FALSE(batch.latticeStale.at(volume->getId()));
+        EXPECT_EQ(batch.lastProcessByVolume.at(volume->getId()), type.second);
+    }
+}
+
+// Step type 20, "Si wet etching (CCA)", is the continuous etch of the menu's "Si Wet
+// Etching (CCA)" with the same "Depth": the same cells and atom counts, 29 recorded, the
+// lattice left current. It continues on the lattice an atomistic step left, and the
+// other way round, just as the two menu operations do.
+TEST(SiWetEtchingStep, ContinuousEtchIsStepType20)
+{
+    EXPECT_EQ(ProcessData::processName(20), QStringLiteral("Si wet etching (CCA)"));
+    EXPECT_TRUE(ProcessData::isKnownType(20));
+
+    OperationContext interactive;
+    const auto menuVolume = maskedSilicon();
+    interactive.scene.add(menuVolume);
+    // Depths a float holds exactly, as the list stores them.
+    runOperation<ContinousWetEtchOperation>(interactive, 1.75);
+    runOperation<AtomisticSiWetEtchingOperation>(interactive, 0.7);
+    runOperation<ContinousWetEtchOperation>(interactive, 1.25);
+
     OperationContext batch;
     ProcessListRunner runner(batch);
-    const auto volume = maskedSilicon();
-    runner.setVolume(volume);
-    const std::vector<uint32_t> before = volume->materialIds();
+    const auto batchVolume = maskedSilicon();
+    runner.setVolume(batchVolume);
+    ASSERT_EQ(runner.runStep(wetEtch(1.75f, 20)), 0);
+    const auto lattice = batchVolume->getLattice();
+    ASSERT_TRUE(lattice);
+    EXPECT_EQ(batch.lastProcessByVolume.at(batchVolume->getId()), 29);
+    EXPECT_FALSE(batch.latticeStale.at(batchVolume->getId()));
+    const auto summary = runner.run({wetEtch(0.7f, 1), wetEtch(1.25f, 20)});
+    ASSERT_EQ(summary.outcome, ProcessListRunner::Outcome::Completed);
+    EXPECT_EQ(batchVolume->getLattice(), lattice);
+    EXPECT_EQ(batch.lastProcessByVolume.at(batchVolume->getId()), 29);
 
-    EXPECT_EQ(runner.runStep(wetEtch(QVariant())), 1);
-    const float inf = std::numeric_limits<float>::infinity();
-    for (float bad : {std::nanf(""), inf, -inf, -0.7f})
-        EXPECT_EQ(runner.runStep(wetEtch(bad)), 2) << bad;
-    EXPECT_EQ(runner.runStep(wetEtch(QStringLiteral("deep"))), 2);
-    EXPECT_EQ(volume->materialIds(), before);
-    EXPECT_EQ(batch.lastProcessByVolume.count(volume->getId()), 0u);
-    EXPECT_FALSE(volume->getLattice());
+    EXPECT_NE(batchVolume->materialIds(), maskedSilicon()->materialIds());
+    EXPECT_EQ(batchVolume->materialIds(), menuVolume->materialIds());
+    EXPECT_EQ(counts(*batchVolume), counts(*menuVolume));
+    for (uint32_t z = 0; z < 8; ++z)
+        EXPECT_EQ(batchVolume->materialIds()[batchVolume->index(2, 2, z)], z < 7 ? 1u : 3u);
 
-    // A depth that rounds to no step changes no cell but leaves a current lattice.
-    EXPECT_EQ(runner.runStep(wetEtch(0.1f)), 0);
-    EXPECT_EQ(volume->materialIds(), before);
-    EXPECT_TRUE(volume->getLattice());
-    EXPECT_EQ(batch.lastProcessByVolume.at(volume->getId()), 28);
+    // A silicon step in between makes the continuous step rebuild the lattice.
+    ProcessData cvd(4);
+    cvd.setParameter(QStringLiteral("Material_Id"), 1u, true);
+    cvd.setParameter(QStringLiteral("Thickness"), 1.0f, true);
+    ASSERT_EQ(runner.runStep(cvd), 0);
+    ASSERT_EQ(runner.runStep(wetEtch(0.35f, 20)), 0);
+    EXPECT_NE(batchVolume->getLattice(), lattice);
+    EXPECT_FALSE(batch.latticeStale.at(batchVolume->getId()));
 }

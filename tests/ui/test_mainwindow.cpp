@@ -417,7 +417,7 @@ TEST_F(MainWindowFixture, OpenProcessListRunsEveryStepTypeAndSavesTheImage)
     int progress = -1;
     DialogTest::whenModalAppears<QFileDialog>([&](QFileDialog *chooser) {
         DialogTest::whenModalAppears<Ui::RunProcessesDialog>([&](Ui::RunProcessesDialog *batch) {
-            EXPECT_EQ(batch->getList().size(), 21u);
+            EXPECT_EQ(batch->getList().size(), 22u);
             batch->findChild<QPushButton *>("btnRun")->click();
             for (int i = 0; i < 2400 && !batch->findChild<QPushButton *>("btnRun")->isEnabled(); ++i)
                 QTest::qWait(50);
@@ -427,7 +427,7 @@ TEST_F(MainWindowFixture, OpenProcessListRunsEveryStepTypeAndSavesTheImage)
         DialogTest::chooseFile(chooser, QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"));
     });
     window->action("actionOpen_Process_List")->trigger();
-    EXPECT_EQ(progress, 21);
+    EXPECT_EQ(progress, 22);
     const QImage image("allsteps.png");
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixel(0, 0), qRgba(0, 0, 0, 255));

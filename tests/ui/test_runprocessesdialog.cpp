@@ -353,7 +353,7 @@ TEST(RunProcessesDialogEditing, ListBuiltInTheDialogRunsAsInTheHeadlessRunner)
         // The same for a list of every step type.
         const QString every = QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst");
         RunProcessesDialog all(context, nullptr, nullptr, every);
-        ASSERT_EQ(all.getList().size(), 21u);
+        ASSERT_EQ(all.getList().size(), 22u);
         chooseFile(dir.filePath("all.plst"));
         button(all, "btnSaveListAs")->click();
         EXPECT_EQ(contents(dir.filePath("all.plst")), contents(every));

@@ -130,6 +130,7 @@ std::vector<std::pair<int32_t, Parameters>> flow()
         {18, params({{"Material_Id", 3u}, {"Etch Depth", 2.5f}, {"Horizontal to Vertical Ratio", 0.125f}})},
         {5, params({{"Material_Id", 3u}, {"Depth", 1.5f}})},
         {1, params({{"Depth", 2.5f}})},
+        {20, params({{"Depth", 0.75f}})},
         {13, params({{"Material_Id", 11u}, {"Etch Depth", 3u}, {"EtchDirectionValue", 3u}})},
         {3, params({{"Material_Id", 11u}, {"Depth", 2.0f}})},
         {2, params({{"Material_Id", 6u}, {"Thickness", 2.0f}})},
@@ -184,7 +185,7 @@ TEST(StepEditors, EveryTypeKeepsItsValuesSavesAndRuns)
     }
     std::sort(types.begin(), types.end());
     types.erase(std::unique(types.begin(), types.end()), types.end());
-    EXPECT_EQ(types.size(), 20u);
+    EXPECT_EQ(types.size(), 21u);
 
     // The masks came from the images, with the open rectangle; the bits stay hidden.
     const ProcessData &lithography = list[5];
@@ -347,9 +348,10 @@ TEST(StepEditors, ProcessTypeListAndPourHeight)
         {"Doping", 8}, {"Electroplating", 7}, {"Ion Implantation", 14}, {"Isotropic Etching", 5},
         {"Isotropic Deposition", 16}, {"Moore Deposition", 2}, {"Moore Etching", 3}, {"Photolithography", 0},
         {"Planarization", 6}, {"Pour Material", 9}, {"PVD", 12}, {"RIE", 13}, {"Save Image", 10},
-        {"Si Wet Etching", 1}, {"Thermal Oxidation", 15}, {"Doping (Random Walk CA)", 19}};
+        {"Si Wet Etching", 1}, {"Si Wet Etching (CCA)", 20}, {"Thermal Oxidation", 15},
+        {"Doping (Random Walk CA)", 19}};
     EXPECT_EQ(Ui::processTypeEntries(), expected);
-    EXPECT_EQ(StepEditor::create(20, nullptr), nullptr);
+    EXPECT_EQ(StepEditor::create(21, nullptr), nullptr);
     EXPECT_EQ(StepEditor::create(-1, nullptr), nullptr);
 
     // The pour height reaches the top of a known volume; before any volume, far beyond.

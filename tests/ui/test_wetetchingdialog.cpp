@@ -1,7 +1,6 @@
 #include "Core/BatchRun/processlistrunner.h"
 #include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
 #include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "UI/Console/commandconsole.h"
@@ -132,8 +131,12 @@ TEST(WetEtchingDialog, MenuNumbersThroughTheDialog)
          }},
         {29, "Continuous Wet Etch",
          [](const TotalVolumePtr &v) {
-             v->createLattice();
-             ContinuosWetEtching(v.get(), 1.4).run();
+             OperationContext batch;
+             Ui::ProcessListRunner runner(batch);
+             runner.setVolume(v);
+             Ui::ProcessData step(20);
+             step.setParameter(QStringLiteral("Depth"), 1.4f, true);
+             EXPECT_EQ(runner.run({step}).outcome, Ui::ProcessListRunner::Outcome::Completed);
          }},
     };
     for (const Case &c : cases) {

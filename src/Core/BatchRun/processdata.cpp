@@ -15,7 +15,7 @@ const char *const processNames[] = {
     "Spin Coating",         "Save Image",            "Create Substrate",
     "PVD",                  "Simple RIE",            "Ion Implantation",
     "Si Oxidation",         "Isotropic Deposition",  "Anisotropic Deposition",
-    "Anisotropic Etching",  "Doping (Random Walk CA)",
+    "Anisotropic Etching",  "Doping (Random Walk CA)", "Si wet etching (CCA)",
 };
 constexpr int32_t processTypeCount = sizeof(processNames) / sizeof(processNames[0]);
 

@@ -48,9 +48,10 @@ public:
     bool isExpanded() const { return expanded; }
     void setExpanded(bool e) { expanded = e; }
 
-    // "Photolithography", ... "Doping (Random Walk CA)" for 0..19, else "Unknown process".
+    // "Photolithography", ... "Doping (Random Walk CA)", "Si wet etching (CCA)" for 0..20,
+    // else "Unknown process".
     static QString processName(int32_t processType);
-    // Types 0..19 have a name.
+    // Types 0..20 have a name.
     static bool isKnownType(int32_t processType);
 
 private:

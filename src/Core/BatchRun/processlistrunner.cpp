@@ -61,6 +61,7 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(14, &runIonImplantationStep, 3);
     registerStep(15, &runSiOxidationStep, 26);
     registerStep(19, &runRandomWalkDopingStep, 36);
+    registerStep(20, &runContinuousWetEtchingStep, 29);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)

@@ -3,6 +3,7 @@
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/AtomisticSiWetEtching/atomicstructuresimplesiwetetch.h"
 #include "Core/Operations/AtomisticSiWetEtching/siwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
 #include "Model/Automaton/silattice.h"
 
 #include <QtDebug>
@@ -10,7 +11,11 @@
 
 namespace Ui {
 
-int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &step)
+namespace {
+
+// Both wet etches read one "Depth" and share the volume's lattice.
+template <class Etch>
+int32_t runWetEtch(StepEnvironment &environment, const ProcessData &step)
 {
     StepParameters read(step);
     const float depth = read.toFloat(QStringLiteral("Depth"));
@@ -23,9 +28,21 @@ int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &ste
     Model::Automaton::TotalVolume &volume = *environment.volume;
     const int32_t id = volume.getId();
     Core::Operations::SiWetEtchOperation::refreshLattice(environment.latticeStale, volume);
-    Core::Operations::AtomicStructureSimpleSiWetEtch(&volume, depth).run();
+    Etch(&volume, depth).run();
     environment.latticeStale[id] = false;
     return 0;
+}
+
+} // namespace
+
+int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &step)
+{
+    return runWetEtch<Core::Operations::AtomicStructureSimpleSiWetEtch>(environment, step);
+}
+
+int32_t runContinuousWetEtchingStep(StepEnvironment &environment, const ProcessData &step)
+{
+    return runWetEtch<Core::Operations::ContinuosWetEtching>(environment, step);
 }
 
 } // namespace Ui

@@ -385,6 +385,9 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
         return editor<AnisotropicEtchingDialog>(writeAnisotropicEtching, parent);
     case 19:
         return editor<RandomWalkDopingDialog>(writeRandomWalkDoping, parent);
+    case 20:
+        // The continuous etch shares the atomistic etch's dialog and its "Depth".
+        return editor<BCAEtchingDialog>(writeSiWetEtching, parent);
     default:
         return nullptr;
     }
@@ -411,6 +414,7 @@ const std::vector<std::pair<QString, int32_t>> &processTypeEntries()
         {QStringLiteral("RIE"), 13},
         {QStringLiteral("Save Image"), 10},
         {QStringLiteral("Si Wet Etching"), 1},
+        {QStringLiteral("Si Wet Etching (CCA)"), 20},
         {QStringLiteral("Thermal Oxidation"), 15},
         // Random-walk doping has no entry of its own in the old list; it is offered last
         // so that every type a list can hold can also be added.

@@ -1,24 +1,28 @@
 #include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Core {
 namespace Operations {
 
 ContinuosWetEtching::ContinuosWetEtching(Model::Automaton::TotalVolume *volume, double depth,
                                          const WetEtchRates &rates)
-    : SiWetEtchEngine(volume, stepsForDepth(depth)), depth(depth), rates(rates)
+    // The run ends by time, not by a count of steps.
+    : SiWetEtchEngine(volume, std::numeric_limits<int64_t>::max()), depth(depth), rates(rates),
+      duration(durationForDepth(depth, rates))
 {
     slabRates.resize(static_cast<size_t>(slabCount));
-    slabTimeStep.assign(static_cast<size_t>(slabCount), 0.1);
+    slabTimeStep.assign(static_cast<size_t>(slabCount), std::numeric_limits<double>::infinity());
 }
 
-int64_t ContinuosWetEtching::stepsForDepth(double depth)
+double ContinuosWetEtching::durationForDepth(double depth, const WetEtchRates &rates)
 {
-    const double steps = std::floor(depth * 4.0 + 0.5);
-    if (!(steps > 0))
-        return 0;
-    return steps > 9e18 ? INT64_MAX : static_cast<int64_t>(steps);
+    if (!(depth > 0.0))
+        return 0.0;
+    const double speed = rates.speed100();
+    return speed > 0.0 ? depth / speed : std::numeric_limits<double>::infinity();
 }
 
 double ContinuosWetEtching::realSecondsPerModelTime()
@@ -31,15 +35,23 @@ double ContinuosWetEtching::realSecondsPerModelTime()
 void ContinuosWetEtching::prepareStep()
 {
     if (executedSteps > 0)
-        elapsed += timeStep;
+        elapsed = lastStep ? duration : elapsed + timeStep;
+    etching = elapsed < duration;
+    if (!etching)
+        return;
     runSliceTasks(slabCount, [this](int32_t s) { rateSlab(s); });
     double proposal = std::numeric_limits<double>::infinity();
     for (double t : slabTimeStep)
         proposal = std::min(proposal, t);
-    etching = std::isfinite(proposal);
-    if (!etching)
+    if (!std::isfinite(proposal)) {
+        // No atom can etch any more: the rest of the run would change nothing.
+        if (std::isfinite(duration))
+            elapsed = duration;
+        etching = false;
         return;
-    timeStep = executedSteps == 0 ? std::min(timeStep, proposal) : proposal;
+    }
+    lastStep = proposal >= duration - elapsed;
+    timeStep = lastStep ? duration - elapsed : proposal;
 }
 
 void ContinuosWetEtching::rateSlab(int32_t s)
@@ -58,8 +70,9 @@ void ContinuosWetEtching::rateSlab(int32_t s)
         countShells(a, &uF, &sF, &uS, &sS);
         const float rate = uF + sF == 4 ? 0.0f : rates.rate(uF, sF, uS, sS);
         r.push_back(rate);
+        // The time until this atom's fill runs out.
         if (rate > 0.0f)
-            best = std::min(best, 1.0 / rate);
+            best = std::min(best, static_cast<double>(lattice->atom(a).fill) / static_cast<double>(rate));
     }
     candidates.resize(kept);
     slabTimeStep[slab] = best;

@@ -13,34 +13,43 @@ namespace Operations {
 // the atom's first- and second-shell neighbours (WetEtchRates); the atom goes when its
 // fill is used up. An atom whose four bonds all hold atoms is not etched.
 //
+// Depth. The run lasts the model time in which a free (100) surface recedes by the
+// depth: depth / WetEtchRates::speed100(), whatever else the scene holds, so a depth
+// means the same on a plain surface as beside faster or slower features, and the planes
+// keep the speeds of the rate table relative to one another.
+//
 // Time step. After each step (and after the surface search) every slab computes the
-// rates of its next candidates from the states they will see and proposes 1 / (its
-// largest rate); the run takes the smallest proposal, so no atom loses more than its
-// whole fill in one step, and the quickest atoms go in a single step. An atom that needs
-// n steps and part of another goes after n + 1, so a plane may etch slower than its
-// rate by that rounding (measured on the principal planes, by about a third at most).
-// The first step keeps the initial 0.1 (or less, should an atom need less).
+// rates of its next candidates from the states they will see and proposes the time
+// until its first atom runs out (its smallest fill / rate); the run takes the smallest
+// proposal, shortened for the last step so that the run ends exactly at its duration.
+// So no atom ever loses more than its fill in a step, and every atom goes at the moment
+// its fill runs out: the rates hold between the removals that change them, and a plane
+// etches at its rate whatever the other atoms of the scene need. A step removes at
+// least one atom (or ends the run); atoms that run out together go in the same step.
 //
 // Time scale (30 % KOH, 70 degrees C, WetEtchRates::koh()). A (100) surface loses one
 // monolayer (a / 4, 0.1358 nm of real silicon) per 1 / r(100) units of model time; at
 // 0.797 um/min one monolayer takes 10.2 ms, so one unit of model time is
-// r(100) x 10.2 ms = 5.1 ms of etching (realSecondsPerModelTime()). A free (100)
-// surface loses one monolayer per step, as in the atomistic etch; where faster atoms
-// are present, one per two steps.
+// r(100) x 10.2 ms = 5.1 ms of etching (realSecondsPerModelTime()).
 class ContinuosWetEtching final : public SiWetEtchEngine<ContinuosWetEtching>
 {
 public:
     ContinuosWetEtching(Model::Automaton::TotalVolume *volume, double depth,
                         const WetEtchRates &rates = WetEtchRates::koh());
 
-    // round(depth x 4), halves up; none for zero or less.
-    static int64_t stepsForDepth(double depth);
+    // Model time in which a free (100) surface recedes by `depth` under `rates`: depth /
+    // rates.speed100(). None for a depth that is not positive; without end when the (100)
+    // surface does not etch at all (the run then stops once no atom can etch).
+    static double durationForDepth(double depth, const WetEtchRates &rates);
     static double realSecondsPerModelTime();
 
     void run() { runEngine(); }
 
     double getDepth() const { return depth; }
-    // The time step of the next step, and the model time the run has etched so far.
+    // The model time this run lasts.
+    double getDuration() const { return duration; }
+    // The time step of the next step (or of the last one, after the run), and the model
+    // time the run has etched so far.
     double getTimeStep() const { return timeStep; }
     double elapsedTime() const { return elapsed; }
 
@@ -70,8 +79,11 @@ private:
 
     double depth;
     WetEtchRates rates;
-    double timeStep = 0.1;
+    double duration;
+    double timeStep = 0.0;
     double elapsed = 0.0;
+    // The step about to run ends the run at `duration`.
+    bool lastStep = false;
     bool etching = true;
     std::vector<std::vector<float>> slabRates;
     std::vector<double> slabTimeStep;

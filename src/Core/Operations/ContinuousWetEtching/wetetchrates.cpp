@@ -1,5 +1,7 @@
 #include "Core/Operations/ContinuousWetEtching/wetetchrates.h"
 
+#include "Model/Automaton/silattice.h"
+
 #include <cmath>
 
 namespace Core {
@@ -26,6 +28,12 @@ WetEtchRates WetEtchRates::koh()
                     rates.table[static_cast<size_t>(index(uF, sF, uS, sS))] =
                         static_cast<float>(kohRate(uF, sF, uS, sS));
     return rates;
+}
+
+double WetEtchRates::speed100() const
+{
+    const double monolayer = static_cast<double>(Model::Automaton::SiLattice::latticeConstant) * 0.25;
+    return static_cast<double>(rate(0, 2, 2, 4)) * monolayer;
 }
 
 WetEtchRates WetEtchRates::constant(double rate)
