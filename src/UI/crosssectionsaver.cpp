@@ -40,6 +40,12 @@ QString CrossSectionSaver::run(Core::Operations::OperationContext &context, QWid
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const Core::Operations::SectionPlane plane = dialog.plane();
+    // A picture that cannot be made is refused before a file is asked for.
+    QString error;
+    if (!CrossSectionImage::fits(*volume, plane, &error)) {
+        QMessageBox::warning(parent, title, QObject::tr("The cross-section cannot be drawn: %1").arg(error));
+        return QString();
+    }
 
     const QString offered = QDir(lastDirectory())
                                 .filePath(QStringLiteral("cross-section-%1%2.png").arg(plane.axisName()).arg(plane.index));
@@ -49,7 +55,6 @@ QString CrossSectionSaver::run(Core::Operations::OperationContext &context, QWid
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName += QStringLiteral(".png");
 
-    QString error;
     if (!CrossSectionImage::fits(*volume, plane, &error) || !CrossSectionImage(*volume, plane).save(fileName, &error)) {
         QMessageBox::warning(parent, title,
                              QObject::tr("The cross-section could not be saved to \"%1\": %2")

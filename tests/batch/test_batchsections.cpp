@@ -132,3 +132,42 @@ TEST(BatchSections, UsageErrorsAndPlanesOutsideTheVolume)
     EXPECT_TRUE(QFile::exists(document));
     EXPECT_EQ(BatchTest::contents(file), "earlier");
 }
+
+// Cells of 1e-5 in z against 1 across: a picture in proportion would need 100000 pixels
+// per cell; it is drawn with the usual width instead, one pixel per row, quickly and
+// small. A document with an empty axis is refused before anything runs.
+TEST(BatchSections, ThinCellsAreDrawnAndEmptyAxesRefused)
+{
+    const QString noSteps = BatchTest::writeFile("none.plst", "<?xml version=\"1.0\"?>\n<Process-List version=\"1\"/>\n");
+    QByteArray state;
+    for (int x = 0; x < 100; ++x)
+        for (int z = 0; z < 50; ++z)
+            state += z < 20 ? "1 " : "0 ";
+    const QString thin = BatchTest::writeFile(
+        "thin.mem", "<?xml version=\"1.0\"?><Document><Header version=\"1\"/><Object object-type=\"1\" size-x=\"100\" "
+                    "size-y=\"1\" size-z=\"50\" cellsize-z=\"1e-05\"><State>" +
+                        state + "</State></Object></Document>");
+    const QString picture = workFile("thin.png");
+    BatchTest::Run run = BatchTest::run({noSteps, "--input", thin, "--section", "y=0", "--section-image", picture, "--quiet"});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QImage image(picture);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_LT(image.width(), 1000);
+    EXPECT_LT(image.height(), 400);
+    // 100 columns of 6 pixels, 50 rows of 1: silicon below row 20, empty above.
+    EXPECT_EQ(image.pixel(cellsLeft + 3, cellsTop + 49), silicon);
+    EXPECT_EQ(image.pixel(cellsLeft + 599, cellsTop + 30), silicon);
+    EXPECT_EQ(image.pixel(cellsLeft + 3, cellsTop + 29), empty);
+    EXPECT_EQ(image.pixel(cellsLeft + 600, cellsTop + 30), qRgb(60, 60, 60)); // the frame
+
+    const QString flat = BatchTest::writeFile(
+        "flat.mem", "<?xml version=\"1.0\"?><Document><Header version=\"1\"/><Object object-type=\"1\" size-x=\"4\" "
+                    "size-y=\"0\" size-z=\"4\"><State>1 1 </State></Object></Document>");
+    const QString output = workFile("flat-out.mem");
+    run = BatchTest::run({noSteps, "--input", flat, "--output", output, "--section", "y=0", "--section-image",
+                          workFile("flat.png")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("The cell volume's \"size-y\" is 0")) << run.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(output));
+    EXPECT_FALSE(QFile::exists(workFile("flat.png")));
+}

@@ -258,7 +258,7 @@ inline std::vector<Variant> xmlVariants(const QByteArray &good, const std::vecto
     }
 
     const QByteArray badNumbers[] = {"abc", "nan", "inf", "-inf", "1e999", "-1", "4294967296",
-                                     "99999999999999999999", "4000000000", ""};
+                                     "99999999999999999999", "4000000000", "", "0"};
     for (const NumberSite &site : sites) {
         const QString where = QString::fromLatin1(site.before).trimmed();
         for (const QByteArray &value : badNumbers) {

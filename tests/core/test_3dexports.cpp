@@ -268,3 +268,67 @@ TEST(StlExport, PerMaterialFilesAreClosedAndNamedAfterTheMaterials)
     EXPECT_EQ(bytesOf(kept), "kept\n");
     EXPECT_EQ(QDir(dir.path()).entryList({"kept*"}, QDir::Files), QStringList{"kept-Si.stl"});
 }
+
+// Marching cubes close on the faces of the volume and of the cut box: the cells of the
+// first layer count like every other, so a block exports as its own box, to the cell.
+TEST(StlExport, MarchingCubesEncloseTheCellsAtTheVolumeAndCutBoxFaces)
+{
+    QTemporaryDir dir;
+    const float size[3] = {0.5f, 1.0f, 2.0f};
+    const Util::Vector3D position(10, 20, 30);
+    QStringList written;
+    QString error;
+    auto export3d = [&](TotalVolume &volume, const char *name) {
+        volume.getPainter()->setMode(1);
+        const QString file = dir.filePath(name);
+        EXPECT_TRUE(VolumeExport3D::write(volume, file, false, &written, &error)) << error.toStdString();
+        const StlTest::Mesh mesh = StlTest::read(file);
+        EXPECT_TRUE(mesh.error.isEmpty()) << mesh.error.toStdString();
+        const StlTest::Shape shape = StlTest::shapeOf(mesh);
+        EXPECT_EQ(shape.unpairedEdges, 0u) << name;
+        EXPECT_EQ(shape.normalsAgainstWinding, 0u) << name;
+        return shape;
+    };
+    // Model coordinates of the cell corner (x, y, z).
+    auto corner = [&](float x, float y, float z) {
+        return StlTest::Point{float(position.x + x * size[0]), float(position.y + y * size[1]),
+                              float(position.z + z * size[2])};
+    };
+
+    // A full 8-cube: the box of its cells. The flat sides lie on the outer faces; only
+    // the edges are cut, as everywhere on a marching-cubes surface: each of the 12 edges
+    // loses a prism of an eighth of a cell in section along its 7 inner cubes, and each
+    // corner 5/48 of a cell.
+    const auto full = makeVolume(8, 8, 8, size, position, [](uint32_t, uint32_t, uint32_t) { return 1u; });
+    StlTest::Shape shape = export3d(*full, "full.stl");
+    EXPECT_EQ(shape.min, corner(0, 0, 0));
+    EXPECT_EQ(shape.max, corner(8, 8, 8));
+    EXPECT_NEAR(shape.volume, 512.0 - 12 * 7 / 8.0 - 8 * 5 / 48.0, 1e-3); // cells of volume 1
+    // Larger blocks come within 1 % of their cells.
+    const auto large = makeVolume(16, 16, 16, size, position, [](uint32_t, uint32_t, uint32_t) { return 1u; });
+    shape = export3d(*large, "large.stl");
+    EXPECT_EQ(shape.max, corner(16, 16, 16));
+    EXPECT_NEAR(shape.volume, 4096.0, 0.01 * 4096.0);
+
+    // A substrate resting on z = 0 keeps its bottom layer.
+    const auto substrate =
+        makeVolume(8, 6, 10, size, position, [](uint32_t, uint32_t, uint32_t z) { return z < 3 ? 1u : 0u; });
+    shape = export3d(*substrate, "substrate.stl");
+    EXPECT_EQ(shape.min, corner(0, 0, 0));
+    EXPECT_EQ(shape.max, corner(8, 6, 3));
+    EXPECT_NEAR(shape.volume, 144.0 - 4 * 5 / 8.0 - 4 * 7 / 8.0 - 4 * 2 / 8.0 - 8 * 5 / 48.0, 1e-3);
+
+    // A cut box: the faces lie where the cut is, low and high.
+    full->getPainter()->setCutLimits({2, 1, 0}, {7, 8, 5});
+    shape = export3d(*full, "cut.stl");
+    EXPECT_EQ(shape.min, corner(2, 1, 0));
+    EXPECT_EQ(shape.max, corner(7, 8, 5));
+    // One file per material closes on the same faces.
+    full->getPainter()->setMode(1);
+    ASSERT_TRUE(VolumeExport3D::write(*full, dir.filePath("cut.stl"), true, &written, &error)) << error.toStdString();
+    ASSERT_EQ(written.size(), 1);
+    shape = StlTest::shapeOf(StlTest::read(written.front()));
+    EXPECT_EQ(shape.unpairedEdges, 0u);
+    EXPECT_EQ(shape.min, corner(2, 1, 0));
+    EXPECT_EQ(shape.max, corner(7, 8, 5));
+}

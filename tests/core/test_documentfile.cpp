@@ -25,6 +25,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <new>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <utility>
 
@@ -683,4 +684,36 @@ TEST_F(DocumentFileTest, BadParticleCountsAreReadErrors)
         << result.detail.toStdString();
     EXPECT_LT(largestAllocation.load(), size_t(2200000) * 24 + (size_t(1) << 20));
     EXPECT_EQ(scene.objectCount(), 0);
+}
+
+// A volume needs a cell along every axis: a document with an empty (or absent) size is
+// a read error naming the size, as Create Substrate refuses one, and no volume of such a
+// size can be made at all.
+TEST_F(DocumentFileTest, VolumesWithAnEmptyAxisAreRefused)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"size-x=\"0\" size-y=\"4\" size-z=\"4\"", "size-x"},
+        {"size-x=\"4\" size-y=\"0\" size-z=\"4\"", "size-y"},
+        {"size-x=\"4\" size-y=\"4\" size-z=\"0\"", "size-z"},
+        {"size-x=\"4\" size-y=\"4\"", "size-z"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.first);
+        Model::Scene scene;
+        const DocumentFile::Result result =
+            openText(QByteArray("<Object object-type=\"1\" ") + c.first + "><State>1 2 3 </State></Object>", scene);
+        EXPECT_EQ(result.status, Status::ReadFailed);
+        EXPECT_EQ(scene.objectCount(), 0);
+        EXPECT_TRUE(DocumentFile::readErrorText(result).contains(
+            QStringLiteral("The cell volume's \"%1\" is 0: a volume needs at least one cell along each axis.")
+                .arg(QLatin1String(c.second))))
+            << DocumentFile::readErrorText(result).toStdString();
+    }
+
+    QString reason;
+    EXPECT_FALSE(VolumeLimits::fits(3, 0, 2, &reason));
+    EXPECT_EQ(reason, "A volume of 3 x 0 x 2 cells has no cells: it needs at least one cell along each axis.");
+    EXPECT_TRUE(VolumeLimits::fits(1, 1, 1, &reason));
+    EXPECT_THROW(TotalVolume(0, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D()), std::invalid_argument);
+    EXPECT_THROW(TotalVolume(2, 2, 0, 1.0f, 1.0f, 1.0f, Util::Vector3D()), std::invalid_argument);
 }

@@ -201,3 +201,43 @@ TEST(SaveCrossSection, WithoutAVolumeSaysSo)
     window->close();
     QApplication::processEvents();
 }
+
+// A cut whose picture would be too large is refused when the plane is chosen, with the
+// size it would need, and no file is asked for or written.
+TEST(SaveCrossSection, TooLargeAPictureIsRefusedBeforeAFileIsAsked)
+{
+    QTemporaryDir dir;
+    auto *window = new MainWindow();
+    window->show();
+    auto &context = window->getPresenter().getContext();
+    const auto row = std::make_shared<Model::Automaton::TotalVolume>(20000, 1, 2, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    context.scene.add(row);
+    context.setObjectSelected(row, true);
+    QString box;
+    bool chooserShown = false;
+    DialogTest::whenDialogOpens([&](QDialog *d) {
+        auto *dialog = qobject_cast<CrossSectionDialog *>(d);
+        ASSERT_NE(dialog, nullptr);
+        dialog->axisBox()->setFocus();
+        QTest::keyClicks(dialog->axisBox(), "y");
+        DialogTest::whenModalAppears<QMessageBox>([&](QMessageBox *m) {
+            box = m->text();
+            m->accept();
+        });
+        QTimer::singleShot(0, [&] {
+            if (auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                chooserShown = true;
+                chooser->reject();
+            }
+        });
+        DialogTest::press(dialog, QDialogButtonBox::Ok);
+    });
+    window->action("actionSave_Cross_Section")->trigger();
+    EXPECT_FALSE(chooserShown);
+    EXPECT_EQ(box, "The cross-section cannot be drawn: a picture of the cut at y = 0 (20000 x 2 cells) would need "
+                   "20000 x 2 pixels for its cells, more than the 16384 pixels a side and 64 megapixels a picture "
+                   "may have");
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    window->close();
+    QApplication::processEvents();
+}

@@ -6,12 +6,15 @@
 
 #include <limits>
 #include <new>
+#include <stdexcept>
 
 namespace Model {
 namespace Automaton {
 
 size_t TotalVolume::checkedCellCount(uint64_t x, uint64_t y, uint64_t z)
 {
+    if (x == 0 || y == 0 || z == 0)
+        throw std::invalid_argument("a cell volume needs at least one cell along each axis");
     // Sizes are 32-bit each, so x * y cannot overflow 64 bits; the product with z can.
     const uint64_t xy = x * y;
     if (z != 0 && xy > std::numeric_limits<uint64_t>::max() / z)

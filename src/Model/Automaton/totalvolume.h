@@ -34,7 +34,8 @@ public:
                 float cellSizeZ, const Util::Vector3D &position);
     ~TotalVolume() override;
 
-    // Throws std::bad_alloc when the cell array cannot exist.
+    // Throws std::bad_alloc when the cell array cannot exist, and std::invalid_argument
+    // for a size of 0: every automaton and view relies on at least one cell per axis.
     static size_t checkedCellCount(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ);
 
     uint32_t getSizeX() const { return sizeX; }

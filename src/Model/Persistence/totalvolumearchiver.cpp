@@ -529,6 +529,13 @@ ObjectPtr TotalVolumeArchiver::read()
                                    .arg(QLatin1String(sizeNames[axis])));
             return nullptr;
         }
+        // An absent size reads as 0 too: a volume needs a cell along every axis.
+        if (size[axis] == 0) {
+            reader->raiseError(QStringLiteral("The cell volume's \"%1\" is 0: a volume needs at least one cell "
+                                              "along each axis.")
+                                   .arg(QLatin1String(sizeNames[axis])));
+            return nullptr;
+        }
         if (!floatAttribute(attributes, QLatin1String(cellSizeNames[axis]), 1.0f, &cellSize[axis])) {
             reader->raiseError(QStringLiteral("The cell volume's \"%1\" is not a number.")
                                    .arg(QLatin1String(cellSizeNames[axis])));

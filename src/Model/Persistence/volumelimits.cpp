@@ -103,6 +103,13 @@ bool VolumeLimits::cellBytesFit(uint64_t bytes)
 bool VolumeLimits::fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString *reason)
 {
     const QString size = QStringLiteral("%1 x %2 x %3").arg(sizeX).arg(sizeY).arg(sizeZ);
+    if (sizeX == 0 || sizeY == 0 || sizeZ == 0) {
+        if (reason)
+            *reason = QStringLiteral("A volume of %1 cells has no cells: it needs at least one cell along "
+                                     "each axis.")
+                          .arg(size);
+        return false;
+    }
     // Worded first, so that the user learns whether the count or the memory is the limit;
     // the volume's own check then decides.
     const uint64_t xy = sizeX * sizeY; // both are 32-bit values
@@ -126,7 +133,7 @@ bool VolumeLimits::fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString 
     }
     try {
         Automaton::TotalVolume::checkedCellCount(sizeX, sizeY, sizeZ);
-    } catch (const std::bad_alloc &) {
+    } catch (const std::exception &) {
         if (reason)
             *reason = QStringLiteral("A volume of %1 cells cannot be held in memory.").arg(size);
         return false;

@@ -15,8 +15,9 @@ namespace Persistence {
 class VolumeLimits
 {
 public:
-    // True when a sizeX x sizeY x sizeZ volume can be held; otherwise *reason (if given)
-    // says why.
+    // True when a sizeX x sizeY x sizeZ volume can be held: at least one cell along each
+    // axis, a cell count that does not overflow, cells that fit in memory. Otherwise
+    // *reason (if given) says why.
     static bool fits(uint64_t sizeX, uint64_t sizeY, uint64_t sizeZ, QString *reason = nullptr);
 
     // True when the particle-count field of a volume of `cellCount` cells can be held now,

@@ -35,6 +35,56 @@ constexpr int textPixels = 13;
 
 const char *const axisNames[3] = {"x", "y", "z"};
 
+// Pixels per cell along the two axes a picture shows.
+struct Blocks
+{
+    double width;
+    double height;
+    bool toScale;
+};
+
+bool withinLimits(double width, double height)
+{
+    return width <= CrossSectionImage::maximumSide && height <= CrossSectionImage::maximumSide &&
+           width * height <= double(CrossSectionImage::maximumPixels);
+}
+
+Blocks blocksFor(double cols, double rows, double unitsAcross, double unitsUp)
+{
+    // In proportion to the cell sizes, in whole pixels per cell, the long side at least
+    // minimumLongSide pixels and every cell at least one pixel.
+    const double longSide = std::max({cols * unitsAcross, rows * unitsUp, 1e-30});
+    const double smallest = std::min(unitsAcross, unitsUp);
+    double pixelsPerUnit = CrossSectionImage::minimumLongSide / longSide;
+    if (smallest > 0.0)
+        pixelsPerUnit = std::max(pixelsPerUnit, 1.0 / smallest);
+    Blocks b{std::max(1.0, std::ceil(pixelsPerUnit * unitsAcross - 1e-9)),
+             std::max(1.0, std::ceil(pixelsPerUnit * unitsUp - 1e-9)), true};
+    if (std::isfinite(pixelsPerUnit) && withinLimits(cols * b.width, rows * b.height))
+        return b;
+    // Cells far thinner along one axis (say 1e-5 against 1) would need millions of pixels
+    // to be drawn in proportion. Such a picture keeps its usual size along the long side
+    // and gives every cell at least one pixel: the thin axis is stretched, and the two
+    // scale bars give the lengths along each.
+    pixelsPerUnit = CrossSectionImage::minimumLongSide / longSide;
+    b.width = std::max(1.0, std::ceil(pixelsPerUnit * unitsAcross - 1e-9));
+    b.height = std::max(1.0, std::ceil(pixelsPerUnit * unitsUp - 1e-9));
+    if (!std::isfinite(b.width) || !std::isfinite(b.height))
+        b.width = b.height = 1.0;
+    b.toScale = false;
+    return b;
+}
+
+// The axis shown left to right and the one shown bottom to top: a cut across x or y is
+// seen from the side (z up), a cut across z from above (y up).
+int acrossOf(int axis) { return axis == 0 ? 1 : 0; }
+int upOf(int axis) { return axis == 2 ? 1 : 2; }
+
+float cellSizeAlong(const Model::Automaton::TotalVolume &volume, int axis)
+{
+    return axis == 0 ? volume.getCellSizeX() : (axis == 1 ? volume.getCellSizeY() : volume.getCellSizeZ());
+}
+
 QFont font(int pixels, bool bold = false)
 {
     QFont f(QStringLiteral("DejaVu Sans"));
@@ -107,11 +157,28 @@ uint32_t CrossSectionImage::cellsAlong(const Model::Automaton::TotalVolume &volu
 bool CrossSectionImage::fits(const Model::Automaton::TotalVolume &volume, const SectionPlane &plane, QString *error)
 {
     const uint32_t count = cellsAlong(volume, plane.axis);
-    if (plane.index < count)
+    if (plane.index >= count) {
+        *error = QStringLiteral("the plane %1 lies outside the cell volume, whose %2 runs from 0 to %3")
+                     .arg(plane.text(), plane.axisName())
+                     .arg(static_cast<qulonglong>(count) - 1);
+        return false;
+    }
+    const int across = acrossOf(plane.axis);
+    const int up = upOf(plane.axis);
+    const double cols = cellsAlong(volume, across);
+    const double rows = cellsAlong(volume, up);
+    const Blocks b = blocksFor(cols, rows, cellSizeAlong(volume, across), cellSizeAlong(volume, up));
+    if (withinLimits(cols * b.width, rows * b.height))
         return true;
-    *error = QStringLiteral("the plane %1 lies outside the cell volume, whose %2 runs from 0 to %3")
-                 .arg(plane.text(), plane.axisName())
-                 .arg(static_cast<qulonglong>(count) - 1);
+    *error = QStringLiteral("a picture of the cut at %1 (%2 x %3 cells) would need %4 x %5 pixels for its cells, "
+                            "more than the %6 pixels a side and %7 megapixels a picture may have")
+                 .arg(plane.text())
+                 .arg(static_cast<qulonglong>(cols))
+                 .arg(static_cast<qulonglong>(rows))
+                 .arg(cols * b.width, 0, 'f', 0)
+                 .arg(rows * b.height, 0, 'f', 0)
+                 .arg(maximumSide)
+                 .arg(maximumPixels >> 20);
     return false;
 }
 
@@ -129,23 +196,19 @@ double CrossSectionImage::roundLength(double upTo)
 CrossSectionImage::CrossSectionImage(Model::Automaton::TotalVolume &volume, const SectionPlane &plane)
     : plane(plane)
 {
-    // A cut across x or y is seen from the side (z up); a cut across z from above (y up).
-    across = plane.axis == 0 ? 1 : 0;
-    up = plane.axis == 2 ? 1 : 2;
-    const float sizes[3] = {volume.getCellSizeX(), volume.getCellSizeY(), volume.getCellSizeZ()};
-    unitsAcross = sizes[across];
-    unitsUp = sizes[up];
+    across = acrossOf(plane.axis);
+    up = upOf(plane.axis);
+    unitsAcross = cellSizeAlong(volume, across);
+    unitsUp = cellSizeAlong(volume, up);
     cols = static_cast<int>(cellsAlong(volume, across));
     rowCount = static_cast<int>(cellsAlong(volume, up));
 
-    // Whole pixels per cell, in proportion to the cell sizes, the long side at least
-    // minimumLongSide pixels.
-    const double widthUnits = cols * unitsAcross;
-    const double heightUnits = rowCount * unitsUp;
-    double pixelsPerUnit = minimumLongSide / std::max({widthUnits, heightUnits, 1e-30});
-    pixelsPerUnit = std::max(pixelsPerUnit, 1.0 / std::min(unitsAcross, unitsUp));
-    blockW = std::max(1, static_cast<int>(std::ceil(pixelsPerUnit * unitsAcross - 1e-9)));
-    blockH = std::max(1, static_cast<int>(std::ceil(pixelsPerUnit * unitsUp - 1e-9)));
+    const Blocks b = blocksFor(cols, rowCount, unitsAcross, unitsUp);
+    proportional = b.toScale;
+    if (withinLimits(cols * b.width, rowCount * b.height)) {
+        blockW = static_cast<int>(b.width);
+        blockH = static_cast<int>(b.height);
+    }
     // About a fifth of the picture's width.
     scaleLength = roundLength(cols * unitsAcross / 5.0);
 
@@ -217,7 +280,8 @@ QImage CrossSectionImage::render() const
     const int cellsHeight = rowCount * blockH;
     const int left = cellAreaLeft();
     const int top = cellAreaTop();
-    const QString title = QStringLiteral("Cross-section at %1").arg(plane.text());
+    const QString title = QStringLiteral("Cross-section at %1").arg(plane.text()) +
+                          (proportional ? QString() : QStringLiteral(" (not to scale)"));
     const int titleWidth = QFontMetrics(font(titlePixels, true)).horizontalAdvance(title);
     const int width = std::max(left + cellsWidth + legendGap + legendWidth + margin, left + titleWidth + margin);
     const int height = top + std::max(cellsHeight, legendHeight) + axisLabelHeight + scaleBarHeight + margin;
@@ -308,6 +372,10 @@ bool CrossSectionImage::save(const QString &fileName, QString *error) const
     QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
     if (format.isEmpty())
         format = "png";
+    if (!withinLimits(double(cols) * blockW, double(rowCount) * blockH)) {
+        *error = QStringLiteral("a picture of %1 x %2 cells is too large to be made").arg(cols).arg(rowCount);
+        return false;
+    }
     const QImage image = render();
     if (image.isNull()) {
         *error = QStringLiteral("a picture of %1 x %2 cells is too large to be made").arg(cols).arg(rowCount);

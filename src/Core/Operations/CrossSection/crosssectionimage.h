@@ -40,12 +40,17 @@ public:
     // The picture's long side of cells is made at least this many pixels, in whole
     // pixels per cell.
     static constexpr int minimumLongSide = 600;
+    // The cells' part of a picture never has more pixels than these, so that a cut is
+    // refused before its picture is allocated rather than failing on the way.
+    static constexpr int64_t maximumSide = 16384;
+    static constexpr int64_t maximumPixels = int64_t(1) << 26;
     static const QRgb pageColor;
     static const QRgb emptyColor;
 
     // The cells a volume has along `axis`.
     static uint32_t cellsAlong(const Model::Automaton::TotalVolume &volume, int axis);
-    // False, with a message saying the plane's range, when the plane lies outside.
+    // False, with a message saying the plane's range, when the plane lies outside, and
+    // with the size it would need when the picture would be too large to make.
     static bool fits(const Model::Automaton::TotalVolume &volume, const SectionPlane &plane, QString *error);
 
     // Reads the cut's cells (under the volume's voxel mutex) and draws the picture. The
@@ -64,6 +69,9 @@ public:
     int rows() const { return rowCount; }
     int blockWidth() const { return blockW; }
     int blockHeight() const { return blockH; }
+    // False when the cells are too unlike to be drawn in proportion within the limits:
+    // each axis then has its own scale, and the title says so.
+    bool toScale() const { return proportional; }
     // Top-left pixel of the cells' area in render()'s picture.
     int cellAreaLeft() const;
     int cellAreaTop() const;
@@ -81,6 +89,7 @@ private:
     int rowCount = 0;
     int blockW = 1;
     int blockH = 1;
+    bool proportional = true;
     double unitsAcross = 1.0; // cell size along `across`
     double unitsUp = 1.0;
     double scaleLength = 1.0;

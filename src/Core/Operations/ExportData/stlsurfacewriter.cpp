@@ -322,9 +322,15 @@ bool writeMarchingCubes(TotalVolume &volume, const QString &fileName, bool perMa
     std::vector<std::unique_ptr<StlFile>> files;
     QStringList names;
     std::vector<std::vector<Triangle>> surfaces;
+    // The generator counts the cells of cutMin < X <= cutMax, leaving the lowest layer of
+    // its window empty so that the surface closes inside it: the view's choice. The
+    // export's cells are min <= X < max, each face of the box closing on the empty layer
+    // just outside it, so that the first layer of the volume or of the cut is kept.
+    const MarchingCubeSurface::CellCorner below = {min[0] - 1, min[1] - 1, min[2] - 1};
+    const MarchingCubeSurface::CellCorner last = {max[0] - 1, max[1] - 1, max[2] - 1};
     for (uint32_t id : materials) {
         MarchingCubeSurface surface(&volume);
-        surface.regenerate(min, max, id);
+        surface.regenerate(below, last, id);
         std::vector<Triangle> triangles = surface.getTriangles();
         if (triangles.empty())
             continue;
