@@ -214,11 +214,11 @@ lib.write_gds(out)
     EXPECT_TRUE(failure(empty.fileName(), 1, 1.0).startsWith(empty.fileName() + " is not a GDSII layout ("));
     EXPECT_EQ(failure(file, 3, 1.0), "The layout has no shapes on layer 3. Layers with shapes: 1, 7.");
     EXPECT_EQ(failure(file, 1, 1.0, 10, QStringLiteral("NOPE")), "The layout has no structure named NOPE.");
-    // Structures that reference each other end with an error, not endless recursion.
+    // Structures that reference each other are refused with the cycle named, not recursed into.
     EXPECT_EQ(failure(cycle, 1, 1.0),
               cycle + " has no top-level structure (each one is referenced by another); name a top cell.");
     EXPECT_EQ(failure(cycle, 1, 1.0, 10, QStringLiteral("C")),
-              "References nest deeper than 64 levels (a structure that contains itself?).");
+              "References form a cycle: C > D > C.");
     const QString scaleText = "The scale must be a positive number of cells per micron, at most 1000000.";
     EXPECT_EQ(failure(file, 1, 0.0), scaleText);
     EXPECT_EQ(failure(file, 1, -2.0), scaleText);
