@@ -260,7 +260,8 @@ bool readElement(Reader &reader, const Record &start, GdsStream::Element *elemen
             break;
         }
         case STRANS:
-            if (!reader.expect(r, BitArray, 2, 2))
+            // Some writers mark the flags as a 2-byte integer; the bits are the same.
+            if (!reader.expect(r, r.dataType == Int16 ? Int16 : BitArray, 2, 2))
                 return false;
             // Bit 0 (the most significant) reflects; the absolute magnification and angle
             // bits are read as relative, as nearly every writer sets them so.
@@ -328,7 +329,7 @@ QString GdsStream::recordName(int type)
 {
     if (type >= 0 && type < int(sizeof(names) / sizeof(names[0])))
         return QLatin1String(names[type]);
-    return QStringLiteral("record 0x%1").arg(type, 2, 16, QLatin1Char('0'));
+    return QStringLiteral("unknown (0x%1)").arg(type, 2, 16, QLatin1Char('0'));
 }
 
 bool GdsStream::parse(const QByteArray &bytes, QString *error)

@@ -57,7 +57,7 @@ public:
     // IEEE double from the format's 8-byte excess-64 base-16 real.
     static double real8(const unsigned char *bytes);
 
-    // A record type's name ("BOUNDARY"), or "record 0x3f" for one without a name.
+    // A record type's name ("BOUNDARY"), or "unknown (0x3f)" for one without a name.
     static QString recordName(int type);
 
 private:
