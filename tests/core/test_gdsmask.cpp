@@ -582,3 +582,34 @@ TEST_F(GdsMaskTest, BrokenHierarchiesAndMalformedStreamsAreRefusedWithTheirCause
               "The data is not a GDSII layout (unknown (0x69) record at byte 0: its length 21608 runs past the end of "
               "the file (35 bytes)).");
 }
+
+TEST_F(GdsMaskTest, ReferencesOutsideTheColumnsAreCulledWithoutLosingTheEdges)
+{
+    // A 400 x 400 array of 1 x 1 micron squares every 2 microns from (-7, -7): on 10 x 10
+    // columns the squares from 1 to 9 hold column centres, the one at -1 none.
+    GdsBytes gds;
+    gds.beginStructure("SQ");
+    gds.rectangle(1, 0, 0, 0, 1000, 1000);
+    gds.endStructure();
+    gds.beginStructure("TOP");
+    gds.aref("SQ", 400, 400, -7000, -7000, 2000, 2000);
+    // Reaching into the columns from far outside: only its tip at (9..10, 9..10) shows.
+    gds.sref("SQ", 9000, 9000, false, 500.0);
+    gds.endStructure();
+    gds.endLibrary();
+    QFile file(dir.filePath(QStringLiteral("many.gds")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(gds.bytes);
+    file.close();
+    Cells expected = block(9, 9, 10, 10);
+    for (int i = 1; i < 10; i += 2)
+        for (int j = 1; j < 10; j += 2)
+            expected.insert({i, j});
+    EXPECT_EQ(raster(file.fileName(), 1, 10, 10), expected);
+    // Moved by one cell the squares at -1 land on column 0; the magnified one leaves.
+    Cells shifted;
+    for (int i = 0; i < 10; i += 2)
+        for (int j = 0; j < 10; j += 2)
+            shifted.insert({i, j});
+    EXPECT_EQ(raster(file.fileName(), 1, 10, 10, 1.0, 1.0, 1.0), shifted);
+}
