@@ -199,8 +199,13 @@ private:
         GdsLayout::Polygon polygon;
         polygon.xy.reserve(points.size() * 2);
         for (const Point &p : points) {
-            polygon.xy.push_back((t.a * p.x + t.b * p.y + t.c) * micronsPerUnit);
-            polygon.xy.push_back((t.d * p.x + t.e * p.y + t.f) * micronsPerUnit);
+            const double x = (t.a * p.x + t.b * p.y + t.c) * micronsPerUnit;
+            const double y = (t.d * p.x + t.e * p.y + t.f) * micronsPerUnit;
+            // Absurd magnifications overflow; such a shape lies off any volume.
+            if (!std::isfinite(x) || !std::isfinite(y))
+                return;
+            polygon.xy.push_back(x);
+            polygon.xy.push_back(y);
         }
         out[{element.layer, element.datatype}].push_back(std::move(polygon));
     }
@@ -422,9 +427,10 @@ bool analyse(GdsStream &stream, const QString &source, const QString &topCell, s
             for (const Element &element : structure.elements) {
                 if (element.kind != Element::StructureRef && element.kind != Element::ArrayRef) {
                     work += ownVertices(element);
+                    // A mitre tip reaches at most five widths from its bend.
                     const double margin =
                         element.kind == Element::Path
-                            ? std::fabs(double(element.width)) +
+                            ? 5.0 * std::fabs(double(element.width)) +
                                   std::max(std::fabs(double(element.beginExtension)), std::fabs(double(element.endExtension)))
                             : 0.0;
                     if (element.kind == Element::Path && element.width < 0)
@@ -689,18 +695,20 @@ bool GdsMask::fromLayout(const GdsLayout &layout, const GdsMaskPlacement &placem
         xs.resize(n);
         ys.resize(n);
         double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+        bool far = false;
         for (size_t k = 0; k < n; ++k) {
             xs[k] = cellX(polygon->xy[2 * k]);
             ys[k] = cellY(polygon->xy[2 * k + 1]);
+            far = far || !(std::fabs(xs[k]) <= 1.0e15 && std::fabs(ys[k]) <= 1.0e15);
             minX = std::min(minX, xs[k]);
             maxX = std::max(maxX, xs[k]);
             minY = std::min(minY, ys[k]);
             maxY = std::max(maxY, ys[k]);
         }
         // Column centres at i + 0.5: a polygon off the volume, or between centres, covers none.
-        // Coordinates beyond 1e15 cells (or not finite, from absurd magnifications) lie far
-        // off any mask; leaving them out keeps the crossings finite.
-        if (!(std::max(std::max(-minX, maxX), std::max(-minY, maxY)) <= 1.0e15))
+        // A polygon with a vertex beyond 1e15 cells lies far off any mask; leaving it out
+        // keeps the crossings finite.
+        if (far)
             continue;
         if (!(maxX > 0.5 && maxY > 0.5 && minX < double(width) - 0.5 && minY < double(height) - 0.5))
             continue;
