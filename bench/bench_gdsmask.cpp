@@ -3,10 +3,13 @@
 // 512 x 512 columns at 1 cell per micron. The layout is written once by python3-gdspy,
 // outside the timing. gdsMaskFromFile times reading, flattening and rasterising;
 // gdsMaskRasterise only the rasterising of the flattened layout. peak_MiB is the
-// process's peak resident memory during that benchmark alone.
+// process's peak resident memory during that benchmark alone. gdsArrayBombRefused times the
+// refusal of a 258-byte layout holding an array of 1000 x 20000 instances, which must be
+// counted, not expanded.
 
 #include "benchcommon.h"
 
+#include "../tests/common/gdsbytes.h"
 #include "../tests/common/gdswriter.h"
 #include "Core/Operations/Photolithography/gdsmask.h"
 
@@ -97,8 +100,30 @@ void gdsMaskRasterise(benchmark::State &state)
     report(state, mask);
 }
 
+void gdsArrayBombRefused(benchmark::State &state)
+{
+    GdsBytes bomb;
+    bomb.beginStructure("SQ");
+    bomb.rectangle(1, 0, 0, 0, 1000, 1000);
+    bomb.endStructure();
+    bomb.beginStructure("TOP");
+    bomb.aref("SQ", 1000, 20000, 0, 0, 2000, 2000);
+    bomb.endStructure();
+    bomb.endLibrary();
+    BenchCommon::resetPeakMemory();
+    for (auto _ : state) {
+        GdsLayout layout;
+        QString reason;
+        if (GdsLayout::fromBytes(bomb.bytes, QString(), &layout, &reason))
+            state.SkipWithError("the array bomb was read");
+    }
+    state.counters["bytes"] = static_cast<double>(bomb.bytes.size());
+    state.counters["peak_MiB"] = static_cast<double>(BenchCommon::peakMemoryKiB()) / 1024.0;
+}
+
 } // namespace
 
+BENCHMARK(gdsArrayBombRefused)->Apply(BenchCommon::timedRuns);
 BENCHMARK(gdsMaskFromFile)->Apply(BenchCommon::timedRuns);
 BENCHMARK(gdsMaskRasterise)->Apply(BenchCommon::timedRuns);
 

@@ -9,7 +9,7 @@ packages=(
   libboost-dev libgl1-mesa-dev libglu1-mesa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth libgl1-mesa-dri
-  libgdsii-dev python3-gdspy python3-vtk9 parallel desktop-file-utils
+  python3-gdspy python3-vtk9 parallel desktop-file-utils
 )
 
 missing=()

@@ -108,7 +108,7 @@ TEST_F(GdsMaskBoxTest, LayoutFieldsRasteriseOntoTheVolumeAndWarnKeepingTheMask)
 
     bool hiddenForImages = false, shownForLayouts = false, stillOpen = false;
     std::vector<bool> scaled, afterLayerWarning, afterEnter;
-    QString layerWarning, junkWarning;
+    QString layerWarning, datatypeWarning, junkWarning;
     whenDialogOpens([&](QDialog *d) {
         auto *dialog = qobject_cast<PhotolithographyDialog *>(d);
         ASSERT_TRUE(dialog);
@@ -120,6 +120,7 @@ TEST_F(GdsMaskBoxTest, LayoutFieldsRasteriseOntoTheVolumeAndWarnKeepingTheMask)
         QTest::keyClicks(box->fileField(), layout);
         shownForLayouts = fields->isVisible();
         EXPECT_EQ(fields->layerBox()->value(), 1);
+        EXPECT_EQ(fields->datatypeBox()->value(), -1);
         EXPECT_EQ(fields->scaleBox()->value(), 1.0);
 
         // (0, 0)-(2, 1) microns at 2 cells per micron, moved one cell along x.
@@ -129,6 +130,11 @@ TEST_F(GdsMaskBoxTest, LayoutFieldsRasteriseOntoTheVolumeAndWarnKeepingTheMask)
         scaled = volume->getTopMask();
         EXPECT_EQ(dialog->getTopMaskFile(), layout);
 
+        typeInto(fields->datatypeBox(), QStringLiteral("3"));
+        datatypeWarning = DialogTest::warningAfter([&] { QTest::mouseClick(box->applyButton(), Qt::LeftButton); });
+        typeInto(fields->datatypeBox(), QStringLiteral("0"));
+        QTest::mouseClick(box->applyButton(), Qt::LeftButton);
+        EXPECT_EQ(volume->getTopMask(), scaled);
         typeInto(fields->layerBox(), QStringLiteral("5"));
         layerWarning = DialogTest::warningAfter([&] { QTest::mouseClick(box->applyButton(), Qt::LeftButton); });
         afterLayerWarning = volume->getTopMask();
@@ -151,6 +157,8 @@ TEST_F(GdsMaskBoxTest, LayoutFieldsRasteriseOntoTheVolumeAndWarnKeepingTheMask)
     EXPECT_TRUE(hiddenForImages);
     EXPECT_TRUE(shownForLayouts);
     EXPECT_EQ(scaled, block(1, 0, 5, 2));
+    EXPECT_EQ(datatypeWarning,
+              "The layout has no shapes on layer 1, datatype 3. Datatypes with shapes on that layer: 0.");
     EXPECT_EQ(layerWarning, "The layout has no shapes on layer 5. Layers with shapes: 1.");
     EXPECT_EQ(afterLayerWarning, scaled);
     EXPECT_TRUE(junkWarning.startsWith(junk.fileName() + " is not a GDSII layout (")) << junkWarning.toStdString();

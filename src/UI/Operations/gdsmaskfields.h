@@ -11,7 +11,7 @@ class QSpinBox;
 namespace Ui {
 namespace Operations {
 
-// Where a GDSII layout's layer lands on the volume: the layer, an optional top cell,
+// Where a GDSII layout's layer lands on the volume: the layer and datatype, an optional top cell,
 // the scale in cells per micron and the offset in cells. A mask box shows these while
 // its file is a layout.
 class GdsMaskFields : public QWidget
@@ -23,6 +23,7 @@ public:
     Core::Operations::GdsMaskPlacement placement() const;
 
     QSpinBox *layerBox() const { return layer; }
+    QSpinBox *datatypeBox() const { return datatype; }
     QLineEdit *topCellField() const { return topCell; }
     QDoubleSpinBox *scaleBox() const { return scale; }
     QDoubleSpinBox *offsetXBox() const { return offsetX; }
@@ -30,6 +31,7 @@ public:
 
 private:
     QSpinBox *layer;
+    QSpinBox *datatype;
     QLineEdit *topCell;
     QDoubleSpinBox *scale;
     QDoubleSpinBox *offsetX;

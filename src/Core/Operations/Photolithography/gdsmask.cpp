@@ -3,17 +3,23 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QStringList>
+
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
 
-#include <libGDSII.h>
+#include "Core/Operations/Photolithography/gdsstream.h"
 
 namespace Core {
 namespace Operations {
 
 namespace {
+
+using Element = GdsStream::Element;
+using Structure = GdsStream::Structure;
 
 // x' = a x + b y + c, y' = d x + e y + f.
 struct Affine
@@ -36,20 +42,20 @@ struct Affine
 
 // A reference's own placement: reflection about x, then magnification, then rotation
 // counter-clockwise, then the move to its origin.
-Affine placement(const GDSIIElement &element, double originX, double originY)
+Affine placement(const Element &element, double originX, double originY)
 {
-    const double mag = element.Mag > 0 && std::isfinite(element.Mag) ? element.Mag : 1.0;
-    const double radians = std::isfinite(element.Angle) ? element.Angle * M_PI / 180.0 : 0.0;
+    const double mag = element.magnification;
+    const double radians = element.angle * M_PI / 180.0;
     double cosine = std::cos(radians), sine = std::sin(radians);
     // Right angles exactly, so that rotated shapes keep their edges on the cells.
-    const double quarterTurns = element.Angle / 90.0;
-    if (std::isfinite(quarterTurns) && quarterTurns == std::floor(quarterTurns)) {
+    const double quarterTurns = element.angle / 90.0;
+    if (quarterTurns == std::floor(quarterTurns) && std::fabs(quarterTurns) < 1e9) {
         const long q = static_cast<long>(std::fmod(quarterTurns, 4.0) + 4.0) % 4;
         const double c[4] = {1, 0, -1, 0}, s[4] = {0, 1, 0, -1};
         cosine = c[q];
         sine = s[q];
     }
-    const double flip = element.Refl ? -1.0 : 1.0;
+    const double flip = element.reflect ? -1.0 : 1.0;
     Affine t;
     t.a = mag * cosine;
     t.b = -mag * sine * flip;
@@ -65,124 +71,194 @@ struct Point
     double x, y;
 };
 
+// An axis-aligned box in a structure's own database units; `unbounded` where a shape's
+// extent is not known before flattening (a path of absolute width).
+struct Box
+{
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    bool unbounded = false;
+
+    bool empty() const { return !unbounded && minX > maxX; }
+    void add(double x, double y, double margin = 0.0)
+    {
+        minX = std::min(minX, x - margin);
+        maxX = std::max(maxX, x + margin);
+        minY = std::min(minY, y - margin);
+        maxY = std::max(maxY, y + margin);
+    }
+    // The box around this one moved by `t`.
+    Box through(const Affine &t) const
+    {
+        Box r;
+        r.unbounded = unbounded;
+        if (empty() || unbounded)
+            return r;
+        for (int k = 0; k < 4; ++k) {
+            const double x = k & 1 ? maxX : minX, y = k & 2 ? maxY : minY;
+            r.add(t.a * x + t.b * y + t.c, t.d * x + t.e * y + t.f);
+        }
+        return r;
+    }
+    void unite(const Box &o)
+    {
+        unbounded = unbounded || o.unbounded;
+        if (!o.empty() && !o.unbounded) {
+            minX = std::min(minX, o.minX);
+            maxX = std::max(maxX, o.maxX);
+            minY = std::min(minY, o.minY);
+            maxY = std::max(maxY, o.maxY);
+        }
+    }
+};
+
+constexpr int discSides = 32;
+
+// An upper bound of the vertices an element flattens to (the path output below).
+double ownVertices(const Element &element)
+{
+    const double n = double(element.xy.size() / 2);
+    switch (element.kind) {
+    case Element::Boundary:
+        return n;
+    case Element::Box:
+        return 5;
+    case Element::Path:
+        return n < 2 ? 0 : (n - 1) * 4 + (n - 2) * 4 + (element.pathType == 1 ? n * discSides : 0);
+    default:
+        return 0;
+    }
+}
+
+// The column and row steps of an array (its corner points hold the rotation already).
+void arraySteps(const Element &element, Point *column, Point *row)
+{
+    const double x0 = element.xy[0], y0 = element.xy[1];
+    *column = {(element.xy[2] - x0) / element.columns, (element.xy[3] - y0) / element.columns};
+    *row = {(element.xy[4] - x0) / element.rows, (element.xy[5] - y0) / element.rows};
+}
+
 class Flattener
 {
 public:
-    Flattener(const libGDSII::GDSIIData &data, double micronsPerUnit, std::map<int, std::vector<GdsLayout::Polygon>> &out)
-        : data(data), micronsPerUnit(micronsPerUnit), out(out)
+    Flattener(const GdsStream &stream, const std::vector<Box> &boxes, double micronsPerUnit,
+              const GdsLayout::Window *window, std::map<std::pair<int, int>, std::vector<GdsLayout::Polygon>> &out)
+        : stream(stream), boxes(boxes), micronsPerUnit(micronsPerUnit), window(window), out(out)
     {
     }
 
-    bool flatten(int structIndex, const Affine &toMicrons, int depth)
+    // Depth and size are bounded before this runs, so the recursion ends.
+    void flatten(int structIndex, const Affine &toUnits)
     {
-        if (depth > GdsLayout::maxDepth) {
-            error = QStringLiteral("References nest deeper than %1 levels (a structure that contains itself?).")
-                        .arg(GdsLayout::maxDepth);
-            return false;
-        }
-        const GDSIIStruct &structure = *data.Structs[static_cast<size_t>(structIndex)];
-        for (const GDSIIElement *element : structure.Elements) {
-            if (!element)
-                continue;
-            bool ok = true;
-            switch (element->Type) {
-            case BOUNDARY:
-            case BOX:
-                ok = addBoundary(*element, toMicrons);
+        if (!visible(structIndex, toUnits))
+            return;
+        for (const Element &element : stream.structures()[size_t(structIndex)].elements) {
+            switch (element.kind) {
+            case Element::Boundary:
+            case Element::Box:
+                addBoundary(element, toUnits);
                 break;
-            case PATH:
-                ok = addPath(*element, toMicrons);
+            case Element::Path:
+                addPath(element, toUnits);
                 break;
-            case SREF:
-            case AREF:
-                ok = addReference(*element, toMicrons, depth);
+            case Element::StructureRef:
+                flatten(element.structure, placement(element, element.xy[0], element.xy[1]).then(toUnits));
                 break;
-            default:
+            case Element::ArrayRef: {
+                Point column, row;
+                arraySteps(element, &column, &row);
+                for (int r = 0; r < element.rows; ++r)
+                    for (int c = 0; c < element.columns; ++c) {
+                        const double x = element.xy[0] + c * column.x + r * row.x;
+                        const double y = element.xy[1] + c * column.y + r * row.y;
+                        flatten(element.structure, placement(element, x, y).then(toUnits));
+                    }
                 break;
             }
-            if (!ok)
-                return false;
+            }
         }
-        return true;
     }
-
-    QString error;
 
 private:
-    bool spend(size_t work)
+    bool visible(int structIndex, const Affine &toUnits) const
     {
-        spent += work;
-        if (spent <= GdsLayout::maxVertices)
+        if (!window)
             return true;
-        error = QStringLiteral("The layout flattens to more than %1 vertices.").arg(GdsLayout::maxVertices);
-        return false;
+        const Box box = boxes[size_t(structIndex)].through(toUnits);
+        if (box.unbounded)
+            return true;
+        if (box.empty())
+            return false;
+        return box.maxX * micronsPerUnit >= window->minX && box.minX * micronsPerUnit <= window->maxX &&
+               box.maxY * micronsPerUnit >= window->minY && box.minY * micronsPerUnit <= window->maxY;
     }
 
-    bool output(int layer, const std::vector<Point> &points, const Affine &t)
+    void output(const Element &element, const std::vector<Point> &points, const Affine &t)
     {
         if (points.size() < 3)
-            return true;
-        if (!spend(points.size()))
-            return false;
+            return;
         GdsLayout::Polygon polygon;
         polygon.xy.reserve(points.size() * 2);
         for (const Point &p : points) {
-            polygon.xy.push_back((t.a * p.x + t.b * p.y + t.c) * micronsPerUnit);
-            polygon.xy.push_back((t.d * p.x + t.e * p.y + t.f) * micronsPerUnit);
+            const double x = (t.a * p.x + t.b * p.y + t.c) * micronsPerUnit;
+            const double y = (t.d * p.x + t.e * p.y + t.f) * micronsPerUnit;
+            // Absurd magnifications overflow; such a shape lies off any volume.
+            if (!std::isfinite(x) || !std::isfinite(y))
+                return;
+            polygon.xy.push_back(x);
+            polygon.xy.push_back(y);
         }
-        out[layer].push_back(std::move(polygon));
-        return true;
+        out[{element.layer, element.datatype}].push_back(std::move(polygon));
     }
 
-    static std::vector<Point> points(const GDSIIElement &element)
+    static std::vector<Point> points(const Element &element)
     {
         std::vector<Point> result;
-        result.reserve(element.XY.size() / 2);
-        for (size_t k = 0; k + 1 < element.XY.size(); k += 2) {
-            const Point p{double(element.XY[k]), double(element.XY[k + 1])};
+        result.reserve(element.xy.size() / 2);
+        for (size_t k = 0; k + 1 < element.xy.size(); k += 2) {
+            const Point p{double(element.xy[k]), double(element.xy[k + 1])};
             if (result.empty() || p.x != result.back().x || p.y != result.back().y)
                 result.push_back(p);
         }
         return result;
     }
 
-    bool addBoundary(const GDSIIElement &element, const Affine &t)
+    void addBoundary(const Element &element, const Affine &t)
     {
         std::vector<Point> p = points(element);
         if (p.size() > 1 && p.front().x == p.back().x && p.front().y == p.back().y)
             p.pop_back();
-        return output(element.Layer, p, t);
+        output(element, p, t);
     }
 
-    bool addDisc(int layer, Point centre, double radius, const Affine &t)
+    void addDisc(const Element &element, Point centre, double radius, const Affine &t)
     {
-        constexpr int sides = 32;
         std::vector<Point> disc;
-        disc.reserve(sides);
-        for (int k = 0; k < sides; ++k) {
-            const double phi = 2.0 * M_PI * (k + 0.5) / sides;
-            // Outer radius so that the polygon holds the whole circle.
-            const double r = radius / std::cos(M_PI / sides);
+        disc.reserve(discSides);
+        // Outer radius so that the polygon holds the whole circle.
+        const double r = radius / std::cos(M_PI / discSides);
+        for (int k = 0; k < discSides; ++k) {
+            const double phi = 2.0 * M_PI * (k + 0.5) / discSides;
             disc.push_back({centre.x + r * std::cos(phi), centre.y + r * std::sin(phi)});
         }
-        return output(layer, disc, t);
+        output(element, disc, t);
     }
 
     // A path becomes one rectangle per segment, a mitred wedge on the outer side of
-    // every bend (a disc for round paths), and its end caps: flush for path type 0 (and
-    // the custom type 4, whose extensions are not read), half the width beyond the ends
-    // for type 2, round for type 1. A negative width is absolute: not magnified.
-    bool addPath(const GDSIIElement &element, const Affine &t)
+    // every bend (a disc for round paths), and its end caps: flush for path type 0, half
+    // the width beyond the ends for type 2, the BGNEXTN and ENDEXTN lengths for type 4,
+    // round for type 1. A negative width is absolute: not magnified.
+    void addPath(const Element &element, const Affine &t)
     {
         const std::vector<Point> p = points(element);
-        double width = std::fabs(double(element.Width));
-        if (element.Width < 0 && t.scale() > 0)
+        double width = std::fabs(double(element.width));
+        if (element.width < 0 && t.scale() > 0)
             width /= t.scale();
         if (p.size() < 2 || !(width > 0))
-            return true;
+            return;
         const double h = width / 2;
-        const bool round = element.PathType == 1;
-        const double extension = element.PathType == 2 ? h : 0.0;
+        const bool round = element.pathType == 1;
+        const double begin = element.pathType == 2 ? h : element.pathType == 4 ? element.beginExtension : 0.0;
+        const double end = element.pathType == 2 ? h : element.pathType == 4 ? element.endExtension : 0.0;
         const size_t segments = p.size() - 1;
         std::vector<Point> u(segments);
         for (size_t s = 0; s < segments; ++s) {
@@ -193,18 +269,16 @@ private:
         for (size_t s = 0; s < segments; ++s) {
             Point a = p[s], b = p[s + 1];
             if (s == 0)
-                a = {a.x - u[s].x * extension, a.y - u[s].y * extension};
+                a = {a.x - u[s].x * begin, a.y - u[s].y * begin};
             if (s + 1 == segments)
-                b = {b.x + u[s].x * extension, b.y + u[s].y * extension};
+                b = {b.x + u[s].x * end, b.y + u[s].y * end};
             const Point n{-u[s].y * h, u[s].x * h};
-            if (!output(element.Layer, {{a.x + n.x, a.y + n.y}, {a.x - n.x, a.y - n.y}, {b.x - n.x, b.y - n.y}, {b.x + n.x, b.y + n.y}}, t))
-                return false;
+            output(element, {{a.x + n.x, a.y + n.y}, {a.x - n.x, a.y - n.y}, {b.x - n.x, b.y - n.y}, {b.x + n.x, b.y + n.y}}, t);
         }
         for (size_t s = 1; s < segments; ++s) {
             const Point &v = p[s];
             if (round) {
-                if (!addDisc(element.Layer, v, h, t))
-                    return false;
+                addDisc(element, v, h, t);
                 continue;
             }
             const Point u1 = u[s - 1], u2 = u[s];
@@ -219,48 +293,221 @@ private:
             // The mitre tip; a nearly reversing path gets a bevel instead of a spike.
             if (1.0 + dot > 0.02) {
                 const Point tip{v.x + (o1.x + o2.x) / (1.0 + dot), v.y + (o1.y + o2.y) / (1.0 + dot)};
-                if (!output(element.Layer, {v, e1, tip, e2}, t))
-                    return false;
-            } else if (!output(element.Layer, {v, e1, e2}, t)) {
-                return false;
+                output(element, {v, e1, tip, e2}, t);
+            } else {
+                output(element, {v, e1, e2}, t);
             }
         }
-        if (round)
-            return addDisc(element.Layer, p.front(), h, t) && addDisc(element.Layer, p.back(), h, t);
-        return true;
+        if (round) {
+            addDisc(element, p.front(), h, t);
+            addDisc(element, p.back(), h, t);
+        }
     }
 
-    bool addReference(const GDSIIElement &element, const Affine &parent, int depth)
-    {
-        if (element.nsRef < 0 || static_cast<size_t>(element.nsRef) >= data.Structs.size()) {
-            error = QStringLiteral("A reference names a structure that is not in the file: %1.")
-                        .arg(element.SName ? QString::fromStdString(*element.SName) : QStringLiteral("(no name)"));
+    const GdsStream &stream;
+    const std::vector<Box> &boxes;
+    double micronsPerUnit;
+    const GdsLayout::Window *window;
+    std::map<std::pair<int, int>, std::vector<GdsLayout::Polygon>> &out;
+};
+
+// What the hierarchy below each structure flattens to, computed children first.
+struct Analysis
+{
+    std::vector<double> work; // vertices plus instances
+    std::vector<int> depth;   // levels of structures, 1 for one without references
+    std::vector<Box> boxes;
+};
+
+QString quoted(const QByteArray &name)
+{
+    return QString::fromLatin1(name);
+}
+
+// Resolves references, picks the top structures and bounds the flattening. False with
+// the reason for a missing structure, a cycle, a nesting too deep or a layout too large.
+bool analyse(GdsStream &stream, const QString &source, const QString &topCell, std::vector<int> *tops,
+             Analysis *analysis, QString *reason)
+{
+    std::vector<Structure> &structures = stream.structures();
+    const size_t count = structures.size();
+    std::map<QByteArray, int> byName;
+    for (size_t s = 0; s < count; ++s) {
+        const auto inserted = byName.emplace(structures[s].name, int(s));
+        if (!inserted.second) {
+            *reason = QStringLiteral("The layout holds two structures named %1 (at bytes %2 and %3).")
+                          .arg(quoted(structures[s].name))
+                          .arg(structures[size_t(inserted.first->second)].offset)
+                          .arg(structures[s].offset);
             return false;
         }
-        if (element.XY.size() < 2)
-            return true;
-        const double x0 = element.XY[0], y0 = element.XY[1];
-        if (element.Type == SREF)
-            return spend(1) && flatten(element.nsRef, placement(element, x0, y0).then(parent), depth + 1);
-        if (element.XY.size() < 6 || element.Columns <= 0 || element.Rows <= 0)
-            return true;
-        // The array's corner points give its column and row steps, rotation included.
-        const double colX = (element.XY[2] - x0) / element.Columns, colY = (element.XY[3] - y0) / element.Columns;
-        const double rowX = (element.XY[4] - x0) / element.Rows, rowY = (element.XY[5] - y0) / element.Rows;
-        for (int r = 0; r < element.Rows; ++r)
-            for (int c = 0; c < element.Columns; ++c) {
-                const Affine t = placement(element, x0 + c * colX + r * rowX, y0 + c * colY + r * rowY);
-                if (!spend(1) || !flatten(element.nsRef, t.then(parent), depth + 1))
-                    return false;
+    }
+    std::vector<char> referenced(count, 0);
+    for (Structure &structure : structures)
+        for (Element &element : structure.elements)
+            if (element.kind == Element::StructureRef || element.kind == Element::ArrayRef) {
+                const auto found = byName.find(element.structureName);
+                element.structure = found == byName.end() ? -1 : found->second;
+                if (element.structure >= 0)
+                    referenced[size_t(element.structure)] = 1;
             }
-        return true;
+    tops->clear();
+    if (topCell.isEmpty()) {
+        for (size_t s = 0; s < count; ++s)
+            if (!referenced[s])
+                tops->push_back(int(s));
+    } else {
+        const auto found = byName.find(topCell.toLatin1());
+        if (found != byName.end())
+            tops->push_back(found->second);
+    }
+    if (tops->empty()) {
+        *reason = topCell.isEmpty()
+                      ? QStringLiteral("%1 has no top-level structure (each one is referenced by another); name a top cell.")
+                            .arg(source)
+                      : QStringLiteral("The layout has no structure named %1.").arg(topCell);
+        return false;
     }
 
-    const libGDSII::GDSIIData &data;
-    double micronsPerUnit;
-    std::map<int, std::vector<GdsLayout::Polygon>> &out;
-    size_t spent = 0;
-};
+    // Depth-first from the tops without recursion, so a long chain of structures cannot
+    // exhaust the stack; a structure is finished once all it references is.
+    analysis->work.assign(count, 0.0);
+    analysis->depth.assign(count, 0);
+    analysis->boxes.assign(count, Box());
+    enum : char { Unseen, Open, Done };
+    std::vector<char> state(count, Unseen);
+    struct Frame
+    {
+        int structure;
+        size_t next; // the element to look at next
+    };
+    std::vector<Frame> stack;
+    double total = 0.0;
+    const double limit = double(GdsLayout::maxVertices);
+    for (int top : *tops) {
+        if (state[size_t(top)] == Unseen) {
+            stack.push_back({top, 0});
+            state[size_t(top)] = Open;
+        }
+        while (!stack.empty()) {
+            Frame &frame = stack.back();
+            const Structure &structure = structures[size_t(frame.structure)];
+            if (frame.next < structure.elements.size()) {
+                const Element &element = structure.elements[frame.next++];
+                if (element.kind != Element::StructureRef && element.kind != Element::ArrayRef)
+                    continue;
+                if (element.structure < 0) {
+                    *reason = QStringLiteral("Structure %1 references %2, which is not in the layout.")
+                                  .arg(quoted(structure.name), quoted(element.structureName));
+                    return false;
+                }
+                const size_t child = size_t(element.structure);
+                if (state[child] == Open) {
+                    QStringList cycle;
+                    size_t k = stack.size();
+                    while (k > 0 && stack[k - 1].structure != element.structure)
+                        --k;
+                    for (size_t i = k > 0 ? k - 1 : 0; i < stack.size(); ++i)
+                        cycle << quoted(structures[size_t(stack[i].structure)].name);
+                    cycle << quoted(element.structureName);
+                    *reason = QStringLiteral("References form a cycle: %1.").arg(cycle.join(QStringLiteral(" > ")));
+                    return false;
+                }
+                if (state[child] == Unseen) {
+                    state[child] = Open;
+                    stack.push_back({int(child), 0});
+                }
+                continue;
+            }
+            // Every structure this one references is done: add them up.
+            const size_t s = size_t(frame.structure);
+            double work = 0.0;
+            int depth = 1;
+            Box box;
+            for (const Element &element : structure.elements) {
+                if (element.kind != Element::StructureRef && element.kind != Element::ArrayRef) {
+                    work += ownVertices(element);
+                    // A mitre tip reaches at most five widths from its bend.
+                    const double margin =
+                        element.kind == Element::Path
+                            ? 5.0 * std::fabs(double(element.width)) +
+                                  std::max(std::fabs(double(element.beginExtension)), std::fabs(double(element.endExtension)))
+                            : 0.0;
+                    if (element.kind == Element::Path && element.width < 0)
+                        box.unbounded = true;
+                    for (size_t k = 0; k + 1 < element.xy.size(); k += 2)
+                        box.add(element.xy[k], element.xy[k + 1], margin);
+                    continue;
+                }
+                const size_t child = size_t(element.structure);
+                const double instances = double(element.columns) * double(element.rows);
+                work += instances * (1.0 + analysis->work[child]);
+                depth = std::max(depth, analysis->depth[child] + 1);
+                Box reach = analysis->boxes[child].through(placement(element, element.xy[0], element.xy[1]));
+                if (element.kind == Element::ArrayRef) {
+                    Point column, row;
+                    arraySteps(element, &column, &row);
+                    // The instances' origins span a parallelogram: move the box along both sides.
+                    Affine shift;
+                    shift.c = (element.columns - 1) * column.x;
+                    shift.f = (element.columns - 1) * column.y;
+                    reach.unite(reach.through(shift));
+                    shift.c = (element.rows - 1) * row.x;
+                    shift.f = (element.rows - 1) * row.y;
+                    reach.unite(reach.through(shift));
+                }
+                box.unite(reach);
+            }
+            if (work > limit) {
+                *reason = QStringLiteral("The layout flattens to %1 vertices and instances (structure %2 alone), "
+                                         "more than the limit of %3.")
+                              .arg(work, 0, 'f', 0)
+                              .arg(quoted(structure.name))
+                              .arg(double(GdsLayout::maxVertices), 0, 'f', 0);
+                return false;
+            }
+            if (depth > GdsLayout::maxDepth) {
+                *reason = QStringLiteral("References nest deeper than %1 levels below structure %2.")
+                              .arg(GdsLayout::maxDepth)
+                              .arg(quoted(structure.name));
+                return false;
+            }
+            analysis->work[s] = work;
+            analysis->depth[s] = depth;
+            analysis->boxes[s] = box;
+            state[s] = Done;
+            stack.pop_back();
+        }
+        total += analysis->work[size_t(top)];
+        if (total > limit) {
+            *reason = QStringLiteral("The layout flattens to %1 vertices and instances, more than the limit of %2.")
+                          .arg(total, 0, 'f', 0)
+                          .arg(double(GdsLayout::maxVertices), 0, 'f', 0);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool readStream(const QByteArray &bytes, const QString &source, const QString &topCell, GdsLayout::Window const *window,
+                std::map<std::pair<int, int>, std::vector<GdsLayout::Polygon>> *shapes, QString *reason)
+{
+    GdsStream stream;
+    QString error;
+    if (!stream.parse(bytes, &error)) {
+        *reason = QStringLiteral("%1 is not a GDSII layout (%2).").arg(source, error);
+        return false;
+    }
+    const double micronsPerUnit = stream.metresPerUnit() / 1.0e-6;
+    std::vector<int> tops;
+    Analysis analysis;
+    if (!analyse(stream, source, topCell, &tops, &analysis, reason))
+        return false;
+    Flattener flattener(stream, analysis.boxes, micronsPerUnit, window, *shapes);
+    for (int top : tops)
+        flattener.flatten(top, Affine());
+    return true;
+}
 
 void setReason(QString *reason, const QString &text)
 {
@@ -268,11 +515,11 @@ void setReason(QString *reason, const QString &text)
         *reason = text;
 }
 
-QString layerList(const std::vector<int> &layers)
+QString numberList(const std::vector<int> &numbers)
 {
     QStringList names;
-    for (int layer : layers)
-        names << QString::number(layer);
+    for (int number : numbers)
+        names << QString::number(number);
     return names.join(QStringLiteral(", "));
 }
 
@@ -285,52 +532,44 @@ bool GdsLayout::isLayoutFile(const QString &fileName)
     return suffixes.contains(QFileInfo(fileName.trimmed()).suffix().toLower());
 }
 
-bool GdsLayout::read(const QString &fileName, const QString &topCell, GdsLayout *layout, QString *reason)
+bool GdsLayout::read(const QString &fileName, const QString &topCell, GdsLayout *layout, QString *reason,
+                     const Window *window)
 {
-    const QFileInfo info(fileName);
-    if (!info.isFile() || !info.isReadable()) {
+    QFile file(fileName);
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly)) {
         setReason(reason, QStringLiteral("Cannot read the layout file %1.").arg(fileName));
         return false;
     }
-    std::unique_ptr<libGDSII::GDSIIData> data;
-    try {
-        data = std::make_unique<libGDSII::GDSIIData>(QFile::encodeName(fileName).toStdString());
-    } catch (const std::exception &e) {
-        setReason(reason, QStringLiteral("%1 is not a GDSII layout (%2).").arg(fileName, QString::fromLocal8Bit(e.what())));
+    if (file.size() > maxFileBytes) {
+        setReason(reason, QStringLiteral("%1 is larger than %2 MiB; Kelvane reads layouts up to that size.")
+                              .arg(fileName)
+                              .arg(maxFileBytes >> 20));
         return false;
     }
-    if (data->ErrMsg) {
-        setReason(reason, QStringLiteral("%1 is not a GDSII layout (%2).").arg(fileName, QString::fromStdString(*data->ErrMsg)));
-        return false;
-    }
-    const double micronsPerUnit = data->FileUnits[1] / 1.0e-6;
-    if (!std::isfinite(micronsPerUnit) || !(micronsPerUnit > 0)) {
-        setReason(reason, QStringLiteral("%1 has no valid database unit.").arg(fileName));
-        return false;
-    }
-    std::vector<int> tops;
-    for (size_t s = 0; s < data->Structs.size(); ++s) {
-        const GDSIIStruct *structure = data->Structs[s];
-        if (!structure)
-            continue;
-        const QString name = structure->Name ? QString::fromStdString(*structure->Name) : QString();
-        if (topCell.isEmpty() ? !structure->IsReferenced : name == topCell)
-            tops.push_back(static_cast<int>(s));
-    }
-    if (tops.empty()) {
-        setReason(reason, topCell.isEmpty() ? QStringLiteral("%1 has no top-level structure (each one is referenced by "
-                                                             "another); name a top cell.")
-                                                  .arg(fileName)
-                                            : QStringLiteral("The layout has no structure named %1.").arg(topCell));
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size()) {
+        setReason(reason, QStringLiteral("Cannot read the layout file %1.").arg(fileName));
         return false;
     }
     GdsLayout result;
-    Flattener flattener(*data, micronsPerUnit, result.byLayer);
-    for (int top : tops)
-        if (!flattener.flatten(top, Affine(), 0)) {
-            setReason(reason, flattener.error);
-            return false;
-        }
+    QString error;
+    if (!readStream(bytes, fileName, topCell, window, &result.shapes, &error)) {
+        setReason(reason, error);
+        return false;
+    }
+    *layout = std::move(result);
+    return true;
+}
+
+bool GdsLayout::fromBytes(const QByteArray &bytes, const QString &topCell, GdsLayout *layout, QString *reason,
+                          const Window *window)
+{
+    GdsLayout result;
+    QString error;
+    if (!readStream(bytes, QStringLiteral("The data"), topCell, window, &result.shapes, &error)) {
+        setReason(reason, error);
+        return false;
+    }
     *layout = std::move(result);
     return true;
 }
@@ -338,17 +577,29 @@ bool GdsLayout::read(const QString &fileName, const QString &topCell, GdsLayout 
 std::vector<int> GdsLayout::layers() const
 {
     std::vector<int> result;
-    for (const auto &layer : byLayer)
-        if (!layer.second.empty())
-            result.push_back(layer.first);
+    for (const auto &group : shapes)
+        if (!group.second.empty() && (result.empty() || result.back() != group.first.first))
+            result.push_back(group.first.first);
     return result;
 }
 
-const std::vector<GdsLayout::Polygon> &GdsLayout::polygons(int layer) const
+std::vector<int> GdsLayout::datatypes(int layer) const
 {
-    static const std::vector<Polygon> none;
-    const auto found = byLayer.find(layer);
-    return found == byLayer.end() ? none : found->second;
+    std::vector<int> result;
+    for (auto it = shapes.lower_bound({layer, INT_MIN}); it != shapes.end() && it->first.first == layer; ++it)
+        if (!it->second.empty())
+            result.push_back(it->first.second);
+    return result;
+}
+
+std::vector<const GdsLayout::Polygon *> GdsLayout::polygons(int layer, int datatype) const
+{
+    std::vector<const Polygon *> result;
+    for (auto it = shapes.lower_bound({layer, INT_MIN}); it != shapes.end() && it->first.first == layer; ++it)
+        if (datatype < 0 || it->first.second == datatype)
+            for (const Polygon &polygon : it->second)
+                result.push_back(&polygon);
+    return result;
 }
 
 bool GdsMask::fromFile(const QString &fileName, const GdsMaskPlacement &placement, int32_t sizeX, int32_t sizeY,
@@ -359,8 +610,17 @@ bool GdsMask::fromFile(const QString &fileName, const GdsMaskPlacement &placemen
                               .arg(maxCellsPerMicron, 0, 'f', 0));
         return false;
     }
+    // Shapes that miss the columns need not be expanded: the window holds the columns in
+    // microns, with a cell's margin. Sizes of 0 ask for the full extent of the layer.
+    GdsLayout::Window window{-HUGE_VAL, -HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    const bool clip = sizeX > 0 && sizeY > 0 && std::isfinite(placement.offsetX) && std::isfinite(placement.offsetY);
+    if (clip) {
+        const double scale = placement.cellsPerMicron;
+        window = {(-1.0 - placement.offsetX) / scale, (-1.0 - placement.offsetY) / scale,
+                  (double(sizeX) + 1.0 - placement.offsetX) / scale, (double(sizeY) + 1.0 - placement.offsetY) / scale};
+    }
     GdsLayout layout;
-    if (!GdsLayout::read(fileName, placement.topCell, &layout, reason))
+    if (!GdsLayout::read(fileName, placement.topCell, &layout, reason, clip ? &window : nullptr))
         return false;
     return fromLayout(layout, placement, sizeX, sizeY, mask, reason);
 }
@@ -378,23 +638,32 @@ bool GdsMask::fromLayout(const GdsLayout &layout, const GdsMaskPlacement &placem
         setReason(reason, QStringLiteral("The offset must be a finite number of cells."));
         return false;
     }
-    const std::vector<GdsLayout::Polygon> &polygons = layout.polygons(placement.layer);
+    const std::vector<const GdsLayout::Polygon *> polygons = layout.polygons(placement.layer, placement.datatype);
     if (polygons.empty()) {
         const std::vector<int> layers = layout.layers();
-        setReason(reason, layers.empty() ? QStringLiteral("The layout has no shapes.")
-                                         : QStringLiteral("The layout has no shapes on layer %1. Layers with shapes: %2.")
-                                               .arg(placement.layer)
-                                               .arg(layerList(layers)));
+        const std::vector<int> datatypes = layout.datatypes(placement.layer);
+        if (layers.empty())
+            setReason(reason, QStringLiteral("The layout has no shapes."));
+        else if (datatypes.empty())
+            setReason(reason, QStringLiteral("The layout has no shapes on layer %1. Layers with shapes: %2.")
+                                  .arg(placement.layer)
+                                  .arg(numberList(layers)));
+        else
+            setReason(reason, QStringLiteral("The layout has no shapes on layer %1, datatype %2. Datatypes with "
+                                             "shapes on that layer: %3.")
+                                  .arg(placement.layer)
+                                  .arg(placement.datatype)
+                                  .arg(numberList(datatypes)));
         return false;
     }
     const auto cellX = [&](double x) { return x * scale + placement.offsetX; };
     const auto cellY = [&](double y) { return y * scale + placement.offsetY; };
     if (sizeX <= 0 || sizeY <= 0) {
         double farX = 0, farY = 0;
-        for (const GdsLayout::Polygon &polygon : polygons)
-            for (size_t k = 0; k + 1 < polygon.xy.size(); k += 2) {
-                farX = std::max(farX, cellX(polygon.xy[k]));
-                farY = std::max(farY, cellY(polygon.xy[k + 1]));
+        for (const GdsLayout::Polygon *polygon : polygons)
+            for (size_t k = 0; k + 1 < polygon->xy.size(); k += 2) {
+                farX = std::max(farX, cellX(polygon->xy[k]));
+                farY = std::max(farY, cellY(polygon->xy[k + 1]));
             }
         const double columns = std::ceil(farX - 0.5), rows = std::ceil(farY - 0.5);
         if (columns * rows > double(Mask::maxPixels)) {
@@ -421,20 +690,26 @@ bool GdsMask::fromLayout(const GdsLayout &layout, const GdsMaskPlacement &placem
     std::vector<Crossing> crossings;
     std::vector<double> xs, ys;
     bool any = false;
-    for (const GdsLayout::Polygon &polygon : polygons) {
-        const size_t n = polygon.xy.size() / 2;
+    for (const GdsLayout::Polygon *polygon : polygons) {
+        const size_t n = polygon->xy.size() / 2;
         xs.resize(n);
         ys.resize(n);
         double minX = HUGE_VAL, maxX = -HUGE_VAL, minY = HUGE_VAL, maxY = -HUGE_VAL;
+        bool far = false;
         for (size_t k = 0; k < n; ++k) {
-            xs[k] = cellX(polygon.xy[2 * k]);
-            ys[k] = cellY(polygon.xy[2 * k + 1]);
+            xs[k] = cellX(polygon->xy[2 * k]);
+            ys[k] = cellY(polygon->xy[2 * k + 1]);
+            far = far || !(std::fabs(xs[k]) <= 1.0e15 && std::fabs(ys[k]) <= 1.0e15);
             minX = std::min(minX, xs[k]);
             maxX = std::max(maxX, xs[k]);
             minY = std::min(minY, ys[k]);
             maxY = std::max(maxY, ys[k]);
         }
         // Column centres at i + 0.5: a polygon off the volume, or between centres, covers none.
+        // A polygon with a vertex beyond 1e15 cells lies far off any mask; leaving it out
+        // keeps the crossings finite.
+        if (far)
+            continue;
         if (!(maxX > 0.5 && maxY > 0.5 && minX < double(width) - 0.5 && minY < double(height) - 0.5))
             continue;
         crossings.clear();
