@@ -129,6 +129,7 @@ int32_t ProcessListRunner::runStep(const ProcessData &step)
     StepEnvironment env(environment.scene, environment.lastProcessByVolume, environment.latticeStale);
     env.volume = getVolume();
     env.saveImage = environment.saveImage;
+    env.listFolder = environment.listFolder;
     int32_t result = Success;
     try {
         result = it->second.handler(env, step);
@@ -161,6 +162,7 @@ ProcessListRunner::StepCheckResult ProcessListRunner::checkStep(const ProcessDat
     std::map<int32_t, bool> scratchStale;
     StepEnvironment env(scratchScene, scratchRecords, scratchStale);
     env.volume = std::make_shared<Model::Automaton::TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    env.listFolder = environment.listFolder;
     StepCheck check;
     try {
         checked.result = it->second.handler(env, step);

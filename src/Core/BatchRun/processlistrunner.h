@@ -77,6 +77,10 @@ public:
     Model::Automaton::TotalVolumePtr getVolume() const;
 
     void setImageSaver(StepEnvironment::ImageSaver saver);
+    // The folder of the list being run, where steps find files named without a folder
+    // (mask layouts). Set it before run() or checkStep(), not during a run.
+    void setListFolder(const QString &folder) { environment.listFolder = folder; }
+    QString getListFolder() const { return environment.listFolder; }
     void setStepObserver(StepObserver observer);
 
     // Installs the handler of one process type. `recordedNumber` is the operation number

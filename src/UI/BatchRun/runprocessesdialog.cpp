@@ -502,6 +502,8 @@ void RunProcessesDialog::on_btnRun_clicked()
     runButton->setEnabled(false);
     status->setText(QStringLiteral("Running..."));
     volumesBeforeRun = volumesIn(context.scene);
+    // Layouts named without a folder are the list file's neighbours.
+    runner.setListFolder(fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath());
     progressTimer.start();
     worker = std::thread(&RunProcessesDialog::runProcessList, this, list, documentPath->text().trimmed());
 }

@@ -15,6 +15,8 @@ namespace Operations {
 struct GdsMaskPlacement
 {
     int layer = 0;
+    // A datatype to draw; -1 draws every datatype of the layer.
+    int datatype = -1;
     // A structure to draw; empty draws every top-level structure (one no other references).
     QString topCell;
     double cellsPerMicron = 1.0;
