@@ -16,6 +16,10 @@ GdsMaskFields::GdsMaskFields(QWidget *parent) : QWidget(parent)
     layer = new QSpinBox;
     layer->setRange(0, 65535);
     layer->setValue(1);
+    datatype = new QSpinBox;
+    datatype->setRange(-1, 65535);
+    datatype->setValue(-1);
+    datatype->setToolTip(tr("-1 draws every datatype of the layer"));
     topCell = new QLineEdit;
     topCell->setPlaceholderText(tr("All top-level structures"));
     scale = new QDoubleSpinBox;
@@ -33,6 +37,7 @@ GdsMaskFields::GdsMaskFields(QWidget *parent) : QWidget(parent)
     offsets->addWidget(offsetX);
     offsets->addWidget(offsetY);
     form->addRow(tr("Layer"), layer);
+    form->addRow(tr("Datatype"), datatype);
     form->addRow(tr("Top cell"), topCell);
     form->addRow(tr("Scale (cells per micron)"), scale);
     form->addRow(tr("Offset x, y (cells)"), offsets);
@@ -42,11 +47,22 @@ Core::Operations::GdsMaskPlacement GdsMaskFields::placement() const
 {
     Core::Operations::GdsMaskPlacement p;
     p.layer = layer->value();
+    p.datatype = datatype->value();
     p.topCell = topCell->text().trimmed();
     p.cellsPerMicron = scale->value();
     p.offsetX = offsetX->value();
     p.offsetY = offsetY->value();
     return p;
+}
+
+void GdsMaskFields::setPlacement(const Core::Operations::GdsMaskPlacement &p)
+{
+    layer->setValue(p.layer);
+    datatype->setValue(p.datatype);
+    topCell->setText(p.topCell);
+    scale->setValue(p.cellsPerMicron);
+    offsetX->setValue(p.offsetX);
+    offsetY->setValue(p.offsetY);
 }
 
 } // namespace Operations
