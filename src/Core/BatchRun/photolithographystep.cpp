@@ -140,11 +140,17 @@ int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData 
         (bottom.layout.isEmpty() && !toMask(bottom.bits, bottom.width, bottom.height, &bottomMask))) {
         return rejectStep(step, QStringLiteral("a mask size exceeds 2147483647"));
     }
-    for (const auto &side : {std::make_pair(QStringLiteral("Top"), &top), std::make_pair(QStringLiteral("Bottom"), &bottom)}) {
-        if (side.second->layout.isEmpty())
+    struct Side
+    {
+        QString name;
+        const MaskSource *source;
+        Mask *mask;
+    };
+    const Side sides[] = {{QStringLiteral("Top"), &top, &topMask}, {QStringLiteral("Bottom"), &bottom, &bottomMask}};
+    for (const Side &side : sides) {
+        if (side.source->layout.isEmpty())
             continue;
-        const int32_t result =
-            layoutMask(environment, step, side.first, *side.second, side.first == QLatin1String("Top") ? &topMask : &bottomMask);
+        const int32_t result = layoutMask(environment, step, side.name, *side.source, side.mask);
         if (result != 0)
             return result;
     }
