@@ -379,7 +379,9 @@ lib.write_gds(out)
         checked = runner.checkStep(bad);
         EXPECT_EQ(checked.result, 2) << c.name;
         EXPECT_EQ(checked.rejection, QString::fromLatin1(c.reason)) << c.name;
-        EXPECT_EQ(runner.runStep(bad), 2) << c.name;
+        QString why;
+        EXPECT_EQ(runner.runStep(bad, &why), 2) << c.name;
+        EXPECT_EQ(why, QString::fromLatin1(c.reason)) << c.name;
     }
     ProcessData noLayer(0);
     for (auto it = step.getParameters().cbegin(); it != step.getParameters().cend(); ++it)
@@ -393,7 +395,9 @@ lib.write_gds(out)
     EXPECT_EQ(countCells(runner.getVolume(), 11), 32u);
 
     // The run: resist stays in columns x 1..2, y 0..1 only.
-    ASSERT_EQ(runner.runStep(step), 0);
+    QString why = QStringLiteral("stale");
+    ASSERT_EQ(runner.runStep(step, &why), 0);
+    EXPECT_TRUE(why.isEmpty());
     const auto after = runner.getVolume();
     for (uint32_t x = 0; x < 4; ++x)
         for (uint32_t y = 0; y < 4; ++y) {

@@ -417,4 +417,14 @@ lib.write_gds(out)
             ASSERT_EQ(ids[volume->index(x, y, 7)], kept ? 11u : 0u) << x << ", " << y;
             ASSERT_EQ(ids[volume->index(x, y, 5)], 1u) << x << ", " << y;
         }
+
+    // Gone: the step fails and the status says why.
+    ASSERT_TRUE(QFile::remove(dir.filePath("bar.gds")));
+    button(dialog, "btnRun")->click();
+    ASSERT_TRUE(waitFor([&] { return button(dialog, "btnRun")->isEnabled(); }));
+    EXPECT_EQ(dialog.progress()->value(), 1);
+    EXPECT_EQ(dialog.statusLabel()->text().toStdString(),
+              ("Stopped at step 2 (Photolithography): Value for a required parameter is invalid. Check input list. "
+               "The step says: the top mask layout " + dir.filePath("bar.gds") + " cannot be read: no such file.")
+                  .toStdString());
 }

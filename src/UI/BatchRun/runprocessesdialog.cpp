@@ -525,6 +525,8 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
                           ProcessListRunner::resultMessage(summary.result));
         if (summary.result == ProcessListRunner::OutputFailed && !imageFailure.isEmpty())
             report += QLatin1Char(' ') + imageFailure;
+        else if (!summary.reason.isEmpty())
+            report += QStringLiteral(" The step says: %1.").arg(summary.reason);
         break;
     case ProcessListRunner::Outcome::MissingVolume:
         report = QStringLiteral("Stopped at step %1: there is no cell volume.").arg(summary.stoppedAt + 1);
