@@ -221,6 +221,7 @@ int main(int argc, char **argv)
     std::map<int32_t, int32_t> lastProcessByVolume;
     std::map<int32_t, bool> latticeStale;
     Ui::ProcessListRunner runner(scene, lastProcessByVolume, latticeStale);
+    runner.setListFolder(QFileInfo(listPath).absolutePath());
     if (!overrides.apply(
             list, [&runner](const Ui::ProcessData &step) { return runner.checkStep(step); }, &reason)) {
         printError(reason);

@@ -2,12 +2,15 @@
 // and messages, per-volume records, cancelling and running on a worker thread.
 #include "cataloguetestsupport.h"
 #include "documenttestsupport.h"
+#include "gdswriter.h"
 
 #include "Core/BatchRun/processdata.h"
 #include "Core/BatchRun/processlistrunner.h"
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
 #include "Core/Operations/operationcontext.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -308,4 +311,99 @@ TEST_F(RunnerTest, CancelsBetweenStepsAndRunsOnAWorker)
     EXPECT_EQ(runner.progress(), 3);
     EXPECT_FALSE(runner.isRunning());
     EXPECT_EQ(runner.getVolume()->getSizeX(), 4u);
+}
+
+// A photolithography step naming a layout: the layout and its placement replace the
+// stored bits, a name without a folder is the list's neighbour, and a placement or file
+// the step cannot use is refused, with the reason, before anything changes.
+TEST_F(RunnerTest, PhotolithographyReadsALayoutFromTheListsFolder)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    ProcessListRunner runner(context);
+    runner.setListFolder(folder.path());
+    // Silicon at z 0, positive resist at z 1..2, on 4 x 4 columns.
+    std::vector<uint32_t> ids(4 * 4 * 4, 0);
+    const auto volume = makeVolume(4, 4, 4);
+    for (uint32_t x = 0; x < 4; ++x)
+        for (uint32_t y = 0; y < 4; ++y)
+            for (uint32_t z = 0; z < 3; ++z)
+                ids[volume->index(x, y, z)] = z == 0 ? 1 : 11;
+    runner.setVolume(makeVolume(4, 4, 4, ids));
+
+    // Written by hand: no stored bits on the top side at all.
+    ProcessData step(0);
+    step.setParameter(QStringLiteral("Material_Id"), 11u, false);
+    step.setParameter(QStringLiteral("Top Mask Layout"), QStringLiteral("mask.gds"), true);
+    step.setParameter(QStringLiteral("Top Mask Layer"), 1, true);
+    step.setParameter(QStringLiteral("Top Mask Offset X"), 1.0, true);
+    step.setParameter(QStringLiteral("Bottom Mask"), QVariant::fromValue(Ui::MaskBitmap()), false);
+    step.setParameter(QStringLiteral("Bottom Mask Width"), 0u, true);
+    step.setParameter(QStringLiteral("Bottom Mask Height"), 0u, true);
+
+    auto checked = runner.checkStep(step);
+    EXPECT_EQ(checked.result, 2);
+    EXPECT_EQ(checked.rejection, QStringLiteral("the top mask layout %1 cannot be read: no such file")
+                                     .arg(QDir(folder.path()).filePath("mask.gds")));
+    EXPECT_TRUE(checked.parametersRead.contains("Top Mask Offset X"));
+    EXPECT_FALSE(checked.parametersRead.contains("Top Mask Width"));
+    EXPECT_TRUE(checked.parametersRead.contains("Bottom Mask Width"));
+
+    // A rectangle over x 0..2, y 0..2 microns, shifted one column along x.
+    const QString error = GdsWriter::write(QDir(folder.path()).filePath("mask.gds"), QStringLiteral(R"(
+top = gdspy.Cell('TOP')
+top.add(gdspy.Rectangle((0, 0), (2, 2), layer=1))
+lib.add(top)
+lib.write_gds(out)
+)"));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(runner.checkStep(step).result, 0);
+
+    struct Case
+    {
+        const char *name;
+        QVariant value;
+        const char *reason;
+    };
+    const Case refused[] = {
+        {"Top Mask Layer", -1, "Top Mask Layer must be a layer number from 0 to 65535"},
+        {"Top Mask Datatype", -2, "Top Mask Datatype must be -1 (every datatype) or a datatype from 0 to 65535"},
+        {"Top Mask Scale", std::numeric_limits<double>::quiet_NaN(),
+         "Top Mask Scale must be a number of cells per micron above 0 and at most 1e+06"},
+        {"Top Mask Offset Y", std::numeric_limits<double>::infinity(),
+         "Top Mask Offset X and Y must be numbers of cells from -1e+07 to 1e+07"},
+    };
+    for (const Case &c : refused) {
+        ProcessData bad = step;
+        bad.setParameter(QString::fromLatin1(c.name), c.value, true);
+        checked = runner.checkStep(bad);
+        EXPECT_EQ(checked.result, 2) << c.name;
+        EXPECT_EQ(checked.rejection, QString::fromLatin1(c.reason)) << c.name;
+        QString why;
+        EXPECT_EQ(runner.runStep(bad, &why), 2) << c.name;
+        EXPECT_EQ(why, QString::fromLatin1(c.reason)) << c.name;
+    }
+    ProcessData noLayer(0);
+    for (auto it = step.getParameters().cbegin(); it != step.getParameters().cend(); ++it)
+        if (it.key() != QLatin1String("Top Mask Layer"))
+            noLayer.setParameter(it.key(), it.value(), true);
+    EXPECT_EQ(runner.checkStep(noLayer).result, 1);
+    // An empty layout name means the stored bits, which this step does not have.
+    ProcessData unnamed = step;
+    unnamed.setParameter(QStringLiteral("Top Mask Layout"), QString(), true);
+    EXPECT_EQ(runner.checkStep(unnamed).result, 1);
+    EXPECT_EQ(countCells(runner.getVolume(), 11), 32u);
+
+    // The run: resist stays in columns x 1..2, y 0..1 only.
+    QString why = QStringLiteral("stale");
+    ASSERT_EQ(runner.runStep(step, &why), 0);
+    EXPECT_TRUE(why.isEmpty());
+    const auto after = runner.getVolume();
+    for (uint32_t x = 0; x < 4; ++x)
+        for (uint32_t y = 0; y < 4; ++y) {
+            const bool kept = x >= 1 && x <= 2 && y <= 1;
+            EXPECT_EQ(after->materialIds()[after->index(x, y, 1)], kept ? 11u : 0u) << x << ", " << y;
+            EXPECT_EQ(after->materialIds()[after->index(x, y, 0)], 1u);
+        }
+    EXPECT_EQ(countCells(after, 11), 8u);
 }

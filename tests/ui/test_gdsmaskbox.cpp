@@ -1,6 +1,7 @@
 // A GDSII layout as the mask of the photolithography and masked cut dialogs, driven
 // from their menu numbers: the layout's fields, the overlay, Enter, and the warnings.
 #include "Core/BatchRun/processdata.h"
+#include "Core/BatchRun/processlistfile.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
 #include "UI/BatchRun/stepeditor.h"
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <map>
 
 using namespace Core::Operations;
 using namespace Ui::Operations;
@@ -218,4 +220,75 @@ TEST_F(GdsMaskBoxTest, ProcessListStepsKeepTheirBitsAndTakeNewOnesFromTheLayout)
     EXPECT_EQ(applied.getProcessParameter("Top Mask Width").toUInt(), 2u);
     EXPECT_EQ(applied.getProcessParameter("Top Mask Height").toUInt(), 1u);
     EXPECT_EQ(applied.getProcessParameter("Top Mask File").toString(), layout);
+}
+
+TEST_F(GdsMaskBoxTest, ProcessListStepsNameTheLayoutWithItsPlacement)
+{
+    const std::unique_ptr<Ui::StepEditor> editor = Ui::StepEditor::create(0, nullptr);
+    auto *dialog = qobject_cast<PhotolithographyDialog *>(editor->dialog());
+    ASSERT_NE(dialog, nullptr);
+    GdsMaskFields *fields = dialog->topBox()->layoutFields();
+    // The datatype sits beside the layer and draws every datatype until one is chosen.
+    EXPECT_EQ(fields->datatypeBox()->value(), -1);
+    EXPECT_EQ(fields->datatypeBox()->minimum(), -1);
+    QTest::keyClicks(dialog->topBox()->fileField(), layout);
+    typeInto(fields->datatypeBox(), QStringLiteral("0"));
+    typeInto(fields->offsetXBox(), QStringLiteral("3"));
+    QTest::mouseClick(dialog->topBox()->applyButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->topBox()->getMaskFile(), layout);
+
+    Ui::ProcessData step(0);
+    editor->write(step);
+    const std::map<QString, std::pair<QString, QString>> expected = {
+        {"Top Mask Layout", {"QString", layout}}, {"Top Mask Layer", {"int", "1"}},
+        {"Top Mask Datatype", {"int", "0"}},      {"Top Mask Top Cell", {"QString", ""}},
+        {"Top Mask Scale", {"double", "1"}},      {"Top Mask Offset X", {"double", "3"}},
+        {"Top Mask Offset Y", {"double", "0"}}};
+    for (const auto &e : expected) {
+        const QVariant value = step.getProcessParameter(e.first);
+        EXPECT_EQ(Ui::ProcessListFile::typeText(value), e.second.first) << e.first.toStdString();
+        EXPECT_EQ(Ui::ProcessListFile::dataText(value), e.second.second) << e.first.toStdString();
+        EXPECT_TRUE(step.getParameterVisibility(e.first)) << e.first.toStdString();
+    }
+    // The bits stay for readers without layouts; the bottom names no layout.
+    EXPECT_NE(step.getProcessParameter("Top Mask Width").toUInt(), 0u);
+    EXPECT_EQ(step.getProcessParameter("Top Mask File").toString(), layout);
+    EXPECT_FALSE(step.hasParameter("Bottom Mask Layout"));
+
+    // Through a list file and back, then opened again: the box shows the step's
+    // placement without reading the layout, and the step keeps its layout and bits.
+    const QString listFile = dir.filePath(QStringLiteral("layout.plst"));
+    ASSERT_TRUE(Ui::ProcessListFile::save(listFile, {step}));
+    Ui::ProcessList loaded;
+    ASSERT_TRUE(Ui::ProcessListFile::load(listFile, loaded));
+    ASSERT_EQ(loaded.size(), 1u);
+    QMap<QString, QVariant> stored = loaded[0].getParameters();
+    EXPECT_EQ(stored.value("Top Mask Offset X").toDouble(), 3.0);
+    stored["Top Mask Datatype"] = 2;
+    stored["Top Mask Offset Y"] = 4.5;
+    const std::unique_ptr<Ui::StepEditor> reopened = Ui::StepEditor::create(0, nullptr);
+    reopened->preset(stored);
+    auto *again = qobject_cast<PhotolithographyDialog *>(reopened->dialog());
+    ASSERT_NE(again, nullptr);
+    GdsMaskFields *shown = again->topBox()->layoutFields();
+    EXPECT_EQ(again->topBox()->fileField()->text(), layout);
+    EXPECT_TRUE(again->topBox()->getMaskFile().isEmpty());
+    EXPECT_EQ(shown->layerBox()->value(), 1);
+    EXPECT_EQ(shown->datatypeBox()->value(), 2);
+    EXPECT_DOUBLE_EQ(shown->offsetXBox()->value(), 3.0);
+    EXPECT_DOUBLE_EQ(shown->offsetYBox()->value(), 4.5);
+    Ui::ProcessData kept(0);
+    reopened->write(kept);
+    EXPECT_EQ(kept.getProcessParameter("Top Mask Layout").toString(), layout);
+    EXPECT_EQ(kept.getProcessParameter("Top Mask Datatype").toInt(), 2);
+    EXPECT_EQ(kept.getProcessParameter("Top Mask Offset Y").toDouble(), 4.5);
+    EXPECT_EQ(kept.getProcessParameter("Top Mask").value<Ui::MaskBitmap>(),
+              step.getProcessParameter("Top Mask").value<Ui::MaskBitmap>());
+
+    // Removing the mask removes the layout from the step.
+    QTest::mouseClick(again->topBox()->removeButton(), Qt::LeftButton);
+    Ui::ProcessData removed(0);
+    reopened->write(removed);
+    EXPECT_FALSE(removed.hasParameter("Top Mask Layout"));
+    EXPECT_EQ(removed.getProcessParameter("Top Mask Width").toUInt(), 0u);
 }

@@ -6,6 +6,7 @@
 #include "UI/BatchRun/movetodialog.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
+#include "../common/gdswriter.h"
 #include "dialogtestsupport.h"
 #include "testenv.h"
 
@@ -376,4 +377,54 @@ TEST(RunProcessesDialogEditing, ListBuiltInTheDialogRunsAsInTheHeadlessRunner)
     const QByteArray fromBatch = contents(headless);
     ASSERT_GT(fromDialog.indexOf("<Object"), 0);
     EXPECT_EQ(fromDialog.mid(fromDialog.indexOf("<Object")), fromBatch.mid(fromBatch.indexOf("<Object")));
+}
+
+// A list whose photolithography names a layout beside the list file: the dialog's run
+// rasterises it onto the volume it runs on.
+TEST(RunProcessesDialogRun, LayoutMaskIsTakenFromTheListsFolder)
+{
+    OperationContext context;
+    const auto volume = substrate(context);
+    QTemporaryDir dir;
+    const QString error = GdsWriter::write(dir.filePath("bar.gds"), QStringLiteral(R"(
+top = gdspy.Cell('TOP')
+top.add(gdspy.Rectangle((0, 0), (2, 1), layer=1))
+top.add(gdspy.Rectangle((0, 0), (20, 20), layer=2))
+lib.add(top)
+lib.write_gds(out)
+)"));
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const QString file = dir.filePath("layout.plst");
+    ASSERT_TRUE(Ui::ProcessListFile::save(
+        file, {DialogTest::step(9, {{"Material_Id", 11u}, {"Maximum Height", 8u}}),
+               DialogTest::step(0, {{"Material_Id", 11u},
+                                    {"Top Mask Layout", QStringLiteral("bar.gds")},
+                                    {"Top Mask Layer", 1},
+                                    {"Bottom Mask", QVariant::fromValue(Ui::MaskBitmap())},
+                                    {"Bottom Mask Width", 0u},
+                                    {"Bottom Mask Height", 0u}})}));
+    RunProcessesDialog dialog(context, nullptr, volume, file);
+    dialog.show();
+    button(dialog, "btnRun")->click();
+    ASSERT_TRUE(waitFor([&] { return button(dialog, "btnRun")->isEnabled(); }));
+    EXPECT_EQ(dialog.progress()->value(), 2) << dialog.statusLabel()->text().toStdString();
+    // Resist (z 6..7) stays only over columns (0, 0) and (1, 0).
+    const std::vector<uint32_t> ids = volume->materialIds();
+    for (uint32_t x = 0; x < 20; ++x)
+        for (uint32_t y = 0; y < 20; ++y) {
+            const bool kept = x < 2 && y == 0;
+            ASSERT_EQ(ids[volume->index(x, y, 6)], kept ? 11u : 0u) << x << ", " << y;
+            ASSERT_EQ(ids[volume->index(x, y, 7)], kept ? 11u : 0u) << x << ", " << y;
+            ASSERT_EQ(ids[volume->index(x, y, 5)], 1u) << x << ", " << y;
+        }
+
+    // Gone: the step fails and the status says why.
+    ASSERT_TRUE(QFile::remove(dir.filePath("bar.gds")));
+    button(dialog, "btnRun")->click();
+    ASSERT_TRUE(waitFor([&] { return button(dialog, "btnRun")->isEnabled(); }));
+    EXPECT_EQ(dialog.progress()->value(), 1);
+    EXPECT_EQ(dialog.statusLabel()->text().toStdString(),
+              ("Stopped at step 2 (Photolithography): Value for a required parameter is invalid. Check input list. "
+               "The step says: the top mask layout " + dir.filePath("bar.gds") + " cannot be read: no such file.")
+                  .toStdString());
 }

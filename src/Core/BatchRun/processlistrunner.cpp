@@ -117,7 +117,7 @@ QString ProcessListRunner::resultMessage(int32_t result)
     }
 }
 
-int32_t ProcessListRunner::runStep(const ProcessData &step)
+int32_t ProcessListRunner::runStep(const ProcessData &step, QString *reason)
 {
     const int32_t type = step.getProcessType();
     const auto it = handlers.find(type);
@@ -129,16 +129,24 @@ int32_t ProcessListRunner::runStep(const ProcessData &step)
     StepEnvironment env(environment.scene, environment.lastProcessByVolume, environment.latticeStale);
     env.volume = getVolume();
     env.saveImage = environment.saveImage;
+    env.listFolder = environment.listFolder;
     int32_t result = Success;
+    QString caught;
+    takeStepRejection();
     try {
         result = it->second.handler(env, step);
     } catch (const std::bad_alloc &) {
+        caught = QStringLiteral("not enough memory");
         qWarning().noquote() << step.getProcessName() << ": not enough memory";
         result = InvalidParameter;
     } catch (const std::exception &e) {
+        caught = QString::fromLocal8Bit(e.what());
         qWarning().noquote() << step.getProcessName() << ":" << e.what();
         result = InvalidParameter;
     }
+    const QString rejection = caught.isEmpty() ? takeStepRejection() : caught;
+    if (reason)
+        *reason = result == Success ? QString() : rejection;
     setVolume(env.volume);
     if (result == Success && it->second.recordedNumber >= 0 && env.volume)
         environment.lastProcessByVolume[env.volume->getId()] = it->second.recordedNumber;
@@ -161,6 +169,7 @@ ProcessListRunner::StepCheckResult ProcessListRunner::checkStep(const ProcessDat
     std::map<int32_t, bool> scratchStale;
     StepEnvironment env(scratchScene, scratchRecords, scratchStale);
     env.volume = std::make_shared<Model::Automaton::TotalVolume>(1, 1, 1, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    env.listFolder = environment.listFolder;
     StepCheck check;
     try {
         checked.result = it->second.handler(env, step);
@@ -197,7 +206,8 @@ ProcessListRunner::Summary ProcessListRunner::run(const ProcessList &list)
         }
         QElapsedTimer clock;
         clock.start();
-        const int32_t result = runStep(step);
+        QString reason;
+        const int32_t result = runStep(step, &reason);
         if (stepObserver)
             stepObserver(StepReport{i, total, step.getProcessName(), result,
                                     static_cast<double>(clock.nsecsElapsed()) * 1e-9});
@@ -207,6 +217,7 @@ ProcessListRunner::Summary ProcessListRunner::run(const ProcessList &list)
             summary.outcome = Outcome::StepFailed;
             summary.stoppedAt = i;
             summary.result = result;
+            summary.reason = reason;
             break;
         }
         ++progressCounter;

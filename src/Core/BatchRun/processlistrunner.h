@@ -54,6 +54,7 @@ public:
         int stepsRun = 0;     // steps that finished with result 0
         int stoppedAt = -1;   // index of the step that failed or found no volume
         int32_t result = Success;
+        QString reason; // why the failed step refused its values, when it said
     };
 
     // What the step observer hears after every step that ran.
@@ -77,6 +78,10 @@ public:
     Model::Automaton::TotalVolumePtr getVolume() const;
 
     void setImageSaver(StepEnvironment::ImageSaver saver);
+    // The folder of the list being run, where steps find files named without a folder
+    // (mask layouts). Set it before run() or checkStep(), not during a run.
+    void setListFolder(const QString &folder) { environment.listFolder = folder; }
+    QString getListFolder() const { return environment.listFolder; }
     void setStepObserver(StepObserver observer);
 
     // Installs the handler of one process type. `recordedNumber` is the operation number
@@ -87,8 +92,9 @@ public:
     // runProcessList: the steps in order until one fails or needs a volume that is not
     // there. The progress counter counts the steps that succeeded.
     Summary run(const ProcessList &list);
-    // One step on the known volume.
-    int32_t runStep(const ProcessData &step);
+    // One step on the known volume. `reason` receives why the step refused its values,
+    // when it says (empty otherwise).
+    int32_t runStep(const ProcessData &step, QString *reason = nullptr);
 
     // What checking a step without running it found: its result as a run would begin
     // it (0: the values are taken), the reason a value is refused, and the parameters

@@ -3,6 +3,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "Model/scene.h"
 
+#include <QDir>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -37,8 +38,21 @@ struct StepEnvironment
     Model::Scene &scene;
     std::map<int32_t, int32_t> &lastProcessByVolume;
     std::map<int32_t, bool> &latticeStale;
+    // A file a step names without a folder (a mask layout) is looked for in the list's
+    // own folder; empty: in the working directory.
+    QString resolvePath(const QString &fileName) const;
+
     Model::Automaton::TotalVolumePtr volume;
     ImageSaver saveImage;
+    // The folder of the list file being run; empty for a list that has none.
+    QString listFolder;
 };
+
+inline QString StepEnvironment::resolvePath(const QString &fileName) const
+{
+    if (listFolder.isEmpty() || QDir::isAbsolutePath(fileName))
+        return fileName;
+    return QDir(listFolder).filePath(fileName);
+}
 
 } // namespace Ui

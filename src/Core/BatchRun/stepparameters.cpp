@@ -6,7 +6,8 @@ namespace Ui {
 
 namespace {
 thread_local StepCheck *currentCheck = nullptr;
-}
+thread_local QString lastRejection;
+} // namespace
 
 StepCheck::StepCheck() : outer(currentCheck) { currentCheck = this; }
 
@@ -18,9 +19,18 @@ int32_t rejectStep(const ProcessData &step, const QString &reason)
 {
     if (StepCheck *check = StepCheck::active())
         check->rejection = reason;
-    else
+    else {
         qWarning().noquote() << step.getProcessName() << ":" << reason;
+        lastRejection = reason;
+    }
     return 2;
+}
+
+QString takeStepRejection()
+{
+    QString reason;
+    reason.swap(lastRejection);
+    return reason;
 }
 
 QVariant StepParameters::fetch(const QString &name)

@@ -12,6 +12,9 @@ namespace Ui {
 // Logs why a step's value is not acceptable, after the step's name, and returns 2.
 // While a step is only being checked, the reason goes to the check instead.
 int32_t rejectStep(const ProcessData &step, const QString &reason);
+// The reason the last step run on this thread gave rejectStep() outside a check, and
+// forgets it; empty when it gave none.
+QString takeStepRejection();
 
 // Checking a step without running it: while one lives on a thread, the step handlers
 // called there read and check their values as they do before a run, note every

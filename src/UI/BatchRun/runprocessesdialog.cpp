@@ -502,6 +502,8 @@ void RunProcessesDialog::on_btnRun_clicked()
     runButton->setEnabled(false);
     status->setText(QStringLiteral("Running..."));
     volumesBeforeRun = volumesIn(context.scene);
+    // Layouts named without a folder are the list file's neighbours.
+    runner.setListFolder(fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath());
     progressTimer.start();
     worker = std::thread(&RunProcessesDialog::runProcessList, this, list, documentPath->text().trimmed());
 }
@@ -523,6 +525,8 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
                           ProcessListRunner::resultMessage(summary.result));
         if (summary.result == ProcessListRunner::OutputFailed && !imageFailure.isEmpty())
             report += QLatin1Char(' ') + imageFailure;
+        else if (!summary.reason.isEmpty())
+            report += QStringLiteral(" The step says: %1.").arg(summary.reason);
         break;
     case ProcessListRunner::Outcome::MissingVolume:
         report = QStringLiteral("Stopped at step %1: there is no cell volume.").arg(summary.stoppedAt + 1);

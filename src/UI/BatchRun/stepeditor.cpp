@@ -11,6 +11,7 @@
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
+#include "UI/Operations/gdsmaskfields.h"
 #include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/isotropicdepositiondialog.h"
 #include "UI/Operations/isotropicetchingdialog.h"
@@ -30,6 +31,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <algorithm>
+#include <cmath>
 
 namespace Ui {
 
@@ -128,10 +130,34 @@ bool hasStoredMask(const Parameters &preset, const QString &side)
            preset.value(maskKey(side, " Width")).toUInt() != 0;
 }
 
+// The layout a step names for a side, and where it lands: absent values take the mask
+// box's defaults.
+QString storedLayout(const Parameters &parameters, const QString &side)
+{
+    return parameters.value(maskKey(side, " Layout")).toString().trimmed();
+}
+
+Core::Operations::GdsMaskPlacement storedPlacement(const Parameters &parameters, const QString &side)
+{
+    Core::Operations::GdsMaskPlacement p;
+    const auto number = [&parameters, &side](const char *suffix, double fallback) {
+        bool ok = false;
+        const double value = parameters.value(maskKey(side, suffix)).toDouble(&ok);
+        return ok && std::isfinite(value) ? value : fallback;
+    };
+    p.layer = static_cast<int>(std::clamp(number(" Layer", p.layer), 0.0, 65535.0));
+    p.datatype = static_cast<int>(std::clamp(number(" Datatype", p.datatype), -1.0, 65535.0));
+    p.topCell = parameters.value(maskKey(side, " Top Cell")).toString().trimmed();
+    p.cellsPerMicron = number(" Scale", p.cellsPerMicron);
+    p.offsetX = number(" Offset X", p.offsetX);
+    p.offsetY = number(" Offset Y", p.offsetY);
+    return p;
+}
+
 // A step keeps its mask bits in the list; the image file it came from may be gone. Such
 // a file is not read (which would only warn and lose the mask): its name goes into the
 // field, and the stored bits stay unless the user picks another mask. Nor is a layout
-// read again: its layer, scale and offset are not stored, only the bits they gave.
+// read again: its name and placement go into the box, and the run rasterises it.
 void presetPhotolithography(PhotolithographyDialog &dialog, const Parameters &parameters)
 {
     Parameters forDialog = parameters;
@@ -139,6 +165,13 @@ void presetPhotolithography(PhotolithographyDialog &dialog, const Parameters &pa
     const std::pair<MaskFileBox *, QString> sides[] = {{dialog.topBox(), QStringLiteral("Top")},
                                                        {dialog.bottomBox(), QStringLiteral("Bottom")}};
     for (const auto &side : sides) {
+        const QString layout = storedLayout(parameters, side.second);
+        if (!layout.isEmpty()) {
+            side.first->layoutFields()->setPlacement(storedPlacement(parameters, side.second));
+            forDialog.remove(maskKey(side.second, " File"));
+            unread.emplace_back(side.first, layout);
+            continue;
+        }
         const QString file = parameters.value(maskKey(side.second, " File")).toString().trimmed();
         if (!file.isEmpty() && hasStoredMask(parameters, side.second) &&
             (!QFileInfo(file).isFile() || Core::Operations::GdsLayout::isLayoutFile(file))) {
@@ -151,11 +184,36 @@ void presetPhotolithography(PhotolithographyDialog &dialog, const Parameters &pa
         box.first->fileField()->setText(box.second);
 }
 
+// The layout a mask comes from and where it lands, read by the run; shown in the tree.
+void writeLayout(ProcessData &step, const QString &side, const QString &layout,
+                 const Core::Operations::GdsMaskPlacement &p)
+{
+    show(step, maskKey(side, " Layout"), layout);
+    show(step, maskKey(side, " Layer"), p.layer);
+    show(step, maskKey(side, " Datatype"), p.datatype);
+    show(step, maskKey(side, " Top Cell"), p.topCell);
+    show(step, maskKey(side, " Scale"), p.cellsPerMicron);
+    show(step, maskKey(side, " Offset X"), p.offsetX);
+    show(step, maskKey(side, " Offset Y"), p.offsetY);
+}
+
 void writeMask(ProcessData &step, const QString &side, const MaskFileBox &box, const Parameters &preset)
 {
+    // A layout applied now, or the step's layout still in the field, is named in the step
+    // with the box's placement, so the run rasterises it onto whatever volume it meets.
+    const QString fieldText = box.fileField()->text().trimmed();
+    QString layout;
+    if (Core::Operations::GdsLayout::isLayoutFile(box.getMaskFile()))
+        layout = box.getMaskFile();
+    else if (box.getMaskFile().isEmpty() && !fieldText.isEmpty() && fieldText == storedLayout(preset, side))
+        layout = fieldText;
+    if (!layout.isEmpty())
+        writeLayout(step, side, layout, box.layoutFields()->placement());
+
+    // The bits stay in the step as well, for readers that know no layouts.
     const QString storedFile = preset.value(maskKey(side, " File")).toString().trimmed();
     const bool keepStored = box.getMaskFile().isEmpty() && !storedFile.isEmpty() &&
-                            box.fileField()->text().trimmed() == storedFile && hasStoredMask(preset, side);
+                            fieldText == storedFile && hasStoredMask(preset, side);
     if (keepStored) {
         step.setParameter(maskKey(side, ""), preset.value(maskKey(side, "")), false);
         show(step, maskKey(side, " Width"), preset.value(maskKey(side, " Width")).toUInt());
@@ -169,7 +227,7 @@ void writeMask(ProcessData &step, const QString &side, const MaskFileBox &box, c
     step.setParameter(maskKey(side, ""), QVariant::fromValue(bits), false);
     showUInt(step, maskKey(side, " Width"), mask.getWidth());
     showUInt(step, maskKey(side, " Height"), mask.getHeight());
-    show(step, maskKey(side, " File"), box.getMaskFile());
+    show(step, maskKey(side, " File"), layout.isEmpty() ? box.getMaskFile() : layout);
 }
 
 void writePhotolithography(const PhotolithographyDialog &d, const Parameters &preset, ProcessData &step)

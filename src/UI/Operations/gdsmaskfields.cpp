@@ -55,5 +55,15 @@ Core::Operations::GdsMaskPlacement GdsMaskFields::placement() const
     return p;
 }
 
+void GdsMaskFields::setPlacement(const Core::Operations::GdsMaskPlacement &p)
+{
+    layer->setValue(p.layer);
+    datatype->setValue(p.datatype);
+    topCell->setText(p.topCell);
+    scale->setValue(p.cellsPerMicron);
+    offsetX->setValue(p.offsetX);
+    offsetY->setValue(p.offsetY);
+}
+
 } // namespace Operations
 } // namespace Ui

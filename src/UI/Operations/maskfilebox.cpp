@@ -63,8 +63,9 @@ MaskFileBox::MaskFileBox(const QString &title, const QString &failureText, QWidg
     connect(applier, &QPushButton::clicked, this, &MaskFileBox::apply);
     connect(remover, &QPushButton::clicked, this, &MaskFileBox::remove);
     field->installEventFilter(this);
-    for (QWidget *entry : std::initializer_list<QWidget *>{layout->layerBox(), layout->topCellField(), layout->scaleBox(),
-                                                           layout->offsetXBox(), layout->offsetYBox()})
+    for (QWidget *entry :
+         std::initializer_list<QWidget *>{layout->layerBox(), layout->datatypeBox(), layout->topCellField(),
+                                          layout->scaleBox(), layout->offsetXBox(), layout->offsetYBox()})
         entry->installEventFilter(this);
 }
 
