@@ -16,24 +16,7 @@ namespace {
 // then photolithography through the top mask `layout` (layer 1, 1 cell per micron).
 QByteArray layoutList(const QString &layout)
 {
-    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
-<Process-List version="1">
-    <Materials/>
-    <Process-Data process-type="11">
-        <Parameter parameter-name="Lower Left Front Corner" parameter-type="Util::Vector3D" parameter-data="0;0;0" parameter-visibility="true"/>
-        <Parameter parameter-name="Material_Id" parameter-type="uint" parameter-data="1" parameter-visibility="false"/>
-        <Parameter parameter-name="SphericalSubstrate" parameter-type="bool" parameter-data="false" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Delta X" parameter-type="uint" parameter-data="0" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Delta Y" parameter-type="uint" parameter-data="0" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Delta Z" parameter-type="uint" parameter-data="0" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Size X" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Size Y" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Size Z" parameter-type="uint" parameter-data="4" parameter-visibility="true"/>
-        <Parameter parameter-name="Volume Size X" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Volume Size Y" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Volume Size Z" parameter-type="uint" parameter-data="16" parameter-visibility="true"/>
-    </Process-Data>
-    <Process-Data process-type="9">
+    return (QString::fromLatin1(BatchTest::smallSubstrateList) + QStringLiteral(R"(    <Process-Data process-type="9">
         <Parameter parameter-name="Material_Id" parameter-type="uint" parameter-data="11" parameter-visibility="false"/>
         <Parameter parameter-name="Maximum Height" parameter-type="uint" parameter-data="7" parameter-visibility="true"/>
     </Process-Data>
@@ -55,7 +38,7 @@ QByteArray layoutList(const QString &layout)
         <Parameter parameter-name="Top Mask Width" parameter-type="uint" parameter-data="0" parameter-visibility="true"/>
     </Process-Data>
 </Process-List>
-)")
+)"))
         .arg(layout)
         .toUtf8();
 }

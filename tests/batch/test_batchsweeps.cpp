@@ -11,24 +11,7 @@ using BatchTest::workFile;
 namespace {
 
 // A 12 x 12 x 16 volume with 4 layers of Si, then an oxide film of thickness 1.
-const QByteArray filmList = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Process-List version="1">
-    <Materials/>
-    <Process-Data process-type="11">
-        <Parameter parameter-name="Lower Left Front Corner" parameter-type="Util::Vector3D" parameter-data="0;0;0" parameter-visibility="true"/>
-        <Parameter parameter-name="Material_Id" parameter-type="uint" parameter-data="1" parameter-visibility="false"/>
-        <Parameter parameter-name="SphericalSubstrate" parameter-type="bool" parameter-data="false" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Delta X" parameter-type="uint" parameter-data="0" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Delta Y" parameter-type="uint" parameter-data="0" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Delta Z" parameter-type="uint" parameter-data="0" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Size X" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Size Y" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Substrate Size Z" parameter-type="uint" parameter-data="4" parameter-visibility="true"/>
-        <Parameter parameter-name="Volume Size X" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Volume Size Y" parameter-type="uint" parameter-data="12" parameter-visibility="true"/>
-        <Parameter parameter-name="Volume Size Z" parameter-type="uint" parameter-data="16" parameter-visibility="true"/>
-    </Process-Data>
-    <Process-Data process-type="16">
+const QByteArray filmList = QByteArray(BatchTest::smallSubstrateList) + R"(    <Process-Data process-type="16">
         <Parameter parameter-name="Material_Id" parameter-type="uint" parameter-data="3" parameter-visibility="false"/>
         <Parameter parameter-name="Film Thickness" parameter-type="float" parameter-data="1" parameter-visibility="true"/>
     </Process-Data>
