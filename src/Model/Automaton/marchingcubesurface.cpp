@@ -65,6 +65,8 @@ struct Grid
     const CaseNormals *normals;
     // When not 0, only cells of this material count as solid.
     uint32_t only;
+    // Corners beyond lo .. hi repeat the nearest cell instead of counting as empty.
+    bool extend;
 
     int32_t rows() const { return hi[1] - lo[1] + 3; }   // corner rows lo - 1 .. hi + 1
     int32_t length() const { return hi[2] - lo[2] + 3; } // corner values per row
@@ -77,6 +79,8 @@ void fillLayer(const Grid &g, int32_t x, uint32_t *out)
     const int32_t rows = g.rows();
     const int32_t length = g.length();
     std::fill(out, out + static_cast<size_t>(rows) * length, 0u);
+    if (g.extend)
+        x = std::min(std::max(x, g.lo[0]), g.hi[0]);
     if (x < g.lo[0] || x > g.hi[0])
         return;
     for (int32_t y = g.lo[1]; y <= g.hi[1]; ++y) {
@@ -90,6 +94,15 @@ void fillLayer(const Grid &g, int32_t x, uint32_t *out)
             for (int32_t i = 0; i < n; ++i)
                 row[i] = !cells[i].isCut() && cells[i].getMaterialId() == g.only ? g.only : 0u;
         }
+        if (g.extend) {
+            row[-1] = row[0];
+            row[n] = row[n - 1];
+        }
+    }
+    if (g.extend) {
+        std::copy(out + length, out + 2 * length, out);
+        std::copy(out + static_cast<size_t>(rows - 2) * length, out + static_cast<size_t>(rows - 1) * length,
+                  out + static_cast<size_t>(rows - 1) * length);
     }
 }
 
@@ -299,7 +312,8 @@ MarchingCubeSurface::MarchingCubeSurface(TotalVolume *volume)
 {
 }
 
-void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMax, uint32_t onlyMaterial)
+void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMax, uint32_t onlyMaterial,
+                                     bool extendEdges)
 {
     std::lock_guard<std::mutex> lock(mutex);
     HeldVoxels held(volume);
@@ -318,6 +332,7 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
     g.volume = volume;
     g.voxels = voxels;
     g.only = onlyMaterial;
+    g.extend = extendEdges;
     for (int a = 0; a < 3; ++a) {
         const int64_t lo = std::max<int64_t>(int64_t(cutMin[a]) + 1, 0);
         const int64_t hi = std::min<int64_t>(cutMax[a], int64_t(sizes[a]) - 1);

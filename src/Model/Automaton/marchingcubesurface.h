@@ -72,7 +72,11 @@ public:
     // itself (the caller must not hold it) and the surface's own mutex. With
     // `onlyMaterial` other than 0 only the cells of that material count as solid: the
     // closed surface of one material, as the STL export writes per material.
-    void regenerate(const CellCorner &cutMin, const CellCorner &cutMax, uint32_t onlyMaterial = 0);
+    // With `extendEdges` the cells beyond the window take the value of the nearest cell
+    // inside it instead of counting as empty: the surface then leaves the window
+    // straight along its faces, for a caller that closes it with flat caps there.
+    void regenerate(const CellCorner &cutMin, const CellCorner &cutMax, uint32_t onlyMaterial = 0,
+                    bool extendEdges = false);
     // Draws all triangles with GL immediate mode (needs a current context): each vertex
     // with its normal, its material's colour from `colors` when present (otherwise the
     // current colour stays), its position. Waits for a regeneration in progress.

@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -281,6 +282,160 @@ bool writeDirectCubic(TotalVolume &volume, const QString &fileName, bool perMate
         written, error);
 }
 
+// The marching-cubes export runs the surface straight out of the shown box (the cells
+// beyond it repeat the nearest one) and ends it on the box's faces with flat caps, so
+// that the cells at a face keep their full extent and a block of cells is its exact box.
+// Positions are in twice-cell units times half a cell, as the generator makes them.
+class BoxCaps
+{
+public:
+    BoxCaps(TotalVolume &volume, const int32_t min[3], const int32_t max[3], uint32_t only)
+        : volume(volume), only(only)
+    {
+        half[0] = volume.getCellSizeX() * 0.5f;
+        half[1] = volume.getCellSizeY() * 0.5f;
+        half[2] = volume.getCellSizeZ() * 0.5f;
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = min[a];
+            hi[a] = max[a] - 1;
+            bound[a][0] = at(a, 2 * min[a] - 1);
+            bound[a][1] = at(a, 2 * max[a] - 1);
+        }
+    }
+
+    // Moves the ends of the surface, which lie half a cell beyond the box, onto its faces.
+    void clamp(std::vector<Model::Automaton::Triangle> &triangles) const
+    {
+        for (Model::Automaton::Triangle &t : triangles)
+            for (Model::Automaton::Triangle::Vertex &v : t.vertices)
+                for (int a = 0; a < 3; ++a)
+                    v.position[a] = std::min(std::max(v.position[a], bound[a][0]), bound[a][1]);
+    }
+
+    // Adds the caps of the six faces, meeting the clamped surface's open edges.
+    void add(std::vector<Model::Automaton::Triangle> &triangles) const
+    {
+        for (int a = 0; a < 3; ++a)
+            for (int side = 0; side < 2; ++side)
+                addFace(a, side, triangles);
+    }
+
+private:
+    using Point = std::array<float, 3>;
+    using Edge = std::array<float, 6>;
+
+    float at(int axis, int64_t twice) const { return static_cast<float>(twice) * half[axis]; }
+
+    static Edge edgeKey(const Point &p, const Point &q)
+    {
+        Edge e{};
+        const bool first = p < q;
+        const Point &a = first ? p : q;
+        const Point &b = first ? q : p;
+        std::copy(a.begin(), a.end(), e.begin());
+        std::copy(b.begin(), b.end(), e.begin() + 3);
+        return e;
+    }
+
+    void addFace(int a, int side, std::vector<Model::Automaton::Triangle> &triangles) const
+    {
+        const int u = (a + 1) % 3;
+        const int v = (a + 2) % 3;
+        const float plane = bound[a][side];
+        // The surface's edges in the plane tell how it parted the saddle squares.
+        std::set<Edge> edges;
+        for (const Model::Automaton::Triangle &t : triangles)
+            for (int i = 0; i < 3; ++i) {
+                const float *p = t.vertices[i].position;
+                const float *q = t.vertices[(i + 1) % 3].position;
+                if (p[a] == plane && q[a] == plane)
+                    edges.insert(edgeKey({p[0], p[1], p[2]}, {q[0], q[1], q[2]}));
+            }
+
+        // Solid cells of the face's layer, the rows and columns beyond repeating the
+        // nearest: nodes lo - 1 .. hi + 1 along u and v.
+        const int32_t layer = side == 0 ? lo[a] : hi[a];
+        const int32_t nu = hi[u] - lo[u] + 3;
+        const int32_t nv = hi[v] - lo[v] + 3;
+        std::vector<char> solid(static_cast<size_t>(nu) * nv);
+        {
+            Model::Automaton::VoxelLock cells(volume);
+            for (int32_t i = 0; i < nu; ++i)
+                for (int32_t j = 0; j < nv; ++j) {
+                    int32_t c[3];
+                    c[a] = layer;
+                    c[u] = std::min(std::max(lo[u] - 1 + i, lo[u]), hi[u]);
+                    c[v] = std::min(std::max(lo[v] - 1 + j, lo[v]), hi[v]);
+                    const Model::Automaton::Voxel &cell = cells[volume.index(uint32_t(c[0]), uint32_t(c[1]), uint32_t(c[2]))];
+                    const uint32_t id = cell.isCut() ? 0u : cell.getMaterialId();
+                    solid[static_cast<size_t>(i) * nv + j] = only == 0 ? id != 0 : id == only;
+                }
+        }
+        const auto point = [&](int64_t tu, int64_t tv) {
+            Point p{};
+            p[a] = plane;
+            p[u] = std::min(std::max(at(u, tu), bound[u][0]), bound[u][1]);
+            p[v] = std::min(std::max(at(v, tv), bound[v][0]), bound[v][1]);
+            return p;
+        };
+        const float outward = side == 0 ? -1.0f : 1.0f;
+        const auto triangle = [&](const Point &p, const Point &q, const Point &r) {
+            const float n = (q[u] - p[u]) * (r[v] - p[v]) - (q[v] - p[v]) * (r[u] - p[u]);
+            if (n == 0.0f)
+                return;
+            Model::Automaton::Triangle t{};
+            const Point *order[3] = {&p, n * outward > 0.0f ? &q : &r, n * outward > 0.0f ? &r : &q};
+            for (int k = 0; k < 3; ++k)
+                for (int c = 0; c < 3; ++c)
+                    t.vertices[k].position[c] = (*order[k])[static_cast<size_t>(c)];
+            triangles.push_back(t);
+        };
+
+        for (int32_t i = 0; i + 1 < nu; ++i)
+            for (int32_t j = 0; j + 1 < nv; ++j) {
+                // Corners counter-clockwise in (u, v) with the edge middles between them.
+                const bool in[4] = {solid[size_t(i) * nv + j] != 0, solid[size_t(i + 1) * nv + j] != 0,
+                                    solid[size_t(i + 1) * nv + j + 1] != 0, solid[size_t(i) * nv + j + 1] != 0};
+                const int64_t tu = 2 * (int64_t(lo[u]) - 1 + i);
+                const int64_t tv = 2 * (int64_t(lo[v]) - 1 + j);
+                const Point corner[4] = {point(tu, tv), point(tu + 2, tv), point(tu + 2, tv + 2), point(tu, tv + 2)};
+                const Point middle[4] = {point(tu + 1, tv), point(tu + 2, tv + 1), point(tu + 1, tv + 2),
+                                         point(tu, tv + 1)};
+                const bool saddle = in[0] == in[2] && in[1] == in[3] && in[0] != in[1];
+                if (saddle) {
+                    const int first = in[0] ? 0 : 1; // an inside corner
+                    const int second = first + 2;
+                    // Parted: each inside corner has its own triangle; joined: a hexagon.
+                    const bool parted = edges.count(edgeKey(middle[(first + 3) % 4], middle[first])) != 0;
+                    triangle(corner[first], middle[first], middle[(first + 3) % 4]);
+                    triangle(corner[second], middle[second], middle[(second + 3) % 4]);
+                    if (!parted) {
+                        triangle(middle[0], middle[1], middle[2]);
+                        triangle(middle[0], middle[2], middle[3]);
+                    }
+                    continue;
+                }
+                // One inside run at most: walk the square's boundary, fan the polygon.
+                std::vector<Point> polygon;
+                for (int k = 0; k < 4; ++k) {
+                    if (in[k])
+                        polygon.push_back(corner[k]);
+                    if (in[k] != in[(k + 1) % 4])
+                        polygon.push_back(middle[k]);
+                }
+                for (size_t k = 1; k + 1 < polygon.size(); ++k)
+                    triangle(polygon[0], polygon[k], polygon[k + 1]);
+            }
+    }
+
+    TotalVolume &volume;
+    uint32_t only;
+    float half[3];
+    int32_t lo[3];
+    int32_t hi[3];
+    float bound[3][2];
+};
+
 bool writeMarchingCubes(TotalVolume &volume, const QString &fileName, bool perMaterial, QStringList *written,
                         QString *error)
 {
@@ -322,16 +477,19 @@ bool writeMarchingCubes(TotalVolume &volume, const QString &fileName, bool perMa
     std::vector<std::unique_ptr<StlFile>> files;
     QStringList names;
     std::vector<std::vector<Triangle>> surfaces;
-    // The generator counts the cells of cutMin < X <= cutMax, leaving the lowest layer of
-    // its window empty so that the surface closes inside it: the view's choice. The
-    // export's cells are min <= X < max, each face of the box closing on the empty layer
-    // just outside it, so that the first layer of the volume or of the cut is kept.
+    // The generator counts the cells of cutMin < X <= cutMax, so the export's cells
+    // min <= X < max start one lower. Beyond them the cells repeat the nearest one, and
+    // the caps end the surface on the box's faces, so that the first layer of the volume
+    // or of the cut is kept and a block of cells is exactly its box.
     const MarchingCubeSurface::CellCorner below = {min[0] - 1, min[1] - 1, min[2] - 1};
     const MarchingCubeSurface::CellCorner last = {max[0] - 1, max[1] - 1, max[2] - 1};
     for (uint32_t id : materials) {
         MarchingCubeSurface surface(&volume);
-        surface.regenerate(below, last, id);
+        surface.regenerate(below, last, id, true);
         std::vector<Triangle> triangles = surface.getTriangles();
+        const BoxCaps caps(volume, min.data(), max.data(), id);
+        caps.clamp(triangles);
+        caps.add(triangles);
         if (triangles.empty())
             continue;
         if (triangles.size() > 0xFFFFFFFFu) {
