@@ -102,14 +102,7 @@ void gdsMaskRasterise(benchmark::State &state)
 
 void gdsArrayBombRefused(benchmark::State &state)
 {
-    GdsBytes bomb;
-    bomb.beginStructure("SQ");
-    bomb.rectangle(1, 0, 0, 0, 1000, 1000);
-    bomb.endStructure();
-    bomb.beginStructure("TOP");
-    bomb.aref("SQ", 1000, 20000, 0, 0, 2000, 2000);
-    bomb.endStructure();
-    bomb.endLibrary();
+    const GdsBytes bomb = arrayBomb();
     BenchCommon::resetPeakMemory();
     for (auto _ : state) {
         GdsLayout layout;

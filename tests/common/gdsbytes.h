@@ -199,3 +199,19 @@ public:
         record(ENDEL, 0);
     }
 };
+
+// A layout of 258 bytes that would flatten to 1000 x 20000 squares: its size must be
+// known from COLROW before anything is expanded.
+inline GdsBytes arrayBomb()
+{
+    GdsBytes bomb;
+    bomb.beginStructure("SQ");
+    bomb.rectangle(1, 0, 0, 0, 1000, 1000);
+    bomb.endStructure();
+    bomb.beginStructure("TOP");
+    bomb.aref("SQ", 1000, 20000, 0, 0, 2000, 2000);
+    bomb.endStructure();
+    bomb.endLibrary();
+    return bomb;
+}
+

@@ -510,14 +510,7 @@ TEST_F(GdsMaskTest, BrokenHierarchiesAndMalformedStreamsAreRefusedWithTheirCause
 
     // An array of 1000 x 20000 instances of a square (4 points and the closing one): its
     // size is known from COLROW before anything is expanded.
-    GdsBytes bomb;
-    bomb.beginStructure("SQ");
-    bomb.rectangle(1, 0, 0, 0, 1000, 1000);
-    bomb.endStructure();
-    bomb.beginStructure("TOP");
-    bomb.aref("SQ", 1000, 20000, 0, 0, 2000, 2000);
-    bomb.endStructure();
-    bomb.endLibrary();
+    const GdsBytes bomb = arrayBomb();
     EXPECT_LT(bomb.bytes.size(), 400);
     EXPECT_EQ(refusal(bomb.bytes), "The layout flattens to 120000000 vertices and instances (structure TOP alone), "
                                    "more than the limit of 50000000.");

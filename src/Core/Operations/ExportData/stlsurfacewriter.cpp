@@ -315,9 +315,20 @@ public:
     // Adds the caps of the six faces, meeting the clamped surface's open edges.
     void add(std::vector<Model::Automaton::Triangle> &triangles) const
     {
+        // The surface's edges in each face tell how it parted that face's saddle squares.
+        std::set<Edge> edges[3][2];
+        for (const Model::Automaton::Triangle &t : triangles)
+            for (int i = 0; i < 3; ++i) {
+                const float *p = t.vertices[i].position;
+                const float *q = t.vertices[(i + 1) % 3].position;
+                for (int a = 0; a < 3; ++a)
+                    for (int side = 0; side < 2; ++side)
+                        if (p[a] == bound[a][side] && q[a] == bound[a][side])
+                            edges[a][side].insert(edgeKey({p[0], p[1], p[2]}, {q[0], q[1], q[2]}));
+            }
         for (int a = 0; a < 3; ++a)
             for (int side = 0; side < 2; ++side)
-                addFace(a, side, triangles);
+                addFace(a, side, edges[a][side], triangles);
     }
 
 private:
@@ -337,20 +348,12 @@ private:
         return e;
     }
 
-    void addFace(int a, int side, std::vector<Model::Automaton::Triangle> &triangles) const
+    void addFace(int a, int side, const std::set<Edge> &edges,
+                 std::vector<Model::Automaton::Triangle> &triangles) const
     {
         const int u = (a + 1) % 3;
         const int v = (a + 2) % 3;
         const float plane = bound[a][side];
-        // The surface's edges in the plane tell how it parted the saddle squares.
-        std::set<Edge> edges;
-        for (const Model::Automaton::Triangle &t : triangles)
-            for (int i = 0; i < 3; ++i) {
-                const float *p = t.vertices[i].position;
-                const float *q = t.vertices[(i + 1) % 3].position;
-                if (p[a] == plane && q[a] == plane)
-                    edges.insert(edgeKey({p[0], p[1], p[2]}, {q[0], q[1], q[2]}));
-            }
 
         // Solid cells of the face's layer, the rows and columns beyond repeating the
         // nearest: nodes lo - 1 .. hi + 1 along u and v.
