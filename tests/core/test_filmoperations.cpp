@@ -302,7 +302,7 @@ TEST_F(FilmOperationTest, FullDiskWhileRecordingNeverLetsAnOlderStepRestoreOverL
     EXPECT_EQ(volume->materialIds(), second);
 }
 
-TEST_F(FilmOperationTest, ZeroDepthFinishesWithoutChangeAndMaterialsRuleTheLattice)
+TEST_F(FilmOperationTest, ZeroDepthChangesNoCellAndMaterialsRuleTheLattice)
 {
     auto volume = scene();
     context.scene.add(volume);
@@ -315,7 +315,9 @@ TEST_F(FilmOperationTest, ZeroDepthFinishesWithoutChangeAndMaterialsRuleTheLatti
         }, op);
     };
     context.activate(1);
-    EXPECT_EQ(log->lines.back(), "Isotropic Etching: Operation finished.");
+    // It says so and leaves no undo entry.
+    EXPECT_EQ(log->lines.back(), "Isotropic Etching: no cell changed.");
+    EXPECT_EQ(context.history.undoCount(), 0u);
     EXPECT_EQ(volume->materialIds(), before);
     EXPECT_TRUE(context.latticeStale.empty());
 

@@ -289,6 +289,35 @@ TEST_F(ContextFixture, UndoCancelsTheOperationInProgress)
     EXPECT_EQ(a->materialIds()[0], 1u);
 }
 
+TEST_F(ContextFixture, AStepThatChangesNoCellSaysSoAndLeavesTheHistoryAsItWas)
+{
+    auto volume = makeVolume();
+    context.scene.add(volume);
+    context.activate(77);
+    EXPECT_EQ(lines().back(), "Refill: Operation finished.");
+    ASSERT_EQ(context.history.undoCount(), 1u);
+    const std::vector<uint32_t> after = volume->materialIds();
+
+    // Every filled cell holds the material already.
+    context.activate(77);
+    EXPECT_EQ(lines().back(), "Refill: no cell changed.");
+    EXPECT_EQ(context.history.undoCount(), 1u);
+    EXPECT_FALSE(context.getCurrentOperation());
+    EXPECT_EQ(volume->materialIds(), after);
+
+    // Nor does such a step take away what can be redone.
+    ASSERT_TRUE(context.history.undo());
+    auto empty = makeVolume(0);
+    context.scene.add(empty);
+    context.setObjectSelected(empty, true);
+    context.activate(77);
+    EXPECT_EQ(lines().back(), "Refill: no cell changed.");
+    EXPECT_EQ(context.history.undoCount(), 0u);
+    ASSERT_EQ(context.history.redoCount(), 1u);
+    ASSERT_TRUE(context.history.redo());
+    EXPECT_EQ(volume->materialIds(), after);
+}
+
 TEST(SnapshotFiles, NamesCreationAndRemoval)
 {
     QString undo, redo;

@@ -49,12 +49,12 @@ void expectEveryMaterial(QComboBox *combo)
     }
 }
 
-void expectHeight(QSpinBox *box, const char *label, int maximum)
+void expectHeight(QSpinBox *box, const char *label, int maximum, int value = 0)
 {
     EXPECT_EQ(labelOf(box), label);
     EXPECT_EQ(box->minimum(), 0);
     EXPECT_EQ(box->maximum(), maximum);
-    EXPECT_EQ(box->value(), 0);
+    EXPECT_EQ(box->value(), value);
     EXPECT_EQ(box->suffix(), " cells");
 }
 
@@ -116,11 +116,23 @@ TEST(ColumnProcessDialogs, FieldsRangesHelpAndPresets)
     spin.preset({{"Maximum Height", 90u}});
     EXPECT_EQ(spin.getHeight(), 40);
     EXPECT_EQ(SpinCoatingOptionsDialog(0).heightBox()->maximum(), 0);
+    EXPECT_FALSE(spin.topLabel());
+    // With the material's top known the height starts one cell above it, within the volume.
+    const auto start = [](uint32_t top) {
+        SpinCoatingOptionsDialog d(40, top);
+        return std::make_pair(d.getHeight(), d.topLabel()->text());
+    };
+    EXPECT_EQ(start(37), std::make_pair(38, QString("Top of the material: 37 cells")));
+    EXPECT_EQ(start(1), std::make_pair(2, QString("Top of the material: 1 cell")));
+    EXPECT_EQ(start(0), std::make_pair(1, QString("Top of the material: none, the volume is empty")));
+    EXPECT_EQ(start(39).first, 40);
+    EXPECT_EQ(start(40).first, 40);
 
-    PlanarizationOptionsDialog plan;
+    PlanarizationOptionsDialog plan(40);
     EXPECT_EQ(plan.windowTitle(), "Planarization Options");
-    expectHeight(plan.minimumBox(), "Minimum Height", 999999999);
-    expectHeight(plan.maximumBox(), "Maximum Height", 999999999);
+    // The maximum starts at the volume's height: the defaults remove nothing.
+    expectHeight(plan.minimumBox(), "Minimum Height", 40);
+    expectHeight(plan.maximumBox(), "Maximum Height", 999999999, 40);
     EXPECT_EQ(plan.minimumBox()->whatsThis(), "All cells below this height will be removed.");
     EXPECT_EQ(plan.maximumBox()->whatsThis(), "All cells above this height will be removed.");
     type(plan.minimumBox(), "30");
@@ -227,4 +239,72 @@ TEST(ColumnProcessDialogs, MenuNumbersRunTheirDialogs)
         EXPECT_EQ(context.lastProcessByVolume.at(volume->getId()), c.number);
         EXPECT_NE(volume->materialIds(), before);
     }
+}
+
+TEST(ColumnProcessDialogs, PourStartsAboveTheMaterialAndStepsThatChangeNothingSaySo)
+{
+    OperationContext context;
+    context.setFactory(std::make_shared<Ui::OperationFactory>(context, nullptr));
+    auto log = std::make_shared<Log>(context.interpreter);
+    context.interpreter.addMessageObserver(log);
+    // Silicon up to z = 4 everywhere and one cell higher up, at z = 6: the top is 7 cells.
+    auto volume = std::make_shared<TotalVolume>(6, 5, 10, 1.0f, 1.0f, 1.0f, Util::Vector3D());
+    {
+        Model::Automaton::VoxelLock cells(*volume);
+        for (size_t i = 0; i < volume->getCellCount(); ++i)
+            cells[i].setMaterialId(i % 10 < 5 ? 1 : 0);
+        cells[volume->index(2, 3, 6)].setMaterialId(1);
+    }
+    context.scene.add(volume);
+    const auto cell = [&](uint32_t x, uint32_t y, uint32_t z) { return volume->materialIds()[volume->index(x, y, z)]; };
+
+    // OK on the offered height pours one layer over the top.
+    whenDialogOpens([](QDialog *d) {
+        auto *dialog = qobject_cast<SpinCoatingOptionsDialog *>(d);
+        ASSERT_TRUE(dialog);
+        ASSERT_TRUE(dialog->topLabel());
+        EXPECT_EQ(dialog->topLabel()->text(), "Top of the material: 7 cells");
+        EXPECT_EQ(dialog->heightBox()->value(), 8);
+        choose(dialog->materialBox(), 4);
+        press(d, QDialogButtonBox::Ok);
+    });
+    context.activate(23);
+    EXPECT_EQ(log->lines.back(), "Spin Coating: Operation finished.");
+    EXPECT_EQ(context.history.undoCount(), 1u);
+    EXPECT_EQ(cell(0, 0, 7), 4u);
+    EXPECT_EQ(cell(0, 0, 8), 0u);
+    EXPECT_EQ(cell(2, 3, 6), 1u);
+
+    // A pour up to the top fills nothing: it says so and adds no undo entry.
+    const std::vector<uint32_t> poured = volume->materialIds();
+    whenDialogOpens([](QDialog *d) {
+        auto *dialog = qobject_cast<SpinCoatingOptionsDialog *>(d);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->topLabel()->text(), "Top of the material: 8 cells");
+        EXPECT_EQ(dialog->heightBox()->value(), 9);
+        type(dialog->heightBox(), "8");
+        choose(dialog->materialBox(), 4);
+        press(d, QDialogButtonBox::Ok);
+    });
+    context.activate(23);
+    EXPECT_EQ(log->lines.back(), "Spin Coating: no cell changed.");
+    EXPECT_EQ(context.history.undoCount(), 1u);
+    EXPECT_EQ(context.history.undoName(), "Spin Coating");
+    EXPECT_EQ(volume->materialIds(), poured);
+
+    // Planarization's defaults keep the whole height: OK leaves every cell.
+    whenDialogOpens([](QDialog *d) {
+        auto *dialog = qobject_cast<PlanarizationOptionsDialog *>(d);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->getMaximumHeight(), 10);
+        EXPECT_EQ(dialog->getMinimumHeight(), 0);
+        press(d, QDialogButtonBox::Ok);
+    });
+    context.activate(22);
+    EXPECT_EQ(log->lines.back(), "Planarization: no cell changed.");
+    EXPECT_EQ(context.history.undoCount(), 1u);
+    EXPECT_EQ(volume->materialIds(), poured);
+    // The pour is still the step Undo takes back.
+    ASSERT_TRUE(context.history.undo());
+    EXPECT_EQ(cell(0, 0, 7), 0u);
 }

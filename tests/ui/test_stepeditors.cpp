@@ -10,6 +10,7 @@
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/maskfilebox.h"
 #include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
 #include "Util/vector3d.h"
 #include "dialogtestsupport.h"
@@ -361,4 +362,11 @@ TEST(StepEditors, ProcessTypeListAndPourHeight)
     };
     EXPECT_EQ(heightLimit(16), 16);
     EXPECT_EQ(heightLimit(0), 999999999);
+    // A new Planarization keeps the whole height, known or not, so it removes nothing.
+    const auto planarizationMaximum = [](uint32_t volumeHeight) {
+        const auto editor = StepEditor::create(6, nullptr, volumeHeight);
+        return qobject_cast<Ui::Operations::PlanarizationOptionsDialog *>(editor->dialog())->getMaximumHeight();
+    };
+    EXPECT_EQ(planarizationMaximum(16), 16);
+    EXPECT_EQ(planarizationMaximum(0), 999999999);
 }

@@ -73,7 +73,7 @@ public:
         if (marksLatticeStale())
             context.latticeStale[volume->getId()] = true;
         context.notifyUpdate();
-        context.showMessage(this->getName() + ": Operation finished.");
+        context.showMessage(this->getName() + (changedNothing() ? ": no cell changed." : ": Operation finished."));
         context.interpreter.reset();
         finishStep();
     }
@@ -100,6 +100,8 @@ protected:
     virtual void volumeTaken() {}
     // Ends a committed step.
     virtual void finishStep() { context.finishOperation(); }
+    // True when the step is known to have left every cell, count and mask as it was.
+    virtual bool changedNothing() const { return false; }
     // Reported when the scene's only object, a volume, is taken without a selection.
     virtual std::string loneVolumeMessage() const { return ": Cell volume selected."; }
 
@@ -121,8 +123,9 @@ using ProcessOperation = VolumeProcessOperation<Operation>;
 
 // A process that enters the history. Its state before the step (cells, particle counts,
 // masks) is taken in memory; after the step the snapshot files get the records of what
-// it changed, so undo and redo restore exactly that. A step whose records cannot be
-// written clears the history: no older record may ever be restored over its work.
+// it changed, so undo and redo restore exactly that. A step that changed nothing says
+// so and leaves the history as it was. A step whose records cannot be written clears
+// the history: no older record may ever be restored over its work.
 class UndoableProcessOperation : public VolumeProcessOperation<ObjectOperation>
 {
 public:
@@ -183,11 +186,20 @@ protected:
             snapshot.putBack(*volume);
             throw;
         }
-        recorded = snapshot.writeRecords(*volume);
+        // Records that cannot be written leave it open whether anything changed.
+        bool any = true;
+        recorded = snapshot.writeRecords(*volume, &any);
+        unchanged = recorded && !any;
     }
+
+    bool changedNothing() const override { return unchanged; }
 
     void finishStep() override
     {
+        if (changedNothing()) {
+            context.abandonOperation();
+            return;
+        }
         if (recorded) {
             context.finishOperation();
             return;
@@ -219,6 +231,7 @@ private:
 
     VolumeSnapshot snapshot;
     bool recorded = false;
+    bool unchanged = false;
 };
 
 } // namespace Operations

@@ -45,8 +45,9 @@ using Parameters = QMap<QString, QVariant>;
 constexpr int cvdProcess = 3;
 constexpr int isotropicDepositionProcess = 18;
 
-// Before a volume exists the pour height has no natural bound; this is the largest
-// count of cells the other cell-count fields accept. The run clamps it to the volume.
+// Before a volume exists the pour height and the planarization's maximum have no natural
+// bound; this is the largest count of cells the other cell-count fields accept. The run
+// clamps them to the volume.
 constexpr uint32_t unboundedHeight = 999999999;
 
 // One process type's editor: the operation's own options dialog, preset through the
@@ -415,7 +416,9 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
     case 5:
         return editor<IsotropicEtchingDialog>(writeIsotropicEtching, parent);
     case 6:
-        return editor<PlanarizationOptionsDialog>(writePlanarization, parent);
+        // The whole height, as in the window: a new step removes nothing until told to.
+        return editor<PlanarizationOptionsDialog>(writePlanarization, parent,
+                                                  volumeHeight != 0 ? volumeHeight : unboundedHeight);
     case 7:
         return editor<ElectrodepositionDialog>(writeElectroplating, parent);
     case 8:

@@ -24,8 +24,9 @@ public:
     virtual ~StepEditor() = default;
 
     // The editor of a process type (0..20), or nullptr for any other number.
-    // `volumeHeight` bounds the heights a step may ask for (Pour Material); 0 when no
-    // volume is known yet, and then the dialog sets no bound of its own.
+    // `volumeHeight` bounds the heights a step may ask for (Pour Material) and is where
+    // a Planarization's maximum starts; 0 when no volume is known yet, and then the
+    // dialog sets no bound of its own.
     static std::unique_ptr<StepEditor> create(int32_t processType, QWidget *parent,
                                               uint32_t volumeHeight = 0);
 

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "Core/Operations/ColumnPass/columnpass.h"
 #include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "UI/Observers/windowobserver.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 namespace Observers {
 
 // Runs the "Pour Material" dialog for the operation in progress; its height reaches up
-// to the top of the chosen volume.
+// to the top of the chosen volume and starts one cell above the volume's material.
 class SpinCoatingObserver : public WindowObserver
 {
 public:
@@ -23,7 +25,10 @@ public:
         if (!operation)
             return;
         const auto volume = operation->getVolume();
-        Operations::SpinCoatingOptionsDialog dialog(volume ? volume->getSizeZ() : 0, mainWindow);
+        std::optional<uint32_t> top;
+        if (volume)
+            top = Core::Operations::filledHeight(*volume);
+        Operations::SpinCoatingOptionsDialog dialog(volume ? volume->getSizeZ() : 0, top, mainWindow);
         if (dialog.exec() == QDialog::Accepted)
             dialog.applyTo(*operation);
     }

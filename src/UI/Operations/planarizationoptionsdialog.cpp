@@ -34,7 +34,7 @@ void presetHeight(QSpinBox *box, const QMap<QString, QVariant> &parameters, cons
 
 } // namespace
 
-PlanarizationOptionsDialog::PlanarizationOptionsDialog(QWidget *parent) : QDialog(parent)
+PlanarizationOptionsDialog::PlanarizationOptionsDialog(uint32_t volumeHeight, QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(tr("Planarization Options"));
     minimum = heightBox(tr("All cells below this height will be removed."));
@@ -43,6 +43,8 @@ PlanarizationOptionsDialog::PlanarizationOptionsDialog(QWidget *parent) : QDialo
     // must not first squeeze the minimum down to 1 on the way.
     maximum->setKeyboardTracking(false);
     connect(maximum, QOverload<int>::of(&QSpinBox::valueChanged), this, &PlanarizationOptionsDialog::updateMinimumLimits);
+    // The whole height: OK without a change removes nothing.
+    maximum->setValue(static_cast<int>(std::min<uint32_t>(volumeHeight, static_cast<uint32_t>(maximum->maximum()))));
 
     auto *form = new QFormLayout;
     form->addRow(tr("Minimum Height"), minimum);

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QString>
 #include <QVariant>
+#include <cstdint>
 
 class QPushButton;
 class QSpinBox;
@@ -23,7 +24,9 @@ class PlanarizationOptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit PlanarizationOptionsDialog(QWidget *parent = nullptr);
+    // The maximum height starts at `volumeHeight`, the chosen volume's sizeZ, and the
+    // minimum at 0, so that the defaults leave every cell.
+    explicit PlanarizationOptionsDialog(uint32_t volumeHeight, QWidget *parent = nullptr);
 
     // Sets the fields from process-list parameters "Maximum Height" and "Minimum Height".
     void preset(const QMap<QString, QVariant> &parameters);

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -17,19 +19,40 @@
 namespace Ui {
 namespace Operations {
 
-SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(uint32_t volumeHeight, QWidget *parent) : QDialog(parent)
+SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(uint32_t volumeHeight, QWidget *parent)
+    : SpinCoatingOptionsDialog(volumeHeight, std::nullopt, parent)
+{
+}
+
+SpinCoatingOptionsDialog::SpinCoatingOptionsDialog(uint32_t volumeHeight, std::optional<uint32_t> materialTop,
+                                                   QWidget *parent)
+    : QDialog(parent)
 {
     setWindowTitle(tr("Pour Material Options"));
     material = new QComboBox;
     fillMaterialCombo(material);
     height = new QSpinBox;
     height->setRange(0, static_cast<int>(std::min<uint32_t>(volumeHeight, INT_MAX)));
-    height->setValue(0);
+    // A pour up to the material's top fills no more than its cavities: the first height
+    // that adds a layer is one cell above it.
+    height->setValue(materialTop ? static_cast<int>(std::min<uint32_t>(*materialTop, INT_MAX - 1)) + 1 : 0);
     height->setSuffix(tr(" cells"));
 
     auto *form = new QFormLayout;
     form->addRow(tr("Material"), material);
-    form->addRow(tr("Deposition Height"), height);
+    if (materialTop) {
+        top = new QLabel(*materialTop == 0   ? tr("Top of the material: none, the volume is empty")
+                         : *materialTop == 1 ? tr("Top of the material: 1 cell")
+                                             : tr("Top of the material: %1 cells").arg(*materialTop));
+        auto *row = new QHBoxLayout;
+        row->addWidget(height, 1);
+        row->addWidget(top);
+        auto *name = new QLabel(tr("Deposition Height"));
+        name->setBuddy(height);
+        form->addRow(name, row);
+    } else {
+        form->addRow(tr("Deposition Height"), height);
+    }
     // Nothing to pour without a material: OK waits for one.
     auto *buttons = okCancelNeedingMaterial(this, material);
     okButton = buttons->button(QDialogButtonBox::Ok);

@@ -5,8 +5,10 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <optional>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QSpinBox;
 
@@ -25,8 +27,13 @@ class SpinCoatingOptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    // `volumeHeight` is the chosen volume's sizeZ (0 when no volume is chosen).
+    // `volumeHeight` is the chosen volume's sizeZ (0 when no volume is chosen); the
+    // height starts at 0.
     explicit SpinCoatingOptionsDialog(uint32_t volumeHeight, QWidget *parent = nullptr);
+    // For a chosen volume whose material reaches up to `materialTop` cells (1 + the z of
+    // its highest filled cell, 0 when it is empty): the top is shown beside the height,
+    // which starts one cell above it, within the volume.
+    SpinCoatingOptionsDialog(uint32_t volumeHeight, std::optional<uint32_t> materialTop, QWidget *parent = nullptr);
 
     // Sets the fields from process-list parameters: "Maximum Height", the material by
     // "Material_Id" or "Material".
@@ -39,10 +46,13 @@ public:
     QComboBox *materialBox() const { return material; }
     QSpinBox *heightBox() const { return height; }
     QPushButton *okButtonWidget() const { return okButton; }
+    // The material's top beside the height; none without a chosen volume.
+    QLabel *topLabel() const { return top; }
 
 private:
     QComboBox *material;
     QSpinBox *height;
+    QLabel *top = nullptr;
     QPushButton *okButton;
 };
 

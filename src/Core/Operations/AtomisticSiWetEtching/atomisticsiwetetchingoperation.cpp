@@ -10,9 +10,11 @@ AtomisticSiWetEtchingOperation::AtomisticSiWetEtchingOperation(OperationContext 
 {
 }
 
-void AtomisticSiWetEtchingOperation::runEtch(double depth)
+size_t AtomisticSiWetEtchingOperation::runEtch(double depth)
 {
-    AtomicStructureSimpleSiWetEtch(volume.get(), depth).run();
+    AtomicStructureSimpleSiWetEtch etch(volume.get(), depth);
+    etch.run();
+    return etch.atomsRemoved();
 }
 
 } // namespace Operations

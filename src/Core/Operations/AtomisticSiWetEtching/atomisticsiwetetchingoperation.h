@@ -12,7 +12,7 @@ public:
     explicit AtomisticSiWetEtchingOperation(OperationContext &context);
 
 protected:
-    void runEtch(double depth) override;
+    size_t runEtch(double depth) override;
 };
 
 } // namespace Operations

@@ -43,6 +43,8 @@ public:
     // nothing can change any more).
     int64_t stepCount() const { return plannedSteps; }
     int64_t stepsRun() const { return executedSteps; }
+    // Atoms the run took out of the lattice; some may leave their cells filled.
+    size_t atomsRemoved() const { return removedAtoms; }
     int32_t getSlabCount() const { return slabCount; }
     // Lower and upper x column of a slab.
     uint32_t lo(int32_t s) const { return static_cast<uint32_t>(s) * slabWidth; }
@@ -87,6 +89,7 @@ protected:
             runSliceTasks(slabCount, [this](int32_t s) { decideSlab(s); });
             runSliceTasks(slabCount, [this](int32_t s) { applySlab(s); });
             ++executedSteps;
+            removedAtoms += removedInLastStep();
             rule().prepareStep();
         }
         for (int32_t s = 0; s < slabCount; ++s)
@@ -118,6 +121,7 @@ protected:
     size_t columnCells = 1;
     int64_t plannedSteps = 0;
     int64_t executedSteps = 0;
+    size_t removedAtoms = 0;
     // Per slab: candidates of the next step (ascending atom index), atoms queued for the
     // slabs below and above, and the current step's keep and remove lists.
     std::vector<std::vector<uint32_t>> surfaceAtoms;

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/processoperation.h"
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -40,14 +41,18 @@ protected:
     void process() override
     {
         refreshLattice(context.latticeStale, *volume);
-        runEtch(*depth);
+        atomsRemoved = runEtch(*depth);
         context.latticeStale[volume->getId()] = false;
     }
-    // The etch itself on `volume`'s lattice.
-    virtual void runEtch(double depth) = 0;
+    // An etch that took atoms but emptied no cell still changed the lattice, which its
+    // undo puts back (by leaving it stale).
+    bool changedNothing() const override { return atomsRemoved == 0 && UndoableProcessOperation::changedNothing(); }
+    // The etch itself on `volume`'s lattice; returns the number of atoms it removed.
+    virtual size_t runEtch(double depth) = 0;
 
 private:
     std::optional<double> depth;
+    size_t atomsRemoved = 0;
 };
 
 } // namespace Operations

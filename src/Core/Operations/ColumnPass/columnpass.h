@@ -36,5 +36,26 @@ void runColumnPass(const Model::Automaton::TotalVolume &volume, Model::Automaton
     });
 }
 
+// The height, in cells, of what a volume holds: 1 + the z of its highest filled cell,
+// 0 when every cell is empty. Takes the voxel lock.
+inline uint32_t filledHeight(Model::Automaton::TotalVolume &volume)
+{
+    Model::Automaton::VoxelLock cells(volume);
+    const uint32_t sizeZ = volume.getSizeZ();
+    const size_t columns = static_cast<size_t>(volume.getSizeX()) * volume.getSizeY();
+    uint32_t height = 0;
+    for (size_t c = 0; c < columns && height < sizeZ; ++c) {
+        const Model::Automaton::Voxel *column = cells.voxels() + c * sizeZ;
+        // Only cells above the height found so far can raise it.
+        for (uint32_t z = sizeZ; z-- > height;) {
+            if (column[z].getMaterialId() != 0) {
+                height = z + 1;
+                break;
+            }
+        }
+    }
+    return height;
+}
+
 } // namespace Operations
 } // namespace Core

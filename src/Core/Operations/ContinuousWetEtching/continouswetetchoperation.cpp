@@ -10,9 +10,11 @@ ContinousWetEtchOperation::ContinousWetEtchOperation(OperationContext &context)
 {
 }
 
-void ContinousWetEtchOperation::runEtch(double depth)
+size_t ContinousWetEtchOperation::runEtch(double depth)
 {
-    ContinuosWetEtching(volume.get(), depth).run();
+    ContinuosWetEtching etch(volume.get(), depth);
+    etch.run();
+    return etch.atomsRemoved();
 }
 
 } // namespace Operations

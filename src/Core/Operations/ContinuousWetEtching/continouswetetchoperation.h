@@ -13,7 +13,7 @@ public:
     explicit ContinousWetEtchOperation(OperationContext &context);
 
 protected:
-    void runEtch(double depth) override;
+    size_t runEtch(double depth) override;
 };
 
 } // namespace Operations

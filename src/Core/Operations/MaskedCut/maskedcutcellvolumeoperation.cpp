@@ -41,7 +41,7 @@ void MaskedCutCellVolumeOperation::end()
     applyProcess();
     volume->getPainter()->regenerate();
     context.notifyUpdate();
-    context.showMessage(getName() + ": Cut planes changed.");
+    context.showMessage(getName() + (changedNothing() ? ": no cell changed." : ": Cut planes changed."));
     context.interpreter.reset();
     finishStep();
 }

@@ -1,5 +1,6 @@
 #include "Core/Operations/ObjectBuilding/volumebuilding.h"
 
+#include "Core/Operations/ColumnPass/columnpass.h"
 #include "Core/Operations/DistanceCounting/slicetasks.h"
 #include "Model/Automaton/totalvolume.h"
 
@@ -16,25 +17,7 @@ using Model::Automaton::VoxelLock;
 GlueContents measureGlueContents(TotalVolume &base, TotalVolume &top)
 {
     GlueContents contents;
-    {
-        VoxelLock cells(base);
-        const uint32_t sizeZ = base.getSizeZ();
-        const size_t columns = static_cast<size_t>(base.getSizeX()) * base.getSizeY();
-        uint32_t highest = 0;
-        bool any = false;
-        for (size_t c = 0; c < columns; ++c) {
-            const Voxel *column = cells.voxels() + c * sizeZ;
-            // Only layers above the highest found so far can raise it.
-            for (uint32_t z = sizeZ; z-- > (any ? highest + 1 : 0);) {
-                if (column[z].getMaterialId() != 0) {
-                    highest = z;
-                    any = true;
-                    break;
-                }
-            }
-        }
-        contents.baseTop = highest + 1;
-    }
+    contents.baseTop = std::max(filledHeight(base), 1u);
     {
         VoxelLock cells(top);
         const uint32_t sizeZ = top.getSizeZ();
