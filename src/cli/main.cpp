@@ -285,7 +285,10 @@ int main(int argc, char **argv)
         exitCode = exitFailedStep;
     }
     if (!quiet)
-        printLine(QStringLiteral("kelvane-batch: %1 of %2 steps ran").arg(summary.stepsRun).arg(total));
+        printLine(QStringLiteral("kelvane-batch: %1 of %2 %3 ran")
+                      .arg(summary.stepsRun)
+                      .arg(total)
+                      .arg(total == 1 ? QStringLiteral("step") : QStringLiteral("steps")));
 
     if (!outputPath.isEmpty()) {
         const auto saved = Model::Persistence::DocumentFile::save(scene, outputPath, archivers);

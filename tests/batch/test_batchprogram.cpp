@@ -46,6 +46,7 @@ TEST(BatchProgram, SubstrateListWritesTheDocumentCellByCell)
     const BatchRun run = runBatch({list, "--output", output});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains("[1/1] Create Substrate")) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("kelvane-batch: 1 of 1 step ran\n")) << run.errors.toStdString();
 
     Model::Scene scene;
     const auto volume = readVolume(output, scene);

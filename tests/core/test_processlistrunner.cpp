@@ -301,9 +301,21 @@ TEST_F(RunnerTest, CancelsBetweenStepsAndRunsOnAWorker)
     EXPECT_EQ(summary.outcome, Outcome::Cancelled);
     EXPECT_EQ(summary.stoppedAt, 2);
     EXPECT_EQ(runner.progress(), 2);
+    EXPECT_EQ(runner.getVolume()->getSizeX(), 3u); // the steps done stay, the third never ran
+
+    // A cancel asked for before the run starts (a worker not yet there) stops it before
+    // its first step; the run drops it when it returns, and clearCancel() drops a late one.
+    runner.setStepObserver(nullptr);
+    runner.requestCancel();
+    const auto early = runner.run(list);
+    EXPECT_EQ(early.outcome, Outcome::Cancelled);
+    EXPECT_EQ(early.stoppedAt, 0);
+    EXPECT_EQ(early.stepsRun, 0);
+    EXPECT_EQ(runner.getVolume()->getSizeX(), 3u);
+    runner.requestCancel();
+    runner.clearCancel();
 
     // The batch dialog's way: one worker task, progress read from this thread.
-    runner.setStepObserver(nullptr);
     ProcessListRunner::Summary result;
     std::thread worker([&] { result = runner.run(list); });
     worker.join();

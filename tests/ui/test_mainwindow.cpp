@@ -1,3 +1,4 @@
+#include "Core/BatchRun/processlistfile.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
 #include "UI/BatchRun/runprocessesdialog.h"
@@ -29,6 +30,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -408,6 +410,54 @@ TEST_F(MainWindowFixture, BatchRunOpensTheDialogWithTheChosenVolumeOrNone)
     context().interpreter.submit("n");
     EXPECT_TRUE(opened);
     EXPECT_EQ(given, nullptr);
+}
+
+// A batch run cancelled while its Save Image step waits for the view: the picture is
+// still drawn, the run stops there, and the steps done are one entry of the history that
+// undoes to before the run and redoes to after the steps done.
+TEST_F(MainWindowFixture, CancelledBatchRunIsOneUndoableEntryOfTheStepsDone)
+{
+    createCopperSubstrate();
+    const auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(context().scene.objects().front());
+    const std::vector<uint32_t> before = volume->materialIds();
+    QTemporaryDir dir;
+    const QString list = dir.filePath("cancel.plst");
+    const QString picture = dir.filePath("shot.png");
+    ASSERT_TRUE(Ui::ProcessListFile::save(
+        list, {DialogTest::step(4, {{"Material_Id", 2u}, {"Thickness", 1.0f}}), DialogTest::step(10, {{"Filename", picture}}),
+               DialogTest::step(4, {{"Material_Id", 3u}, {"Thickness", 1.0f}})}));
+
+    QString report;
+    DialogTest::whenModalAppears<Ui::RunProcessesDialog>([&](Ui::RunProcessesDialog *batch) {
+        DialogTest::whenModalAppears<QFileDialog>([&](QFileDialog *chooser) { DialogTest::chooseFile(chooser, list); });
+        batch->findChild<QPushButton *>("btnLoadList")->click();
+        ASSERT_EQ(batch->getList().size(), 3u);
+        // Step 1's end reaches this thread before the worker's request for the picture.
+        QObject::connect(batch, &Ui::RunProcessesDialog::stepFinished, batch, [batch](int index) {
+            if (index == 0)
+                batch->findChild<QPushButton *>("btnCancel")->click();
+        });
+        batch->findChild<QPushButton *>("btnRun")->click();
+        for (int i = 0; i < 2400 && !batch->findChild<QPushButton *>("btnRun")->isEnabled(); ++i)
+            QTest::qWait(50);
+        report = batch->statusLabel()->text();
+        batch->close();
+    });
+    context().setObjectSelected(volume, true);
+    window->action("actionBatch_Run")->trigger();
+    EXPECT_EQ(report.toStdString(),
+              "Cancelled after step 2 (Save Image): 2 of 3 steps ran and stay applied; step 3 did not run.");
+    EXPECT_FALSE(QImage(picture).isNull());
+    const std::vector<uint32_t> after = volume->materialIds();
+    EXPECT_NE(std::count(after.begin(), after.end(), 2u), 0);
+    EXPECT_EQ(std::count(after.begin(), after.end(), 3u), 0);
+
+    EXPECT_EQ(window->action("actionUndo")->text(), "Undo Select volumes");
+    window->action("actionUndo")->trigger();
+    EXPECT_EQ(volume->materialIds(), before);
+    EXPECT_EQ(window->action("actionUndo")->text(), "Undo Create Substrate");
+    window->action("actionRedo")->trigger();
+    EXPECT_EQ(volume->materialIds(), after);
 }
 
 // Every step type, with a Save Image step drawn by the main window's view.

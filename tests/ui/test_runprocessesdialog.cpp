@@ -1,5 +1,6 @@
 // The batch-run dialog: editing a list through the real step dialogs, files, and runs
 // on a worker thread.
+#include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
 #include "Core/Operations/operationcontext.h"
@@ -25,6 +26,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -97,9 +100,20 @@ TEST(RunProcessesDialogRun, MissingVolumeIsReportedAndTheCounterReset)
     EXPECT_EQ(context.scene.objectCount(), 0);
 }
 
-// While a step runs the dialog answers, shows progress and will not close; afterwards
-// the document is written, and closing clears the mask overlays.
-TEST(RunProcessesDialogRun, StaysResponsiveAndRefusesToCloseDuringARun)
+// Answers the next question box with `answer`, noting its text in `asked`.
+void answerQuestion(QMessageBox::StandardButton answer, QStringList *asked)
+{
+    DialogTest::whenModalAppears<QMessageBox>([answer, asked](QMessageBox *box) {
+        *asked << box->text();
+        ASSERT_NE(box->button(answer), nullptr);
+        box->button(answer)->click();
+    });
+}
+
+// While a step runs the dialog answers and shows progress; Close and Escape ask whether to
+// cancel, and "No" goes on. Afterwards the document is written, and closing clears the
+// mask overlays.
+TEST(RunProcessesDialogRun, StaysResponsiveAndAsksBeforeClosingDuringARun)
 {
     OperationContext context;
     const auto volume = substrate(context);
@@ -123,10 +137,18 @@ TEST(RunProcessesDialogRun, StaysResponsiveAndRefusesToCloseDuringARun)
     EXPECT_FALSE(button(dialog, "btnRun")->isEnabled());
     go.release();
     ASSERT_TRUE(waitFor([&] { return dialog.progress()->value() == 1; }));
+    QStringList asked;
+    answerQuestion(QMessageBox::No, &asked);
     button(dialog, "btnClose")->click();
-    dialog.reject(); // Escape
+    answerQuestion(QMessageBox::No, &asked);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
     QApplication::processEvents();
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked[0].toStdString(),
+              "A process list is running. Cancel the run when the step in progress ends, and close?");
+    EXPECT_EQ(asked[1], asked[0]);
     EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.isRunning());
     // Editing goes on meanwhile, on the dialog's own copy of the list.
     dialog.selectStep(0);
     button(dialog, "btnRemoveProcess")->click();
@@ -140,6 +162,165 @@ TEST(RunProcessesDialogRun, StaysResponsiveAndRefusesToCloseDuringARun)
     button(dialog, "btnClose")->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(volume->getTopMask().empty());
+}
+
+namespace {
+
+// Runs steps of types 2 and 4 (Moore deposition, CVD) as the program does, each once the
+// test lets it go; counts the steps that started. Made before the dialog, so that it
+// outlives the dialog's worker.
+struct GatedSteps
+{
+    void install(Ui::ProcessListRunner &runner)
+    {
+        runner.registerStep(2, [this](Ui::StepEnvironment &e, const ProcessData &s) {
+            ++started;
+            go.acquire();
+            return Ui::runMooreDepositionStep(e, s);
+        });
+        runner.registerStep(4, [this](Ui::StepEnvironment &e, const ProcessData &s) {
+            ++started;
+            go.acquire();
+            return Ui::runCvdStep(e, s);
+        });
+    }
+    QSemaphore go;
+    std::atomic<int> started{0};
+};
+
+ProcessData film(int32_t type, uint32_t material)
+{
+    return DialogTest::step(type, {{"Material_Id", material}, {"Thickness", 1.0f}});
+}
+
+} // namespace
+
+// Cancel during step 2 of 4: the step in progress ends, the run stops there, and the
+// volume holds exactly what steps 1 and 2 alone make. The progress line names the step,
+// its time so far and, once a step has ended, the time left.
+TEST(RunProcessesDialogRun, CancelStopsAfterTheStepInProgressAndKeepsTheStepsDone)
+{
+    OperationContext context;
+    const auto volume = substrate(context);
+    const Ui::ProcessList steps = {film(2, 2), film(4, 3), film(2, 4), film(4, 5)};
+    QTemporaryDir dir;
+    const QString file = dir.filePath("four.plst");
+    ASSERT_TRUE(Ui::ProcessListFile::save(file, steps));
+    GatedSteps gate;
+    RunProcessesDialog dialog(context, nullptr, volume, file);
+    gate.install(dialog.getRunner());
+    // A test that fails midway still lets the worker end.
+    const auto openAtEnd = qScopeGuard([&] { gate.go.release(100); });
+    std::vector<int> finished;
+    QObject::connect(&dialog, &RunProcessesDialog::stepFinished, [&](int index) { finished.push_back(index); });
+    dialog.show();
+    QPushButton *cancel = button(dialog, "btnCancel");
+    EXPECT_FALSE(cancel->isEnabled());
+
+    button(dialog, "btnRun")->click();
+    EXPECT_TRUE(cancel->isEnabled());
+    const QRegularExpression firstLine(
+        "^Step 1 of 4 \\(Moore deposition\\) running for \\d+\\.\\d s; time left not known until the first "
+        "step ends\\.$");
+    EXPECT_TRUE(firstLine.match(dialog.statusLabel()->text()).hasMatch()) << dialog.statusLabel()->text().toStdString();
+    gate.go.release();
+    ASSERT_TRUE(waitFor([&] { return !finished.empty(); }));
+    EXPECT_EQ(finished, std::vector<int>{0});
+    // Step 2 waits at the gate: the line moves on to it, with an estimate.
+    const QRegularExpression secondLine(
+        "^Step 2 of 4 \\(CVD\\) running for (\\d+\\.\\d) s; about \\d+\\.\\d s left\\.$");
+    ASSERT_TRUE(waitFor([&] { return secondLine.match(dialog.statusLabel()->text()).hasMatch(); }))
+        << dialog.statusLabel()->text().toStdString();
+    // The time of the step grows while it runs.
+    const double first = secondLine.match(dialog.statusLabel()->text()).captured(1).toDouble();
+    ASSERT_TRUE(waitFor([&] {
+        const auto m = secondLine.match(dialog.statusLabel()->text());
+        return m.hasMatch() && m.captured(1).toDouble() > first;
+    })) << dialog.statusLabel()->text().toStdString();
+
+    cancel->click();
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_TRUE(dialog.statusLabel()->text().startsWith("Step 2 of 4 (CVD) running for "));
+    EXPECT_TRUE(dialog.statusLabel()->text().endsWith("; the run stops when this step ends."))
+        << dialog.statusLabel()->text().toStdString();
+    gate.go.release();
+    ASSERT_TRUE(waitFor([&] { return button(dialog, "btnRun")->isEnabled(); }));
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_EQ(gate.started.load(), 2) << "steps 3 and 4 never started";
+    EXPECT_EQ(finished, (std::vector<int>{0, 1}));
+    EXPECT_EQ(dialog.progress()->value(), 2);
+    EXPECT_EQ(dialog.statusLabel()->text().toStdString(),
+              "Cancelled after step 2 (CVD): 2 of 4 steps ran and stay applied; steps 3 and 4 did not run.");
+
+    // The same cells as steps 1 and 2 alone.
+    OperationContext alone;
+    const auto reference = substrate(alone);
+    Ui::ProcessListRunner runner(alone);
+    runner.setVolume(reference);
+    ASSERT_EQ(runner.run({steps[0], steps[1]}).outcome, Ui::ProcessListRunner::Outcome::Completed);
+    const std::vector<uint32_t> ids = volume->materialIds();
+    EXPECT_EQ(ids, reference->materialIds());
+    EXPECT_NE(std::count(ids.begin(), ids.end(), 3u), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 4u), 0);
+
+    // A later run is not cancelled by the earlier cancel.
+    gate.go.release(4);
+    button(dialog, "btnRun")->click();
+    ASSERT_TRUE(waitFor([&] { return button(dialog, "btnRun")->isEnabled(); }));
+    EXPECT_EQ(dialog.statusLabel()->text(), "All 4 steps ran.");
+}
+
+// Closing during a run and answering "Yes" cancels it; the dialog closes once the step in
+// progress ends. A list of one step says so in the singular.
+TEST(RunProcessesDialogRun, CloseDuringARunCancelsItAndClosesWhenTheStepEnds)
+{
+    OperationContext context;
+    const auto volume = substrate(context);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("three.plst");
+    ASSERT_TRUE(Ui::ProcessListFile::save(file, {film(2, 2), film(2, 3), film(2, 4)}));
+    GatedSteps gate;
+    RunProcessesDialog dialog(context, nullptr, volume, file);
+    gate.install(dialog.getRunner());
+    // A test that fails midway still lets the worker end.
+    const auto openAtEnd = qScopeGuard([&] { gate.go.release(100); });
+    dialog.show();
+
+    button(dialog, "btnRun")->click();
+    QStringList asked;
+    answerQuestion(QMessageBox::Yes, &asked);
+    dialog.close(); // as the window's close button
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(dialog.isVisible()) << "step 1 is still in progress";
+    EXPECT_TRUE(dialog.statusLabel()->text().endsWith("; the run stops when this step ends."))
+        << dialog.statusLabel()->text().toStdString();
+    // Asked once: closing again meanwhile waits for the run without a second question
+    // (one that came would be answered, and counted).
+    answerQuestion(QMessageBox::No, &asked);
+    button(dialog, "btnClose")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_TRUE(dialog.isVisible());
+
+    gate.go.release();
+    ASSERT_TRUE(waitFor([&] { return !dialog.isVisible(); }));
+    EXPECT_FALSE(dialog.isRunning());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(gate.started.load(), 1);
+    EXPECT_EQ(dialog.statusLabel()->text().toStdString(),
+              "Cancelled after step 1 (Moore deposition): 1 of 3 steps ran and stay applied; steps 2 and 3 "
+              "did not run.");
+    const std::vector<uint32_t> ids = volume->materialIds();
+    EXPECT_NE(std::count(ids.begin(), ids.end(), 2u), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 3u), 0);
+
+    // One step: "1 step ran."
+    ASSERT_TRUE(Ui::ProcessListFile::save(file, {film(2, 5)}));
+    RunProcessesDialog single(context, nullptr, volume, file);
+    single.show();
+    button(single, "btnRun")->click();
+    ASSERT_TRUE(waitFor([&] { return button(single, "btnRun")->isEnabled(); }));
+    EXPECT_EQ(single.statusLabel()->text(), "1 step ran.");
 }
 
 // A Save Image step whose picture is not written (here: no view to draw) stops the run

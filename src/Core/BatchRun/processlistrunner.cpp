@@ -188,7 +188,6 @@ ProcessListRunner::StepCheckResult ProcessListRunner::checkStep(const ProcessDat
 ProcessListRunner::Summary ProcessListRunner::run(const ProcessList &list)
 {
     running.store(true);
-    cancelRequested.store(false);
     progressCounter.store(0);
     Summary summary;
     const int total = static_cast<int>(list.size());
@@ -223,6 +222,7 @@ ProcessListRunner::Summary ProcessListRunner::run(const ProcessList &list)
         ++progressCounter;
         ++summary.stepsRun;
     }
+    cancelRequested.store(false);
     running.store(false);
     return summary;
 }

@@ -112,7 +112,12 @@ public:
     int progress() const { return progressCounter.load(); }
     // Resets the counter (the dialog does so when it reports a missing volume).
     void resetProgress() { progressCounter.store(0); }
+    // Stops the run going on after the step in progress, or the next run before its
+    // first step when none is going yet (a worker that has not reached run() misses no
+    // cancel). run() drops the request when it returns; clearCancel() drops one that
+    // came too late for the run it was meant for.
     void requestCancel() { cancelRequested.store(true); }
+    void clearCancel() { cancelRequested.store(false); }
     bool isRunning() const { return running.load(); }
 
     static QString resultMessage(int32_t result);

@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 #include <QtDebug>
 #include <chrono>
+#include <map>
 #include <set>
 
 namespace Ui {
@@ -44,6 +45,15 @@ QIcon colourIcon(const QColor &colour)
     QPixmap swatch(25, 25);
     swatch.fill(colour);
     return QIcon(swatch);
+}
+
+// "0.4 s", "12.5 s", "3 min 7 s".
+QString durationText(double seconds)
+{
+    if (seconds < 59.95)
+        return QString::number(seconds, 'f', 1) + QStringLiteral(" s");
+    const auto whole = static_cast<qint64>(seconds + 0.5);
+    return QStringLiteral("%1 min %2 s").arg(whole / 60).arg(whole % 60);
 }
 
 std::set<const Model::Object *> volumesIn(const Model::Scene &scene)
@@ -65,6 +75,16 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
     setMinimumSize(767, 474);
     runner.setVolume(volume);
     runner.setImageSaver([this](const QString &file) { return saveImageFromWorker(file); });
+    runner.setStepObserver([this](const ProcessListRunner::StepReport &report) {
+        if (report.result != ProcessListRunner::Success)
+            return;
+        {
+            std::lock_guard<std::mutex> lock(timingMutex);
+            finishedSeconds.push_back(report.seconds);
+            lastStepEnd = runClock.elapsed();
+        }
+        emit stepFinished(report.index, report.seconds);
+    });
 
     processTypeList = new QComboBox(this);
     processTypeList->setObjectName(QStringLiteral("processTypeList"));
@@ -127,6 +147,10 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
     bottom->addWidget(progressBar, 1);
     runButton = addButton("btnRun", QStringLiteral("Run"));
     bottom->addWidget(runButton);
+    cancelButton = addButton("btnCancel", QStringLiteral("Cancel"));
+    cancelButton->setEnabled(false);
+    cancelButton->setToolTip(QStringLiteral("Stops the run after the step in progress; the steps done stay."));
+    bottom->addWidget(cancelButton);
     bottom->addWidget(addButton("btnClose", QStringLiteral("Close")));
 
     auto *layout = new QVBoxLayout(this);
@@ -142,6 +166,11 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
 
     progressTimer.setInterval(500);
     connect(&progressTimer, &QTimer::timeout, this, &RunProcessesDialog::updateProgress);
+    // Queued from the worker: the line moves on to the next step at once.
+    connect(this, &RunProcessesDialog::stepFinished, this, [this] {
+        if (runGoing)
+            status->setText(progressLine());
+    });
     connect(treeWidget, &QTreeWidget::itemSelectionChanged, this, &RunProcessesDialog::selectionChanged);
     QMetaObject::connectSlotsByName(this);
 
@@ -464,18 +493,27 @@ void RunProcessesDialog::chooseDocumentPath()
 
 // ---- closing ----
 
-void RunProcessesDialog::on_btnClose_clicked()
-{
-    if (!runLock.tryAcquire())
-        return;
-    runLock.release();
-    close();
-}
+void RunProcessesDialog::on_btnClose_clicked() { close(); }
 
 void RunProcessesDialog::done(int result)
 {
-    if (isRunning())
-        return;
+    if (isRunning()) {
+        // Asked once; after a yes the dialog closes by itself when the run stops.
+        if (closeWhenStopped)
+            return;
+        const auto answer = QMessageBox::question(
+            this, baseTitle,
+            QStringLiteral("A process list is running. Cancel the run when the step in progress ends, and close?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+        // The run may have ended while the question was open.
+        if (isRunning()) {
+            closeWhenStopped = true;
+            cancelRun();
+            return;
+        }
+    }
     joinWorker();
     for (const Model::ObjectPtr &object : context.scene.objects()) {
         auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
@@ -500,7 +538,20 @@ void RunProcessesDialog::on_btnRun_clicked()
         return;
     joinWorker();
     runButton->setEnabled(false);
-    status->setText(QStringLiteral("Running..."));
+    cancelButton->setEnabled(true);
+    runGoing = true;
+    cancelling = false;
+    closeWhenStopped = false;
+    runSteps = list;
+    {
+        std::lock_guard<std::mutex> lock(timingMutex);
+        finishedSeconds.clear();
+        lastStepEnd = 0;
+    }
+    // A cancel that came after the last run had ended is not meant for this one.
+    runner.clearCancel();
+    runClock.start();
+    status->setText(progressLine());
     volumesBeforeRun = volumesIn(context.scene);
     // Layouts named without a folder are the list file's neighbours.
     runner.setListFolder(fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath());
@@ -516,7 +567,9 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
     QString report;
     switch (summary.outcome) {
     case ProcessListRunner::Outcome::Completed:
-        report = QStringLiteral("All %1 steps ran.").arg(total);
+        report = total == 0   ? QStringLiteral("The list has no steps.")
+                 : total == 1 ? QStringLiteral("1 step ran.")
+                              : QStringLiteral("All %1 steps ran.").arg(total);
         break;
     case ProcessListRunner::Outcome::StepFailed:
         report = QStringLiteral("Stopped at step %1 (%2): %3")
@@ -531,9 +584,27 @@ void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
     case ProcessListRunner::Outcome::MissingVolume:
         report = QStringLiteral("Stopped at step %1: there is no cell volume.").arg(summary.stoppedAt + 1);
         break;
-    case ProcessListRunner::Outcome::Cancelled:
-        report = QStringLiteral("Stopped.");
+    case ProcessListRunner::Outcome::Cancelled: {
+        const int ran = summary.stepsRun; // the steps before stoppedAt
+        if (ran == 0) {
+            report = QStringLiteral("Cancelled before step 1: no step ran.");
+            break;
+        }
+        report = QStringLiteral("Cancelled after step %1 (%2): %3 of %4 steps ran and stay applied;")
+                     .arg(ran)
+                     .arg(steps[static_cast<size_t>(ran - 1)].getProcessName())
+                     .arg(ran)
+                     .arg(total);
+        const int left = total - ran;
+        if (left == 1)
+            report += QStringLiteral(" step %1 did not run.").arg(total);
+        else
+            report += (left == 2 ? QStringLiteral(" steps %1 and %2 did not run.")
+                                 : QStringLiteral(" steps %1 to %2 did not run."))
+                          .arg(ran + 1)
+                          .arg(total);
         break;
+    }
     }
     if (!documentFile.isEmpty() && summary.stepsRun > 0 && !closing.load()) {
         const auto saved = Model::Persistence::DocumentFile::save(context.scene, documentFile, context.archivers);
@@ -631,12 +702,71 @@ bool RunProcessesDialog::showSurfaces(PreparedSurfaces &prepared, const QString 
     return Util::saveImageFile(view->grabOpaqueImage(), filename, error);
 }
 
+void RunProcessesDialog::on_btnCancel_clicked()
+{
+    if (runGoing)
+        cancelRun();
+}
+
+void RunProcessesDialog::cancelRun()
+{
+    runner.requestCancel();
+    cancelling = true;
+    cancelButton->setEnabled(false);
+    status->setText(progressLine());
+}
+
+QString RunProcessesDialog::progressLine() const
+{
+    std::vector<double> times;
+    qint64 stepStart = 0;
+    {
+        std::lock_guard<std::mutex> lock(timingMutex);
+        times = finishedSeconds;
+        stepStart = lastStepEnd;
+    }
+    const size_t total = runSteps.size();
+    if (times.size() >= total)
+        return QStringLiteral("The last step has ended; finishing the run ...");
+    const size_t current = times.size();
+    const double elapsed = static_cast<double>(runClock.elapsed() - stepStart) / 1000.0;
+    QString line = QStringLiteral("Step %1 of %2 (%3) running for %4")
+                       .arg(current + 1)
+                       .arg(total)
+                       .arg(runSteps[current].getProcessName(), durationText(elapsed));
+    if (cancelling)
+        return line + QStringLiteral("; the run stops when this step ends.");
+    if (times.empty())
+        return line + QStringLiteral("; time left not known until the first step ends.");
+    // A step takes what the steps of its type took so far, or the mean of all steps done.
+    double sum = 0.0;
+    std::map<int32_t, std::pair<double, int>> byType;
+    for (size_t i = 0; i < times.size(); ++i) {
+        sum += times[i];
+        auto &entry = byType[runSteps[i].getProcessType()];
+        entry.first += times[i];
+        ++entry.second;
+    }
+    const auto estimate = [&](size_t i) {
+        const auto it = byType.find(runSteps[i].getProcessType());
+        return it != byType.end() ? it->second.first / it->second.second : sum / static_cast<double>(times.size());
+    };
+    double left = std::max(0.0, estimate(current) - elapsed);
+    for (size_t i = current + 1; i < total; ++i)
+        left += estimate(i);
+    return line + QStringLiteral("; about %1 left.").arg(durationText(left));
+}
+
 void RunProcessesDialog::updateProgress()
 {
     progressBar->setValue(runner.progress());
-    if (!runLock.tryAcquire())
+    if (!runLock.tryAcquire()) {
+        status->setText(progressLine());
         return;
+    }
     progressTimer.stop();
+    runGoing = false;
+    cancelButton->setEnabled(false);
     joinWorker();
     if (runner.getVolume()) {
         showSurfaces(finalSurfaces, QString());
@@ -648,6 +778,10 @@ void RunProcessesDialog::updateProgress()
     status->setText(runReport);
     runButton->setEnabled(true);
     runLock.release();
+    if (closeWhenStopped) {
+        closeWhenStopped = false;
+        done(QDialog::Rejected);
+    }
 }
 
 void RunProcessesDialog::joinWorker()

@@ -6,6 +6,7 @@
 #include "Model/Automaton/totalvolumepainter.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QString>
 #include <QTimer>
@@ -38,8 +39,10 @@ class GLWidget;
 
 // The batch-run dialog: writes, loads and saves process lists, and runs one on a cell
 // volume. The run goes on a worker thread while the dialog stays usable; every 500 ms
-// the dialog shows how many steps have run. Steps that save an image are done here, on
-// the GUI thread, while the worker waits.
+// the dialog shows how many steps have run, the step running, its time so far and an
+// estimate of the time left. Cancel stops the run after the step in progress, keeping
+// the steps done; closing during a run asks whether to cancel it. Steps that save an
+// image are done here, on the GUI thread, while the worker waits.
 class RunProcessesDialog : public QDialog
 {
     Q_OBJECT
@@ -67,6 +70,8 @@ public:
     QComboBox *processTypes() const { return processTypeList; }
     QProgressBar *progress() const { return progressBar; }
     QLineEdit *documentPathEdit() const { return documentPath; }
+    // During a run the progress line ("Step 2 of 5 (CVD) running for 1.2 s; about 6.0 s
+    // left."), afterwards what the run did.
     QLabel *statusLabel() const { return status; }
     // Selects the tree item of the step at `index` (0-based).
     void selectStep(int index);
@@ -86,6 +91,8 @@ public slots:
     void on_btnMoveDown_clicked();
     void on_btnMoveTo_clicked();
     void on_btnRun_clicked();
+    // Stops the run after the step in progress.
+    void on_btnCancel_clicked();
     void on_treeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
     void on_treeWidget_itemExpanded(QTreeWidgetItem *item);
     void on_treeWidget_itemCollapsed(QTreeWidgetItem *item);
@@ -96,8 +103,14 @@ public slots:
     // image could not be written.
     bool updateGeometry(QString filename);
 
-    // Refused while a run is going; clears the mask overlays of every volume.
+    // During a run asks whether to cancel it: yes cancels and closes once the step in
+    // progress ends, no goes on. Clears the mask overlays of every volume.
     void done(int result) override;
+
+signals:
+    // A step of the run ended with result 0 (sent from the worker thread): its 0-based
+    // index in the list and its time.
+    void stepFinished(int index, double seconds);
 
 private slots:
     // GUI thread: serves the image the worker asked for in saveImageFromWorker().
@@ -126,6 +139,9 @@ private:
     // false with the reason in `error` when the image was not written.
     bool showSurfaces(PreparedSurfaces &prepared, const QString &filename, QString *error = nullptr);
     void joinWorker();
+    void cancelRun();
+    // The progress line of the run going on, from the times of the steps done.
+    QString progressLine() const;
 
     Core::Operations::OperationContext &context;
     GLWidget *view;
@@ -138,6 +154,7 @@ private:
     QLineEdit *documentPath;
     QLabel *status;
     QPushButton *runButton;
+    QPushButton *cancelButton;
     QList<QPushButton *> stepButtons;
 
     ProcessListRunner runner;
@@ -145,6 +162,18 @@ private:
     // tries it, so a semaphore (which another thread may release) serves as the lock.
     QSemaphore runLock{1};
     QTimer progressTimer;
+    // GUI thread: the steps of the run going on (the list may be edited meanwhile),
+    // whether one goes on, was cancelled, and whether the dialog closes when it stops.
+    ProcessList runSteps;
+    bool runGoing = false;
+    bool cancelling = false;
+    bool closeWhenStopped = false;
+    // Started before the worker; the worker reads it when a step ends.
+    QElapsedTimer runClock;
+    // Written by the worker when a step ends, read by the progress line.
+    mutable std::mutex timingMutex;
+    std::vector<double> finishedSeconds;
+    qint64 lastStepEnd = 0; // ms on runClock
     std::thread worker;
     std::atomic<bool> closing{false};
     std::set<const Model::Object *> volumesBeforeRun;
