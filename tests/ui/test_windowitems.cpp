@@ -4,6 +4,7 @@
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/totalvolume.h"
+#include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentfile.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Catalogue/managematerialsdialog.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemDelegate>
+#include <QColor>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -254,6 +256,7 @@ TEST(SaveSuffix, SaveAndSaveListAddTheirSuffixAndAskBeforeReplacing)
 
 TEST(ManageMaterialsRows, EveryRowHoldsItsTextAndItsEditor)
 {
+    Model::Materials::MaterialFactory::instance()->resetToBuiltIns();
     Ui::ManageMaterialsDialog dialog;
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -265,14 +268,21 @@ TEST(ManageMaterialsRows, EveryRowHoldsItsTextAndItsEditor)
     ASSERT_GT(view->model()->rowCount(), 0);
     for (int row = 0; row < view->model()->rowCount(); ++row) {
         EXPECT_GE(view->rowHeight(row), editor.sizeHint().height()) << "row " << row;
+        // Long names ("N-doped Si (100)") on one line: every row is as tall as the first.
+        EXPECT_EQ(view->rowHeight(row), view->rowHeight(0)) << "row " << row;
         for (int column = 0; column < view->model()->columnCount(); ++column) {
             const QModelIndex index = view->model()->index(row, column);
             const QSize needed = view->itemDelegate(index)->sizeHint(option, index);
             EXPECT_GE(view->rowHeight(row), needed.height()) << "row " << row << " column " << column;
         }
     }
-    // The colour's name fits beside its swatch.
-    const QModelIndex colour = view->model()->index(0, 2);
-    EXPECT_GE(view->columnWidth(2), view->itemDelegate(colour)->sizeHint(option, colour).width());
+    // Every colour's name fits beside its swatch (the swatch is two lines of text wide,
+    // the name drawn inside a margin of 3 pixels and 6 pixels from the swatch).
+    const QFontMetrics metrics(view->font());
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        const QString name = view->model()->index(row, 2).data().value<QColor>().name(QColor::HexArgb).toUpper();
+        EXPECT_GE(view->columnWidth(2), 3 + 2 * metrics.height() + 6 + metrics.horizontalAdvance(name) + 3)
+            << name.toStdString();
+    }
     EXPECT_GE(view->rowHeight(0) - 6, QFontMetrics(view->font()).height());
 }

@@ -50,8 +50,12 @@ QSize ColorItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMod
     const QFontMetrics metrics(option.font);
     const int textHeight = metrics.height();
     const int swatchWidth = 2 * textHeight;
-    return QSize(2 * margin + swatchWidth + gap + metrics.horizontalAdvance(QStringLiteral("#FFFFFFFF")) + gap,
-                 2 * margin + textHeight + 2);
+    // Eight hex digits, each as wide as the widest ("#FFCCCCCC" is wider than "#FFFFFFFF").
+    int digit = 0;
+    for (const QChar c : QStringLiteral("0123456789ABCDEF"))
+        digit = qMax(digit, metrics.horizontalAdvance(c));
+    const int textWidth = metrics.horizontalAdvance(QLatin1Char('#')) + 8 * digit;
+    return QSize(2 * margin + swatchWidth + gap + textWidth + gap, 2 * margin + textHeight + 2);
 }
 
 void ColorItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const

@@ -64,15 +64,15 @@ ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent) : QDialog(parent)
     view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::SelectedClicked);
     view->setAlternatingRowColors(true);
+    // Names stay on one line: a row sized while its column was still narrow would
+    // otherwise keep the height of a wrapped name.
+    view->setWordWrap(false);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::IdColumn, QHeaderView::ResizeToContents);
     view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::NameColumn, QHeaderView::Stretch);
-    view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::ColorColumn, QHeaderView::Fixed);
-    QStyleOptionViewItem option;
-    option.initFrom(view);
-    view->horizontalHeader()->resizeSection(
-        MaterialTableViewItem::ColorColumn,
-        view->itemDelegateForColumn(MaterialTableViewItem::ColorColumn)->sizeHint(option, QModelIndex()).width());
+    // As wide as the colour's name beside its swatch, in the font the view is shown in.
+    view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::ColorColumn,
+                                                   QHeaderView::ResizeToContents);
 
     btnAddMaterial = new QPushButton(QStringLiteral("Add Material"), this);
     btnAddMaterial->setObjectName(QStringLiteral("btnAddMaterial"));
