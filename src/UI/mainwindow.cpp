@@ -150,8 +150,6 @@ void MainWindow::connectActions()
     on("actionManage_Compatible_Materials", &MainWindow::on_actionManage_Compatible_Materials_triggered);
 }
 
-void MainWindow::showConsole(bool show) { presenter.showConsole(show); }
-
 void MainWindow::chooseConsole()
 {
     // The entry acts on what the user sees: a console that is hidden, or covered by

@@ -40,7 +40,6 @@ public:
 public slots:
     // Shows, once, what the catalogues reported at start-up (nothing when all was well).
     void showStartUpNotices();
-    void showConsole(bool show);
     // Windows > Console: shows or raises the console, or hides it when it is in sight.
     void chooseConsole();
     void undoOperation();
