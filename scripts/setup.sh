@@ -8,7 +8,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools libqt5opengl5-dev
   libboost-dev libgl1-mesa-dev libglu1-mesa-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth libgl1-mesa-dri
+  xvfb xauth libgl1-mesa-dri libxcb1-dev
   python3-gdspy python3-vtk9 parallel desktop-file-utils
 )
 

@@ -84,6 +84,8 @@ int main(int argc, char **argv)
                 volume->getPainter()->setDistribution(QString::fromLocal8Bit(argv[5]).toInt());
             volume->getPainter()->regenerate();
         }
+        // Unchecked, the entry keeps the console from opening once the window is up.
+        window->action("actionConsole")->setChecked(false);
         window->getPresenter().getConsole()->hide();
         // The view frames the volume; the atoms are looked at from closer.
         window->view()->updateGL();

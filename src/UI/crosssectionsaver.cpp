@@ -5,6 +5,7 @@
 #include "Model/Automaton/totalvolume.h"
 #include "UI/Operations/crosssectiondialog.h"
 #include "UI/rememberedfolder.h"
+#include "UI/savefilechooser.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -49,11 +50,9 @@ QString CrossSectionSaver::run(Core::Operations::OperationContext &context, QWid
 
     const QString offered = QDir(lastDirectory())
                                 .filePath(QStringLiteral("cross-section-%1%2.png").arg(plane.axisName()).arg(plane.index));
-    QString fileName = QFileDialog::getSaveFileName(parent, title, offered, chooserFilter);
+    const QString fileName = chooseSaveFile(parent, title, offered, chooserFilter, QStringLiteral("png"));
     if (fileName.isEmpty())
         return QString();
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += QStringLiteral(".png");
 
     if (!CrossSectionImage::fits(*volume, plane, &error) || !CrossSectionImage(*volume, plane).save(fileName, &error)) {
         QMessageBox::warning(parent, title,

@@ -13,6 +13,8 @@
 #include "UI/export3dcommand.h"
 #include "UI/glwidget.h"
 #include "UI/operationmapper.h"
+#include "UI/savefilechooser.h"
+#include "UI/windowstack.h"
 #include "Util/colorsettings.h"
 #include "Util/imagefile.h"
 #include "Util/startupnotices.h"
@@ -27,6 +29,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
@@ -141,13 +144,37 @@ void MainWindow::connectActions()
     toggled("actionShow_Lights", &MainWindow::on_actionShow_Lights_toggled);
     on("actionSet_View", &MainWindow::on_actionSet_View_triggered);
     on("actionSet_Lighting", &MainWindow::on_actionSet_Lighting_triggered);
-    toggled("actionConsole", &MainWindow::showConsole);
+    on("actionConsole", &MainWindow::chooseConsole);
     on("actionAbout_Kelvane", &MainWindow::showAboutInfo);
     on("actionManage_Materials", &MainWindow::on_actionManage_Materials_triggered);
     on("actionManage_Compatible_Materials", &MainWindow::on_actionManage_Compatible_Materials_triggered);
 }
 
-void MainWindow::showConsole(bool show) { presenter.showConsole(show); }
+void MainWindow::chooseConsole()
+{
+    // The entry acts on what the user sees: a console that is hidden, or covered by
+    // another window, comes to the front with one click; one in full sight is hidden.
+    const Console::CommandConsole *console = presenter.getConsole();
+    const bool show = console && (!console->isVisible() ||
+                                  WindowStack::isCovered(console) == WindowStack::Answer::Yes);
+    presenter.showConsole(show, true);
+    form.action("actionConsole")->setChecked(show);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (consoleStarted || event->spontaneous())
+        return;
+    consoleStarted = true;
+    // The console is shown once this window is on screen (after the show event, which
+    // comes first), so that it opens above it; as this window's tool window, a window
+    // manager keeps it there.
+    QTimer::singleShot(0, this, [this] {
+        if (form.action("actionConsole")->isChecked())
+            presenter.showConsole(true);
+    });
+}
 
 void MainWindow::undoOperation()
 {
@@ -214,15 +241,13 @@ void MainWindow::saveImage(const QString &filename)
 {
     QString target = filename;
     if (target.isEmpty()) {
-        target = QFileDialog::getSaveFileName(this, tr("Save Screen Image"),
-                                              QFileInfo(lastImagePath).absoluteFilePath(),
-                                              tr("Images (*.png *.xpm *.jpg)"));
+        target = chooseSaveFile(this, tr("Save Screen Image"), QFileInfo(lastImagePath).absoluteFilePath(),
+                                tr("Images (*.png *.xpm *.jpg)"), QStringLiteral("png"));
         if (target.isEmpty())
             return;
     }
-    // A name typed without a suffix is saved as PNG.
-    if (QFileInfo(target).suffix().isEmpty())
-        target += QStringLiteral(".png");
+    // A name given without a suffix is saved as PNG.
+    target = withSuffix(target, QStringLiteral("png"));
     QString reason;
     if (!Util::saveImageFile(glView->grabOpaqueImage(), target, &reason)) {
         // The next dialog still offers the last image that was saved.
@@ -315,6 +340,8 @@ void MainWindow::on_actionNew_triggered()
     if (answer != QMessageBox::Ok)
         return;
     presenter.newDocument();
+    // The document has no file any more.
+    setWindowTitle(tr("Kelvane"));
 }
 
 void MainWindow::on_actionNew_Process_List_triggered() { runProcessListDialog(QString()); }
@@ -356,7 +383,10 @@ void MainWindow::showStepActivity()
     };
     context.stepFinished = [this](const std::string &name, double seconds) {
         QApplication::restoreOverrideCursor();
-        stepDuration->setText(tr("%1 took %2").arg(QString::fromStdString(name), durationText(seconds)));
+        const QString took = tr("%1 took %2").arg(QString::fromStdString(name), durationText(seconds));
+        // The running text goes; the duration stays at the side until the next step.
+        statusBar()->showMessage(took, statusTimeout);
+        stepDuration->setText(took);
     };
 }
 

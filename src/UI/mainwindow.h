@@ -40,7 +40,8 @@ public:
 public slots:
     // Shows, once, what the catalogues reported at start-up (nothing when all was well).
     void showStartUpNotices();
-    void showConsole(bool show);
+    // Windows > Console: shows or raises the console, or hides it when it is in sight.
+    void chooseConsole();
     void undoOperation();
     void redoOperation();
     void selectionToggled(bool checked);
@@ -78,6 +79,7 @@ public slots:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void connectActions();
@@ -99,6 +101,7 @@ private:
     std::unique_ptr<Export3DCommand> export3DCommand;
     Util::ObserverPtr selectionModeObserver;
     QLabel *stepDuration = nullptr;
+    bool consoleStarted = false;
 };
 
 } // namespace Ui

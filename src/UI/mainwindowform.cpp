@@ -17,10 +17,11 @@ struct MenuEntry
     const char *title;
 };
 
+// The titles' '&' marks the letter that opens the menu with Alt; no two share one.
 const MenuEntry menuTable[] = {
-    {"menuFile", "File"},           {"menuEdit", "Edit"},         {"menuSimulation", "Simulation"},
-    {"menuMaterials", "Materials"}, {"menuRendering", "Rendering"}, {"menuView", "View"},
-    {"menuWindows", "Windows"},     {"menuAbout", "About"},
+    {"menuFile", "&File"},           {"menuEdit", "&Edit"},         {"menuSimulation", "&Simulation"},
+    {"menuMaterials", "&Materials"}, {"menuRendering", "&Rendering"}, {"menuView", "&View"},
+    {"menuWindows", "&Windows"},     {"menuAbout", "&About"},
 };
 
 QString translate(const char *text)

@@ -24,7 +24,8 @@ MainWindowPresenter::MainWindowPresenter(QWidget *mainWindow) : mainWindow(mainW
         console->move(available.x() + int(0.9 * (available.width() - console->width())),
                       available.y() + int(0.9 * (available.height() - console->height())));
     }
-    console->show();
+    // Shown by the main window once the main window is on screen, so that it opens
+    // above it.
 
     undoObserver = std::make_shared<Observers::UndoRedoObserver>();
     context.history.addUndoObserver(undoObserver);
@@ -125,10 +126,18 @@ void MainWindowPresenter::setSelectionMode(bool on)
         context.setSelectionMode(on);
 }
 
-void MainWindowPresenter::showConsole(bool show)
+void MainWindowPresenter::showConsole(bool show, bool activate)
 {
-    if (console)
-        console->setVisible(show);
+    if (!console)
+        return;
+    if (!show) {
+        console->hide();
+        return;
+    }
+    console->show();
+    console->raise();
+    if (activate)
+        console->activateWindow();
 }
 
 void MainWindowPresenter::newDocument()

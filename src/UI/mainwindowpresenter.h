@@ -36,7 +36,9 @@ public:
     void undo();
     void redo();
     void setSelectionMode(bool on);
-    void showConsole(bool show);
+    // Shows the console above the other windows (with `activate` it takes the keyboard
+    // too), or hides it.
+    void showConsole(bool show, bool activate = false);
     // Empties the document: no operation, no selection, no history, one empty layer.
     void newDocument();
     // After an edit of the material catalogue: with `recolour`, every cell volume of the

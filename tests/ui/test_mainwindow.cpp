@@ -115,7 +115,8 @@ TEST_F(MainWindowFixture, MenusAndInitialState)
     QStringList titles;
     for (QAction *a : window->menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, QStringList({"File", "Edit", "Simulation", "Materials", "Rendering", "View", "Windows", "About"}));
+    EXPECT_EQ(titles,
+              QStringList({"&File", "&Edit", "&Simulation", "&Materials", "&Rendering", "&View", "&Windows", "&About"}));
     EXPECT_EQ(window->windowTitle(), "Kelvane");
     EXPECT_FALSE(window->action("actionUndo")->isEnabled());
     EXPECT_FALSE(window->action("actionRedo")->isEnabled());
@@ -127,7 +128,7 @@ TEST_F(MainWindowFixture, MenusAndInitialState)
     EXPECT_EQ(window->action("actionCVD")->statusTip(), "Run an isotropic film deposition simulation.");
     EXPECT_TRUE(window->testAttribute(Qt::WA_DeleteOnClose));
     EXPECT_TRUE(window->getPresenter().getConsole()->isVisible());
-    window->action("actionConsole")->toggle();
+    window->action("actionConsole")->trigger();
     EXPECT_FALSE(window->getPresenter().getConsole()->isVisible());
 }
 
@@ -309,9 +310,11 @@ TEST_F(MainWindowFixture, NewDocumentAsksAndEmptiesTheScene)
         EXPECT_EQ(box->text(), "This will erase all data. Continue?");
         box->button(QMessageBox::Ok)->click();
     });
+    window->setWindowTitle("Kelvane  /somewhere/saved.mem"); // as Save leaves it
     window->action("actionNew")->trigger();
     EXPECT_EQ(context().scene.objectCount(), 0);
     EXPECT_FALSE(window->action("actionUndo")->isEnabled());
+    EXPECT_EQ(window->windowTitle(), "Kelvane");
 }
 
 TEST_F(MainWindowFixture, MoveByTwoClicksInTheViewAndDeleteFromTheMenu)
@@ -583,6 +586,8 @@ TEST_F(MainWindowFixture, AStepShowsABusyCursorAndItsNameThenItsDuration)
     ASSERT_TRUE(duration);
     EXPECT_TRUE(QRegularExpression("^Isotropic Deposition took \\d+\\.\\d+ s$").match(duration->text()).hasMatch())
         << duration->text().toStdString();
+    // The running text is gone: the message says how long the step took.
+    EXPECT_EQ(window->statusBar()->currentMessage(), duration->text());
     EXPECT_TRUE(transcript().contains("Isotropic Deposition: Operation finished."));
 
     EXPECT_EQ(MainWindow::durationText(0.4213), "0.42 s");

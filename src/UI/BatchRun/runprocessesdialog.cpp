@@ -7,6 +7,7 @@
 #include "UI/BatchRun/stepeditor.h"
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/glwidget.h"
+#include "UI/savefilechooser.h"
 #include "Util/imagefile.h"
 
 #include <QColor>
@@ -469,7 +470,7 @@ void RunProcessesDialog::on_btnLoadList_clicked()
 void RunProcessesDialog::on_btnSaveListAs_clicked()
 {
     const QString start = fileName.isEmpty() ? QDir::homePath() : fileName;
-    const QString name = QFileDialog::getSaveFileName(this, fileCaption, start, fileFilter);
+    const QString name = chooseSaveFile(this, fileCaption, start, fileFilter, QStringLiteral("plst"));
     if (!name.isEmpty() && saveList(name))
         setFileName(name);
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QColorDialog>
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace Ui {
@@ -38,6 +39,25 @@ void ColorItemDelegate::updateEditorGeometry(QWidget *, const QStyleOptionViewIt
 {
 }
 
+namespace {
+// Space kept around the swatch and the text, and between them.
+constexpr int margin = 3;
+constexpr int gap = 6;
+} // namespace
+
+QSize ColorItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const QFontMetrics metrics(option.font);
+    const int textHeight = metrics.height();
+    const int swatchWidth = 2 * textHeight;
+    // Eight hex digits, each as wide as the widest ("#FFCCCCCC" is wider than "#FFFFFFFF").
+    int digit = 0;
+    for (const QChar c : QStringLiteral("0123456789ABCDEF"))
+        digit = qMax(digit, metrics.horizontalAdvance(c));
+    const int textWidth = metrics.horizontalAdvance(QLatin1Char('#')) + 8 * digit;
+    return QSize(2 * margin + swatchWidth + gap + textWidth + gap, 2 * margin + textHeight + 2);
+}
+
 void ColorItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const QColor color = index.data(Qt::DisplayRole).value<QColor>();
@@ -51,14 +71,15 @@ void ColorItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     if (!color.isValid())
         return;
     painter->save();
-    const QRect cell = option.rect.adjusted(3, 3, -3, -3);
-    const QRect swatch(cell.left(), cell.top(), qMin(cell.height() * 2, cell.width()), cell.height());
+    const QRect cell = option.rect.adjusted(margin, margin, -margin, -margin);
+    const int swatchWidth = 2 * QFontMetrics(option.font).height();
+    const QRect swatch(cell.left(), cell.top(), qMin(swatchWidth, cell.width()), cell.height());
     painter->fillRect(swatch, QColor(color.red(), color.green(), color.blue()));
     painter->setPen(option.palette.color(QPalette::Mid));
     painter->drawRect(swatch.adjusted(0, 0, -1, -1));
     const bool selected = option.state & QStyle::State_Selected;
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const QRect text = cell.adjusted(swatch.width() + 6, 0, 0, 0);
+    const QRect text = cell.adjusted(swatch.width() + gap, 0, 0, 0);
     painter->drawText(text, Qt::AlignVCenter | Qt::AlignLeft, color.name(QColor::HexArgb).toUpper());
     painter->restore();
 }

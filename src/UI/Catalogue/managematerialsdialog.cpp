@@ -21,11 +21,20 @@ using Model::Materials::MaterialFactory;
 namespace {
 
 // The table answers the display role only, so the name editor is filled from it: the
-// user corrects the name rather than typing it again from nothing.
+// user corrects the name rather than typing it again from nothing. A row is as tall as
+// the editor, which opens in place.
 class NameItemDelegate : public QStyledItemDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit NameItemDelegate(QWidget *view) : QStyledItemDelegate(view)
+    {
+        QLineEdit editor(view);
+        editorHeight = editor.sizeHint().height();
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index).expandedTo(QSize(0, editorHeight));
+    }
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
     {
         if (auto *line = qobject_cast<QLineEdit *>(editor))
@@ -33,6 +42,9 @@ public:
         else
             QStyledItemDelegate::setEditorData(editor, index);
     }
+
+private:
+    int editorHeight = 0;
 };
 
 } // namespace
@@ -52,12 +64,15 @@ ManageMaterialsDialog::ManageMaterialsDialog(QWidget *parent) : QDialog(parent)
     view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::SelectedClicked);
     view->setAlternatingRowColors(true);
+    // Names stay on one line: a row sized while its column was still narrow would
+    // otherwise keep the height of a wrapped name.
+    view->setWordWrap(false);
     view->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::IdColumn, QHeaderView::ResizeToContents);
     view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::NameColumn, QHeaderView::Stretch);
-    view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::ColorColumn, QHeaderView::Fixed);
-    view->horizontalHeader()->resizeSection(MaterialTableViewItem::ColorColumn,
-                                            view->fontMetrics().horizontalAdvance(QStringLiteral("#FFFFFFFF")) + 64);
+    // As wide as the colour's name beside its swatch, in the font the view is shown in.
+    view->horizontalHeader()->setSectionResizeMode(MaterialTableViewItem::ColorColumn,
+                                                   QHeaderView::ResizeToContents);
 
     btnAddMaterial = new QPushButton(QStringLiteral("Add Material"), this);
     btnAddMaterial->setObjectName(QStringLiteral("btnAddMaterial"));

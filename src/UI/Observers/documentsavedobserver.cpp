@@ -3,6 +3,7 @@
 #include "Core/Operations/Document/savedocumentoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Persistence/documentfile.h"
+#include "UI/savefilechooser.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -25,8 +26,8 @@ void DocumentSavedObserver::update()
         return;
     switch (operation->getRequest()) {
     case SaveDocumentOperation::Request::ChoosePath:
-        operation->setPath(QFileDialog::getSaveFileName(mainWindow, QStringLiteral("Choose location"),
-                                                        QDir::homePath(), fileFilter));
+        operation->setPath(chooseSaveFile(mainWindow, QStringLiteral("Choose location"), QDir::homePath(),
+                                          fileFilter, QStringLiteral("mem")));
         break;
     case SaveDocumentOperation::Request::ReportResult:
         if (operation->getResult().ok()) {
