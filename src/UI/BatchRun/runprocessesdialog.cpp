@@ -486,8 +486,8 @@ void RunProcessesDialog::on_btnSaveList_clicked()
 void RunProcessesDialog::chooseDocumentPath()
 {
     const QString start = documentPath->text().isEmpty() ? QDir::homePath() : documentPath->text();
-    const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Document after the run"), start,
-                                                      QStringLiteral("Kelvane document (*.mem)"));
+    const QString name = chooseSaveFile(this, QStringLiteral("Document after the run"), start,
+                                        QStringLiteral("Kelvane document (*.mem)"), QStringLiteral("mem"));
     if (!name.isEmpty())
         documentPath->setText(name);
 }
