@@ -111,6 +111,7 @@ void GLWidget::setZoom(float value)
 {
     if (!(value > 0.0f) || !std::isfinite(value))
         return;
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         zoom = value;
@@ -140,6 +141,7 @@ std::vector<float> GLWidget::getScreenPosition() const
 
 void GLWidget::setAxisPosition(float x, float y, float z)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setAxisPosition(x, y, z);
@@ -150,6 +152,7 @@ void GLWidget::setAxisPosition(float x, float y, float z)
 
 void GLWidget::setScreenPosition(float x, float y)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setScreenPosition(x, y);
@@ -224,6 +227,7 @@ void GLWidget::setGridSpacing(float spacing)
 
 void GLWidget::setRotation(float x, float y, float z)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setRotation(x, y, z);
@@ -246,8 +250,12 @@ void GLWidget::updateGL()
 
 void GLWidget::fitView()
 {
-    const std::optional<Model::Geometry::Box> box = Model::Geometry::sceneBounds(context.scene);
-    if (!box)
+    bool settled = true;
+    const std::optional<Model::Geometry::Box> box = Model::Geometry::sceneBounds(context.scene, &settled);
+    framedSize = size();
+    framedSettled = settled;
+    // A view not laid out yet is framed when it gets its size.
+    if (!box || width() <= 0 || height() <= 0)
         return;
     {
         Util::CheckedMutexLocker lock(&viewMutex);
@@ -272,11 +280,18 @@ void GLWidget::fitView()
 void GLWidget::frameFirstObject()
 {
     const bool empty = context.scene.objectCount() == 0;
-    const bool first = sceneWasEmpty && !empty;
+    if (sceneWasEmpty && !empty) {
+        keepFramed = true;
+        framedSize = QSize();
+    }
     sceneWasEmpty = empty;
-    if (first)
+    if (empty)
+        keepFramed = false;
+    if (keepFramed && (framedSize != size() || !framedSettled))
         fitView();
 }
+
+void GLWidget::cameraTaken() { keepFramed = false; }
 
 // --- signals -------------------------------------------------------------------------
 // Emitted with no lock held: a receiver may call back into the view.
@@ -301,6 +316,7 @@ void GLWidget::emitLampPosition()
 
 void GLWidget::translateAxis(int axis, float amount)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         float *target = axis == 0 ? &camera.axisX : (axis == 1 ? &camera.axisY : &camera.axisZ);
@@ -358,6 +374,7 @@ ViewProperties::Values GLWidget::viewPropertiesValues() const
 
 void GLWidget::applyViewProperties(const ViewProperties::Values &v)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setAxisPosition(static_cast<float>(v.axisX), static_cast<float>(v.axisY),
@@ -510,7 +527,8 @@ Util::Vector3D GLWidget::eyeVector(float viewZoom) const
 
 void GLWidget::paintGL()
 {
-    // A scene that got its first object without an update notice is framed too.
+    // A scene that got its first object without an update notice is framed too, and the
+    // first framing follows the size the view is painted at.
     frameFirstObject();
     ViewTransform view;
     float viewZoom;
@@ -741,6 +759,8 @@ void GLWidget::mouseMoveEvent(QMouseEvent *event)
     const float dx = mouseHandler.dx() / viewZoom;
     const float dy = mouseHandler.dy() / viewZoom;
 
+    if (dragAction != DragAction::MoveLamp && dragAction != DragAction::None)
+        cameraTaken();
     switch (dragAction) {
     case DragAction::ScreenPan: {
         {
@@ -804,6 +824,7 @@ void GLWidget::wheelEvent(QWheelEvent *event)
     const double c = delta / 1200.0;
 
     if (!shift) {
+        cameraTaken();
         {
             Util::CheckedMutexLocker lock(&viewMutex);
             zoom = static_cast<float>(delta > 0 ? zoom * (1.0 + c) : zoom / (1.0 - c));

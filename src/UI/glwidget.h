@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QOpenGLWidget>
 #include <QPoint>
+#include <QSize>
 #include <memory>
 #include <vector>
 
@@ -149,9 +150,14 @@ private:
     void translateAxis(int axis, float amount);
     void setActiveLampFromPointer();
 
-    // Runs fitView() when the scene was empty at the last look and is not now, so that a
-    // first object is framed but a view the user chose later is never moved.
+    // Frames the scene's first volumes: once the scene was empty at the last look and is
+    // not now, fitView() runs again whenever the view's size differs from the one it
+    // framed for, or the volumes' surfaces were not made yet then, until the user moves
+    // the camera. So a document opened into a window not yet shown at its final size is
+    // framed for that size, and a view the user chose is never moved.
     void frameFirstObject();
+    // The user moved the camera: the automatic framing stops.
+    void cameraTaken();
     void emitRotation();
     void emitAxisPosition();
     void emitViewPosition();
@@ -179,6 +185,10 @@ private:
     bool dragging;
     bool clickPending;
     bool sceneWasEmpty = true;
+    // The automatic framing is on, and what it last framed for.
+    bool keepFramed = false;
+    QSize framedSize;
+    bool framedSettled = false;
     QShortcut *shortcutQ;
     QShortcut *shortcutW;
     QShortcut *shortcutE;
