@@ -248,7 +248,9 @@ void GLWidget::updateGL()
     update();
 }
 
-void GLWidget::fitView()
+void GLWidget::fitView() { frameScene(true); }
+
+void GLWidget::frameScene(bool announce)
 {
     bool settled = true;
     const std::optional<Model::Geometry::Box> box = Model::Geometry::sceneBounds(context.scene, &settled);
@@ -257,8 +259,11 @@ void GLWidget::fitView()
     // A view not laid out yet is framed when it gets its size.
     if (!box || width() <= 0 || height() <= 0)
         return;
+    bool changed = false;
     {
         Util::CheckedMutexLocker lock(&viewMutex);
+        const ViewTransform before = camera;
+        const float zoomBefore = zoom;
         Model::Geometry::Framing f = Model::Geometry::frame(*box, camera.rotationMatrix, width(), height());
         // The orthographic projection keeps depth / (2 zoom) model units on either side
         // of the centre: the whole box must lie within them too.
@@ -270,7 +275,11 @@ void GLWidget::fitView()
         camera.setScreenPosition(0.0f, 0.0f);
         zoom = static_cast<float>(f.zoom);
         mouseHandler.setScale(zoom);
+        changed = zoom != zoomBefore || camera.axisX != before.axisX || camera.axisY != before.axisY ||
+                  camera.axisZ != before.axisZ || camera.screenX != before.screenX || camera.screenY != before.screenY;
     }
+    if (!announce && !changed)
+        return;
     update();
     emitAxisPosition();
     emitViewPosition();
@@ -288,7 +297,7 @@ void GLWidget::frameFirstObject()
     if (empty)
         keepFramed = false;
     if (keepFramed && (framedSize != size() || !framedSettled))
-        fitView();
+        frameScene(false);
 }
 
 void GLWidget::cameraTaken() { keepFramed = false; }

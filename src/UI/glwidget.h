@@ -156,6 +156,8 @@ private:
     // the camera. So a document opened into a window not yet shown at its final size is
     // framed for that size, and a view the user chose is never moved.
     void frameFirstObject();
+    // fitView(); the camera's signals go out when `announce` is set or the camera changed.
+    void frameScene(bool announce);
     // The user moved the camera: the automatic framing stops.
     void cameraTaken();
     void emitRotation();
