@@ -96,8 +96,9 @@ public slots:
 
     // Schedules a repaint; frames the scene when its first object has just entered.
     void updateGL();
-    // Turns the view about the centre of the scene's cell volumes and zooms so that all of
-    // them show with a margin; the rotation stays. Nothing happens in an empty scene.
+    // Turns the view about the centre of what the scene's cell volumes show (their filled
+    // cells, Model::Geometry::sceneBounds) and zooms so that all of it shows with a margin;
+    // the rotation stays. Nothing happens in an empty scene.
     void fitView();
     // The view as an image without alpha, so that viewers show the view's background.
     QImage grabOpaqueImage();
