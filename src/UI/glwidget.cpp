@@ -111,6 +111,7 @@ void GLWidget::setZoom(float value)
 {
     if (!(value > 0.0f) || !std::isfinite(value))
         return;
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         zoom = value;
@@ -140,6 +141,7 @@ std::vector<float> GLWidget::getScreenPosition() const
 
 void GLWidget::setAxisPosition(float x, float y, float z)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setAxisPosition(x, y, z);
@@ -150,6 +152,7 @@ void GLWidget::setAxisPosition(float x, float y, float z)
 
 void GLWidget::setScreenPosition(float x, float y)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setScreenPosition(x, y);
@@ -224,6 +227,7 @@ void GLWidget::setGridSpacing(float spacing)
 
 void GLWidget::setRotation(float x, float y, float z)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setRotation(x, y, z);
@@ -244,13 +248,22 @@ void GLWidget::updateGL()
     update();
 }
 
-void GLWidget::fitView()
+void GLWidget::fitView() { frameScene(true); }
+
+void GLWidget::frameScene(bool announce)
 {
-    const std::optional<Model::Geometry::Box> box = Model::Geometry::sceneBounds(context.scene);
-    if (!box)
+    bool settled = true;
+    const std::optional<Model::Geometry::Box> box = Model::Geometry::sceneBounds(context.scene, &settled);
+    framedSize = size();
+    framedSettled = settled;
+    // A view not laid out yet is framed when it gets its size.
+    if (!box || width() <= 0 || height() <= 0)
         return;
+    bool changed = false;
     {
         Util::CheckedMutexLocker lock(&viewMutex);
+        const ViewTransform before = camera;
+        const float zoomBefore = zoom;
         Model::Geometry::Framing f = Model::Geometry::frame(*box, camera.rotationMatrix, width(), height());
         // The orthographic projection keeps depth / (2 zoom) model units on either side
         // of the centre: the whole box must lie within them too.
@@ -262,7 +275,11 @@ void GLWidget::fitView()
         camera.setScreenPosition(0.0f, 0.0f);
         zoom = static_cast<float>(f.zoom);
         mouseHandler.setScale(zoom);
+        changed = zoom != zoomBefore || camera.axisX != before.axisX || camera.axisY != before.axisY ||
+                  camera.axisZ != before.axisZ || camera.screenX != before.screenX || camera.screenY != before.screenY;
     }
+    if (!announce && !changed)
+        return;
     update();
     emitAxisPosition();
     emitViewPosition();
@@ -272,11 +289,18 @@ void GLWidget::fitView()
 void GLWidget::frameFirstObject()
 {
     const bool empty = context.scene.objectCount() == 0;
-    const bool first = sceneWasEmpty && !empty;
+    if (sceneWasEmpty && !empty) {
+        keepFramed = true;
+        framedSize = QSize();
+    }
     sceneWasEmpty = empty;
-    if (first)
-        fitView();
+    if (empty)
+        keepFramed = false;
+    if (keepFramed && (framedSize != size() || !framedSettled))
+        frameScene(false);
 }
+
+void GLWidget::cameraTaken() { keepFramed = false; }
 
 // --- signals -------------------------------------------------------------------------
 // Emitted with no lock held: a receiver may call back into the view.
@@ -301,6 +325,7 @@ void GLWidget::emitLampPosition()
 
 void GLWidget::translateAxis(int axis, float amount)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         float *target = axis == 0 ? &camera.axisX : (axis == 1 ? &camera.axisY : &camera.axisZ);
@@ -358,6 +383,7 @@ ViewProperties::Values GLWidget::viewPropertiesValues() const
 
 void GLWidget::applyViewProperties(const ViewProperties::Values &v)
 {
+    cameraTaken();
     {
         Util::CheckedMutexLocker lock(&viewMutex);
         camera.setAxisPosition(static_cast<float>(v.axisX), static_cast<float>(v.axisY),
@@ -510,7 +536,8 @@ Util::Vector3D GLWidget::eyeVector(float viewZoom) const
 
 void GLWidget::paintGL()
 {
-    // A scene that got its first object without an update notice is framed too.
+    // A scene that got its first object without an update notice is framed too, and the
+    // first framing follows the size the view is painted at.
     frameFirstObject();
     ViewTransform view;
     float viewZoom;
@@ -741,6 +768,8 @@ void GLWidget::mouseMoveEvent(QMouseEvent *event)
     const float dx = mouseHandler.dx() / viewZoom;
     const float dy = mouseHandler.dy() / viewZoom;
 
+    if (dragAction != DragAction::MoveLamp && dragAction != DragAction::None)
+        cameraTaken();
     switch (dragAction) {
     case DragAction::ScreenPan: {
         {
@@ -804,6 +833,7 @@ void GLWidget::wheelEvent(QWheelEvent *event)
     const double c = delta / 1200.0;
 
     if (!shift) {
+        cameraTaken();
         {
             Util::CheckedMutexLocker lock(&viewMutex);
             zoom = static_cast<float>(delta > 0 ? zoom * (1.0 + c) : zoom / (1.0 - c));

@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QOpenGLWidget>
 #include <QPoint>
+#include <QSize>
 #include <memory>
 #include <vector>
 
@@ -95,8 +96,9 @@ public slots:
 
     // Schedules a repaint; frames the scene when its first object has just entered.
     void updateGL();
-    // Turns the view about the centre of the scene's cell volumes and zooms so that all of
-    // them show with a margin; the rotation stays. Nothing happens in an empty scene.
+    // Turns the view about the centre of what the scene's cell volumes show (their filled
+    // cells, Model::Geometry::sceneBounds) and zooms so that all of it shows with a margin;
+    // the rotation stays. Nothing happens in an empty scene.
     void fitView();
     // The view as an image without alpha, so that viewers show the view's background.
     QImage grabOpaqueImage();
@@ -149,9 +151,16 @@ private:
     void translateAxis(int axis, float amount);
     void setActiveLampFromPointer();
 
-    // Runs fitView() when the scene was empty at the last look and is not now, so that a
-    // first object is framed but a view the user chose later is never moved.
+    // Frames the scene's first volumes: once the scene was empty at the last look and is
+    // not now, fitView() runs again whenever the view's size differs from the one it
+    // framed for, or the volumes' surfaces were not made yet then, until the user moves
+    // the camera. So a document opened into a window not yet shown at its final size is
+    // framed for that size, and a view the user chose is never moved.
     void frameFirstObject();
+    // fitView(); the camera's signals go out when `announce` is set or the camera changed.
+    void frameScene(bool announce);
+    // The user moved the camera: the automatic framing stops.
+    void cameraTaken();
     void emitRotation();
     void emitAxisPosition();
     void emitViewPosition();
@@ -179,6 +188,10 @@ private:
     bool dragging;
     bool clickPending;
     bool sceneWasEmpty = true;
+    // The automatic framing is on, and what it last framed for.
+    bool keepFramed = false;
+    QSize framedSize;
+    bool framedSettled = false;
     QShortcut *shortcutQ;
     QShortcut *shortcutW;
     QShortcut *shortcutE;

@@ -216,6 +216,76 @@ TEST(OctreeSurface, ShowsTheSameSurfaceAsTheDirectCubicFaces)
     expectSameVisibleSurface(blobs, {1, 2, 3}, {10, 7, 12}, "blobs in a cut box");
 }
 
+// Where a face's side passes a corner of another face (a smaller cube beside a larger
+// one), the rim of the face holds that corner, so the face is drawn with its seams closed.
+TEST(OctreeSurface, RimsHoldEveryCornerThatLiesOnAFacesSides)
+{
+    std::mt19937 random(11);
+    auto blobs = FilmTest::makeVolume(13, 11, 9, [&](uint32_t, uint32_t, uint32_t z) -> uint32_t {
+        const unsigned r = random() % 100;
+        return z < 3 ? Red : (r < 25 ? Red : (r < 35 ? Glass : 0u));
+    });
+    OctreeSurface octree(blobs.get());
+    octree.regenerate({0, 0, 0}, {13, 11, 9}, colors());
+    std::vector<std::array<float, 3>> corners;
+    for (const auto *list : {&octree.opaqueFaces(), &octree.translucentFaces()})
+        for (const QuadFace &f : *list)
+            for (int k = 0; k < 4; ++k)
+                corners.push_back({f.corner(k)[0], f.corner(k)[1], f.corner(k)[2]});
+    size_t split = 0;
+    for (size_t i = 0; i < octree.opaqueFaces().size(); ++i) {
+        const QuadFace &f = octree.opaqueFaces()[i];
+        const auto rim = octree.rimOf(i);
+        std::vector<std::array<float, 3>> expected;
+        for (int k = 0; k < 4; ++k) {
+            const float *from = f.corner(k), *to = f.corner((k + 1) % 4);
+            expected.push_back({from[0], from[1], from[2]});
+            int axis = 0;
+            while (from[axis] == to[axis])
+                ++axis;
+            std::vector<std::array<float, 3>> between;
+            for (const auto &c : corners) {
+                bool onLine = true;
+                for (int a = 0; a < 3; ++a)
+                    onLine = onLine && (a == axis || c[a] == from[a]);
+                if (onLine && c[axis] > std::min(from[axis], to[axis]) && c[axis] < std::max(from[axis], to[axis]))
+                    between.push_back(c);
+            }
+            std::sort(between.begin(), between.end(), [&](const auto &p, const auto &q) {
+                return from[axis] < to[axis] ? p[axis] < q[axis] : p[axis] > q[axis];
+            });
+            between.erase(std::unique(between.begin(), between.end()), between.end());
+            expected.insert(expected.end(), between.begin(), between.end());
+        }
+        if (expected.size() == 4) {
+            EXPECT_EQ(rim.second, 0u) << "face " << i;
+            continue;
+        }
+        ++split;
+        ASSERT_EQ(rim.second, expected.size()) << "face " << i;
+        for (size_t k = 0; k < expected.size(); ++k)
+            EXPECT_EQ(rim.first[k], expected[k]) << "face " << i << " point " << k;
+    }
+    EXPECT_GT(split, 0u);
+
+    // A merged 2-cube beside one cell: the cube's side facing it is met by the cell's
+    // corners at the middle of two of its sides.
+    auto pair = FilmTest::makeVolume(4, 4, 4, [](uint32_t x, uint32_t y, uint32_t z) -> uint32_t {
+        return x < 2 && y < 2 && z < 2 ? Red : (x == 2 && y == 0 && z == 0 ? Green : 0u);
+    });
+    OctreeSurface small(pair.get());
+    small.regenerate({0, 0, 0}, {4, 4, 4}, colors());
+    const auto &faces = small.opaqueFaces();
+    const auto plusX = std::find_if(faces.begin(), faces.end(), [](const QuadFace &f) {
+        return f.getSide() == QuadFace::PlusX && f.corner(0)[0] == 2.0f && f.getMaterialId() == int32_t(Red);
+    });
+    ASSERT_NE(plusX, faces.end());
+    const auto rim = small.rimOf(static_cast<size_t>(plusX - faces.begin()));
+    ASSERT_EQ(rim.second, 6u);
+    std::set<std::array<float, 3>> points(rim.first, rim.first + rim.second);
+    EXPECT_TRUE(points.count({2, 1, 0}) && points.count({2, 0, 1}));
+}
+
 TEST(OctreeSurface, TranslucentAndInvisibleMaterials)
 {
     // Along x: red, glass, amber, a nearly invisible cell, red; empty space all around

@@ -606,10 +606,17 @@ TEST_F(MainWindowFixture, TheFirstVolumeIsFramedAndFBringsItBackAfterAPan)
         const double sy = c.m(1) * q[0] + c.m(5) * q[1] + c.m(9) * q[2] + c.screenY;
         return QPointF(window->view()->width() / 2.0 + zoom * sx, window->view()->height() / 2.0 - zoom * sy);
     };
+    // What the volume shows (its filled cells) is framed, not the empty cells above them.
     const auto expectFramed = [&](const Model::Automaton::TotalVolume &v) {
-        const Util::Vector3D p = v.getPosition();
-        const double e[3] = {v.getSizeX() * double(v.getCellSizeX()), v.getSizeY() * double(v.getCellSizeY()),
-                             v.getSizeZ() * double(v.getCellSizeZ())};
+        const auto cells = v.getPainter()->getShownCells();
+        ASSERT_TRUE(cells.known && cells.any);
+        const double size[3] = {v.getCellSizeX(), v.getCellSizeY(), v.getCellSizeZ()};
+        const Util::Vector3D at = v.getPosition();
+        const Util::Vector3D p(at.x + cells.min[0] * size[0], at.y + cells.min[1] * size[1],
+                               at.z + cells.min[2] * size[2]);
+        double e[3];
+        for (int a = 0; a < 3; ++a)
+            e[a] = (cells.max[a] - cells.min[a]) * size[a];
         const QPointF middle = project(p.x + e[0] / 2, p.y + e[1] / 2, p.z + e[2] / 2);
         const double w = window->view()->width(), h = window->view()->height();
         EXPECT_LE(std::abs(middle.x() - w / 2), 0.05 * w);

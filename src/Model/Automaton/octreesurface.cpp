@@ -166,10 +166,14 @@ namespace {
 class FaceEmitter
 {
 public:
+    using FaceCorners = OctreeSurface::FaceCorners;
+
+    // Each face's corners in cells go to the list beside its own.
     FaceEmitter(const MaterialClasses &classes, const float cellSize[3], std::vector<QuadFace> *opaque,
-                std::vector<QuadFace> *translucent)
+                std::vector<QuadFace> *translucent, std::vector<FaceCorners> *opaqueCorners,
+                std::vector<FaceCorners> *translucentCorners)
         : classes(classes), cellSize{cellSize[0], cellSize[1], cellSize[2]}, opaque(opaque),
-          translucent(translucent)
+          translucent(translucent), opaqueCorners(opaqueCorners), translucentCorners(translucentCorners)
     {
     }
 
@@ -240,21 +244,37 @@ private:
             return;
         n->emittedSides |= sideBit;
         float corners[4][3];
+        FaceCorners cells;
         const int32_t origin[3] = {n->originX, n->originY, n->originZ};
         for (int k = 0; k < 4; ++k)
-            for (int a = 0; a < 3; ++a)
-                corners[k][a] =
-                    static_cast<float>(origin[a] + QuadFace::cornerOffsets[side][k][a] * n->size) * cellSize[a];
-        std::vector<QuadFace> &list = alpha > OctreeSurface::opaqueAlpha ? *opaque : *translucent;
+            for (int a = 0; a < 3; ++a) {
+                cells[k][a] = origin[a] + QuadFace::cornerOffsets[side][k][a] * n->size;
+                corners[k][a] = static_cast<float>(cells[k][a]) * cellSize[a];
+            }
+        const bool isOpaque = alpha > OctreeSurface::opaqueAlpha;
+        std::vector<QuadFace> &list = isOpaque ? *opaque : *translucent;
         list.emplace_back(corners[0], corners[1], corners[2], corners[3], color, color,
                           static_cast<QuadFace::Side>(side), n->material);
+        (isOpaque ? opaqueCorners : translucentCorners)->push_back(cells);
     }
 
     const MaterialClasses &classes;
     const float cellSize[3];
     std::vector<QuadFace> *opaque;
     std::vector<QuadFace> *translucent;
+    std::vector<FaceCorners> *opaqueCorners;
+    std::vector<FaceCorners> *translucentCorners;
 };
+
+// A point of an axis-parallel line: the axis, the two other coordinates, then the
+// coordinate along the axis. Sorted, the points of one line lie together and in order.
+using LinePoint = std::array<int32_t, 4>;
+
+LinePoint onLine(const OctreeSurface::CellCorner &p, int axis)
+{
+    return {axis, p[static_cast<size_t>((axis + 1) % 3)], p[static_cast<size_t>((axis + 2) % 3)],
+            p[static_cast<size_t>(axis)]};
+}
 
 // The smallest power of two not below e (1 for e <= 1).
 int32_t rootSizeFor(int32_t e)
@@ -285,6 +305,8 @@ void OctreeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMa
     // The lists keep their capacity: the next surface is usually about as large.
     opaque.clear();
     translucent.clear();
+    rimStart.assign(1, 0);
+    rimPoints.clear();
     cellSizeX = volume->getCellSizeX();
     cellSizeY = volume->getCellSizeY();
     cellSizeZ = volume->getCellSizeZ();
@@ -314,7 +336,60 @@ void OctreeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMa
     }
 
     const float cellSize[3] = {cellSizeX, cellSizeY, cellSizeZ};
-    FaceEmitter(classes, cellSize, &opaque, &translucent).emitAll(&tree->root);
+    std::vector<FaceCorners> opaqueCorners, translucentCorners;
+    FaceEmitter(classes, cellSize, &opaque, &translucent, &opaqueCorners, &translucentCorners).emitAll(&tree->root);
+    findRims(opaqueCorners, translucentCorners);
+}
+
+void OctreeSurface::findRims(const std::vector<FaceCorners> &opaqueCorners,
+                             const std::vector<FaceCorners> &translucentCorners)
+{
+    // Every corner of every face, on the three lines through it.
+    std::vector<LinePoint> points;
+    points.reserve(12 * (opaqueCorners.size() + translucentCorners.size()));
+    for (const std::vector<FaceCorners> *list : {&opaqueCorners, &translucentCorners})
+        for (const FaceCorners &face : *list)
+            for (const CellCorner &c : face)
+                for (int a = 0; a < 3; ++a)
+                    points.push_back(onLine(c, a));
+    std::sort(points.begin(), points.end());
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+
+    rimStart.assign(1, 0);
+    rimPoints.clear();
+    std::vector<CellCorner> rim;
+    for (const FaceCorners &face : opaqueCorners) {
+        rim.clear();
+        bool split = false;
+        for (size_t k = 0; k < 4; ++k) {
+            const CellCorner &from = face[k], &to = face[(k + 1) % 4];
+            rim.push_back(from);
+            int axis = 0;
+            while (from[static_cast<size_t>(axis)] == to[static_cast<size_t>(axis)])
+                ++axis;
+            const LinePoint a = onLine(from, axis), b = onLine(to, axis);
+            const bool ascending = a < b;
+            // The corners strictly between the side's ends.
+            const auto first = std::upper_bound(points.begin(), points.end(), ascending ? a : b);
+            const auto last = std::lower_bound(first, points.end(), ascending ? b : a);
+            if (first == last)
+                continue;
+            split = true;
+            const size_t at = rim.size();
+            for (auto it = first; it != last; ++it) {
+                CellCorner p = from;
+                p[static_cast<size_t>(axis)] = (*it)[3];
+                rim.push_back(p);
+            }
+            if (!ascending)
+                std::reverse(rim.begin() + static_cast<std::ptrdiff_t>(at), rim.end());
+        }
+        if (split)
+            for (const CellCorner &p : rim)
+                rimPoints.push_back({static_cast<float>(p[0]) * cellSizeX, static_cast<float>(p[1]) * cellSizeY,
+                                     static_cast<float>(p[2]) * cellSizeZ});
+        rimStart.push_back(rimPoints.size());
+    }
 }
 
 } // namespace Automaton

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace Model {
@@ -66,6 +67,19 @@ public:
     std::vector<Geometry::QuadFace> &opaqueFaces() { return opaque; }
     std::vector<Geometry::QuadFace> &translucentFaces() { return translucent; }
 
+    // Where other faces' corners lie on the sides of opaque face i (its edge ends there:
+    // a T-junction, which rasterises with single-pixel cracks along the seam): the face's
+    // rim, its corners and those points in corner order, in volume coordinates. None
+    // (count 0) when no corner lies on its sides. The painter draws such a face as a fan
+    // around its centre through its rim, so that the seams close.
+    using Point = std::array<float, 3>;
+    std::pair<const Point *, size_t> rimOf(size_t face) const
+    {
+        if (face + 1 >= rimStart.size())
+            return {nullptr, 0};
+        return {rimPoints.data() + rimStart[face], rimStart[face + 1] - rimStart[face]};
+    }
+
     // The tree of the last regeneration; null before the first one.
     const OctreeNode *root() const;
     // Nodes currently in the tree (for memory accounting).
@@ -76,8 +90,14 @@ public:
     static constexpr float opaqueAlpha = 0.999f;
     static constexpr float visibleAlpha = 0.001f;
 
+    // A face's corners in cells.
+    using FaceCorners = std::array<CellCorner, 4>;
+
 private:
     class Tree;
+
+    // Fills the rims of the opaque faces from the corners of every face.
+    void findRims(const std::vector<FaceCorners> &opaqueCorners, const std::vector<FaceCorners> &translucentCorners);
 
     TotalVolume *volume;
     float cellSizeX;
@@ -86,6 +106,9 @@ private:
     std::unique_ptr<Tree> tree;
     std::vector<Geometry::QuadFace> opaque;
     std::vector<Geometry::QuadFace> translucent;
+    // Opaque face i's rim is rimPoints[rimStart[i], rimStart[i + 1]).
+    std::vector<size_t> rimStart{0};
+    std::vector<Point> rimPoints;
 };
 
 } // namespace Automaton

@@ -50,6 +50,39 @@ void drawFilled(const std::vector<QuadFace> &faces)
     glEnd();
 }
 
+// The octree's opaque faces: one whose sides other faces' corners meet is drawn as a fan
+// around its centre through its rim, so that its seams close.
+void drawFilled(const OctreeSurface &octree)
+{
+    const std::vector<QuadFace> &faces = octree.opaqueFaces();
+    glBegin(GL_QUADS);
+    for (size_t i = 0; i < faces.size(); ++i) {
+        if (octree.rimOf(i).second != 0)
+            continue;
+        glNormal3fv(faces[i].getNormal());
+        glColor4fv(faces[i].getColor());
+        emitQuad(faces[i]);
+    }
+    glEnd();
+    glBegin(GL_TRIANGLES);
+    for (size_t i = 0; i < faces.size(); ++i) {
+        const auto rim = octree.rimOf(i);
+        if (rim.second == 0)
+            continue;
+        const QuadFace &f = faces[i];
+        glNormal3fv(f.getNormal());
+        glColor4fv(f.getColor());
+        const float centre[3] = {(f.corner(0)[0] + f.corner(2)[0]) / 2, (f.corner(0)[1] + f.corner(2)[1]) / 2,
+                                 (f.corner(0)[2] + f.corner(2)[2]) / 2};
+        for (size_t k = 0; k < rim.second; ++k) {
+            glVertex3fv(centre);
+            glVertex3fv(rim.first[k].data());
+            glVertex3fv(rim.first[(k + 1) % rim.second].data());
+        }
+    }
+    glEnd();
+}
+
 void drawOutlines(const std::vector<QuadFace> &faces)
 {
     glBegin(GL_QUADS);
@@ -119,6 +152,48 @@ void TotalVolumePainter::effectiveBox(CellCorner *min, CellCorner *max) const
     }
 }
 
+namespace {
+
+// The box around the cells of `window` that show: filled with a material that is drawn,
+// and not cut.
+TotalVolumePainter::ShownCells findShownCells(const TotalVolume &volume, const Voxel *voxels,
+                                              const MaterialClasses &classes,
+                                              const TotalVolumePainter::CellCorner &min,
+                                              const TotalVolumePainter::CellCorner &max)
+{
+    TotalVolumePainter::ShownCells shown;
+    shown.known = true;
+    const auto shows = [&](const Voxel &v) { return v.isSolid() && classes.kindOf(v.getMaterialId()) != Hidden; };
+    for (int32_t x = min[0]; x < max[0]; ++x)
+        for (int32_t y = min[1]; y < max[1]; ++y) {
+            const Voxel *column = voxels + volume.index(static_cast<uint32_t>(x), static_cast<uint32_t>(y), 0);
+            // The lowest and the highest shown cell of the column.
+            int32_t lo = min[2];
+            while (lo < max[2] && !shows(column[lo]))
+                ++lo;
+            if (lo == max[2])
+                continue;
+            int32_t hi = max[2] - 1;
+            while (!shows(column[hi]))
+                --hi;
+            const TotalVolumePainter::CellCorner cellMin{x, y, lo}, cellMax{x + 1, y + 1, hi + 1};
+            for (int a = 0; a < 3; ++a) {
+                shown.min[a] = shown.any ? std::min(shown.min[a], cellMin[a]) : cellMin[a];
+                shown.max[a] = shown.any ? std::max(shown.max[a], cellMax[a]) : cellMax[a];
+            }
+            shown.any = true;
+        }
+    return shown;
+}
+
+} // namespace
+
+TotalVolumePainter::ShownCells TotalVolumePainter::getShownCells() const
+{
+    Util::CheckedMutexLocker lock(&shownMutex);
+    return shown;
+}
+
 TotalVolumePainter::Surfaces::Surfaces() = default;
 TotalVolumePainter::Surfaces::~Surfaces() = default;
 
@@ -157,6 +232,10 @@ std::unique_ptr<TotalVolumePainter::Surfaces> TotalVolumePainter::makeSurfaces()
         break;
     }
     }
+    {
+        const HeldVoxels lock(volume);
+        s->shown = findShownCells(*volume, lock.get(), classes, min, max);
+    }
     // Faces of the cell grid (direct cubic and field view) are sorted for blending by a
     // BSP tree; the octree's larger faces would cut its planes, and are drawn as they come.
     if (translucent && !translucent->empty())
@@ -190,6 +269,10 @@ void TotalVolumePainter::install(std::unique_ptr<Surfaces> s)
         emptyOutlineFaces.swap(s->emptyOutlineFaces);
     else
         std::vector<QuadFace>().swap(emptyOutlineFaces);
+    {
+        Util::CheckedMutexLocker lock(&shownMutex);
+        shown = s->shown;
+    }
     s.reset();
 
     // In mode 0 the cell faces hide atoms inside opaque cells; the colour map is the one
@@ -403,7 +486,10 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
         if (mode == 0)
             latticeRenderer->drawOpaque();
         if (opaque) {
-            drawFilled(*opaque);
+            if (mode == 2 && octree)
+                drawFilled(*octree);
+            else
+                drawFilled(*opaque);
             if (outlines) {
                 glPushAttrib(GL_ALL_ATTRIB_BITS);
                 glDisable(GL_LIGHTING);

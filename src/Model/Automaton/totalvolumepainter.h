@@ -105,6 +105,19 @@ public:
     void getCutLimits(CellCorner *min, CellCorner *max) const;
     std::vector<Util::Vector4D> getClipPlanes() const;
 
+    // The cells the surfaces show: the box [min, max) per axis around the filled cells of
+    // visible materials that are inside the cut box and not cut, as the last
+    // regeneration found them. `known` is false before the first regeneration; `any` is
+    // false when no cell shows.
+    struct ShownCells
+    {
+        bool known = false;
+        bool any = false;
+        CellCorner min{};
+        CellCorner max{};
+    };
+    ShownCells getShownCells() const;
+
     // The quads of the mode in use (direct cubic, octree or field view); none in mode 1.
     const std::vector<Geometry::QuadFace> &getOpaqueFaces() const;
     const std::vector<Geometry::QuadFace> &getTranslucentFaces() const;
@@ -162,6 +175,9 @@ private:
     std::map<uint32_t, Color> colorMap;
     std::vector<Geometry::QuadFace> emptyOutlineFaces;
     std::shared_ptr<Geometry::BSPTree> translucentTree;
+    // Read by the view that frames the scene while a batch run installs new surfaces.
+    mutable QMutex shownMutex;
+    ShownCells shown;
     int32_t sizeY;
     int32_t sizeZ;
     bool selectedShown;
@@ -185,6 +201,7 @@ private:
     std::shared_ptr<Geometry::BSPTree> translucentTree;
     bool withEmptyOutlines = false;
     std::vector<Geometry::QuadFace> emptyOutlineFaces;
+    ShownCells shown;
 };
 
 } // namespace Automaton

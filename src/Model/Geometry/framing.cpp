@@ -23,32 +23,52 @@ void halfExtents(const Box &box, const float r[16], double out[3])
 
 } // namespace
 
-std::optional<Box> sceneBounds(const Scene &scene)
+std::optional<Box> sceneBounds(const Scene &scene, bool *settled)
 {
-    std::optional<Box> bounds;
+    std::optional<Box> shown;
+    std::optional<Box> whole;
+    const auto include = [](std::optional<Box> &bounds, const double lo[3], const double hi[3]) {
+        if (!bounds) {
+            bounds = Box();
+            std::copy(lo, lo + 3, bounds->lo);
+            std::copy(hi, hi + 3, bounds->hi);
+            return;
+        }
+        for (int i = 0; i < 3; ++i) {
+            bounds->lo[i] = std::min(bounds->lo[i], lo[i]);
+            bounds->hi[i] = std::max(bounds->hi[i], hi[i]);
+        }
+    };
+    if (settled)
+        *settled = true;
     for (const ObjectPtr &o : scene.objects()) {
         auto volume = std::dynamic_pointer_cast<Automaton::TotalVolume>(o);
         if (!volume)
             continue;
         const Util::Vector3D p = volume->getPosition();
-        const double lo[3] = {p.x, p.y, p.z};
-        const double extent[3] = {volume->getSizeX() * double(volume->getCellSizeX()),
-                                  volume->getSizeY() * double(volume->getCellSizeY()),
-                                  volume->getSizeZ() * double(volume->getCellSizeZ())};
-        if (!bounds) {
-            bounds = Box();
-            for (int i = 0; i < 3; ++i) {
-                bounds->lo[i] = lo[i];
-                bounds->hi[i] = lo[i] + extent[i];
-            }
-            continue;
-        }
+        const double origin[3] = {p.x, p.y, p.z};
+        const double cell[3] = {volume->getCellSizeX(), volume->getCellSizeY(), volume->getCellSizeZ()};
+        const double size[3] = {double(volume->getSizeX()), double(volume->getSizeY()), double(volume->getSizeZ())};
+        double lo[3], hi[3];
         for (int i = 0; i < 3; ++i) {
-            bounds->lo[i] = std::min(bounds->lo[i], lo[i]);
-            bounds->hi[i] = std::max(bounds->hi[i], lo[i] + extent[i]);
+            lo[i] = origin[i];
+            hi[i] = origin[i] + size[i] * cell[i];
+        }
+        include(whole, lo, hi);
+        const Automaton::TotalVolumePainter::ShownCells cells = volume->getPainter()->getShownCells();
+        if (!cells.known) {
+            if (settled)
+                *settled = false;
+            include(shown, lo, hi);
+        } else if (cells.any) {
+            for (int i = 0; i < 3; ++i) {
+                lo[i] = origin[i] + cells.min[i] * cell[i];
+                hi[i] = origin[i] + cells.max[i] * cell[i];
+            }
+            include(shown, lo, hi);
         }
     }
-    return bounds;
+    return shown ? shown : whole;
 }
 
 Framing frame(const Box &box, const float rotation[16], int width, int height, double fill)

@@ -15,8 +15,11 @@ struct Box
     double centre(int axis) const { return (lo[axis] + hi[axis]) / 2.0; }
 };
 
-// The box around every cell volume of the scene; none when it holds no volume.
-std::optional<Box> sceneBounds(const Scene &scene);
+// The box around what the scene's cell volumes show: the cells their last surfaces were
+// made of (filled, visible, inside the cut box). A volume whose surfaces were never made
+// counts whole, and `settled` (when given) is then false. When no volume shows a cell,
+// the box around the volumes themselves; none when the scene holds no volume.
+std::optional<Box> sceneBounds(const Scene &scene, bool *settled = nullptr);
 
 // How an orthographic view frames a box: the point to turn about (the box's centre) and
 // the zoom in pixels per model unit.
