@@ -1,6 +1,7 @@
 // The pictures of kelvane-batch, from a list's own Save Image steps and from --image, are
 // framed as the window's Fit View frames the scene: what the volumes show, centred.
 #include "batchtestsupport.h"
+#include "drawnextent.h"
 
 #include <QImage>
 #include <QRect>
@@ -8,22 +9,6 @@
 #include <cmath>
 
 namespace {
-
-// The box around the pixels that differ from the background (the top left pixel).
-QRect drawnExtent(const QImage &image)
-{
-    const QRgb background = image.pixel(0, 0) & 0xFFFFFF;
-    int left = image.width(), top = image.height(), right = -1, bottom = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) != background) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
-}
 
 void expectFramed(const QImage &image, const std::string &what)
 {

@@ -12,6 +12,7 @@
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
 #include "dialogtestsupport.h"
+#include "drawnextent.h"
 #include "testenv.h"
 
 #include <gtest/gtest.h>
@@ -35,22 +36,6 @@
 using Ui::MainWindow;
 
 namespace {
-
-// The box around the pixels that differ from the background (the top left pixel).
-QRect drawnExtent(const QImage &image)
-{
-    const QRgb background = image.pixel(0, 0) & 0xFFFFFF;
-    int left = image.width(), top = image.height(), right = -1, bottom = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) != background) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
-}
 
 // The view draws the scene whole, centred, and large: at least 40 % of its width or height.
 void expectFramed(Ui::GLWidget *view, const char *what)
