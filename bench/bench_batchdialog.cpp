@@ -56,9 +56,9 @@ int main(int argc, char **argv)
     window.show();
     QTemporaryDir folder;
     const QString listFile = folder.filePath(QStringLiteral("long.plst"));
-    const Ui::ProcessList list =
+    const Core::BatchRun::ProcessList list =
         BenchLongList::longList(QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"), steps, folder.path());
-    if (list.empty() || !Ui::ProcessListFile::save(listFile, list))
+    if (list.empty() || !Core::BatchRun::ProcessListFile::save(listFile, list))
         return 1;
 
     Ui::RunProcessesDialog dialog(window.getPresenter().getContext(), window.view(), nullptr, listFile, &window);

@@ -51,14 +51,14 @@ void csvExport(benchmark::State &state)
 
 std::shared_ptr<TotalVolume> cantileverExample()
 {
-    Ui::ProcessList list;
+    Core::BatchRun::ProcessList list;
     QString reason;
-    if (!Ui::ProcessListFile::load(QStringLiteral(KELVANE_EXAMPLES_DIR "/cantilever.plst"), list, nullptr, &reason))
+    if (!Core::BatchRun::ProcessListFile::load(QStringLiteral(KELVANE_EXAMPLES_DIR "/cantilever.plst"), list, nullptr, &reason))
         return nullptr;
     Model::Scene scene;
     std::map<int32_t, int32_t> lastProcess;
     std::map<int32_t, bool> latticeStale;
-    Ui::ProcessListRunner runner(scene, lastProcess, latticeStale);
+    Core::BatchRun::ProcessListRunner runner(scene, lastProcess, latticeStale);
     runner.setImageSaver([](const QString &) { return true; });
     runner.run(list);
     return runner.getVolume();

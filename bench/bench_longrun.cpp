@@ -66,9 +66,9 @@ int main(int argc, char **argv)
     QTemporaryDir temporary;
     const QString folder = keep.isEmpty() ? temporary.path() : keep;
     const QString listFile = folder + QStringLiteral("/long.plst");
-    const Ui::ProcessList list =
+    const Core::BatchRun::ProcessList list =
         BenchLongList::longList(QStringLiteral(KELVANE_EXAMPLES_DIR "/allsteps.plst"), steps, folder);
-    if (list.empty() || !Ui::ProcessListFile::save(listFile, list))
+    if (list.empty() || !Core::BatchRun::ProcessListFile::save(listFile, list))
         return 1;
 
     int errors[2];

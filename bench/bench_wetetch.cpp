@@ -12,8 +12,8 @@
 
 #include "benchcommon.h"
 
-#include "Core/Operations/AtomisticSiWetEtching/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetch.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetch.h"
 #include "Model/Automaton/silattice.h"
 
 #include <QThread>
@@ -110,12 +110,12 @@ void etchScene(benchmark::State &state)
 
 void atomisticEtch(benchmark::State &state)
 {
-    etchScene<Core::Operations::AtomicStructureSimpleSiWetEtch>(state);
+    etchScene<Core::Operations::AtomisticWetEtch>(state);
 }
 
 void continuousEtch(benchmark::State &state)
 {
-    etchScene<Core::Operations::ContinuosWetEtching>(state);
+    etchScene<Core::Operations::ContinuousWetEtch>(state);
 }
 
 } // namespace

@@ -11,17 +11,17 @@ namespace BenchLongList {
 
 // The long list: the example's substrate step on the big volume, then its other steps in
 // turn; every 25th step saves an image so that the renderer takes part.
-inline Ui::ProcessList longList(const QString &example, int steps, const QString &imageFolder)
+inline Core::BatchRun::ProcessList longList(const QString &example, int steps, const QString &imageFolder)
 {
-    Ui::ProcessList source;
+    Core::BatchRun::ProcessList source;
     QString error;
-    if (!Ui::ProcessListFile::load(example, source, nullptr, &error)) {
+    if (!Core::BatchRun::ProcessListFile::load(example, source, nullptr, &error)) {
         std::fprintf(stderr, "cannot read %s: %s\n", qPrintable(example), qPrintable(error));
         return {};
     }
-    Ui::ProcessList cycle;
-    Ui::ProcessList list;
-    for (Ui::ProcessData step : source) {
+    Core::BatchRun::ProcessList cycle;
+    Core::BatchRun::ProcessList list;
+    for (Core::BatchRun::ProcessData step : source) {
         if (step.getProcessType() == 11) {
             const auto size = [&](const char *name, uint32_t value) {
                 step.setParameter(QString::fromLatin1(name), value, true);
@@ -39,7 +39,7 @@ inline Ui::ProcessList longList(const QString &example, int steps, const QString
     }
     for (size_t i = 0; static_cast<int>(list.size()) < steps; ++i) {
         if (list.size() % 25 == 24) {
-            Ui::ProcessData image(10);
+            Core::BatchRun::ProcessData image(10);
             image.setParameter(QStringLiteral("Filename"),
                                imageFolder + QStringLiteral("/step-%1.png").arg(list.size() + 1), true);
             list.push_back(image);

@@ -9,8 +9,8 @@
 #include "Core/Operations/Document/savedocumentoperation.h"
 #include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
-#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
 #include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
@@ -49,8 +49,8 @@
 #include "UI/Observers/materialconflictobserver.h"
 #include "UI/Observers/anisotropicdepositionobserver.h"
 #include "UI/Observers/anisotropicetchingobserver.h"
-#include "UI/Observers/atomicsibcaetchobserver.h"
-#include "UI/Observers/ccawetetchingobserver.h"
+#include "UI/Observers/atomisticwetetchobserver.h"
+#include "UI/Observers/continuouswetetchobserver.h"
 #include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/isotropicfilmdepositionobserver.h"
@@ -164,11 +164,11 @@ OperationPtr OperationFactory::create(int32_t typeId)
         return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
                             std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));
     case 28:
-        return withObserver(std::make_shared<AtomisticSiWetEtchingOperation>(context),
-                            std::make_shared<Observers::AtomicSiBCAEtchObserver>(context, mainWindow));
+        return withObserver(std::make_shared<AtomisticWetEtchOperation>(context),
+                            std::make_shared<Observers::AtomisticWetEtchObserver>(context, mainWindow));
     case 29:
-        return withObserver(std::make_shared<ContinousWetEtchOperation>(context),
-                            std::make_shared<Observers::CCAWetEtchingObserver>(context, mainWindow));
+        return withObserver(std::make_shared<ContinuousWetEtchOperation>(context),
+                            std::make_shared<Observers::ContinuousWetEtchObserver>(context, mainWindow));
     case 30:
         return withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(context),
                             std::make_shared<Observers::SimpleRIEObserver>(context, mainWindow));

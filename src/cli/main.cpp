@@ -212,18 +212,18 @@ int main(int argc, char **argv)
 
     // Inputs: everything is read before anything runs or is written. Materials that
     // clash with the catalogue are added under new ids (there is no one to ask).
-    Ui::ProcessList list;
-    if (!Ui::ProcessListFile::load(listPath, list, nullptr, &reason)) {
+    Core::BatchRun::ProcessList list;
+    if (!Core::BatchRun::ProcessListFile::load(listPath, list, nullptr, &reason)) {
         printError(QStringLiteral("cannot read the process list %1: %2").arg(listPath, reason));
         return exitUsage;
     }
     Model::Scene scene;
     std::map<int32_t, int32_t> lastProcessByVolume;
     std::map<int32_t, bool> latticeStale;
-    Ui::ProcessListRunner runner(scene, lastProcessByVolume, latticeStale);
+    Core::BatchRun::ProcessListRunner runner(scene, lastProcessByVolume, latticeStale);
     runner.setListFolder(QFileInfo(listPath).absolutePath());
     if (!overrides.apply(
-            list, [&runner](const Ui::ProcessData &step) { return runner.checkStep(step); }, &reason)) {
+            list, [&runner](const Core::BatchRun::ProcessData &step) { return runner.checkStep(step); }, &reason)) {
         printError(reason);
         return exitUsage;
     }
@@ -261,27 +261,27 @@ int main(int argc, char **argv)
         return false;
     });
     const int total = static_cast<int>(list.size());
-    runner.setStepObserver([](const Ui::ProcessListRunner::StepReport &r) {
+    runner.setStepObserver([](const Core::BatchRun::ProcessListRunner::StepReport &r) {
         const QString head = QStringLiteral("[%1/%2] %3").arg(r.index + 1).arg(r.total).arg(r.processName);
-        if (r.result != Ui::ProcessListRunner::Success)
+        if (r.result != Core::BatchRun::ProcessListRunner::Success)
             printLine(head + QStringLiteral(" failed after %1 s: %2")
                                  .arg(r.seconds, 0, 'f', 2)
-                                 .arg(Ui::ProcessListRunner::resultMessage(r.result)));
+                                 .arg(Core::BatchRun::ProcessListRunner::resultMessage(r.result)));
         else if (!quiet)
             printLine(head + QStringLiteral(" %1 s").arg(r.seconds, 0, 'f', 2));
     });
 
-    const Ui::ProcessListRunner::Summary summary = runner.run(list);
+    const Core::BatchRun::ProcessListRunner::Summary summary = runner.run(list);
     int exitCode = 0;
-    if (summary.outcome == Ui::ProcessListRunner::Outcome::MissingVolume) {
-        const Ui::ProcessData &step = list[static_cast<size_t>(summary.stoppedAt)];
+    if (summary.outcome == Core::BatchRun::ProcessListRunner::Outcome::MissingVolume) {
+        const Core::BatchRun::ProcessData &step = list[static_cast<size_t>(summary.stoppedAt)];
         printLine(QStringLiteral("[%1/%2] %3: %4: %5")
                       .arg(summary.stoppedAt + 1)
                       .arg(total)
-                      .arg(step.getProcessName(), Ui::ProcessListRunner::missingVolumeTitle,
-                           Ui::ProcessListRunner::missingVolumeText));
+                      .arg(step.getProcessName(), Core::BatchRun::ProcessListRunner::missingVolumeTitle,
+                           Core::BatchRun::ProcessListRunner::missingVolumeText));
         exitCode = exitFailedStep;
-    } else if (summary.outcome != Ui::ProcessListRunner::Outcome::Completed) {
+    } else if (summary.outcome != Core::BatchRun::ProcessListRunner::Outcome::Completed) {
         exitCode = exitFailedStep;
     }
     if (!quiet)

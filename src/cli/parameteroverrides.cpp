@@ -81,7 +81,7 @@ bool ParameterOverrides::parseValue(const QString &name, const QVariant &current
 {
     const int type = current.userType();
     bool ok = false;
-    if (Ui::ProcessListFile::materialIdParameters().contains(name)) {
+    if (Core::BatchRun::ProcessListFile::materialIdParameters().contains(name)) {
         uint32_t id = 0;
         if (!materialId(text.trimmed(), &id, reason))
             return false;
@@ -140,7 +140,7 @@ bool ParameterOverrides::parseValue(const QString &name, const QVariant &current
         return true;
     }
     if (type == qMetaTypeId<Util::Vector3D>()) {
-        const QVariant point = Ui::ProcessListFile::valueFromText(QStringLiteral("Util::Vector3D"), text);
+        const QVariant point = Core::BatchRun::ProcessListFile::valueFromText(QStringLiteral("Util::Vector3D"), text);
         if (point.userType() != type || !Util::Vector3D(point).isStorable()) {
             *reason = QStringLiteral("it needs a point x;y;z of three numbers");
             return false;
@@ -148,14 +148,14 @@ bool ParameterOverrides::parseValue(const QString &name, const QVariant &current
         *value = point;
         return true;
     }
-    if (type == qMetaTypeId<Ui::MaskBitmap>()) {
-        const size_t length = current.value<Ui::MaskBitmap>().size();
+    if (type == qMetaTypeId<Core::BatchRun::MaskBitmap>()) {
+        const size_t length = current.value<Core::BatchRun::MaskBitmap>().size();
         static const QRegularExpression bits(QStringLiteral("^[01]*$"));
         if (!bits.match(text).hasMatch() || static_cast<size_t>(text.size()) != length) {
             *reason = QStringLiteral("a mask takes %1 characters 0 or 1, one per cell column").arg(length);
             return false;
         }
-        *value = Ui::ProcessListFile::valueFromText(QStringLiteral("vector"), text);
+        *value = Core::BatchRun::ProcessListFile::valueFromText(QStringLiteral("vector"), text);
         return true;
     }
     *reason = QStringLiteral("the list file gives it a type that cannot be read");
@@ -177,7 +177,7 @@ QString readNames(const QStringList &read)
     QStringList names;
     for (const QString &name : read) {
         const QString word = materialWord(name);
-        names << (Ui::ProcessListFile::materialIdParameters().contains(name)
+        names << (Core::BatchRun::ProcessListFile::materialIdParameters().contains(name)
                       ? QStringLiteral("%1 (or %2, a material's name or id)").arg(quoted(name), quoted(word))
                       : quoted(name));
     }
@@ -185,7 +185,7 @@ QString readNames(const QStringList &read)
 }
 
 // A material set by --set: the name and colour shown beside its id follow it.
-void showMaterial(Ui::ProcessData &step, const QString &idName, uint32_t id)
+void showMaterial(Core::BatchRun::ProcessData &step, const QString &idName, uint32_t id)
 {
     const QString word = materialWord(idName);
     const Model::Materials::Material material = Model::Materials::MaterialFactory::instance()->getMaterial(id);
@@ -201,9 +201,9 @@ void showMaterial(Ui::ProcessData &step, const QString &idName, uint32_t id)
 
 } // namespace
 
-bool ParameterOverrides::apply(Ui::ProcessList &list, const StepChecker &check, QString *error) const
+bool ParameterOverrides::apply(Core::BatchRun::ProcessList &list, const StepChecker &check, QString *error) const
 {
-    Ui::ProcessList changed = list;
+    Core::BatchRun::ProcessList changed = list;
     std::map<int, QStringList> optionsByStep;
     for (const Override &o : overrides) {
         const QString head = QStringLiteral("--set %1: ").arg(quoted(o.option));
@@ -213,14 +213,14 @@ bool ParameterOverrides::apply(Ui::ProcessList &list, const StepChecker &check, 
                                 .arg(changed.size());
             return false;
         }
-        Ui::ProcessData &step = changed[static_cast<size_t>(o.step - 1)];
+        Core::BatchRun::ProcessData &step = changed[static_cast<size_t>(o.step - 1)];
         const QString where = QStringLiteral("step %1 (%2)").arg(o.step).arg(step.getProcessName());
         // Only what the step reads changes its run; a material is also taken by the word
         // shown beside its id.
         const QStringList read = check(step).parametersRead;
         QString target = o.parameter;
         if (!read.contains(target) && read.contains(target + QStringLiteral("_Id")) &&
-            Ui::ProcessListFile::materialIdParameters().contains(target + QStringLiteral("_Id")))
+            Core::BatchRun::ProcessListFile::materialIdParameters().contains(target + QStringLiteral("_Id")))
             target += QStringLiteral("_Id");
         if (!read.contains(target) || !step.hasParameter(target)) {
             *error = head + QStringLiteral("%1 reads no parameter %2; the parameters it reads are %3")
@@ -235,17 +235,17 @@ bool ParameterOverrides::apply(Ui::ProcessList &list, const StepChecker &check, 
             return false;
         }
         step.setParameter(target, value, step.getVisibility().value(target, true));
-        if (Ui::ProcessListFile::materialIdParameters().contains(target))
+        if (Core::BatchRun::ProcessListFile::materialIdParameters().contains(target))
             showMaterial(step, target, value.toUInt());
         optionsByStep[o.step] << quoted(o.option);
     }
     // The values together, as the step will take them, before anything runs.
     for (const auto &entry : optionsByStep) {
-        const Ui::ProcessData &step = changed[static_cast<size_t>(entry.first - 1)];
-        const Ui::ProcessListRunner::StepCheckResult checked = check(step);
-        if (checked.result == Ui::ProcessListRunner::Success)
+        const Core::BatchRun::ProcessData &step = changed[static_cast<size_t>(entry.first - 1)];
+        const Core::BatchRun::ProcessListRunner::StepCheckResult checked = check(step);
+        if (checked.result == Core::BatchRun::ProcessListRunner::Success)
             continue;
-        const QString why = checked.rejection.isEmpty() ? Ui::ProcessListRunner::resultMessage(checked.result)
+        const QString why = checked.rejection.isEmpty() ? Core::BatchRun::ProcessListRunner::resultMessage(checked.result)
                                                         : checked.rejection;
         *error = QStringLiteral("--set %1: step %2 (%3) does not take %4: %5")
                      .arg(entry.second.join(QStringLiteral(", --set ")))

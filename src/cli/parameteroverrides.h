@@ -28,13 +28,13 @@ public:
     // form STEP.PARAMETER=VALUE.
     bool read(const QCommandLineParser &parser, QString *error);
     // Reads and checks one step as its run would, changing nothing.
-    using StepChecker = std::function<Ui::ProcessListRunner::StepCheckResult(const Ui::ProcessData &)>;
+    using StepChecker = std::function<Core::BatchRun::ProcessListRunner::StepCheckResult(const Core::BatchRun::ProcessData &)>;
     // Sets every value in `list`, in the order given (a later --set of the same parameter
     // wins), then checks every step changed. False with `error` naming the option when
     // its step does not exist, the step does not read that parameter (the message names
     // those it reads), the value is not one of the parameter's type, or the step refuses
     // it; the list is then unchanged.
-    bool apply(Ui::ProcessList &list, const StepChecker &check, QString *error) const;
+    bool apply(Core::BatchRun::ProcessList &list, const StepChecker &check, QString *error) const;
     bool isEmpty() const { return overrides.empty(); }
 
     // `text` read as the type of `current` (the parameter's value in the list); false

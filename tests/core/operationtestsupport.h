@@ -63,9 +63,9 @@ struct OperationHarness
 };
 
 // A process-list step of the given type with its parameters set.
-inline Ui::ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
+inline Core::BatchRun::ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
 {
-    Ui::ProcessData s(type);
+    Core::BatchRun::ProcessData s(type);
     for (const auto &v : values)
         s.setParameter(QString::fromLatin1(v.first), v.second, true);
     return s;

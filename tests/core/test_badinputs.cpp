@@ -118,10 +118,10 @@ TEST_F(BadInputMatrix, ProcessListsAreRefusedWithAReasonAndAppendNothing)
         {"\"Top Mask Width\" parameter-type=\"uint\" parameter-data=\"", NumberSite::Tolerant},
         {"\"Material_Id\" parameter-type=\"uint\" parameter-data=\"", NumberSite::Tolerant}};
     feed(xmlVariants(good, sites), [](const QString &path) {
-        Ui::ProcessList list;
+        Core::BatchRun::ProcessList list;
         list.emplace_back(11, QMap<QString, QVariant>(), QMap<QString, bool>(), false);
         QString error;
-        const bool loaded = Ui::ProcessListFile::load(path, list, nullptr, &error);
+        const bool loaded = Core::BatchRun::ProcessListFile::load(path, list, nullptr, &error);
         MaterialFactory::instance()->resetToBuiltIns();
         if (!loaded) {
             EXPECT_EQ(list.size(), 1u);
@@ -136,15 +136,15 @@ TEST_F(BadInputMatrix, ProcessListsAreRefusedWithAReasonAndAppendNothing)
     QByteArray damaged = good;
     damaged.insert(100, '\0');
     ASSERT_TRUE(writeFile(path, damaged));
-    Ui::ProcessList list;
+    Core::BatchRun::ProcessList list;
     QString error;
-    EXPECT_FALSE(Ui::ProcessListFile::load(path, list, nullptr, &error));
+    EXPECT_FALSE(Core::BatchRun::ProcessListFile::load(path, list, nullptr, &error));
     EXPECT_EQ(error, QStringLiteral("The file holds a NUL byte (at byte 100): it is damaged or not a text file."));
     QString text = QString::fromUtf8(good);
     text.replace(QStringLiteral("encoding=\"UTF-8\""), QStringLiteral("encoding=\"UTF-16\""));
     ASSERT_TRUE(writeFile(path, QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()),
                                                                      text.size() * 2)));
-    EXPECT_TRUE(Ui::ProcessListFile::load(path, list, nullptr, &error)) << error.toStdString();
+    EXPECT_TRUE(Core::BatchRun::ProcessListFile::load(path, list, nullptr, &error)) << error.toStdString();
     EXPECT_EQ(list.size(), 22u);
     MaterialFactory::instance()->resetToBuiltIns();
 }

@@ -16,8 +16,8 @@
 using namespace Core::Operations;
 using namespace FilmTest;
 using namespace OperationTest;
-using Ui::ProcessData;
-using Ui::ProcessListRunner;
+using Core::BatchRun::ProcessData;
+using Core::BatchRun::ProcessListRunner;
 
 namespace {
 

@@ -25,10 +25,10 @@
 using namespace Core::Operations;
 using namespace FilmTest;
 using namespace OperationTest;
-using Ui::MaskBitmap;
-using Ui::ProcessData;
-using Ui::ProcessList;
-using Ui::ProcessListRunner;
+using Core::BatchRun::MaskBitmap;
+using Core::BatchRun::ProcessData;
+using Core::BatchRun::ProcessList;
+using Core::BatchRun::ProcessListRunner;
 
 namespace {
 
@@ -613,9 +613,9 @@ TEST_F(PhotolithographyOperationTest, PatternedTrenchFromAProcessListFile)
 
     // Through the file, as a user's list would come.
     const QString listFile = dir.path() + "/trench.plst";
-    ASSERT_TRUE(Ui::ProcessListFile::save(listFile, list));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(listFile, list));
     ProcessList loaded;
-    ASSERT_TRUE(Ui::ProcessListFile::load(listFile, loaded));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::load(listFile, loaded));
     ASSERT_EQ(loaded.size(), 4u);
 
     ProcessListRunner runner(context);

@@ -13,10 +13,10 @@
 
 using Model::Materials::MaterialConflictChoice;
 using Model::Materials::MaterialFactory;
-using Ui::MaskBitmap;
-using Ui::ProcessData;
-using Ui::ProcessList;
-using Ui::ProcessListFile;
+using Core::BatchRun::MaskBitmap;
+using Core::BatchRun::ProcessData;
+using Core::BatchRun::ProcessList;
+using Core::BatchRun::ProcessListFile;
 using namespace DocumentTest;
 
 namespace {

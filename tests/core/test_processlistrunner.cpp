@@ -18,10 +18,10 @@
 
 using Core::Operations::SubstrateParameters;
 using Model::Automaton::TotalVolume;
-using Ui::ProcessData;
-using Ui::ProcessList;
-using Ui::ProcessListRunner;
-using Outcome = Ui::ProcessListRunner::Outcome;
+using Core::BatchRun::ProcessData;
+using Core::BatchRun::ProcessList;
+using Core::BatchRun::ProcessListRunner;
+using Outcome = Core::BatchRun::ProcessListRunner::Outcome;
 using namespace DocumentTest;
 
 namespace {
@@ -268,7 +268,7 @@ TEST_F(RunnerTest, HandlersRecordTheirProcessAndCanBeAdded)
     const auto volume = makeVolume(3, 3, 3);
     runner.setVolume(volume);
     EXPECT_TRUE(runner.hasHandler(4)); // built in; replaced below
-    runner.registerStep(4, [](Ui::StepEnvironment &env, const ProcessData &step) {
+    runner.registerStep(4, [](Core::BatchRun::StepEnvironment &env, const ProcessData &step) {
         if (step.getProcessParameter(QStringLiteral("Material_Id")).toUInt() == 1)
             env.latticeStale[env.volume->getId()] = true;
         return int32_t(0);
@@ -281,11 +281,11 @@ TEST_F(RunnerTest, HandlersRecordTheirProcessAndCanBeAdded)
 
     // A failing handler records nothing.
     context.lastProcessByVolume.clear();
-    runner.registerStep(4, [](Ui::StepEnvironment &, const ProcessData &) { return int32_t(2); }, 13);
+    runner.registerStep(4, [](Core::BatchRun::StepEnvironment &, const ProcessData &) { return int32_t(2); }, 13);
     EXPECT_EQ(runner.runStep(cvdStep()), 2);
     EXPECT_TRUE(context.lastProcessByVolume.empty());
     // A handler that throws is a failed step, not a crash.
-    runner.registerStep(4, [](Ui::StepEnvironment &, const ProcessData &) -> int32_t { throw std::bad_alloc(); });
+    runner.registerStep(4, [](Core::BatchRun::StepEnvironment &, const ProcessData &) -> int32_t { throw std::bad_alloc(); });
     EXPECT_EQ(runner.runStep(cvdStep()), 2);
 }
 
@@ -349,7 +349,7 @@ TEST_F(RunnerTest, PhotolithographyReadsALayoutFromTheListsFolder)
     step.setParameter(QStringLiteral("Top Mask Layout"), QStringLiteral("mask.gds"), true);
     step.setParameter(QStringLiteral("Top Mask Layer"), 1, true);
     step.setParameter(QStringLiteral("Top Mask Offset X"), 1.0, true);
-    step.setParameter(QStringLiteral("Bottom Mask"), QVariant::fromValue(Ui::MaskBitmap()), false);
+    step.setParameter(QStringLiteral("Bottom Mask"), QVariant::fromValue(Core::BatchRun::MaskBitmap()), false);
     step.setParameter(QStringLiteral("Bottom Mask Width"), 0u, true);
     step.setParameter(QStringLiteral("Bottom Mask Height"), 0u, true);
 

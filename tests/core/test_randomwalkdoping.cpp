@@ -296,10 +296,10 @@ TEST(RandomWalkDoping, OperationAndBatchStepDopeRecordAndUndo)
 
     // The batch step: type 19, recorded as 36; absent or unusable values stop it.
     OperationContext batchContext;
-    Ui::ProcessListRunner runner(batchContext);
+    Core::BatchRun::ProcessListRunner runner(batchContext);
     auto batchVolume = block(6, 6, 10, 2);
     runner.setVolume(batchVolume);
-    Ui::ProcessData step(19);
+    Core::BatchRun::ProcessData step(19);
     step.setParameter(QStringLiteral("Material_Id"), nType, true);
     step.setParameter(QStringLiteral("Diffusion Coefficient"), diffusion, true);
     step.setParameter(QStringLiteral("Cell Size"), h, true);
@@ -312,13 +312,13 @@ TEST(RandomWalkDoping, OperationAndBatchStepDopeRecordAndUndo)
     EXPECT_NE(batchVolume->particleField(RandomWalkDoping::fieldNameN), nullptr);
     EXPECT_EQ(batchContext.lastProcessByVolume.at(batchVolume->getId()), 36);
     EXPECT_TRUE(batchContext.latticeStale.at(batchVolume->getId()));
-    Ui::ProcessData tooLong = step;
+    Core::BatchRun::ProcessData tooLong = step;
     tooLong.setParameter(QStringLiteral("Time Step Duration"), halfStep * 4.0f, true);
     EXPECT_EQ(runner.runStep(tooLong), 2);
-    Ui::ProcessData zeroCell = step;
+    Core::BatchRun::ProcessData zeroCell = step;
     zeroCell.setParameter(QStringLiteral("Cell Size"), 0.0f, true);
     EXPECT_EQ(runner.runStep(zeroCell), 2);
-    Ui::ProcessData missing(19);
+    Core::BatchRun::ProcessData missing(19);
     missing.setParameter(QStringLiteral("Material_Id"), nType, true);
     EXPECT_EQ(runner.runStep(missing), 1);
 }

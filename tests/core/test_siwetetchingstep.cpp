@@ -1,6 +1,6 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "filmtestsupport.h"
@@ -13,8 +13,8 @@
 using namespace Core::Operations;
 using FilmTest::makeVolume;
 using Model::Automaton::TotalVolumePtr;
-using Ui::ProcessData;
-using Ui::ProcessListRunner;
+using Core::BatchRun::ProcessData;
+using Core::BatchRun::ProcessListRunner;
 
 namespace {
 
@@ -55,7 +55,7 @@ struct Options : Util::IObserver
     std::function<void()> accept;
 };
 
-template <class Operation = AtomisticSiWetEtchingOperation>
+template <class Operation = AtomisticWetEtchOperation>
 void runOperation(OperationContext &context, double depth)
 {
     auto op = std::make_shared<Operation>(context);
@@ -167,9 +167,9 @@ TEST(SiWetEtchingStep, ContinuousEtchIsStepType20)
     const auto menuVolume = maskedSilicon();
     interactive.scene.add(menuVolume);
     // Depths a float holds exactly, as the list stores them.
-    runOperation<ContinousWetEtchOperation>(interactive, 1.75);
-    runOperation<AtomisticSiWetEtchingOperation>(interactive, 0.7);
-    runOperation<ContinousWetEtchOperation>(interactive, 1.25);
+    runOperation<ContinuousWetEtchOperation>(interactive, 1.75);
+    runOperation<AtomisticWetEtchOperation>(interactive, 0.7);
+    runOperation<ContinuousWetEtchOperation>(interactive, 1.25);
 
     OperationContext batch;
     ProcessListRunner runner(batch);

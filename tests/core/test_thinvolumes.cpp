@@ -45,9 +45,9 @@ TEST(ThinVolumes, MooreAutomataWorkAlongASingleAxis)
 TEST(ThinVolumes, EveryStepSurfaceAndExportCopesWithOneCellAxes)
 {
     Model::Materials::MaterialFactory::instance()->resetToBuiltIns();
-    Ui::ProcessList list;
+    Core::BatchRun::ProcessList list;
     QString error;
-    ASSERT_TRUE(Ui::ProcessListFile::load(QStringLiteral(KELVANE_CORPUS_DIR "/processlist/allsteps.plst"), list,
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::load(QStringLiteral(KELVANE_CORPUS_DIR "/processlist/allsteps.plst"), list,
                                           nullptr, &error))
         << error.toStdString();
     QTemporaryDir dir;
@@ -55,13 +55,13 @@ TEST(ThinVolumes, EveryStepSurfaceAndExportCopesWithOneCellAxes)
     for (const auto &s : shapes) {
         SCOPED_TRACE(testing::Message() << s[0] << " x " << s[1] << " x " << s[2]);
         OperationContext context;
-        Ui::ProcessListRunner runner(context);
+        Core::BatchRun::ProcessListRunner runner(context);
         const auto volume = makeVolume(s[0], s[1], s[2], [&](uint32_t, uint32_t, uint32_t z) {
             return z < (s[2] + 1) / 2 ? 1u : 0u;
         });
         context.scene.add(volume);
         runner.setVolume(volume);
-        for (const Ui::ProcessData &step : list) {
+        for (const Core::BatchRun::ProcessData &step : list) {
             // Creating a substrate would replace the thin volume; pictures need a view.
             if (step.getProcessType() == 11 || step.getProcessType() == 10)
                 continue;

@@ -2,8 +2,8 @@
 // counts, particle counts, masks and the scene's objects.
 #include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
 #include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
-#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/DopingOperation/dopingoperation.h"
 #include "Core/Operations/DopingOperation/ionimplantationoperation.h"
 #include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
@@ -227,11 +227,11 @@ std::vector<Step> everyStep()
                                                               [](auto &o) { o.setMaterial(si); o.setDepth(2.0); o.setDirections(1); });
          }, {}},
         {"Si Wet Etching", [](OperationContext &c) {
-             return preset<AtomisticSiWetEtchingOperation>(std::make_shared<AtomisticSiWetEtchingOperation>(c),
+             return preset<AtomisticWetEtchOperation>(std::make_shared<AtomisticWetEtchOperation>(c),
                                                            [](auto &o) { o.setParameters(2.0); });
          }, {}},
         {"Continuous Wet Etch", [](OperationContext &c) {
-             return preset<ContinousWetEtchOperation>(std::make_shared<ContinousWetEtchOperation>(c),
+             return preset<ContinuousWetEtchOperation>(std::make_shared<ContinuousWetEtchOperation>(c),
                                                       [](auto &o) { o.setParameters(2.0); });
          }, {}},
         {"Masked Cut", [](OperationContext &c) {
@@ -381,12 +381,12 @@ TEST_F(UndoHistory, ABatchRunInTheWindowIsOneStep)
         op->setOptionsObserver(std::make_shared<OperationTest::Options>([&, weak, change] {
             if (!change)
                 return;
-            Ui::ProcessListRunner runner(context);
+            Core::BatchRun::ProcessListRunner runner(context);
             runner.setVolume(weak.lock()->getVolume());
             ASSERT_EQ(runner.run({OperationTest::step(4, {{"Material_Id", oxide}, {"Thickness", 2.0f}}),
                                   OperationTest::step(5, {{"Material_Id", si}, {"Depth", 1.0f}})})
                           .outcome,
-                      Ui::ProcessListRunner::Outcome::Completed);
+                      Core::BatchRun::ProcessListRunner::Outcome::Completed);
             context.scene.add(added);
         }));
         return op;

@@ -1,7 +1,7 @@
-#include "Core/Operations/AtomisticSiWetEtching/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetch.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetch.h"
 #include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
@@ -25,7 +25,7 @@ namespace {
 
 void etch(const TotalVolumePtr &volume, double depth)
 {
-    AtomicStructureSimpleSiWetEtch(volume.get(), depth).run();
+    AtomisticWetEtch(volume.get(), depth).run();
 }
 
 // Silicon below `top`, an oxide mask at z = top with an opening [x0, x1) x [y0, y1),
@@ -55,23 +55,23 @@ uint32_t pitDepth(const TotalVolumePtr &v, const std::vector<uint32_t> &ids, uin
 
 TEST(AtomisticWetEtch, StepCounts)
 {
-    EXPECT_EQ(AtomicStructureSimpleSiWetEtch::stepsForDepth(10.0), 29); // 28.57 rounds up
-    EXPECT_EQ(AtomicStructureSimpleSiWetEtch::stepsForDepth(1.4), 4);
-    EXPECT_EQ(AtomicStructureSimpleSiWetEtch::stepsForDepth(0.1), 0);
-    EXPECT_EQ(AtomicStructureSimpleSiWetEtch::stepsForDepth(-3.0), 0);
+    EXPECT_EQ(AtomisticWetEtch::stepsForDepth(10.0), 29); // 28.57 rounds up
+    EXPECT_EQ(AtomisticWetEtch::stepsForDepth(1.4), 4);
+    EXPECT_EQ(AtomisticWetEtch::stepsForDepth(0.1), 0);
+    EXPECT_EQ(AtomisticWetEtch::stepsForDepth(-3.0), 0);
 
     // A substrate wide and deep enough to etch all the way runs every step (the rim
     // holds like a mask edge, so the etched area narrows along (111) planes below it);
     // 0.1 and a negative depth change nothing.
     const auto rule = [](uint32_t, uint32_t, uint32_t z) { return z < 14 ? 1u : 0u; };
     const auto deep = makeVolume(16, 16, 16, rule);
-    AtomicStructureSimpleSiWetEtch bca(deep.get(), 10.0);
+    AtomisticWetEtch bca(deep.get(), 10.0);
     bca.run();
     EXPECT_EQ(bca.stepsRun(), 29);
     for (double depth : {0.1, -2.0}) {
         const auto v = makeVolume(4, 4, 16, rule);
         const std::vector<uint32_t> before = v->materialIds();
-        AtomicStructureSimpleSiWetEtch none(v.get(), depth);
+        AtomisticWetEtch none(v.get(), depth);
         none.run();
         EXPECT_EQ(none.stepsRun(), 0);
         EXPECT_EQ(v->materialIds(), before);
@@ -228,11 +228,11 @@ TEST(AtomisticWetEtch, SameCellsForAnyThreadCount)
         SCOPED_TRACE(threads);
         PoolThreads pool(threads);
         auto v = scene();
-        AtomicStructureSimpleSiWetEtch bca(v.get(), 3.0);
+        AtomisticWetEtch bca(v.get(), 3.0);
         EXPECT_EQ(bca.getSlabCount(), threads);
         bca.run();
         auto c = scene();
-        ContinuosWetEtching(c.get(), 5.0).run();
+        ContinuousWetEtch(c.get(), 5.0).run();
         if (reference.empty()) {
             reference = v->materialIds();
             referenceCounts = counts(*v);
@@ -248,7 +248,7 @@ TEST(AtomisticWetEtch, SameCellsForAnyThreadCount)
     // A volume narrower than the pool is one slab.
     PoolThreads pool(7);
     const auto narrow = makeVolume(5, 5, 6, [](uint32_t, uint32_t, uint32_t z) { return z < 4 ? 1u : 0u; });
-    EXPECT_EQ(AtomicStructureSimpleSiWetEtch(narrow.get(), 1.0).getSlabCount(), 1);
+    EXPECT_EQ(AtomisticWetEtch(narrow.get(), 1.0).getSlabCount(), 1);
 }
 
 namespace {
@@ -294,7 +294,7 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     const auto v = makeVolume(6, 6, 12, rule);
     context.scene.add(v);
 
-    runOperation<AtomisticSiWetEtchingOperation>(context, 0.7);
+    runOperation<AtomisticWetEtchOperation>(context, 0.7);
     const auto first = v->getLattice();
     ASSERT_TRUE(first);
     EXPECT_FALSE(context.latticeStale.at(v->getId()));
@@ -302,13 +302,13 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     EXPECT_EQ(messages->lines.back(), "BCA Wet Etch: Operation finished.");
     EXPECT_EQ(context.history.undoCount(), 0u);
 
-    runOperation<AtomisticSiWetEtchingOperation>(context, 0.7);
+    runOperation<AtomisticWetEtchOperation>(context, 0.7);
     EXPECT_EQ(v->getLattice(), first);
     EXPECT_EQ(v->materialIds(), whole->materialIds());
     EXPECT_EQ(counts(*v), counts(*whole));
 
     // The continuous etch continues on the same lattice too.
-    runOperation<ContinousWetEtchOperation>(context, 0.5);
+    runOperation<ContinuousWetEtchOperation>(context, 0.5);
     EXPECT_EQ(v->getLattice(), first);
     EXPECT_EQ(context.lastProcessByVolume.at(v->getId()), 29);
     EXPECT_EQ(messages->lines.back(), "Continuous Wet Etch: Operation finished.");
@@ -321,13 +321,13 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     }));
     deposition->execute();
     EXPECT_TRUE(context.latticeStale.at(v->getId()));
-    runOperation<AtomisticSiWetEtchingOperation>(context, 0.35);
+    runOperation<AtomisticWetEtchOperation>(context, 0.35);
     EXPECT_NE(v->getLattice(), first);
     EXPECT_FALSE(context.latticeStale.at(v->getId()));
 
     // Rejecting the options cancels without touching the volume.
     const std::vector<uint32_t> before = v->materialIds();
-    auto rejected = std::make_shared<AtomisticSiWetEtchingOperation>(context);
+    auto rejected = std::make_shared<AtomisticWetEtchOperation>(context);
     rejected->setOptionsObserver(std::make_shared<Options>([] {}));
     rejected->execute();
     EXPECT_EQ(messages->lines.back(), "BCA Wet Etch: Operation canceled.");
@@ -347,21 +347,21 @@ TEST(ContinuousWetEtch, DurationAndAZeroRate)
     const double r100 = 0.35 * WetEtchRates::koh().rate(0, 2, 2, 4); // 0.175
     EXPECT_NEAR(r100, 0.175, 1e-6);
     const auto v = makeVolume(8, 6, 13, rule);
-    ContinuosWetEtching cca(v.get(), 10.0);
+    ContinuousWetEtch cca(v.get(), 10.0);
     EXPECT_NEAR(cca.getDuration(), 10.0 / r100, 1e-6 * cca.getDuration()); // a = 1.4 in single precision
     cca.run();
     EXPECT_GT(cca.stepsRun(), 0);
     EXPECT_EQ(cca.elapsedTime(), cca.getDuration());
     EXPECT_NE(v->materialIds(), makeVolume(8, 6, 13, rule)->materialIds());
     for (double none : {0.0, -1.0, std::nan("")})
-        EXPECT_EQ(ContinuosWetEtching::durationForDepth(none, WetEtchRates::koh()), 0.0) << none;
+        EXPECT_EQ(ContinuousWetEtch::durationForDepth(none, WetEtchRates::koh()), 0.0) << none;
     // Under a constant rate every exposed atom, (100) ones too, loses rate x time.
-    EXPECT_NEAR(ContinuosWetEtching::durationForDepth(0.7, WetEtchRates::constant(0.25)), 0.7 / (0.35 * 0.25), 1e-6);
+    EXPECT_NEAR(ContinuousWetEtch::durationForDepth(0.7, WetEtchRates::constant(0.25)), 0.7 / (0.35 * 0.25), 1e-6);
 
     // A rate of zero removes nothing and changes no cell.
     const auto still = makeVolume(8, 6, 13, rule);
     const std::vector<uint32_t> ids = still->materialIds();
-    ContinuosWetEtching zero(still.get(), 10.0, WetEtchRates::constant(0.0));
+    ContinuousWetEtch zero(still.get(), 10.0, WetEtchRates::constant(0.0));
     zero.run();
     EXPECT_EQ(zero.stepsRun(), 0);
     EXPECT_EQ(still->materialIds(), ids);
@@ -413,7 +413,7 @@ TEST(ContinuousWetEtch, PlaneRatesFollowKoh)
     flat->createLattice();
     const auto inFlat = [](const SiLattice::Point &p) { return p[0] > 2 && p[0] < 6 && p[1] > 2 && p[1] < 6; };
     const std::vector<uint32_t> flatAtoms = presentAtoms(*flat->getLattice(), inFlat);
-    ContinuosWetEtching e100(flat.get(), 2.0);
+    ContinuousWetEtch e100(flat.get(), 2.0);
     e100.run();
     const double v100 = etchedThickness(*flat->getLattice(), flatAtoms, 16.0) / e100.elapsedTime();
 
@@ -427,7 +427,7 @@ TEST(ContinuousWetEtch, PlaneRatesFollowKoh)
     block->createLattice();
     const auto inBlock = [](const SiLattice::Point &p) { return p[0] > 2 && p[0] < 7; };
     const std::vector<uint32_t> blockAtoms = presentAtoms(*block->getLattice(), inBlock);
-    ContinuosWetEtching e110(block.get(), 0.7);
+    ContinuousWetEtch e110(block.get(), 0.7);
     e110.run();
     const double v110 = etchedThickness(*block->getLattice(), blockAtoms, 5.0 * 7.0) / e110.elapsedTime();
 
@@ -449,7 +449,7 @@ TEST(ContinuousWetEtch, PlaneRatesFollowKoh)
     // 735 units of model time, before the atoms under them, then held by one bond, go at
     // once. So its speed shows over several of those times: depth 400 lasts 2286 (the
     // (100) surface would recede 400 in it), three bilayers of the walls.
-    ContinuosWetEtching e111(trench.get(), 400.0);
+    ContinuousWetEtch e111(trench.get(), 400.0);
     e111.run();
     // Two walls, each 6 high and so 6 / sin(54.7 degrees) wide, 5 long.
     const double sinWall = std::sqrt(2.0 / 3.0);
@@ -467,7 +467,7 @@ TEST(ContinuousWetEtch, PlaneRatesFollowKoh)
     // One unit of model time is a couple of milliseconds of etching: (100) at 0.797 um/min
     // gives v100 length units (of a / 4 = 0.35 per monolayer) per unit of time.
     const double nmPerUnitLength = 0.5431 / 1.4;
-    EXPECT_NEAR(v100 * nmPerUnitLength / ContinuosWetEtching::realSecondsPerModelTime() * 60 / 1000, 0.797, 0.797 / 2);
+    EXPECT_NEAR(v100 * nmPerUnitLength / ContinuousWetEtch::realSecondsPerModelTime() * 60 / 1000, 0.797, 0.797 / 2);
     std::printf("rates per model time: (100) %.4g  (110) %.4g  (111) %.4g  undercut %.4g  ratios %.3f %.5f\n", v100,
                 v110, v111, undercut, v110 / v100, v111 / v100);
 }
@@ -533,7 +533,7 @@ TEST(ContinuousWetEtch, DepthIsHowFarAFree100SurfaceRecedes)
             const auto v = makeVolume(26, 26, 17, scene.second);
             v->createLattice();
             const std::vector<uint32_t> region = presentAtoms(*v->getLattice(), window);
-            ContinuosWetEtching(v.get(), depth).run();
+            ContinuousWetEtch(v.get(), depth).run();
             const std::vector<double> shares = monolayersRemoved(*v->getLattice(), region, 2, monolayer100);
             EXPECT_NEAR(recession(shares, monolayer100), depth, monolayer100 / 2);
             // Flat: the monolayers above the one being etched are gone, those below whole.
@@ -549,8 +549,8 @@ TEST(ContinuousWetEtch, DepthIsHowFarAFree100SurfaceRecedes)
     const auto v = makeVolume(26, 26, 17, withFin);
     v->createLattice();
     const std::vector<uint32_t> region = presentAtoms(*v->getLattice(), window);
-    ContinuosWetEtching(v.get(), 4.0).run();
-    ContinuosWetEtching(v.get(), 6.0).run();
+    ContinuousWetEtch(v.get(), 4.0).run();
+    ContinuousWetEtch(v.get(), 6.0).run();
     EXPECT_NEAR(recession(monolayersRemoved(*v->getLattice(), region, 2, monolayer100), monolayer100), 10.0,
                 monolayer100 / 2);
 }
@@ -583,7 +583,7 @@ TEST(ContinuousWetEtch, PlaneRatiosAreTheSameAloneAndTogether)
         v->createLattice();
         const std::vector<uint32_t> wallAtoms = presentAtoms(*v->getLattice(), onWall);
         const std::vector<uint32_t> floorAtoms = presentAtoms(*v->getLattice(), onFloor);
-        ContinuosWetEtching etch(v.get(), depth);
+        ContinuousWetEtch etch(v.get(), depth);
         etch.run();
         const double time = etch.elapsedTime();
         std::pair<double, double> result(0.0, 0.0);

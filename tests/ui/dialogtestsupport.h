@@ -140,9 +140,9 @@ inline std::vector<quint32> ids(QComboBox *combo)
 }
 
 // A process-list step of the given type with its parameters set.
-inline Ui::ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
+inline Core::BatchRun::ProcessData step(int32_t type, std::initializer_list<std::pair<const char *, QVariant>> values)
 {
-    Ui::ProcessData s(type);
+    Core::BatchRun::ProcessData s(type);
     for (const auto &v : values)
         s.setParameter(QString::fromLatin1(v.first), v.second, true);
     return s;

@@ -28,7 +28,7 @@ using namespace Core::Operations;
 using namespace Ui::Operations;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
-using Ui::ProcessData;
+using Core::BatchRun::ProcessData;
 
 using namespace DialogTest;
 
@@ -246,10 +246,10 @@ TEST(DopingDialogs, EachMenuNumberThroughItsDialogMatchesTheBatchStep)
         EXPECT_NE(after, before);
 
         OperationContext batchContext;
-        Ui::ProcessListRunner runner(batchContext);
+        Core::BatchRun::ProcessListRunner runner(batchContext);
         auto batchVolume = scene();
         runner.setVolume(batchVolume);
-        EXPECT_EQ(runner.run({c.step}).outcome, Ui::ProcessListRunner::Outcome::Completed);
+        EXPECT_EQ(runner.run({c.step}).outcome, Core::BatchRun::ProcessListRunner::Outcome::Completed);
         EXPECT_EQ(batchVolume->materialIds(), after);
         if (c.undoable) {
             EXPECT_EQ(context.history.undoName(), c.name);

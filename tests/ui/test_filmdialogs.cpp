@@ -32,7 +32,7 @@ using namespace Core::Operations;
 using namespace Ui::Operations;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
-using Ui::ProcessData;
+using Core::BatchRun::ProcessData;
 
 using namespace DialogTest;
 
@@ -393,10 +393,10 @@ TEST(FilmDialogs, EveryMenuNumberThroughItsDialogMatchesTheBatchStep)
 
         // The batch step with the same values gives the same cells.
         OperationContext batchContext;
-        Ui::ProcessListRunner runner(batchContext);
+        Core::BatchRun::ProcessListRunner runner(batchContext);
         auto batchVolume = scene();
         runner.setVolume(batchVolume);
-        EXPECT_EQ(runner.run({c.step}).outcome, Ui::ProcessListRunner::Outcome::Completed);
+        EXPECT_EQ(runner.run({c.step}).outcome, Core::BatchRun::ProcessListRunner::Outcome::Completed);
         EXPECT_EQ(batchVolume->materialIds(), after);
 
         context.history.undo();

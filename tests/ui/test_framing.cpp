@@ -170,7 +170,7 @@ TEST_F(Framing, ABatchRunIntoAnEmptySceneFramesItsBlockAndItsPicture)
     // A block in a corner of a larger volume, as the example lists make it, and a picture.
     const QString list = folder.filePath("corner.plst");
     const QString picture = folder.filePath("corner.png");
-    ASSERT_TRUE(Ui::ProcessListFile::save(
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(
         list, {DialogTest::step(11, {{"Material_Id", 1u},
                                      {"Lower Left Front Corner", QVariant::fromValue(Util::Vector3D())},
                                      {"SphericalSubstrate", false},

@@ -193,20 +193,20 @@ TEST_F(GdsMaskBoxTest, ProcessListStepsKeepTheirBitsAndTakeNewOnesFromTheLayout)
     // A step made from a layout stores only the bits: opening it does not rasterise the
     // layout again with fields it never stored.
     const std::unique_ptr<Ui::StepEditor> editor = Ui::StepEditor::create(0, nullptr);
-    const Ui::MaskBitmap bits = {1, 0, 0, 1, 1, 0};
+    const Core::BatchRun::MaskBitmap bits = {1, 0, 0, 1, 1, 0};
     QMap<QString, QVariant> preset{{"Material_Id", 11u},
                                    {"Top Mask", QVariant::fromValue(bits)},
                                    {"Top Mask Width", 3u},
                                    {"Top Mask Height", 2u},
                                    {"Top Mask File", layout},
-                                   {"Bottom Mask", QVariant::fromValue(Ui::MaskBitmap())},
+                                   {"Bottom Mask", QVariant::fromValue(Core::BatchRun::MaskBitmap())},
                                    {"Bottom Mask Width", 0u},
                                    {"Bottom Mask Height", 0u},
                                    {"Bottom Mask File", QString()}};
     editor->preset(preset);
-    Ui::ProcessData kept(0);
+    Core::BatchRun::ProcessData kept(0);
     editor->write(kept);
-    EXPECT_EQ(kept.getProcessParameter("Top Mask").value<Ui::MaskBitmap>(), bits);
+    EXPECT_EQ(kept.getProcessParameter("Top Mask").value<Core::BatchRun::MaskBitmap>(), bits);
     EXPECT_EQ(kept.getProcessParameter("Top Mask Width").toUInt(), 3u);
 
     // Without a volume, Apply gives the columns from the origin to the layout's far corner.
@@ -214,9 +214,9 @@ TEST_F(GdsMaskBoxTest, ProcessListStepsKeepTheirBitsAndTakeNewOnesFromTheLayout)
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->topBox()->layoutFields()->isVisibleTo(dialog));
     QTest::mouseClick(dialog->topBox()->applyButton(), Qt::LeftButton);
-    Ui::ProcessData applied(0);
+    Core::BatchRun::ProcessData applied(0);
     editor->write(applied);
-    EXPECT_EQ(applied.getProcessParameter("Top Mask").value<Ui::MaskBitmap>(), (Ui::MaskBitmap{1, 1}));
+    EXPECT_EQ(applied.getProcessParameter("Top Mask").value<Core::BatchRun::MaskBitmap>(), (Core::BatchRun::MaskBitmap{1, 1}));
     EXPECT_EQ(applied.getProcessParameter("Top Mask Width").toUInt(), 2u);
     EXPECT_EQ(applied.getProcessParameter("Top Mask Height").toUInt(), 1u);
     EXPECT_EQ(applied.getProcessParameter("Top Mask File").toString(), layout);
@@ -237,7 +237,7 @@ TEST_F(GdsMaskBoxTest, ProcessListStepsNameTheLayoutWithItsPlacement)
     QTest::mouseClick(dialog->topBox()->applyButton(), Qt::LeftButton);
     EXPECT_EQ(dialog->topBox()->getMaskFile(), layout);
 
-    Ui::ProcessData step(0);
+    Core::BatchRun::ProcessData step(0);
     editor->write(step);
     const std::map<QString, std::pair<QString, QString>> expected = {
         {"Top Mask Layout", {"QString", layout}}, {"Top Mask Layer", {"int", "1"}},
@@ -246,8 +246,8 @@ TEST_F(GdsMaskBoxTest, ProcessListStepsNameTheLayoutWithItsPlacement)
         {"Top Mask Offset Y", {"double", "0"}}};
     for (const auto &e : expected) {
         const QVariant value = step.getProcessParameter(e.first);
-        EXPECT_EQ(Ui::ProcessListFile::typeText(value), e.second.first) << e.first.toStdString();
-        EXPECT_EQ(Ui::ProcessListFile::dataText(value), e.second.second) << e.first.toStdString();
+        EXPECT_EQ(Core::BatchRun::ProcessListFile::typeText(value), e.second.first) << e.first.toStdString();
+        EXPECT_EQ(Core::BatchRun::ProcessListFile::dataText(value), e.second.second) << e.first.toStdString();
         EXPECT_TRUE(step.getParameterVisibility(e.first)) << e.first.toStdString();
     }
     // The bits stay for readers without layouts; the bottom names no layout.
@@ -258,9 +258,9 @@ TEST_F(GdsMaskBoxTest, ProcessListStepsNameTheLayoutWithItsPlacement)
     // Through a list file and back, then opened again: the box shows the step's
     // placement without reading the layout, and the step keeps its layout and bits.
     const QString listFile = dir.filePath(QStringLiteral("layout.plst"));
-    ASSERT_TRUE(Ui::ProcessListFile::save(listFile, {step}));
-    Ui::ProcessList loaded;
-    ASSERT_TRUE(Ui::ProcessListFile::load(listFile, loaded));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(listFile, {step}));
+    Core::BatchRun::ProcessList loaded;
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::load(listFile, loaded));
     ASSERT_EQ(loaded.size(), 1u);
     QMap<QString, QVariant> stored = loaded[0].getParameters();
     EXPECT_EQ(stored.value("Top Mask Offset X").toDouble(), 3.0);
@@ -277,17 +277,17 @@ TEST_F(GdsMaskBoxTest, ProcessListStepsNameTheLayoutWithItsPlacement)
     EXPECT_EQ(shown->datatypeBox()->value(), 2);
     EXPECT_DOUBLE_EQ(shown->offsetXBox()->value(), 3.0);
     EXPECT_DOUBLE_EQ(shown->offsetYBox()->value(), 4.5);
-    Ui::ProcessData kept(0);
+    Core::BatchRun::ProcessData kept(0);
     reopened->write(kept);
     EXPECT_EQ(kept.getProcessParameter("Top Mask Layout").toString(), layout);
     EXPECT_EQ(kept.getProcessParameter("Top Mask Datatype").toInt(), 2);
     EXPECT_EQ(kept.getProcessParameter("Top Mask Offset Y").toDouble(), 4.5);
-    EXPECT_EQ(kept.getProcessParameter("Top Mask").value<Ui::MaskBitmap>(),
-              step.getProcessParameter("Top Mask").value<Ui::MaskBitmap>());
+    EXPECT_EQ(kept.getProcessParameter("Top Mask").value<Core::BatchRun::MaskBitmap>(),
+              step.getProcessParameter("Top Mask").value<Core::BatchRun::MaskBitmap>());
 
     // Removing the mask removes the layout from the step.
     QTest::mouseClick(again->topBox()->removeButton(), Qt::LeftButton);
-    Ui::ProcessData removed(0);
+    Core::BatchRun::ProcessData removed(0);
     reopened->write(removed);
     EXPECT_FALSE(removed.hasParameter("Top Mask Layout"));
     EXPECT_EQ(removed.getProcessParameter("Top Mask Width").toUInt(), 0u);

@@ -426,7 +426,7 @@ TEST_F(MainWindowFixture, CancelledBatchRunIsOneUndoableEntryOfTheStepsDone)
     QTemporaryDir dir;
     const QString list = dir.filePath("cancel.plst");
     const QString picture = dir.filePath("shot.png");
-    ASSERT_TRUE(Ui::ProcessListFile::save(
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(
         list, {DialogTest::step(4, {{"Material_Id", 2u}, {"Thickness", 1.0f}}), DialogTest::step(10, {{"Filename", picture}}),
                DialogTest::step(4, {{"Material_Id", 3u}, {"Thickness", 1.0f}})}));
 

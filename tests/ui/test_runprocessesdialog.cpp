@@ -33,7 +33,7 @@
 #include <QTreeWidget>
 
 using Core::Operations::OperationContext;
-using Ui::ProcessData;
+using Core::BatchRun::ProcessData;
 using Ui::RunProcessesDialog;
 
 namespace {
@@ -80,7 +80,7 @@ TEST(RunProcessesDialogRun, MissingVolumeIsReportedAndTheCounterReset)
     OperationContext context;
     QTemporaryDir dir;
     const QString file = dir.filePath("cvd.plst");
-    ASSERT_TRUE(Ui::ProcessListFile::save(
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(
         file, {DialogTest::step(4, {{"Material_Id", 2u}, {"Thickness", 1.0f}})}));
     RunProcessesDialog dialog(context, nullptr, nullptr, file);
     EXPECT_EQ(dialog.windowTitle(), "Batch Run " + file);
@@ -120,13 +120,13 @@ TEST(RunProcessesDialogRun, StaysResponsiveAndAsksBeforeClosingDuringARun)
     volume->setTopMask({true}, 1, 1);
     QTemporaryDir dir;
     const QString file = dir.filePath("two.plst");
-    ASSERT_TRUE(Ui::ProcessListFile::save(file, {ProcessData(2), ProcessData(2)}));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(file, {ProcessData(2), ProcessData(2)}));
     RunProcessesDialog dialog(context, nullptr, volume, file);
     ASSERT_EQ(dialog.getList().size(), 2u);
     dialog.documentPathEdit()->setText(dir.filePath("after.mem"));
     // Process type 2 is replaced by a step that waits until the test lets it go.
     QSemaphore go;
-    dialog.getRunner().registerStep(2, [&](Ui::StepEnvironment &, const ProcessData &) {
+    dialog.getRunner().registerStep(2, [&](Core::BatchRun::StepEnvironment &, const ProcessData &) {
         go.acquire();
         return 0;
     });
@@ -171,17 +171,17 @@ namespace {
 // outlives the dialog's worker.
 struct GatedSteps
 {
-    void install(Ui::ProcessListRunner &runner)
+    void install(Core::BatchRun::ProcessListRunner &runner)
     {
-        runner.registerStep(2, [this](Ui::StepEnvironment &e, const ProcessData &s) {
+        runner.registerStep(2, [this](Core::BatchRun::StepEnvironment &e, const ProcessData &s) {
             ++started;
             go.acquire();
-            return Ui::runMooreDepositionStep(e, s);
+            return Core::BatchRun::runMooreDepositionStep(e, s);
         });
-        runner.registerStep(4, [this](Ui::StepEnvironment &e, const ProcessData &s) {
+        runner.registerStep(4, [this](Core::BatchRun::StepEnvironment &e, const ProcessData &s) {
             ++started;
             go.acquire();
-            return Ui::runCvdStep(e, s);
+            return Core::BatchRun::runCvdStep(e, s);
         });
     }
     QSemaphore go;
@@ -202,10 +202,10 @@ TEST(RunProcessesDialogRun, CancelStopsAfterTheStepInProgressAndKeepsTheStepsDon
 {
     OperationContext context;
     const auto volume = substrate(context);
-    const Ui::ProcessList steps = {film(2, 2), film(4, 3), film(2, 4), film(4, 5)};
+    const Core::BatchRun::ProcessList steps = {film(2, 2), film(4, 3), film(2, 4), film(4, 5)};
     QTemporaryDir dir;
     const QString file = dir.filePath("four.plst");
-    ASSERT_TRUE(Ui::ProcessListFile::save(file, steps));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(file, steps));
     GatedSteps gate;
     RunProcessesDialog dialog(context, nullptr, volume, file);
     gate.install(dialog.getRunner());
@@ -255,9 +255,9 @@ TEST(RunProcessesDialogRun, CancelStopsAfterTheStepInProgressAndKeepsTheStepsDon
     // The same cells as steps 1 and 2 alone.
     OperationContext alone;
     const auto reference = substrate(alone);
-    Ui::ProcessListRunner runner(alone);
+    Core::BatchRun::ProcessListRunner runner(alone);
     runner.setVolume(reference);
-    ASSERT_EQ(runner.run({steps[0], steps[1]}).outcome, Ui::ProcessListRunner::Outcome::Completed);
+    ASSERT_EQ(runner.run({steps[0], steps[1]}).outcome, Core::BatchRun::ProcessListRunner::Outcome::Completed);
     const std::vector<uint32_t> ids = volume->materialIds();
     EXPECT_EQ(ids, reference->materialIds());
     EXPECT_NE(std::count(ids.begin(), ids.end(), 3u), 0);
@@ -278,7 +278,7 @@ TEST(RunProcessesDialogRun, CloseDuringARunCancelsItAndClosesWhenTheStepEnds)
     const auto volume = substrate(context);
     QTemporaryDir dir;
     const QString file = dir.filePath("three.plst");
-    ASSERT_TRUE(Ui::ProcessListFile::save(file, {film(2, 2), film(2, 3), film(2, 4)}));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(file, {film(2, 2), film(2, 3), film(2, 4)}));
     GatedSteps gate;
     RunProcessesDialog dialog(context, nullptr, volume, file);
     gate.install(dialog.getRunner());
@@ -315,7 +315,7 @@ TEST(RunProcessesDialogRun, CloseDuringARunCancelsItAndClosesWhenTheStepEnds)
     EXPECT_EQ(std::count(ids.begin(), ids.end(), 3u), 0);
 
     // One step: "1 step ran."
-    ASSERT_TRUE(Ui::ProcessListFile::save(file, {film(2, 5)}));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(file, {film(2, 5)}));
     RunProcessesDialog single(context, nullptr, volume, file);
     single.show();
     button(single, "btnRun")->click();
@@ -332,7 +332,7 @@ TEST(RunProcessesDialogRun, SaveImageStepWithoutItsPictureFails)
     QTemporaryDir dir;
     const QString file = dir.filePath("picture.plst");
     const QString picture = dir.filePath("shot.png");
-    ASSERT_TRUE(Ui::ProcessListFile::save(
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(
         file, {DialogTest::step(2, {{"Material_Id", 2u}, {"Thickness", 1.0f}}), DialogTest::step(10, {{"Filename", picture}})}));
     RunProcessesDialog dialog(context, nullptr, volume, file);
     dialog.documentPathEdit()->setText(dir.filePath("after.mem"));
@@ -576,12 +576,12 @@ lib.write_gds(out)
 )"));
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     const QString file = dir.filePath("layout.plst");
-    ASSERT_TRUE(Ui::ProcessListFile::save(
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(
         file, {DialogTest::step(9, {{"Material_Id", 11u}, {"Maximum Height", 8u}}),
                DialogTest::step(0, {{"Material_Id", 11u},
                                     {"Top Mask Layout", QStringLiteral("bar.gds")},
                                     {"Top Mask Layer", 1},
-                                    {"Bottom Mask", QVariant::fromValue(Ui::MaskBitmap())},
+                                    {"Bottom Mask", QVariant::fromValue(Core::BatchRun::MaskBitmap())},
                                     {"Bottom Mask Width", 0u},
                                     {"Bottom Mask Height", 0u}})}));
     RunProcessesDialog dialog(context, nullptr, volume, file);

@@ -32,8 +32,8 @@
 #include <map>
 #include <string>
 
-using Ui::ProcessData;
-using Ui::ProcessListRunner;
+using Core::BatchRun::ProcessData;
+using Core::BatchRun::ProcessListRunner;
 using Ui::StepEditor;
 using Parameters = QMap<QString, QVariant>;
 using namespace DialogTest;
@@ -65,8 +65,8 @@ std::map<std::string, std::string> stored(const ProcessData &step)
 {
     std::map<std::string, std::string> result;
     for (auto it = step.getParameters().cbegin(); it != step.getParameters().cend(); ++it)
-        result[it.key().toStdString()] = (Ui::ProcessListFile::typeText(it.value()) + " " +
-                                          Ui::ProcessListFile::dataText(it.value()).left(60) + " " +
+        result[it.key().toStdString()] = (Core::BatchRun::ProcessListFile::typeText(it.value()) + " " +
+                                          Core::BatchRun::ProcessListFile::dataText(it.value()).left(60) + " " +
                                           (step.getParameterVisibility(it.key()) ? "shown" : "hidden"))
                                              .toStdString();
     return result;
@@ -93,7 +93,7 @@ void expectPresetKept(const Parameters &preset, const ProcessData &step)
             break;
         }
         default:
-            EXPECT_EQ(Ui::ProcessListFile::dataText(back), Ui::ProcessListFile::dataText(it.value())) << what;
+            EXPECT_EQ(Core::BatchRun::ProcessListFile::dataText(back), Core::BatchRun::ProcessListFile::dataText(it.value())) << what;
         }
     }
 }
@@ -159,7 +159,7 @@ TEST(StepEditors, EveryTypeKeepsItsValuesSavesAndRuns)
     writeMaskImage(QStringLiteral("allsteps-top.png"), 24, 20, black, QRect(8, 6, 8, 8));
     writeMaskImage(QStringLiteral("allsteps-bottom.png"), 6, 4, red, QRect(0, 0, 3, 4));
 
-    Ui::ProcessList list;
+    Core::BatchRun::ProcessList list;
     std::vector<int32_t> types;
     for (const auto &entry : flow()) {
         const ProcessData first = written(entry.first, entry.second);
@@ -192,9 +192,9 @@ TEST(StepEditors, EveryTypeKeepsItsValuesSavesAndRuns)
     const ProcessData &lithography = list[5];
     EXPECT_EQ(lithography.getProcessParameter("Top Mask Width").toUInt(), 24u);
     EXPECT_EQ(lithography.getProcessParameter("Top Mask Height").toUInt(), 20u);
-    const auto top = lithography.getProcessParameter("Top Mask").value<Ui::MaskBitmap>();
+    const auto top = lithography.getProcessParameter("Top Mask").value<Core::BatchRun::MaskBitmap>();
     EXPECT_EQ(std::count(top.begin(), top.end(), 1), 24 * 20 - 64);
-    const auto bottom = lithography.getProcessParameter("Bottom Mask").value<Ui::MaskBitmap>();
+    const auto bottom = lithography.getProcessParameter("Bottom Mask").value<Core::BatchRun::MaskBitmap>();
     EXPECT_EQ(std::count(bottom.begin(), bottom.end(), 1), 12);
     EXPECT_FALSE(lithography.getParameterVisibility("Top Mask"));
     EXPECT_TRUE(lithography.getParameterVisibility("Top Mask Width"));
@@ -202,9 +202,9 @@ TEST(StepEditors, EveryTypeKeepsItsValuesSavesAndRuns)
 
     // Saved and loaded back unchanged; it runs to the end.
     const QString file = QDir(TestEnv::workDir()).filePath("allsteps.plst");
-    ASSERT_TRUE(Ui::ProcessListFile::save(file, list));
-    Ui::ProcessList loaded;
-    ASSERT_TRUE(Ui::ProcessListFile::load(file, loaded));
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::save(file, list));
+    Core::BatchRun::ProcessList loaded;
+    ASSERT_TRUE(Core::BatchRun::ProcessListFile::load(file, loaded));
     ASSERT_EQ(loaded.size(), list.size());
     for (size_t i = 0; i < list.size(); ++i)
         EXPECT_EQ(stored(loaded[i]), stored(list[i])) << i;
@@ -255,14 +255,14 @@ TEST(StepEditors, PhotolithographyKeepsTheStoredMaskWhenItsImageIsGone)
     // A list carries its masks; opening the step where the image file does not exist
     // must not lose them (nor warn about a file the user never touches).
     const std::unique_ptr<StepEditor> editor = StepEditor::create(0, nullptr);
-    const Ui::MaskBitmap bits = {1, 0, 0, 1, 1, 0};
+    const Core::BatchRun::MaskBitmap bits = {1, 0, 0, 1, 1, 0};
     editor->preset(params({{"Material_Id", 12u}, {"Top Mask", QVariant::fromValue(bits)}, {"Top Mask Width", 3u},
                            {"Top Mask Height", 2u}, {"Top Mask File", "gone/mask.png"},
-                           {"Bottom Mask", QVariant::fromValue(Ui::MaskBitmap())}, {"Bottom Mask Width", 0u},
+                           {"Bottom Mask", QVariant::fromValue(Core::BatchRun::MaskBitmap())}, {"Bottom Mask Width", 0u},
                            {"Bottom Mask Height", 0u}, {"Bottom Mask File", QString()}}));
     ProcessData step(0);
     editor->write(step);
-    EXPECT_EQ(step.getProcessParameter("Top Mask").value<Ui::MaskBitmap>(), bits);
+    EXPECT_EQ(step.getProcessParameter("Top Mask").value<Core::BatchRun::MaskBitmap>(), bits);
     EXPECT_EQ(step.getProcessParameter("Top Mask Width").toUInt(), 3u);
     EXPECT_EQ(step.getProcessParameter("Top Mask Height").toUInt(), 2u);
     EXPECT_EQ(step.getProcessParameter("Top Mask File").toString(), "gone/mask.png");
@@ -276,7 +276,7 @@ TEST(StepEditors, PhotolithographyKeepsTheStoredMaskWhenItsImageIsGone)
     QTest::mouseClick(dialog->topBox()->removeButton(), Qt::LeftButton);
     ProcessData removed(0);
     editor->write(removed);
-    EXPECT_TRUE(removed.getProcessParameter("Top Mask").value<Ui::MaskBitmap>().empty());
+    EXPECT_TRUE(removed.getProcessParameter("Top Mask").value<Core::BatchRun::MaskBitmap>().empty());
     EXPECT_EQ(removed.getProcessParameter("Top Mask Width").toUInt(), 0u);
     EXPECT_EQ(removed.getProcessParameter("Top Mask File").toString(), QString());
 }

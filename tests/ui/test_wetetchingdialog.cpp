@@ -1,10 +1,10 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "UI/Console/commandconsole.h"
-#include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/wetetchdialog.h"
 #include "UI/mainwindow.h"
 #include "UI/operationfactory.h"
 #include "dialogtestsupport.h"
@@ -28,7 +28,7 @@
 using namespace Core::Operations;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePtr;
-using Ui::Operations::BCAEtchingDialog;
+using Ui::Operations::WetEtchDialog;
 
 using DialogTest::Log;
 using DialogTest::press;
@@ -48,10 +48,10 @@ TotalVolumePtr maskedSilicon()
 }
 
 // Runs `act` on the wet etching dialog once it is open.
-void whenDialogOpens(std::function<void(BCAEtchingDialog *)> act)
+void whenDialogOpens(std::function<void(WetEtchDialog *)> act)
 {
     QTimer::singleShot(0, [act] {
-        auto *dialog = qobject_cast<BCAEtchingDialog *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<WetEtchDialog *>(QApplication::activeModalWidget());
         if (!dialog) {
             ADD_FAILURE() << "no wet etching dialog";
             if (QWidget *other = QApplication::activeModalWidget())
@@ -66,7 +66,7 @@ void whenDialogOpens(std::function<void(BCAEtchingDialog *)> act)
 
 TEST(WetEtchingDialog, FieldsHelpAndPreset)
 {
-    BCAEtchingDialog d;
+    WetEtchDialog d;
     EXPECT_EQ(d.windowTitle(), "Wet Etching Options");
     EXPECT_EQ(d.objectName(), "BCAEtchingBaseDialog");
     EXPECT_EQ(d.depthLabel()->text(), "Etch Depth");
@@ -123,20 +123,20 @@ TEST(WetEtchingDialog, MenuNumbersThroughTheDialog)
         {28, "BCA Wet Etch",
          [](const TotalVolumePtr &v) {
              OperationContext batch;
-             Ui::ProcessListRunner runner(batch);
+             Core::BatchRun::ProcessListRunner runner(batch);
              runner.setVolume(v);
-             Ui::ProcessData step(1);
+             Core::BatchRun::ProcessData step(1);
              step.setParameter(QStringLiteral("Depth"), 1.4f, true);
-             EXPECT_EQ(runner.run({step}).outcome, Ui::ProcessListRunner::Outcome::Completed);
+             EXPECT_EQ(runner.run({step}).outcome, Core::BatchRun::ProcessListRunner::Outcome::Completed);
          }},
         {29, "Continuous Wet Etch",
          [](const TotalVolumePtr &v) {
              OperationContext batch;
-             Ui::ProcessListRunner runner(batch);
+             Core::BatchRun::ProcessListRunner runner(batch);
              runner.setVolume(v);
-             Ui::ProcessData step(20);
+             Core::BatchRun::ProcessData step(20);
              step.setParameter(QStringLiteral("Depth"), 1.4f, true);
-             EXPECT_EQ(runner.run({step}).outcome, Ui::ProcessListRunner::Outcome::Completed);
+             EXPECT_EQ(runner.run({step}).outcome, Core::BatchRun::ProcessListRunner::Outcome::Completed);
          }},
     };
     for (const Case &c : cases) {
@@ -156,7 +156,7 @@ TEST(WetEtchingDialog, MenuNumbersThroughTheDialog)
         context.scene.add(volume);
         const std::vector<uint32_t> before = volume->materialIds();
 
-        whenDialogOpens([](BCAEtchingDialog *d) { press(d, QDialogButtonBox::Cancel); });
+        whenDialogOpens([](WetEtchDialog *d) { press(d, QDialogButtonBox::Cancel); });
         context.activate(c.number);
         ASSERT_EQ(log->lines.size(), 2u);
         EXPECT_EQ(log->lines[0], std::string(c.name) + ": Cell volume selected.");
@@ -164,7 +164,7 @@ TEST(WetEtchingDialog, MenuNumbersThroughTheDialog)
         EXPECT_EQ(volume->materialIds(), before);
         EXPECT_EQ(context.lastProcessByVolume.count(volume->getId()), 0u);
 
-        whenDialogOpens([](BCAEtchingDialog *d) {
+        whenDialogOpens([](WetEtchDialog *d) {
             EXPECT_EQ(d->getDepth(), 10.0);
             type(d->depthBox(), "1.4");
             press(d, QDialogButtonBox::Ok);
@@ -209,7 +209,7 @@ TEST(WetEtchingDialog, MainWindowActionsRoute)
         if (a->text() == "Si Wet Etching")
             menuEntry = a;
     ASSERT_TRUE(menuEntry);
-    whenDialogOpens([](BCAEtchingDialog *d) {
+    whenDialogOpens([](WetEtchDialog *d) {
         type(d->depthBox(), "0.7");
         press(d, QDialogButtonBox::Ok);
     });
@@ -224,7 +224,7 @@ TEST(WetEtchingDialog, MainWindowActionsRoute)
             EXPECT_FALSE(top->menu()->actions().contains(cca)) << top->text().toStdString();
         }
     }
-    whenDialogOpens([](BCAEtchingDialog *d) {
+    whenDialogOpens([](WetEtchDialog *d) {
         type(d->depthBox(), "0.5");
         press(d, QDialogButtonBox::Ok);
     });

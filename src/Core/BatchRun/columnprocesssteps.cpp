@@ -6,7 +6,8 @@
 #include "Core/Operations/SpinCoating/spincoating.h"
 
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 using namespace Core::Operations;
 
@@ -68,4 +69,5 @@ int32_t runSimpleRieStep(StepEnvironment &environment, const ProcessData &step)
     return 0;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

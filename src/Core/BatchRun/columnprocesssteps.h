@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Batch steps of the vertical column processes, each running its automaton on the
 // known volume. Heights and depths are whole cells. A Simple RIE step without
@@ -16,4 +17,5 @@ int32_t runPlanarizationStep(StepEnvironment &environment, const ProcessData &st
 int32_t runSpinCoatingStep(StepEnvironment &environment, const ProcessData &step);   // type 9
 int32_t runSimpleRieStep(StepEnvironment &environment, const ProcessData &step);     // type 13
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

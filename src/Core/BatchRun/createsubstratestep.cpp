@@ -5,7 +5,8 @@
 #include "Model/Persistence/volumelimits.h"
 
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 using Core::Operations::SubstrateParameters;
 
@@ -51,4 +52,5 @@ int32_t runCreateSubstrateStep(StepEnvironment &environment, const ProcessData &
     return 0;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -7,7 +7,8 @@
 
 #include <cmath>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 using namespace Core::Operations;
 
@@ -89,4 +90,5 @@ int32_t runSiOxidationStep(StepEnvironment &environment, const ProcessData &step
     return finished(environment);
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

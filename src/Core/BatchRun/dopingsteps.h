@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Batch steps of simple doping, ion implantation and silicon oxidation, each running
 // its automaton on the known volume and marking the volume's silicon lattice stale.
@@ -17,4 +18,5 @@ int32_t runIonImplantationStep(StepEnvironment &environment, const ProcessData &
 // "Oxidation Pressure" (true) and "Oxidation Thickness" (false).
 int32_t runSiOxidationStep(StepEnvironment &environment, const ProcessData &step); // type 15
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

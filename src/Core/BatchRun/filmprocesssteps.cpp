@@ -12,7 +12,8 @@
 
 #include <cmath>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 using namespace Core::Operations;
 
@@ -176,4 +177,5 @@ int32_t runAnisotropicEtchingStep(StepEnvironment &environment, const ProcessDat
     });
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Batch steps of the deposition and etching processes, each running its automaton on
 // the known volume. Thicknesses and depths that are not finite or negative, Moore
@@ -22,4 +23,5 @@ int32_t runIsotropicDepositionStep(StepEnvironment &environment, const ProcessDa
 int32_t runAnisotropicDepositionStep(StepEnvironment &environment, const ProcessData &step); // type 17
 int32_t runAnisotropicEtchingStep(StepEnvironment &environment, const ProcessData &step);    // type 18
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

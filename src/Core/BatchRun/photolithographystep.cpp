@@ -9,7 +9,8 @@
 #include <cmath>
 #include <limits>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 using Core::Operations::Mask;
 
@@ -166,4 +167,5 @@ int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData 
     return 0;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Batch step of photolithography (type 0): develops resist "Material_Id" through the
 // masks "Top Mask" and "Bottom Mask" with their widths and heights. A mask size beyond
@@ -20,4 +21,5 @@ namespace Ui {
 // (result 2) with the reason; a check only makes sure the file can be opened.
 int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData &step); // type 0
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

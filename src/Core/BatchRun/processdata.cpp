@@ -2,7 +2,8 @@
 
 #include <QtDebug>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 std::atomic<int32_t> ProcessData::idCounter{0};
 
@@ -84,4 +85,5 @@ bool ProcessData::isKnownType(int32_t processType)
     return processType >= 0 && processType < processTypeCount;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

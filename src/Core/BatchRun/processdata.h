@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // A mask bitmap carried as a step parameter: one byte per bit, non-zero = set.
 using MaskBitmap = std::vector<unsigned char>;
@@ -66,6 +67,7 @@ private:
 
 using ProcessList = std::vector<ProcessData>;
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core
 
-Q_DECLARE_METATYPE(Ui::MaskBitmap)
+Q_DECLARE_METATYPE(Core::BatchRun::MaskBitmap)

@@ -15,7 +15,8 @@
 #include <QXmlStreamWriter>
 #include <QtDebug>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 namespace {
 
@@ -288,4 +289,5 @@ bool ProcessListFile::load(const QString &fileName, ProcessList &list,
     return true;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QVariant>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // The process-list file (".plst"): the material catalogue, then one "Process-Data"
 // element per step with its parameters as typed text.
@@ -37,4 +38,5 @@ public:
     static const QStringList &materialIdParameters();
 };
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -17,7 +17,8 @@
 #include <mutex>
 #include <new>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 const QString ProcessListRunner::missingVolumeTitle = QStringLiteral("Missing Cell Volume");
 const QString ProcessListRunner::missingVolumeText = QStringLiteral(
@@ -227,4 +228,5 @@ ProcessListRunner::Summary ProcessListRunner::run(const ProcessList &list)
     return summary;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

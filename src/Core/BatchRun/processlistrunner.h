@@ -17,7 +17,8 @@ class OperationContext;
 }
 } // namespace Core
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Runs a process list step by step on one cell volume, without the interactive
 // operation protocol. Each process type has a small handler in a table; a type with no
@@ -142,4 +143,5 @@ private:
     std::atomic<bool> running{false};
 };
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -4,7 +4,8 @@
 #include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 int32_t runRandomWalkDopingStep(StepEnvironment &environment, const ProcessData &step)
 {
@@ -31,4 +32,5 @@ int32_t runRandomWalkDopingStep(StepEnvironment &environment, const ProcessData 
     return 0;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

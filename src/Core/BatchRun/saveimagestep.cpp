@@ -3,7 +3,8 @@
 #include "Core/BatchRun/processlistrunner.h"
 #include "Core/BatchRun/stepparameters.h"
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 int32_t runSaveImageStep(StepEnvironment &environment, const ProcessData &step)
 {
@@ -19,4 +20,5 @@ int32_t runSaveImageStep(StepEnvironment &environment, const ProcessData &step)
     return 0;
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Process type 10: hands "Filename" to the environment's image saver (the view of the
 // batch dialog, or the off-screen renderer of the command-line runner), which
@@ -14,4 +15,5 @@ namespace Ui {
 // run's picture is missing.
 int32_t runSaveImageStep(StepEnvironment &environment, const ProcessData &step);
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -1,15 +1,16 @@
 #include "Core/BatchRun/siwetetchingstep.h"
 
 #include "Core/BatchRun/stepparameters.h"
-#include "Core/Operations/AtomisticSiWetEtching/atomicstructuresimplesiwetetch.h"
-#include "Core/Operations/AtomisticSiWetEtching/siwetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetch.h"
+#include "Core/Operations/AtomisticWetEtching/siwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetch.h"
 #include "Model/Automaton/silattice.h"
 
 #include <QtDebug>
 #include <cmath>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 namespace {
 
@@ -37,12 +38,13 @@ int32_t runWetEtch(StepEnvironment &environment, const ProcessData &step)
 
 int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &step)
 {
-    return runWetEtch<Core::Operations::AtomicStructureSimpleSiWetEtch>(environment, step);
+    return runWetEtch<Core::Operations::AtomisticWetEtch>(environment, step);
 }
 
 int32_t runContinuousWetEtchingStep(StepEnvironment &environment, const ProcessData &step)
 {
-    return runWetEtch<Core::Operations::ContinuosWetEtching>(environment, step);
+    return runWetEtch<Core::Operations::ContinuousWetEtch>(environment, step);
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

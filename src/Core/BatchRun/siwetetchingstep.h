@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Batch steps of the silicon wet etches: the atomistic etch (type 1) and the continuous
 // one (type 20), each etching the (100) surface down by "Depth". The volume's lattice is
@@ -15,4 +16,5 @@ namespace Ui {
 int32_t runSiWetEtchingStep(StepEnvironment &environment, const ProcessData &step);          // type 1
 int32_t runContinuousWetEtchingStep(StepEnvironment &environment, const ProcessData &step); // type 20
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -9,7 +9,8 @@
 #include <functional>
 #include <map>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Everything a step handler of a batch run works on. `volume` is the known volume:
 // the one the run was given, or the last one a Create Substrate step made.
@@ -55,4 +56,5 @@ inline QString StepEnvironment::resolvePath(const QString &fileName) const
     return QDir(listFolder).filePath(fileName);
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -2,7 +2,8 @@
 
 #include <QtDebug>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 namespace {
 thread_local StepCheck *currentCheck = nullptr;
@@ -161,4 +162,5 @@ MaskBitmap StepParameters::toMask(const QString &name)
     return v.value<MaskBitmap>();
 }
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

@@ -7,7 +7,8 @@
 #include <QStringList>
 #include <cstdint>
 
-namespace Ui {
+namespace Core {
+namespace BatchRun {
 
 // Logs why a step's value is not acceptable, after the step's name, and returns 2.
 // While a step is only being checked, the reason goes to the check instead.
@@ -72,4 +73,5 @@ private:
     bool invalid = false;
 };
 
-} // namespace Ui
+} // namespace BatchRun
+} // namespace Core

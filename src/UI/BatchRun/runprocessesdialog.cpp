@@ -34,6 +34,8 @@
 
 namespace Ui {
 
+using namespace Core::BatchRun;
+
 const QString RunProcessesDialog::baseTitle = QStringLiteral("Batch Run");
 const QString RunProcessesDialog::fileCaption = QStringLiteral("Process List File");
 const QString RunProcessesDialog::fileFilter = QStringLiteral("Process List (*.plst)");

@@ -59,12 +59,12 @@ public:
                        QWidget *parent = nullptr);
     ~RunProcessesDialog() override;
 
-    const ProcessList &getList() const { return list; }
+    const Core::BatchRun::ProcessList &getList() const { return list; }
     QString getFileName() const { return fileName; }
     Model::Automaton::TotalVolumePtr getVolume() const { return runner.getVolume(); }
     bool isRunning() const { return runLock.available() == 0; }
     // The runner the dialog's runs use (its step table may be extended).
-    ProcessListRunner &getRunner() { return runner; }
+    Core::BatchRun::ProcessListRunner &getRunner() { return runner; }
 
     QTreeWidget *tree() const { return treeWidget; }
     QComboBox *processTypes() const { return processTypeList; }
@@ -128,7 +128,7 @@ private:
     uint32_t knownVolumeHeight() const;
     void chooseDocumentPath();
     // Worker thread.
-    void runProcessList(ProcessList steps, QString documentFile);
+    void runProcessList(Core::BatchRun::ProcessList steps, QString documentFile);
     bool saveImageFromWorker(const QString &fileName);
     // The new surfaces of the volumes updateGeometry() shows, made on the calling thread
     // (the worker, so that the window goes on drawing meanwhile).
@@ -145,7 +145,7 @@ private:
 
     Core::Operations::OperationContext &context;
     GLWidget *view;
-    ProcessList list;
+    Core::BatchRun::ProcessList list;
     QString fileName;
 
     QTreeWidget *treeWidget;
@@ -157,14 +157,14 @@ private:
     QPushButton *cancelButton;
     QList<QPushButton *> stepButtons;
 
-    ProcessListRunner runner;
+    Core::BatchRun::ProcessListRunner runner;
     // Held from the start of a run until the worker ends it; the GUI thread only ever
     // tries it, so a semaphore (which another thread may release) serves as the lock.
     QSemaphore runLock{1};
     QTimer progressTimer;
     // GUI thread: the steps of the run going on (the list may be edited meanwhile),
     // whether one goes on, was cancelled, and whether the dialog closes when it stops.
-    ProcessList runSteps;
+    Core::BatchRun::ProcessList runSteps;
     bool runGoing = false;
     bool cancelling = false;
     bool closeWhenStopped = false;

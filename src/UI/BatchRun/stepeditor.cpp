@@ -7,7 +7,7 @@
 #include "UI/BatchRun/saveimagestepdialog.h"
 #include "UI/Operations/anisotropicdepositiondialog.h"
 #include "UI/Operations/anisotropicetchingdialog.h"
-#include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/wetetchdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/electrodepositiondialog.h"
@@ -34,6 +34,8 @@
 #include <cmath>
 
 namespace Ui {
+
+using namespace Core::BatchRun;
 
 using namespace Operations;
 
@@ -246,7 +248,7 @@ std::unique_ptr<StepEditor> photolithographyEditor(QWidget *parent)
 
 // -- The other types, in type order -------------------------------------------------------
 
-void writeSiWetEtching(const BCAEtchingDialog &d, const Parameters &, ProcessData &step)
+void writeSiWetEtching(const WetEtchDialog &d, const Parameters &, ProcessData &step)
 {
     showFloat(step, QStringLiteral("Depth"), d.getDepth());
 }
@@ -406,7 +408,7 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
     case 0:
         return photolithographyEditor(parent);
     case 1:
-        return editor<BCAEtchingDialog>(writeSiWetEtching, parent);
+        return editor<WetEtchDialog>(writeSiWetEtching, parent);
     case 2:
         return editor<MooreOptionsDialog>(writeMooreDeposition, parent, MooreOptionsDialog::Mode::Deposition);
     case 3:
@@ -448,7 +450,7 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
         return editor<RandomWalkDopingDialog>(writeRandomWalkDoping, parent);
     case 20:
         // The continuous etch shares the atomistic etch's dialog and its "Depth".
-        return editor<BCAEtchingDialog>(writeSiWetEtching, parent);
+        return editor<WetEtchDialog>(writeSiWetEtching, parent);
     default:
         return nullptr;
     }

@@ -37,7 +37,7 @@ public:
     // Writes the controls into `step` under the process-list names, with the visibility
     // a new step gets: what the run reads is shown except material ids; next to every
     // material id the material's name (shown) and colour (hidden) from the catalogue.
-    virtual void write(ProcessData &step) const = 0;
+    virtual void write(Core::BatchRun::ProcessData &step) const = 0;
 };
 
 // The process-type list of the editor: the entry text and the type number, in the

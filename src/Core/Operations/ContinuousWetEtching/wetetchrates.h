@@ -29,7 +29,7 @@ public:
     // 5) at 0.645, a (111) atom (three bulk bonds; 6 and 3) at 0.00136; with monolayers
     // 0.35, 0.495 and 0.808 apart this gives plane rates (100) : (110) : (111) of
     // 0.797 : 1.455 : 0.005 um/min, while weakly held atoms (one bond) go at about 1.
-    // See continuoswetetching.h for the time scale.
+    // See continuouswetetch.h for the time scale.
     static WetEtchRates koh();
     // The same rate for every atom that can be etched at all (zero stops the etch).
     static WetEtchRates constant(double rate);

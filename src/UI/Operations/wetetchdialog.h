@@ -10,8 +10,8 @@ class QLabel;
 
 namespace Core {
 namespace Operations {
-class AtomisticSiWetEtchingOperation;
-class ContinousWetEtchOperation;
+class AtomisticWetEtchOperation;
+class ContinuousWetEtchOperation;
 } // namespace Operations
 } // namespace Core
 
@@ -19,17 +19,17 @@ namespace Ui {
 namespace Operations {
 
 // Options of the two silicon wet etches: how far the (100) surface is etched down.
-class BCAEtchingDialog : public QDialog
+class WetEtchDialog : public QDialog
 {
     Q_OBJECT
 public:
     static const QString helpText;
 
-    explicit BCAEtchingDialog(QWidget *parent = nullptr);
+    explicit WetEtchDialog(QWidget *parent = nullptr);
 
     // Hands the depth to the operation.
-    void applyTo(Core::Operations::AtomisticSiWetEtchingOperation &operation) const;
-    void applyTo(Core::Operations::ContinousWetEtchOperation &operation) const;
+    void applyTo(Core::Operations::AtomisticWetEtchOperation &operation) const;
+    void applyTo(Core::Operations::ContinuousWetEtchOperation &operation) const;
 
     // Sets the depth from a process-list step's "Depth", when it holds a number.
     void preset(const QMap<QString, QVariant> &parameters);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/AtomisticSiWetEtching/siwetetchengine.h"
+#include "Core/Operations/AtomisticWetEtching/siwetetchengine.h"
 
 namespace Core {
 namespace Operations {
@@ -10,10 +10,10 @@ namespace Operations {
 // its bonded neighbours together hold at least nine further bonds (a fixed neighbour
 // counting three). A (100) surface thus loses one monolayer (0.35 length units) per
 // step while (111) planes, whose atoms have three bonds to fully bonded neighbours, stay.
-class AtomicStructureSimpleSiWetEtch final : public SiWetEtchEngine<AtomicStructureSimpleSiWetEtch>
+class AtomisticWetEtch final : public SiWetEtchEngine<AtomisticWetEtch>
 {
 public:
-    AtomicStructureSimpleSiWetEtch(Model::Automaton::TotalVolume *volume, double depth);
+    AtomisticWetEtch(Model::Automaton::TotalVolume *volume, double depth);
 
     // round(depth / 0.35), halves up; none for a depth that rounds to zero or less.
     static int64_t stepsForDepth(double depth);
@@ -22,7 +22,7 @@ public:
     void run() { runEngine(); }
 
 private:
-    friend class SiWetEtchEngine<AtomicStructureSimpleSiWetEtch>;
+    friend class SiWetEtchEngine<AtomisticWetEtch>;
 
     bool decide(int32_t, size_t, uint32_t atom) const
     {

@@ -1,16 +1,16 @@
-#include "Core/Operations/AtomisticSiWetEtching/atomicstructuresimplesiwetetch.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetch.h"
 
 #include <cmath>
 
 namespace Core {
 namespace Operations {
 
-AtomicStructureSimpleSiWetEtch::AtomicStructureSimpleSiWetEtch(Model::Automaton::TotalVolume *volume, double depth)
+AtomisticWetEtch::AtomisticWetEtch(Model::Automaton::TotalVolume *volume, double depth)
     : SiWetEtchEngine(volume, stepsForDepth(depth)), depth(depth)
 {
 }
 
-int64_t AtomicStructureSimpleSiWetEtch::stepsForDepth(double depth)
+int64_t AtomisticWetEtch::stepsForDepth(double depth)
 {
     // One monolayer along a cube axis: a quarter of the lattice constant, as the lattice
     // stores it.

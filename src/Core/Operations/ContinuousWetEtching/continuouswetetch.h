@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Core/Operations/AtomisticSiWetEtching/siwetetchengine.h"
+#include "Core/Operations/AtomisticWetEtching/siwetetchengine.h"
 #include "Core/Operations/ContinuousWetEtching/wetetchrates.h"
 
 #include <limits>
@@ -31,10 +31,10 @@ namespace Operations {
 // monolayer (a / 4, 0.1358 nm of real silicon) per 1 / r(100) units of model time; at
 // 0.797 um/min one monolayer takes 10.2 ms, so one unit of model time is
 // r(100) x 10.2 ms = 5.1 ms of etching (realSecondsPerModelTime()).
-class ContinuosWetEtching final : public SiWetEtchEngine<ContinuosWetEtching>
+class ContinuousWetEtch final : public SiWetEtchEngine<ContinuousWetEtch>
 {
 public:
-    ContinuosWetEtching(Model::Automaton::TotalVolume *volume, double depth,
+    ContinuousWetEtch(Model::Automaton::TotalVolume *volume, double depth,
                         const WetEtchRates &rates = WetEtchRates::koh());
 
     // Model time in which a free (100) surface recedes by `depth` under `rates`: depth /
@@ -54,7 +54,7 @@ public:
     double elapsedTime() const { return elapsed; }
 
 private:
-    friend class SiWetEtchEngine<ContinuosWetEtching>;
+    friend class SiWetEtchEngine<ContinuousWetEtch>;
 
     bool decide(int32_t s, size_t i, uint32_t atom)
     {

@@ -1,7 +1,7 @@
-#include "UI/Operations/bcaetchingdialog.h"
+#include "UI/Operations/wetetchdialog.h"
 
-#include "Core/Operations/AtomisticSiWetEtching/atomisticsiwetetchingoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continouswetetchoperation.h"
+#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -12,10 +12,10 @@
 namespace Ui {
 namespace Operations {
 
-const QString BCAEtchingDialog::helpText = QStringLiteral(
+const QString WetEtchDialog::helpText = QStringLiteral(
     "Set the depth of the etching. This is how far down the (100) plane on the surface will be etched.");
 
-BCAEtchingDialog::BCAEtchingDialog(QWidget *parent) : QDialog(parent)
+WetEtchDialog::WetEtchDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("BCAEtchingBaseDialog"));
     setWindowTitle(tr("Wet Etching Options"));
@@ -47,9 +47,9 @@ BCAEtchingDialog::BCAEtchingDialog(QWidget *parent) : QDialog(parent)
     layout->addWidget(buttons);
 }
 
-double BCAEtchingDialog::getDepth() const { return depth->value(); }
+double WetEtchDialog::getDepth() const { return depth->value(); }
 
-void BCAEtchingDialog::preset(const QMap<QString, QVariant> &parameters)
+void WetEtchDialog::preset(const QMap<QString, QVariant> &parameters)
 {
     bool ok = false;
     const double value = parameters.value(QStringLiteral("Depth")).toDouble(&ok);
@@ -57,12 +57,12 @@ void BCAEtchingDialog::preset(const QMap<QString, QVariant> &parameters)
         depth->setValue(value);
 }
 
-void BCAEtchingDialog::applyTo(Core::Operations::AtomisticSiWetEtchingOperation &operation) const
+void WetEtchDialog::applyTo(Core::Operations::AtomisticWetEtchOperation &operation) const
 {
     operation.setParameters(getDepth());
 }
 
-void BCAEtchingDialog::applyTo(Core::Operations::ContinousWetEtchOperation &operation) const
+void WetEtchDialog::applyTo(Core::Operations::ContinuousWetEtchOperation &operation) const
 {
     operation.setParameters(getDepth());
 }

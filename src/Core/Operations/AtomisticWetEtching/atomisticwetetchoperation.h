@@ -1,15 +1,15 @@
 #pragma once
 
-#include "Core/Operations/AtomisticSiWetEtching/siwetetchoperation.h"
+#include "Core/Operations/AtomisticWetEtching/siwetetchoperation.h"
 
 namespace Core {
 namespace Operations {
 
 // "BCA Wet Etch": the atomistic silicon wet etch of a cell volume to a depth.
-class AtomisticSiWetEtchingOperation : public SiWetEtchOperation
+class AtomisticWetEtchOperation : public SiWetEtchOperation
 {
 public:
-    explicit AtomisticSiWetEtchingOperation(OperationContext &context);
+    explicit AtomisticWetEtchOperation(OperationContext &context);
 
 protected:
     size_t runEtch(double depth) override;

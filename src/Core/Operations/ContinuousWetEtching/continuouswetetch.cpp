@@ -1,4 +1,4 @@
-#include "Core/Operations/ContinuousWetEtching/continuoswetetching.h"
+#include "Core/Operations/ContinuousWetEtching/continuouswetetch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 namespace Core {
 namespace Operations {
 
-ContinuosWetEtching::ContinuosWetEtching(Model::Automaton::TotalVolume *volume, double depth,
+ContinuousWetEtch::ContinuousWetEtch(Model::Automaton::TotalVolume *volume, double depth,
                                          const WetEtchRates &rates)
     // The run ends by time, not by a count of steps.
     : SiWetEtchEngine(volume, std::numeric_limits<int64_t>::max()), depth(depth), rates(rates),
@@ -17,7 +17,7 @@ ContinuosWetEtching::ContinuosWetEtching(Model::Automaton::TotalVolume *volume, 
     slabTimeStep.assign(static_cast<size_t>(slabCount), std::numeric_limits<double>::infinity());
 }
 
-double ContinuosWetEtching::durationForDepth(double depth, const WetEtchRates &rates)
+double ContinuousWetEtch::durationForDepth(double depth, const WetEtchRates &rates)
 {
     if (!(depth > 0.0))
         return 0.0;
@@ -25,14 +25,14 @@ double ContinuosWetEtching::durationForDepth(double depth, const WetEtchRates &r
     return speed > 0.0 ? depth / speed : std::numeric_limits<double>::infinity();
 }
 
-double ContinuosWetEtching::realSecondsPerModelTime()
+double ContinuousWetEtch::realSecondsPerModelTime()
 {
     const double monolayerNm = 0.5431 / 4;         // a / 4 of silicon
     const double rate100NmPerSecond = 797.0 / 60; // 0.797 um/min
     return WetEtchRates::kohRate(0, 2, 2, 4) * monolayerNm / rate100NmPerSecond;
 }
 
-void ContinuosWetEtching::prepareStep()
+void ContinuousWetEtch::prepareStep()
 {
     if (executedSteps > 0)
         elapsed = lastStep ? duration : elapsed + timeStep;
@@ -54,7 +54,7 @@ void ContinuosWetEtching::prepareStep()
     timeStep = lastStep ? duration - elapsed : proposal;
 }
 
-void ContinuosWetEtching::rateSlab(int32_t s)
+void ContinuousWetEtch::rateSlab(int32_t s)
 {
     const size_t slab = static_cast<size_t>(s);
     std::vector<uint32_t> &candidates = surfaceAtoms[slab];
@@ -78,7 +78,7 @@ void ContinuosWetEtching::rateSlab(int32_t s)
     slabTimeStep[slab] = best;
 }
 
-void ContinuosWetEtching::countShells(uint32_t atom, int *uF, int *sF, int *uS, int *sS) const
+void ContinuousWetEtch::countShells(uint32_t atom, int *uF, int *sF, int *uS, int *sS) const
 {
     int u1 = 0, s1 = 0, u2 = 0, s2 = 0;
     const Model::Automaton::SiAtom &a = lattice->atom(atom);
