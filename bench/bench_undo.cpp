@@ -8,8 +8,8 @@
 
 #include "benchcommon.h"
 
-#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
-#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/Operations/Planarization/planarizationoperation.h"
 #include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/operationcontext.h"
@@ -47,6 +47,16 @@ std::function<OperationPtr()> preset(OperationContext &context, std::function<vo
         options->accept = [weak, set] { set(*weak.lock()); };
         op->setOptionsObserver(options);
         return OperationPtr(op);
+    };
+}
+
+// The described process of list type `batchType`, its values preset.
+std::function<OperationPtr()> described(OperationContext &context, int32_t batchType,
+                                        const Core::Processes::ParameterSet &values)
+{
+    return [&context, batchType, values] {
+        return OperationPtr(std::make_shared<Core::Processes::DescribedProcessOperation>(
+            context, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType), values));
     };
 }
 
@@ -103,10 +113,7 @@ void undoRedo(benchmark::State &state, const std::function<std::function<Operati
 void cvd10(benchmark::State &state)
 {
     undoRedo(state, [](OperationContext &c) {
-        return preset<IsotropicFilmDepositionOperation>(c, [](IsotropicFilmDepositionOperation &o) {
-            o.setThickness(10.0f);
-            o.setMaterial(3);
-        });
+        return described(c, 4, {{"Thickness", 10.0f}, {"Material", 3u}});
     });
 }
 
@@ -114,10 +121,7 @@ void cvd10(benchmark::State &state)
 void mooreEtch1(benchmark::State &state)
 {
     undoRedo(state, [](OperationContext &c) {
-        return preset<MooreNeighborhoodEtchingOperation>(c, [](MooreNeighborhoodEtchingOperation &o) {
-            o.setDepth(1);
-            o.setMaterial(1);
-        });
+        return described(c, 3, {{"Depth", 1}, {"Material", 1u}});
     });
 }
 

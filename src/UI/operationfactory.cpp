@@ -7,18 +7,12 @@
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/Document/savedocumentasoperation.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
-#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
-#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
 #include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
 #include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
-#include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
 #include "Core/Operations/ExportData/exportdataoperation.h"
-#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
-#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
-#include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
 #include "Core/Operations/ObjectBuilding/cutcellvolumeoperation.h"
 #include "Core/Operations/ObjectBuilding/extractfilm.h"
 #include "Core/Operations/ObjectBuilding/gluesubstrateoperation.h"
@@ -26,15 +20,15 @@
 #include "Core/Operations/ObjectOperations/deleteobject.h"
 #include "Core/Operations/ObjectOperations/moveobject.h"
 #include "Core/Operations/ObjectOperations/selectvolumesoperation.h"
-#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
 #include "Core/Operations/Planarization/planarizationoperation.h"
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
 #include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
-#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/Visualization/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/operationcontext.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "UI/Observers/batchrunobserver.h"
 #include "UI/Observers/changetotalvolumeviewoptionsobserver.h"
 #include "UI/Observers/createsubstrateobserver.h"
@@ -47,22 +41,15 @@
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
-#include "UI/Observers/anisotropicdepositionobserver.h"
-#include "UI/Observers/anisotropicetchingobserver.h"
 #include "UI/Observers/atomisticwetetchobserver.h"
 #include "UI/Observers/continuouswetetchobserver.h"
-#include "UI/Observers/electrodepositionobserver.h"
 #include "UI/Observers/exportdataobserver.h"
-#include "UI/Observers/isotropicfilmdepositionobserver.h"
-#include "UI/Observers/isotropicfilmetchingobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
-#include "UI/Observers/mooredepositionobserver.h"
-#include "UI/Observers/mooreetchingobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
+#include "UI/Observers/processoptionsobserver.h"
 #include "UI/Observers/planarizationobserver.h"
 #include "UI/Observers/simplerieobserver.h"
 #include "UI/Observers/spincoatingobserver.h"
-#include "UI/Observers/pvdobserver.h"
 #include "UI/Observers/randomwalkdopingobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
 
@@ -90,6 +77,10 @@ OperationFactory::OperationFactory(OperationContext &context, QWidget *mainWindo
 
 OperationPtr OperationFactory::create(int32_t typeId)
 {
+    if (const Core::Processes::ProcessDescriptor *process = Core::Processes::ProcessRegistry::instance().byOperation(typeId))
+        if (process->run)
+            return withObserver(std::make_shared<Core::Processes::DescribedProcessOperation>(context, *process),
+                                std::make_shared<Observers::ProcessOptionsObserver>(context, mainWindow));
     switch (typeId) {
     case 1:
         return std::make_shared<CopyObject>(context);
@@ -123,27 +114,12 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 12:
         return withObserver(std::make_shared<GlueSubstrateOperation>(context),
                             std::make_shared<Observers::GlueSubstrateObserver>(context, mainWindow));
-    case 13:
-        return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(context, "Isotropic Deposition"),
-                            std::make_shared<Observers::IsotropicFilmDepositionObserver>(context, mainWindow, 18));
-    case 14:
-        return withObserver(std::make_shared<IsotropicFilmEtchingOperation>(context),
-                            std::make_shared<Observers::IsotropicFilmEtchingObserver>(context, mainWindow));
-    case 15:
-        return withObserver(std::make_shared<ElectrodepositionOperation>(context),
-                            std::make_shared<Observers::ElectrodepositionObserver>(context, mainWindow));
     case 16:
         return withObserver(std::make_shared<CutCellVolumeOperation>(context),
                             std::make_shared<Observers::CutCellVolumeObserver>(context, mainWindow));
     case 17:
         return withObserver(std::make_shared<DopingOperation>(context),
                             std::make_shared<Observers::DopingOptionsObserver>(context, mainWindow));
-    case 18:
-        return withObserver(std::make_shared<MooreNeighborhoodDepositionOperation>(context),
-                            std::make_shared<Observers::MooreDepositionObserver>(context, mainWindow));
-    case 19:
-        return withObserver(std::make_shared<MooreNeighborhoodEtchingOperation>(context),
-                            std::make_shared<Observers::MooreEtchingObserver>(context, mainWindow));
     case 20:
         return withObserver(std::make_shared<PhotolithographyOperation>(context),
                             std::make_shared<Observers::PhotolithographyObserver>(context, mainWindow));
@@ -160,9 +136,6 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 26:
         return withObserver(std::make_shared<SimpleSiOxidationOperation>(context),
                             std::make_shared<Observers::SiOxidationObserver>(context, mainWindow));
-    case 27:
-        return withObserver(std::make_shared<AnisotropicFilmDepositionOperation>(context),
-                            std::make_shared<Observers::AnisotropicDepositionObserver>(context, mainWindow));
     case 28:
         return withObserver(std::make_shared<AtomisticWetEtchOperation>(context),
                             std::make_shared<Observers::AtomisticWetEtchObserver>(context, mainWindow));
@@ -172,15 +145,6 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 30:
         return withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(context),
                             std::make_shared<Observers::SimpleRIEObserver>(context, mainWindow));
-    case 31:
-        return withObserver(std::make_shared<SimplePhysicalVaporDepositionOperation>(context),
-                            std::make_shared<Observers::PVDObserver>(context, mainWindow));
-    case 32:
-        return withObserver(std::make_shared<AnisotropicFilmEtchingOperation>(context),
-                            std::make_shared<Observers::AnisotropicEtchingObserver>(context, mainWindow));
-    case 33:
-        return withObserver(std::make_shared<IsotropicFilmDepositionOperation>(context, "CVD"),
-                            std::make_shared<Observers::IsotropicFilmDepositionObserver>(context, mainWindow, 3));
     case 34:
         return withObserver(std::make_shared<MaskedCutCellVolumeOperation>(context),
                             std::make_shared<Observers::MaskedCutObserver>(context, mainWindow));

@@ -1,13 +1,7 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
-#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
-#include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
-#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
-#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
-#include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
-#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
-#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/operationcontext.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "filmtestsupport.h"
 #include "operationtestsupport.h"
 
@@ -26,6 +20,8 @@ using namespace FilmTest;
 using namespace OperationTest;
 using Core::BatchRun::ProcessData;
 using Core::BatchRun::ProcessListRunner;
+using Core::Processes::DescribedProcessOperation;
+using Core::Processes::ProcessRegistry;
 
 namespace {
 
@@ -52,85 +48,56 @@ OperationPtr withOptions(OperationContext &c, bool accept, std::function<void(Op
     return op;
 }
 
+// The menu operation of the process of list type `batchType`, given `values` by its dialog.
+OperationPtr described(OperationContext &c, bool accept, int32_t batchType,
+                       std::vector<std::pair<QString, QVariant>> values)
+{
+    Core::Processes::ParameterSet set;
+    for (const auto &v : values)
+        set.set(v.first, v.second);
+    auto op = std::make_shared<DescribedProcessOperation>(c, *ProcessRegistry::instance().byBatchType(batchType));
+    return withOptions<DescribedProcessOperation>(c, accept, [set](DescribedProcessOperation &o) { o.setParameters(set); },
+                                                  op);
+}
+
 std::vector<Case> cases()
 {
     return {
         {"Isotropic Deposition", 13, 16, 13, true,
-         [](OperationContext &c, bool a) {
-             return withOptions<IsotropicFilmDepositionOperation>(c, a, [](IsotropicFilmDepositionOperation &o) {
-                 o.setThickness(2.5f);
-                 o.setMaterial(1);
-             }, std::make_shared<IsotropicFilmDepositionOperation>(c));
-         },
+         [](OperationContext &c, bool a) { return described(c, a, 16, {{"Material", 1u}, {"Film Thickness", 2.5f}}); },
          [] { return step(16, {{"Material_Id", 1u}, {"Film Thickness", 2.5f}}); }},
         {"CVD", 13, 4, 13, false,
-         [](OperationContext &c, bool a) {
-             return withOptions<IsotropicFilmDepositionOperation>(c, a, [](IsotropicFilmDepositionOperation &o) {
-                 o.setThickness(3.0f);
-                 o.setMaterial(3);
-             }, std::make_shared<IsotropicFilmDepositionOperation>(c, "CVD"));
-         },
+         [](OperationContext &c, bool a) { return described(c, a, 4, {{"Material", 3u}, {"Thickness", 3.0f}}); },
          [] { return step(4, {{"Material_Id", 3u}, {"Thickness", 3.0f}}); }},
         {"Isotropic Etching", 14, 5, 14, true,
-         [](OperationContext &c, bool a) {
-             return withOptions<IsotropicFilmEtchingOperation>(c, a, [](IsotropicFilmEtchingOperation &o) {
-                 o.setDepth(2.0f);
-                 o.setMaterial(1);
-             }, std::make_shared<IsotropicFilmEtchingOperation>(c));
-         },
+         [](OperationContext &c, bool a) { return described(c, a, 5, {{"Material", 1u}, {"Depth", 2.0f}}); },
          [] { return step(5, {{"Material_Id", 1u}, {"Depth", 2.0f}}); }},
         {"Electroplating", 15, 7, 15, true,
          [](OperationContext &c, bool a) {
-             return withOptions<ElectrodepositionOperation>(c, a, [](ElectrodepositionOperation &o) {
-                 o.setThickness(2.0f);
-                 o.setConductingMaterial(1);
-                 o.setDepositedMaterial(1);
-             }, std::make_shared<ElectrodepositionOperation>(c));
+             return described(c, a, 7, {{"Film Thickness", 2.0f}, {"Conducting Material", 1u}, {"Deposited Material", 1u}});
          },
          [] { return step(7, {{"Film Thickness", 2.0f}, {"Conducting Material_Id", 1u}, {"Deposited Material_Id", 1u}}); }},
         {"Anisotropic Deposition", 13, 17, 27, true,
          [](OperationContext &c, bool a) {
-             return withOptions<AnisotropicFilmDepositionOperation>(c, a, [](AnisotropicFilmDepositionOperation &o) {
-                 o.setThickness(3.0f);
-                 o.setRatio(0.5f);
-                 o.setMaterial(1);
-             }, std::make_shared<AnisotropicFilmDepositionOperation>(c));
+             return described(c, a, 17, {{"Material", 1u}, {"Film Thickness", 3.0f}, {"Horizontal to Vertical Ratio", 0.5f}});
          },
          [] { return step(17, {{"Material_Id", 1u}, {"Film Thickness", 3.0f}, {"Horizontal to Vertical Ratio", 0.5f}}); }},
         {"Anisotropic Etching", 13, 18, 32, false,
          [](OperationContext &c, bool a) {
-             return withOptions<AnisotropicFilmEtchingOperation>(c, a, [](AnisotropicFilmEtchingOperation &o) {
-                 o.setDepth(3.0f);
-                 o.setRatio(0.5f);
-                 o.setMaterial(3);
-             }, std::make_shared<AnisotropicFilmEtchingOperation>(c));
+             return described(c, a, 18, {{"Material", 3u}, {"Etch Depth", 3.0f}, {"Horizontal to Vertical Ratio", 0.5f}});
          },
          [] { return step(18, {{"Material_Id", 3u}, {"Etch Depth", 3.0f}, {"Horizontal to Vertical Ratio", 0.5f}}); }},
         {"Isotropic Deposition", 13, 12, 31, true,
          [](OperationContext &c, bool a) {
-             return withOptions<SimplePhysicalVaporDepositionOperation>(c, a, [](SimplePhysicalVaporDepositionOperation &o) {
-                 o.setThickness(2.0f);
-                 o.setRatio(0.5f);
-                 o.setSide(3);
-                 o.setMaterial(1);
-             }, std::make_shared<SimplePhysicalVaporDepositionOperation>(c));
+             return described(c, a, 12,
+                              {{"Material", 1u}, {"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.5}, {"DepositOn", 3}});
          },
          [] { return step(12, {{"Material_Id", 1u}, {"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.5}, {"DepositOn", 3}}); }},
         {"Moore film deposition", 18, 2, 18, false,
-         [](OperationContext &c, bool a) {
-             return withOptions<MooreNeighborhoodDepositionOperation>(c, a, [](MooreNeighborhoodDepositionOperation &o) {
-                 o.setThickness(2);
-                 o.setMaterial(4);
-             }, std::make_shared<MooreNeighborhoodDepositionOperation>(c));
-         },
+         [](OperationContext &c, bool a) { return described(c, a, 2, {{"Material", 4u}, {"Thickness", 2}}); },
          [] { return step(2, {{"Material_Id", 4u}, {"Thickness", 2.0f}}); }},
         {"Moore film deposition", 19, 3, 19, true,
-         [](OperationContext &c, bool a) {
-             return withOptions<MooreNeighborhoodEtchingOperation>(c, a, [](MooreNeighborhoodEtchingOperation &o) {
-                 o.setDepth(1);
-                 o.setMaterial(1);
-             }, std::make_shared<MooreNeighborhoodEtchingOperation>(c));
-         },
+         [](OperationContext &c, bool a) { return described(c, a, 3, {{"Material", 1u}, {"Depth", 1}}); },
          [] { return step(3, {{"Material_Id", 1u}, {"Depth", 1.0f}}); }},
     };
 }
@@ -307,13 +274,7 @@ TEST_F(FilmOperationTest, ZeroDepthChangesNoCellAndMaterialsRuleTheLattice)
     auto volume = scene();
     context.scene.add(volume);
     const std::vector<uint32_t> before = volume->materialIds();
-    factory->make = [&] {
-        auto op = std::make_shared<IsotropicFilmEtchingOperation>(context);
-        return withOptions<IsotropicFilmEtchingOperation>(context, true, [](IsotropicFilmEtchingOperation &o) {
-            o.setDepth(0.0f);
-            o.setMaterial(3);
-        }, op);
-    };
+    factory->make = [&] { return described(context, true, 5, {{"Material", 3u}, {"Depth", 0.0f}}); };
     context.activate(1);
     // It says so and leaves no undo entry.
     EXPECT_EQ(log->lines.back(), "Isotropic Etching: no cell changed.");
@@ -324,12 +285,8 @@ TEST_F(FilmOperationTest, ZeroDepthChangesNoCellAndMaterialsRuleTheLattice)
     // Plating onto silicon leaves the lattice; plating silicon marks it.
     auto plate = [&](uint32_t conducting, uint32_t deposited) {
         factory->make = [&] {
-            auto op = std::make_shared<ElectrodepositionOperation>(context);
-            return withOptions<ElectrodepositionOperation>(context, true, [=](ElectrodepositionOperation &o) {
-                o.setThickness(1.0f);
-                o.setConductingMaterial(conducting);
-                o.setDepositedMaterial(deposited);
-            }, op);
+            return described(context, true, 7,
+                             {{"Film Thickness", 1.0f}, {"Conducting Material", conducting}, {"Deposited Material", deposited}});
         };
         context.activate(1);
     };
@@ -343,9 +300,13 @@ TEST_F(FilmOperationTest, ZeroDepthChangesNoCellAndMaterialsRuleTheLattice)
 
 TEST_F(FilmOperationTest, SnapshotKeysAndInstanceNumbers)
 {
-    auto iso = std::make_shared<IsotropicFilmDepositionOperation>(context);
-    auto cvd = std::make_shared<IsotropicFilmDepositionOperation>(context, "CVD");
-    auto pvd = std::make_shared<SimplePhysicalVaporDepositionOperation>(context);
+    const ProcessRegistry &registry = ProcessRegistry::instance();
+    auto make = [&](int32_t batchType) {
+        return std::make_shared<DescribedProcessOperation>(context, *registry.byBatchType(batchType));
+    };
+    auto iso = make(16);
+    auto cvd = make(4);
+    auto pvd = make(12);
     EXPECT_EQ(iso->getSnapshot().getKey(), "IsotropicDeposition");
     EXPECT_EQ(cvd->getSnapshot().getKey(), "IsotropicDeposition");
     EXPECT_EQ(cvd->getSnapshot().getInstance(), iso->getSnapshot().getInstance() + 1);
@@ -353,20 +314,21 @@ TEST_F(FilmOperationTest, SnapshotKeysAndInstanceNumbers)
     EXPECT_EQ(pvd->getName(), "Isotropic Deposition");
     EXPECT_EQ(cvd->getName(), "CVD");
     EXPECT_EQ(cvd->getTypeId(), 13);
-    EXPECT_EQ(pvd->getSnapshot().getInstance() + 1,
-              SimplePhysicalVaporDepositionOperation::instanceCounter.load());
+    // Records under one key are numbered by one counter, whichever process made them.
+    EXPECT_EQ(pvd->getSnapshot().getInstance(), cvd->getSnapshot().getInstance() + 1);
+    EXPECT_EQ(pvd->getSnapshot().getInstance() + 1, VolumeSnapshot::counterFor("IsotropicDeposition").load());
 
-    EXPECT_EQ(IsotropicFilmEtchingOperation(context).getSnapshot().getKey(), "IsotropicEtching");
-    EXPECT_EQ(ElectrodepositionOperation(context).getSnapshot().getKey(), "Electroplating");
-    EXPECT_EQ(AnisotropicFilmDepositionOperation(context).getSnapshot().getKey(), "AnisotropicDeposition");
-    EXPECT_EQ(AnisotropicFilmEtchingOperation(context).getSnapshot().getKey(), "AnisotropicEtching");
-    MooreNeighborhoodDepositionOperation mooreDep(context);
-    MooreNeighborhoodEtchingOperation mooreEtch(context);
-    EXPECT_EQ(mooreDep.getSnapshot().getKey(), "MooreFilmDep");
-    EXPECT_EQ(mooreEtch.getSnapshot().getKey(), "MooreFilmDep");
-    EXPECT_EQ(mooreEtch.getName(), "Moore film deposition");
-    EXPECT_EQ(mooreEtch.getTypeId(), 19);
-    EXPECT_EQ(mooreDep.getTypeId(), 18);
+    EXPECT_EQ(make(5)->getSnapshot().getKey(), "IsotropicEtching");
+    EXPECT_EQ(make(7)->getSnapshot().getKey(), "Electroplating");
+    EXPECT_EQ(make(17)->getSnapshot().getKey(), "AnisotropicDeposition");
+    EXPECT_EQ(make(18)->getSnapshot().getKey(), "AnisotropicEtching");
+    auto mooreDep = make(2);
+    auto mooreEtch = make(3);
+    EXPECT_EQ(mooreDep->getSnapshot().getKey(), "MooreFilmDep");
+    EXPECT_EQ(mooreEtch->getSnapshot().getKey(), "MooreFilmDep");
+    EXPECT_EQ(mooreEtch->getName(), "Moore film deposition");
+    EXPECT_EQ(mooreEtch->getTypeId(), 19);
+    EXPECT_EQ(mooreDep->getTypeId(), 18);
 }
 
 TEST_F(FilmOperationTest, BatchStepsRefuseMissingAndInvalidValues)

@@ -1,18 +1,13 @@
 // Every step a user takes enters the history and undoes and redoes exactly: cells, cut
 // counts, particle counts, masks and the scene's objects.
-#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdepositionoperation.h"
-#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetchingoperation.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
 #include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/DopingOperation/dopingoperation.h"
 #include "Core/Operations/DopingOperation/ionimplantationoperation.h"
-#include "Core/Operations/Electrodeposition/electrodepositionoperation.h"
-#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
-#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetchingoperation.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
-#include "Core/Operations/MooreNeighborhood/mooreneighborhooddepositionoperation.h"
-#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetchingoperation.h"
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
 #include "Core/Operations/ObjectBuilding/extractfilm.h"
 #include "Core/Operations/ObjectBuilding/gluesubstrateoperation.h"
@@ -25,7 +20,6 @@
 #include "Core/Operations/Planarization/planarizationoperation.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
-#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
 #include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Model/Automaton/fieldpainter.h"
@@ -125,6 +119,13 @@ OperationPtr preset(const std::shared_ptr<Op> &op, std::function<void(Op &)> set
     return op;
 }
 
+// The menu operation of the process of list type `batchType` with its values preset.
+OperationPtr described(OperationContext &c, int32_t batchType, const Core::Processes::ParameterSet &values)
+{
+    return std::make_shared<Core::Processes::DescribedProcessOperation>(
+        c, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType), values);
+}
+
 std::vector<bool> halfOpaque(uint32_t width, uint32_t height)
 {
     std::vector<bool> bits(width * height);
@@ -150,45 +151,15 @@ std::vector<Step> everyStep()
 {
     const float h = 1e-7f, diffusion = 2.6e-18f, dt = h * h / (12.0f * diffusion);
     return {
-        {"Isotropic Deposition", [](OperationContext &c) {
-             return preset<IsotropicFilmDepositionOperation>(std::make_shared<IsotropicFilmDepositionOperation>(c),
-                                                             [](auto &o) { o.setThickness(2.0f); o.setMaterial(poly); });
-         }, {}},
-        {"CVD", [](OperationContext &c) {
-             return preset<IsotropicFilmDepositionOperation>(std::make_shared<IsotropicFilmDepositionOperation>(c, "CVD"),
-                                                             [](auto &o) { o.setThickness(1.5f); o.setMaterial(oxide); });
-         }, {}},
-        {"PVD", [](OperationContext &c) {
-             return preset<SimplePhysicalVaporDepositionOperation>(
-                 std::make_shared<SimplePhysicalVaporDepositionOperation>(c), [](auto &o) {
-                     o.setThickness(2.0f); o.setRatio(0.5f); o.setSide(1); o.setMaterial(aluminium);
-                 });
-         }, {}},
-        {"Isotropic Etching", [](OperationContext &c) {
-             return preset<IsotropicFilmEtchingOperation>(std::make_shared<IsotropicFilmEtchingOperation>(c),
-                                                          [](auto &o) { o.setDepth(2.0f); o.setMaterial(si); });
-         }, {}},
-        {"Electroplating", [](OperationContext &c) {
-             return preset<ElectrodepositionOperation>(std::make_shared<ElectrodepositionOperation>(c), [](auto &o) {
-                 o.setThickness(2.0f); o.setConductingMaterial(si); o.setDepositedMaterial(copper);
-             });
-         }, {}},
-        {"Anisotropic Deposition", [](OperationContext &c) {
-             return preset<AnisotropicFilmDepositionOperation>(std::make_shared<AnisotropicFilmDepositionOperation>(c),
-                                                               [](auto &o) { o.setThickness(2.0f); o.setRatio(0.5f); o.setMaterial(oxide); });
-         }, {}},
-        {"Anisotropic Etching", [](OperationContext &c) {
-             return preset<AnisotropicFilmEtchingOperation>(std::make_shared<AnisotropicFilmEtchingOperation>(c),
-                                                            [](auto &o) { o.setDepth(2.0f); o.setRatio(0.3f); o.setMaterial(si); });
-         }, {}},
-        {"Moore Deposition", [](OperationContext &c) {
-             return preset<MooreNeighborhoodDepositionOperation>(
-                 std::make_shared<MooreNeighborhoodDepositionOperation>(c), [](auto &o) { o.setThickness(2); o.setMaterial(poly); });
-         }, {}},
-        {"Moore Etching", [](OperationContext &c) {
-             return preset<MooreNeighborhoodEtchingOperation>(
-                 std::make_shared<MooreNeighborhoodEtchingOperation>(c), [](auto &o) { o.setDepth(1); o.setMaterial(si); });
-         }, {}},
+        {"Isotropic Deposition", [](OperationContext &c) { return described(c, 16, {{"Film Thickness", 2.0f}, {"Material", poly}}); }, {}},
+        {"CVD", [](OperationContext &c) { return described(c, 4, {{"Thickness", 1.5f}, {"Material", oxide}}); }, {}},
+        {"PVD", [](OperationContext &c) { return described(c, 12, {{"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.5}, {"DepositOn", 1}, {"Material", aluminium}}); }, {}},
+        {"Isotropic Etching", [](OperationContext &c) { return described(c, 5, {{"Depth", 2.0f}, {"Material", si}}); }, {}},
+        {"Electroplating", [](OperationContext &c) { return described(c, 7, {{"Film Thickness", 2.0f}, {"Conducting Material", si}, {"Deposited Material", copper}}); }, {}},
+        {"Anisotropic Deposition", [](OperationContext &c) { return described(c, 17, {{"Film Thickness", 2.0f}, {"Horizontal to Vertical Ratio", 0.5f}, {"Material", oxide}}); }, {}},
+        {"Anisotropic Etching", [](OperationContext &c) { return described(c, 18, {{"Etch Depth", 2.0f}, {"Horizontal to Vertical Ratio", 0.3f}, {"Material", si}}); }, {}},
+        {"Moore Deposition", [](OperationContext &c) { return described(c, 2, {{"Thickness", 2}, {"Material", poly}}); }, {}},
+        {"Moore Etching", [](OperationContext &c) { return described(c, 3, {{"Depth", 1}, {"Material", si}}); }, {}},
         {"Doping", [](OperationContext &c) {
              return preset<DopingOperation>(std::make_shared<DopingOperation>(c), [](auto &o) { o.setDepth(2.0f); o.setMaterial(nSi); });
          }, {}},

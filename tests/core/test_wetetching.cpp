@@ -2,7 +2,8 @@
 #include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
 #include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/ContinuousWetEtching/continuouswetetch.h"
-#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdepositionoperation.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "filmtestsupport.h"
@@ -313,12 +314,9 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     EXPECT_EQ(context.lastProcessByVolume.at(v->getId()), 29);
     EXPECT_EQ(messages->lines.back(), "Continuous Wet Etch: Operation finished.");
 
-    auto deposition = std::make_shared<IsotropicFilmDepositionOperation>(context);
-    std::weak_ptr<IsotropicFilmDepositionOperation> weak = deposition;
-    deposition->setOptionsObserver(std::make_shared<Options>([weak] {
-        weak.lock()->setThickness(1.0f);
-        weak.lock()->setMaterial(1);
-    }));
+    auto deposition = std::make_shared<Core::Processes::DescribedProcessOperation>(
+        context, *Core::Processes::ProcessRegistry::instance().byBatchType(16),
+        Core::Processes::ParameterSet{{"Film Thickness", 1.0f}, {"Material", 1u}});
     deposition->execute();
     EXPECT_TRUE(context.latticeStale.at(v->getId()));
     runOperation<AtomisticWetEtchOperation>(context, 0.35);

@@ -2,12 +2,8 @@
 #include "Core/Operations/operationcontext.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
-#include "UI/Operations/anisotropicdepositiondialog.h"
-#include "UI/Operations/anisotropicetchingdialog.h"
-#include "UI/Operations/electrodepositiondialog.h"
-#include "UI/Operations/isotropicdepositiondialog.h"
-#include "UI/Operations/isotropicetchingdialog.h"
-#include "UI/Operations/mooreoptionsdialog.h"
+#include "Core/Processes/processregistry.h"
+#include "UI/Operations/processdialogs.h"
 #include "UI/Operations/pvdoptionsdialog.h"
 #include "UI/operationfactory.h"
 #include "dialogtestsupport.h"
@@ -103,6 +99,19 @@ TotalVolumePtr scene()
     return volume;
 }
 
+// The options dialog of the process of list type `batchType`.
+std::unique_ptr<FilmOptionsDialog> dialogOf(int32_t batchType)
+{
+    return makeProcessDialog(*Core::Processes::ProcessRegistry::instance().byBatchType(batchType), nullptr);
+}
+
+FilmOptionsDialog *form(QDialog *d)
+{
+    auto *dialog = qobject_cast<FilmOptionsDialog *>(d);
+    EXPECT_TRUE(dialog);
+    return dialog;
+}
+
 struct MenuCase
 {
     int number;
@@ -117,52 +126,40 @@ std::vector<MenuCase> menuCases()
     return {
         {13, "Isotropic Deposition", 13,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<IsotropicDepositionDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->thicknessBox(), "2.5");
-             choose(dialog->materialBox(), 1);
+             type(form(d)->numberBox("Film Thickness"), "2.5");
+             choose(form(d)->materialBox("Material"), 1);
          },
          step(16, {{"Material_Id", 1u}, {"Film Thickness", 2.5f}})},
         {33, "CVD", 13,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<IsotropicDepositionDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->thicknessBox(), "3");
-             choose(dialog->materialBox(), 3);
+             type(form(d)->numberBox("Thickness"), "3");
+             choose(form(d)->materialBox("Material"), 3);
          },
          step(4, {{"Material_Id", 3u}, {"Thickness", 3.0f}})},
         {14, "Isotropic Etching", 14,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<IsotropicEtchingDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->depthBox(), "2");
-             choose(dialog->materialBox(), 1);
+             type(form(d)->numberBox("Depth"), "2");
+             choose(form(d)->materialBox("Material"), 1);
          },
          step(5, {{"Material_Id", 1u}, {"Depth", 2.0f}})},
         {15, "Electroplating", 15,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<ElectrodepositionDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->thicknessBox(), "1.5");
-             choose(dialog->depositedMaterialBox(), 5);
-             choose(dialog->conductingMaterialBox(), 3);
+             type(form(d)->numberBox("Film Thickness"), "1.5");
+             choose(form(d)->materialBox("Deposited Material"), 5);
+             choose(form(d)->materialBox("Conducting Material"), 3);
          },
          step(7, {{"Film Thickness", 1.5f}, {"Conducting Material_Id", 3u}, {"Deposited Material_Id", 5u}})},
         {27, "Anisotropic Deposition", 13,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<AnisotropicDepositionDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->thicknessBox(), "3");
-             type(dialog->ratioBox(), "0.25");
-             choose(dialog->materialBox(), 4);
+             type(form(d)->numberBox("Film Thickness"), "3");
+             type(form(d)->numberBox("Horizontal to Vertical Ratio"), "0.25");
+             choose(form(d)->materialBox("Material"), 4);
          },
          step(17, {{"Material_Id", 4u}, {"Film Thickness", 3.0f}, {"Horizontal to Vertical Ratio", 0.25f}})},
         {32, "Anisotropic Etching", 13,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<AnisotropicEtchingDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->depthBox(), "2.5");
-             choose(dialog->materialBox(), 1);
+             type(form(d)->numberBox("Etch Depth"), "2.5");
+             choose(form(d)->materialBox("Material"), 1);
          },
          step(18, {{"Material_Id", 1u}, {"Etch Depth", 2.5f}, {"Horizontal to Vertical Ratio", 0.5f}})},
         {31, "Isotropic Deposition", 13,
@@ -177,18 +174,14 @@ std::vector<MenuCase> menuCases()
          step(12, {{"Material_Id", 6u}, {"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.75}, {"DepositOn", 3}})},
         {18, "Moore film deposition", 18,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<MooreOptionsDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->countBox(), "2");
-             choose(dialog->materialBox(), 4);
+             type(form(d)->countBox("Thickness"), "2");
+             choose(form(d)->materialBox("Material"), 4);
          },
          step(2, {{"Material_Id", 4u}, {"Thickness", 2.0f}})},
         {19, "Moore film deposition", 19,
          [](QDialog *d) {
-             auto *dialog = qobject_cast<MooreOptionsDialog *>(d);
-             ASSERT_TRUE(dialog);
-             type(dialog->countBox(), "1");
-             choose(dialog->materialBox(), 1);
+             type(form(d)->countBox("Depth"), "1");
+             choose(form(d)->materialBox("Material"), 1);
          },
          step(3, {{"Material_Id", 1u}, {"Depth", 1.0f}})},
     };
@@ -202,55 +195,58 @@ TEST(FilmDialogs, TitlesFieldsRangesDefaultsAndMaterials)
         return Model::Process::ProcessFactory::instance()->getProcess(id).name;
     };
     {
-        IsotropicDepositionDialog d(18);
-        EXPECT_EQ(d.windowTitle(), "Isotropic Film Deposition");
-        expectLength(d.thicknessBox(), "Film thickness", 2);
-        EXPECT_EQ(labelOf(d.materialBox()), "Material");
-        EXPECT_EQ(ids(d.materialBox()), catalogueIds(18));
-        expectSwatches(d.materialBox());
-        screenshot(d, "isotropic-deposition");
-        IsotropicDepositionDialog cvd(3);
-        EXPECT_EQ(ids(cvd.materialBox()), catalogueIds(3));
+        auto d = dialogOf(16);
+        EXPECT_EQ(d->windowTitle(), "Isotropic Film Deposition");
+        expectLength(d->numberBox("Film Thickness"), "Film thickness", 2);
+        EXPECT_EQ(labelOf(d->materialBox("Material")), "Material");
+        EXPECT_EQ(ids(d->materialBox("Material")), catalogueIds(18));
+        expectSwatches(d->materialBox("Material"));
+        screenshot(*d, "isotropic-deposition");
+        auto cvd = dialogOf(4);
+        EXPECT_EQ(cvd->windowTitle(), "Isotropic Film Deposition");
+        expectLength(cvd->numberBox("Thickness"), "Film thickness", 2);
+        EXPECT_EQ(ids(cvd->materialBox("Material")), catalogueIds(3));
     }
     {
-        IsotropicEtchingDialog d;
-        EXPECT_EQ(d.windowTitle(), processName(10) + " Options");
-        EXPECT_EQ(d.windowTitle(), "Isotropic Etching Options");
-        expectLength(d.depthBox(), "Etch Depth", 2);
-        EXPECT_EQ(ids(d.materialBox()), catalogueIds(10));
-        expectSwatches(d.materialBox());
-        screenshot(d, "isotropic-etching");
+        auto d = dialogOf(5);
+        EXPECT_EQ(d->windowTitle(), processName(10) + " Options");
+        EXPECT_EQ(d->windowTitle(), "Isotropic Etching Options");
+        expectLength(d->numberBox("Depth"), "Etch Depth", 2);
+        EXPECT_EQ(ids(d->materialBox("Material")), catalogueIds(10));
+        expectSwatches(d->materialBox("Material"));
+        screenshot(*d, "isotropic-etching");
     }
     {
-        ElectrodepositionDialog d;
-        EXPECT_EQ(d.windowTitle(), "Electroplating Options");
-        expectLength(d.thicknessBox(), "Film thickness", 2);
-        EXPECT_EQ(labelOf(d.depositedMaterialBox()), "Material");
-        EXPECT_EQ(labelOf(d.conductingMaterialBox()), "Conducting Material");
-        EXPECT_EQ(ids(d.depositedMaterialBox()), everyMaterial());
-        EXPECT_EQ(ids(d.conductingMaterialBox()), everyMaterial());
-        expectSwatches(d.conductingMaterialBox());
-        screenshot(d, "electroplating");
+        auto d = dialogOf(7);
+        EXPECT_EQ(d->windowTitle(), "Electroplating Options");
+        expectLength(d->numberBox("Film Thickness"), "Film thickness", 2);
+        EXPECT_EQ(labelOf(d->materialBox("Deposited Material")), "Material");
+        EXPECT_EQ(labelOf(d->materialBox("Conducting Material")), "Conducting Material");
+        EXPECT_EQ(ids(d->materialBox("Deposited Material")), everyMaterial());
+        EXPECT_EQ(ids(d->materialBox("Conducting Material")), everyMaterial());
+        expectSwatches(d->materialBox("Conducting Material"));
+        screenshot(*d, "electroplating");
     }
     {
-        AnisotropicDepositionDialog d;
-        EXPECT_EQ(d.windowTitle(), processName(16) + " Options");
-        expectLength(d.thicknessBox(), "Film thickness", 2);
-        EXPECT_EQ(labelOf(d.ratioBox()), "Horizontal ratio");
-        EXPECT_EQ(d.ratioBox()->decimals(), 3);
-        EXPECT_EQ(d.ratioBox()->minimum(), 0.0);
-        EXPECT_EQ(d.ratioBox()->maximum(), 1e9);
-        EXPECT_EQ(d.ratioBox()->value(), 0.5);
-        EXPECT_EQ(ids(d.materialBox()), catalogueIds(16));
-        screenshot(d, "anisotropic-deposition");
+        auto d = dialogOf(17);
+        EXPECT_EQ(d->windowTitle(), processName(16) + " Options");
+        expectLength(d->numberBox("Film Thickness"), "Film thickness", 2);
+        QDoubleSpinBox *ratio = d->numberBox("Horizontal to Vertical Ratio");
+        EXPECT_EQ(labelOf(ratio), "Horizontal ratio");
+        EXPECT_EQ(ratio->decimals(), 3);
+        EXPECT_EQ(ratio->minimum(), 0.0);
+        EXPECT_EQ(ratio->maximum(), 1e9);
+        EXPECT_EQ(ratio->value(), 0.5);
+        EXPECT_EQ(ids(d->materialBox("Material")), catalogueIds(16));
+        screenshot(*d, "anisotropic-deposition");
     }
     {
-        AnisotropicEtchingDialog d;
-        EXPECT_EQ(d.windowTitle(), "Anisotropic Etching Options");
-        expectLength(d.depthBox(), "Etch Depth", 2);
-        EXPECT_EQ(d.ratioBox()->value(), 0.5);
-        EXPECT_EQ(ids(d.materialBox()), catalogueIds(17));
-        screenshot(d, "anisotropic-etching");
+        auto d = dialogOf(18);
+        EXPECT_EQ(d->windowTitle(), "Anisotropic Etching Options");
+        expectLength(d->numberBox("Etch Depth"), "Etch Depth", 2);
+        EXPECT_EQ(d->numberBox("Horizontal to Vertical Ratio")->value(), 0.5);
+        EXPECT_EQ(ids(d->materialBox("Material")), catalogueIds(17));
+        screenshot(*d, "anisotropic-etching");
     }
     {
         PVDOptionsDialog d;
@@ -271,66 +267,77 @@ TEST(FilmDialogs, TitlesFieldsRangesDefaultsAndMaterials)
         EXPECT_EQ(ids(d.materialBox()), catalogueIds(4));
         screenshot(d, "pvd");
     }
-    for (auto mode : {MooreOptionsDialog::Mode::Deposition, MooreOptionsDialog::Mode::Etching}) {
-        MooreOptionsDialog d(mode);
-        EXPECT_EQ(d.windowTitle(), "Operation Options");
-        EXPECT_EQ(d.countLabel()->text(), mode == MooreOptionsDialog::Mode::Deposition ? "Film Thickness" : "Etch Depth");
-        EXPECT_EQ(d.countBox()->minimum(), 1);
-        EXPECT_EQ(d.countBox()->maximum(), 999999999);
-        EXPECT_EQ(d.countBox()->value(), 1);
-        EXPECT_EQ(d.countBox()->suffix(), " cells");
-        EXPECT_EQ(labelOf(d.materialBox()), "Select Film");
-        EXPECT_EQ(ids(d.materialBox()), everyMaterial());
-        expectSwatches(d.materialBox());
-        screenshot(d, mode == MooreOptionsDialog::Mode::Deposition ? "moore-deposition" : "moore-etching");
+    for (int32_t batchType : {2, 3}) {
+        auto d = dialogOf(batchType);
+        const char *key = batchType == 2 ? "Thickness" : "Depth";
+        QSpinBox *count = d->countBox(key);
+        ASSERT_TRUE(count);
+        EXPECT_EQ(d->windowTitle(), "Operation Options");
+        EXPECT_EQ(labelOf(count), batchType == 2 ? "Film Thickness" : "Etch Depth");
+        EXPECT_EQ(count->minimum(), 1);
+        EXPECT_EQ(count->maximum(), 999999999);
+        EXPECT_EQ(count->value(), 1);
+        EXPECT_EQ(count->suffix(), " cells");
+        QComboBox *material = d->materialBox("Material");
+        EXPECT_EQ(labelOf(material), "Select Film");
+        EXPECT_EQ(ids(material), everyMaterial());
+        expectSwatches(material);
+        screenshot(*d, batchType == 2 ? "moore-deposition" : "moore-etching");
         // OK only while there is a material to choose.
-        EXPECT_TRUE(d.okButtonWidget()->isEnabled());
-        d.materialBox()->clear();
-        EXPECT_FALSE(d.okButtonWidget()->isEnabled());
-        d.materialBox()->addItem("Si", 1u);
-        EXPECT_TRUE(d.okButtonWidget()->isEnabled());
+        EXPECT_TRUE(d->okButtonWidget()->isEnabled());
+        material->clear();
+        EXPECT_FALSE(d->okButtonWidget()->isEnabled());
+        material->addItem("Si", 1u);
+        EXPECT_TRUE(d->okButtonWidget()->isEnabled());
     }
 }
 
 TEST(FilmDialogs, PresetFromProcessListParameters)
 {
+    const auto values = [](const FilmOptionsDialog &d) {
+        Core::Processes::ParameterSet v;
+        d.writeValues(v);
+        return v;
+    };
     QMap<QString, QVariant> p;
     p.insert("Film Thickness", 4.5);
     p.insert("Material", QString("Al (bulk)"));
-    IsotropicDepositionDialog iso(18);
-    iso.preset(p);
-    EXPECT_EQ(iso.thicknessBox()->value(), 4.5);
-    EXPECT_EQ(iso.getMaterial(), 4u);
-    p.insert("Thickness", 2.25);    // a CVD step's own name wins
-    p.insert("Material_Id", 5u);    // the id wins over the name
-    iso.preset(p);
-    EXPECT_EQ(iso.getThickness(), 2.25f);
-    EXPECT_EQ(iso.getMaterial(), 5u);
+    auto iso = dialogOf(16);
+    iso->preset(p);
+    EXPECT_EQ(iso->numberBox("Film Thickness")->value(), 4.5);
+    EXPECT_EQ(values(*iso).material("Material"), 4u);
+    p.insert("Material_Id", 5u); // the id wins over the name
+    iso->preset(p);
+    EXPECT_EQ(values(*iso).material("Material"), 5u);
+    auto cvd = dialogOf(4); // a CVD step names its thickness "Thickness"
+    cvd->preset({{"Thickness", 2.25}, {"Material_Id", 3u}});
+    EXPECT_EQ(values(*cvd).real("Thickness"), 2.25f);
+    EXPECT_EQ(values(*cvd).material("Material"), 3u);
 
-    IsotropicEtchingDialog etch;
-    etch.preset({{"Depth", 3.0}, {"Material_Id", 1u}});
-    EXPECT_EQ(etch.getDepth(), 3.0f);
-    EXPECT_EQ(etch.getMaterial(), 1u);
-    etch.preset({{"Material_Id", 999u}}); // not offered: unchanged
-    EXPECT_EQ(etch.getMaterial(), 1u);
+    auto etch = dialogOf(5);
+    etch->preset({{"Depth", 3.0}, {"Material_Id", 1u}});
+    EXPECT_EQ(values(*etch).real("Depth"), 3.0f);
+    EXPECT_EQ(values(*etch).material("Material"), 1u);
+    etch->preset({{"Material_Id", 999u}}); // not offered: unchanged
+    EXPECT_EQ(values(*etch).material("Material"), 1u);
 
-    ElectrodepositionDialog plating;
-    plating.preset({{"Film Thickness", 1.25}, {"Conducting Material", QString("Cu (bulk)")}, {"Deposited Material_Id", 9u}});
-    EXPECT_EQ(plating.getThickness(), 1.25f);
-    EXPECT_EQ(plating.getConductingMaterial(), 5u);
-    EXPECT_EQ(plating.getDepositedMaterial(), 9u);
+    auto plating = dialogOf(7);
+    plating->preset({{"Film Thickness", 1.25}, {"Conducting Material", QString("Cu (bulk)")}, {"Deposited Material_Id", 9u}});
+    EXPECT_EQ(values(*plating).real("Film Thickness"), 1.25f);
+    EXPECT_EQ(values(*plating).material("Conducting Material"), 5u);
+    EXPECT_EQ(values(*plating).material("Deposited Material"), 9u);
 
-    AnisotropicDepositionDialog dep;
-    dep.preset({{"Film Thickness", 7.0}, {"Horizontal to Vertical Ratio", 0.125}, {"Material_Id", 3u}});
-    EXPECT_EQ(dep.getThickness(), 7.0f);
-    EXPECT_EQ(dep.getRatio(), 0.125f);
-    EXPECT_EQ(dep.getMaterial(), 3u);
+    auto dep = dialogOf(17);
+    dep->preset({{"Film Thickness", 7.0}, {"Horizontal to Vertical Ratio", 0.125}, {"Material_Id", 3u}});
+    EXPECT_EQ(values(*dep).real("Film Thickness"), 7.0f);
+    EXPECT_EQ(values(*dep).real("Horizontal to Vertical Ratio"), 0.125f);
+    EXPECT_EQ(values(*dep).material("Material"), 3u);
 
-    AnisotropicEtchingDialog aetch;
-    aetch.preset({{"Etch Depth", 8.0}, {"Horizontal to Vertical Ratio", 2.0}, {"Material", QString("Si")}});
-    EXPECT_EQ(aetch.getDepth(), 8.0f);
-    EXPECT_EQ(aetch.getRatio(), 2.0f);
-    EXPECT_EQ(aetch.getMaterial(), 1u);
+    auto aetch = dialogOf(18);
+    aetch->preset({{"Etch Depth", 8.0}, {"Horizontal to Vertical Ratio", 2.0}, {"Material", QString("Si")}});
+    EXPECT_EQ(values(*aetch).real("Etch Depth"), 8.0f);
+    EXPECT_EQ(values(*aetch).real("Horizontal to Vertical Ratio"), 2.0f);
+    EXPECT_EQ(values(*aetch).material("Material"), 1u);
 
     PVDOptionsDialog pvd;
     pvd.preset({{"Thickness", 6.0}, {"Horizontal to Vertical Ratio", 0.3}, {"DepositOn", 2}, {"Material_Id", 7u}});
@@ -343,10 +350,10 @@ TEST(FilmDialogs, PresetFromProcessListParameters)
     EXPECT_EQ(PVDOptionsDialog::sideText(1), "On Top");
     EXPECT_EQ(PVDOptionsDialog::sideText(2), "On Bottom");
 
-    MooreOptionsDialog moore(MooreOptionsDialog::Mode::Etching);
-    moore.preset({{"Depth", 4.0}, {"Thickness", 9.0}, {"Material_Id", 13u}});
-    EXPECT_EQ(moore.getCount(), 4);
-    EXPECT_EQ(moore.getMaterial(), 13u);
+    auto moore = dialogOf(3);
+    moore->preset({{"Depth", 4.0}, {"Thickness", 9.0}, {"Material_Id", 13u}});
+    EXPECT_EQ(moore->countBox("Depth")->value(), 4);
+    EXPECT_EQ(values(*moore).material("Material"), 13u);
 }
 
 TEST(FilmDialogs, EveryMenuNumberThroughItsDialogMatchesTheBatchStep)

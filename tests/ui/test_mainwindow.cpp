@@ -5,7 +5,7 @@
 #include "UI/Console/commandconsole.h"
 #include "UI/Operations/changevolumevisualizationdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
-#include "UI/Operations/isotropicdepositiondialog.h"
+#include "UI/Operations/filmoptionsdialog.h"
 #include "UI/glwidget.h"
 #include "UI/mainwindow.h"
 #include "dialogtestsupport.h"
@@ -570,11 +570,10 @@ TEST_F(MainWindowFixture, AStepShowsABusyCursorAndItsNameThenItsDuration)
             cursorDuring = QApplication::overrideCursor()->shape();
         messageDuring = window->statusBar()->currentMessage();
     };
-    using Ui::Operations::IsotropicDepositionDialog;
     DialogTest::whenDialogOpens([](QDialog *d) {
-        auto *dialog = qobject_cast<IsotropicDepositionDialog *>(d);
+        auto *dialog = qobject_cast<Ui::Operations::FilmOptionsDialog *>(d);
         ASSERT_TRUE(dialog);
-        DialogTest::type(dialog->thicknessBox(), "2");
+        DialogTest::type(dialog->numberBox("Film Thickness"), "2");
         DialogTest::press(d, QDialogButtonBox::Ok);
     });
     context().activate(13);

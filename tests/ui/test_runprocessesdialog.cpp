@@ -1,6 +1,7 @@
 // The batch-run dialog: editing a list through the real step dialogs, files, and runs
 // on a worker thread.
-#include "Core/BatchRun/filmprocesssteps.h"
+#include "Core/BatchRun/registeredstep.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
 #include "Core/Operations/operationcontext.h"
@@ -176,12 +177,12 @@ struct GatedSteps
         runner.registerStep(2, [this](Core::BatchRun::StepEnvironment &e, const ProcessData &s) {
             ++started;
             go.acquire();
-            return Core::BatchRun::runMooreDepositionStep(e, s);
+            return Core::BatchRun::runDescribedStep(*Core::Processes::ProcessRegistry::instance().byBatchType(2), e, s);
         });
         runner.registerStep(4, [this](Core::BatchRun::StepEnvironment &e, const ProcessData &s) {
             ++started;
             go.acquire();
-            return Core::BatchRun::runCvdStep(e, s);
+            return Core::BatchRun::runDescribedStep(*Core::Processes::ProcessRegistry::instance().byBatchType(4), e, s);
         });
     }
     QSemaphore go;

@@ -7,7 +7,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/saveimagestepdialog.h"
 #include "UI/BatchRun/stepeditor.h"
-#include "UI/Operations/anisotropicdepositiondialog.h"
+#include "UI/Operations/filmoptionsdialog.h"
 #include "UI/Operations/maskfilebox.h"
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
@@ -287,11 +287,11 @@ TEST(StepEditors, AcceptedDialogsWriteWhatTheUserEntered)
     // name (shown) and its opaque colour (hidden).
     const std::unique_ptr<StepEditor> editor = StepEditor::create(17, nullptr);
     whenDialogOpens([](QDialog *d) {
-        auto *dialog = qobject_cast<Ui::Operations::AnisotropicDepositionDialog *>(d);
+        auto *dialog = qobject_cast<Ui::Operations::FilmOptionsDialog *>(d);
         ASSERT_NE(dialog, nullptr);
-        type(dialog->thicknessBox(), "3.5");
-        type(dialog->ratioBox(), "0.25");
-        choose(dialog->materialBox(), 9);
+        type(dialog->numberBox("Film Thickness"), "3.5");
+        type(dialog->numberBox("Horizontal to Vertical Ratio"), "0.25");
+        choose(dialog->materialBox("Material"), 9);
         press(d, QDialogButtonBox::Ok);
     });
     ASSERT_EQ(editor->dialog()->exec(), QDialog::Accepted);

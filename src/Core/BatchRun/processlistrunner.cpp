@@ -3,13 +3,14 @@
 #include "Core/BatchRun/columnprocesssteps.h"
 #include "Core/BatchRun/createsubstratestep.h"
 #include "Core/BatchRun/dopingsteps.h"
-#include "Core/BatchRun/filmprocesssteps.h"
 #include "Core/BatchRun/photolithographystep.h"
+#include "Core/BatchRun/registeredstep.h"
 #include "Core/BatchRun/randomwalkdopingstep.h"
 #include "Core/BatchRun/saveimagestep.h"
 #include "Core/BatchRun/siwetetchingstep.h"
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/operationcontext.h"
+#include "Core/Processes/processregistry.h"
 
 #include <QElapsedTimer>
 #include <QtDebug>
@@ -40,21 +41,23 @@ ProcessListRunner::ProcessListRunner(Core::Operations::OperationContext &context
 
 void ProcessListRunner::registerBuiltInSteps()
 {
-    // One line per process type whose step exists; the others answer 4 until their
-    // process is built.
+    // Every described process runs through its descriptor; the steps that are not a
+    // process on a volume (or read their values their own way) have their own handler.
+    for (const Processes::ProcessDescriptor &process : Processes::ProcessRegistry::instance().all()) {
+        if (process.batchType < 0 || !process.run)
+            continue;
+        const Processes::ProcessDescriptor *described = &process;
+        registerStep(
+            process.batchType,
+            [described](StepEnvironment &environment, const ProcessData &step) {
+                return runDescribedStep(*described, environment, step);
+            },
+            process.batchRecordedNumber);
+    }
     registerStep(10, &runSaveImageStep);
     registerStep(11, &runCreateSubstrateStep);
     registerStep(0, &runPhotolithographyStep, 20);
     registerStep(1, &runSiWetEtchingStep, 28);
-    registerStep(2, &runMooreDepositionStep, 18);
-    registerStep(3, &runMooreEtchingStep, 19);
-    registerStep(4, &runCvdStep, 13);
-    registerStep(5, &runIsotropicEtchingStep, 14);
-    registerStep(7, &runElectroplatingStep, 15);
-    registerStep(12, &runPvdStep, 31);
-    registerStep(16, &runIsotropicDepositionStep, 13);
-    registerStep(17, &runAnisotropicDepositionStep, 27);
-    registerStep(18, &runAnisotropicEtchingStep, 32);
     registerStep(6, &runPlanarizationStep, 22);
     registerStep(9, &runSpinCoatingStep, 23);
     registerStep(13, &runSimpleRieStep, 30);

@@ -1,25 +1,21 @@
 #include "UI/BatchRun/stepeditor.h"
 
+#include "Core/BatchRun/registeredstep.h"
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
 #include "Core/Operations/Photolithography/gdsmask.h"
 #include "Core/Operations/Photolithography/mask.h"
+#include "Core/Processes/processregistry.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/saveimagestepdialog.h"
-#include "UI/Operations/anisotropicdepositiondialog.h"
-#include "UI/Operations/anisotropicetchingdialog.h"
 #include "UI/Operations/wetetchdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
-#include "UI/Operations/electrodepositiondialog.h"
 #include "UI/Operations/gdsmaskfields.h"
 #include "UI/Operations/ionimplantationoptionsdialog.h"
-#include "UI/Operations/isotropicdepositiondialog.h"
-#include "UI/Operations/isotropicetchingdialog.h"
 #include "UI/Operations/maskfilebox.h"
-#include "UI/Operations/mooreoptionsdialog.h"
 #include "UI/Operations/photolithographydialog.h"
+#include "UI/Operations/processdialogs.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
-#include "UI/Operations/pvdoptionsdialog.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
@@ -42,10 +38,6 @@ using namespace Operations;
 namespace {
 
 using Parameters = QMap<QString, QVariant>;
-
-// Catalogue processes whose materials the shared isotropic deposition dialog lists.
-constexpr int cvdProcess = 3;
-constexpr int isotropicDepositionProcess = 18;
 
 // Before a volume exists the pour height and the planarization's maximum have no natural
 // bound; this is the largest count of cells the other cell-count fields accept. The run
@@ -253,42 +245,10 @@ void writeSiWetEtching(const WetEtchDialog &d, const Parameters &, ProcessData &
     showFloat(step, QStringLiteral("Depth"), d.getDepth());
 }
 
-void writeMooreDeposition(const MooreOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showFloat(step, QStringLiteral("Thickness"), d.getCount());
-}
-
-void writeMooreEtching(const MooreOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showFloat(step, QStringLiteral("Depth"), d.getCount());
-}
-
-void writeCvd(const IsotropicDepositionDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showFloat(step, QStringLiteral("Thickness"), d.getThickness());
-}
-
-void writeIsotropicEtching(const IsotropicEtchingDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showFloat(step, QStringLiteral("Depth"), d.getDepth());
-}
-
 void writePlanarization(const PlanarizationOptionsDialog &d, const Parameters &, ProcessData &step)
 {
     showUInt(step, QStringLiteral("Maximum Height"), d.getMaximumHeight());
     showUInt(step, QStringLiteral("Minimum Height"), d.getMinimumHeight());
-}
-
-// The dialog's labels are the material words themselves.
-void writeElectroplating(const ElectrodepositionDialog &d, const Parameters &, ProcessData &step)
-{
-    showFloat(step, QStringLiteral("Film Thickness"), d.getThickness());
-    writeMaterial(step, QStringLiteral("Conducting Material"), d.getConductingMaterial());
-    writeMaterial(step, QStringLiteral("Deposited Material"), d.getDepositedMaterial());
 }
 
 void writeDoping(const DopingOptionsDialog &d, const Parameters &, ProcessData &step)
@@ -318,15 +278,6 @@ void writeCreateSubstrate(const CreateSubstrateDialog &d, const Parameters &, Pr
         if (it.key() != SubstrateParameters::keyMaterialId)
             show(step, it.key(), it.value());
     writeMaterial(step, material, p.materialId);
-}
-
-void writePvd(const PVDOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    show(step, QStringLiteral("Thickness"), d.thicknessBox()->value());
-    show(step, QStringLiteral("Horizontal to Vertical Ratio"), d.ratioBox()->value());
-    show(step, QStringLiteral("DepositOn"), d.getSide());
-    show(step, QStringLiteral("Deposit On"), PVDOptionsDialog::sideText(d.getSide()));
 }
 
 // "Etch Direction" names the checked faces in the dialog's words; "Bottom" (from below)
@@ -368,26 +319,6 @@ void writeSiOxidation(const SimpleOxidationOptionsDialog &d, const Parameters &,
     }
 }
 
-void writeIsotropicDeposition(const IsotropicDepositionDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showFloat(step, QStringLiteral("Film Thickness"), d.getThickness());
-}
-
-void writeAnisotropicDeposition(const AnisotropicDepositionDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showFloat(step, QStringLiteral("Film Thickness"), d.getThickness());
-    showFloat(step, QStringLiteral("Horizontal to Vertical Ratio"), d.getRatio());
-}
-
-void writeAnisotropicEtching(const AnisotropicEtchingDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showFloat(step, QStringLiteral("Etch Depth"), d.getDepth());
-    showFloat(step, QStringLiteral("Horizontal to Vertical Ratio"), d.getRatio());
-}
-
 // SI units, as the run reads them.
 void writeRandomWalkDoping(const RandomWalkDopingDialog &d, const Parameters &, ProcessData &step)
 {
@@ -400,29 +331,56 @@ void writeRandomWalkDoping(const RandomWalkDopingDialog &d, const Parameters &, 
     showFloat(step, QStringLiteral("Surface Concentration"), d.getSurfaceConcentration());
 }
 
+// The editor of a described process: its options dialog, written out by its fields.
+class DescribedStepEditor final : public StepEditor
+{
+public:
+    DescribedStepEditor(const Core::Processes::ProcessDescriptor &process, QWidget *parent)
+        : process(process), owned(makeProcessDialog(process, parent).release())
+    {
+    }
+    // The dialog may have gone with its parent already.
+    ~DescribedStepEditor() override { delete owned.data(); }
+
+    QDialog *dialog() const override { return owned.data(); }
+
+    void preset(const Parameters &parameters) override
+    {
+        if (owned)
+            owned->preset(parameters);
+    }
+
+    void write(ProcessData &step) const override
+    {
+        if (!owned)
+            return;
+        Core::Processes::ParameterSet values;
+        owned->writeValues(values);
+        writeStepValues(process, values, step);
+    }
+
+private:
+    const Core::Processes::ProcessDescriptor &process;
+    QPointer<FilmOptionsDialog> owned;
+};
+
 } // namespace
 
 std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *parent, uint32_t volumeHeight)
 {
+    if (const Core::Processes::ProcessDescriptor *process =
+            Core::Processes::ProcessRegistry::instance().byBatchType(processType))
+        if (process->run)
+            return std::make_unique<DescribedStepEditor>(*process, parent);
     switch (processType) {
     case 0:
         return photolithographyEditor(parent);
     case 1:
         return editor<WetEtchDialog>(writeSiWetEtching, parent);
-    case 2:
-        return editor<MooreOptionsDialog>(writeMooreDeposition, parent, MooreOptionsDialog::Mode::Deposition);
-    case 3:
-        return editor<MooreOptionsDialog>(writeMooreEtching, parent, MooreOptionsDialog::Mode::Etching);
-    case 4:
-        return editor<IsotropicDepositionDialog>(writeCvd, parent, cvdProcess);
-    case 5:
-        return editor<IsotropicEtchingDialog>(writeIsotropicEtching, parent);
     case 6:
         // The whole height, as in the window: a new step removes nothing until told to.
         return editor<PlanarizationOptionsDialog>(writePlanarization, parent,
                                                   volumeHeight != 0 ? volumeHeight : unboundedHeight);
-    case 7:
-        return editor<ElectrodepositionDialog>(writeElectroplating, parent);
     case 8:
         return editor<DopingOptionsDialog>(writeDoping, parent);
     case 9:
@@ -432,20 +390,12 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
         return editor<SaveImageStepDialog>(writeSaveImage, parent);
     case 11:
         return editor<CreateSubstrateDialog>(writeCreateSubstrate, parent);
-    case 12:
-        return editor<PVDOptionsDialog>(writePvd, parent);
     case 13:
         return editor<SimpleRIEDialog>(writeSimpleRie, parent);
     case 14:
         return editor<IonImplantationOptionsDialog>(writeIonImplantation, parent);
     case 15:
         return editor<SimpleOxidationOptionsDialog>(writeSiOxidation, parent);
-    case 16:
-        return editor<IsotropicDepositionDialog>(writeIsotropicDeposition, parent, isotropicDepositionProcess);
-    case 17:
-        return editor<AnisotropicDepositionDialog>(writeAnisotropicDeposition, parent);
-    case 18:
-        return editor<AnisotropicEtchingDialog>(writeAnisotropicEtching, parent);
     case 19:
         return editor<RandomWalkDopingDialog>(writeRandomWalkDoping, parent);
     case 20:

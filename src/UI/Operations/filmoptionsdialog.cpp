@@ -9,7 +9,10 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace Ui {
 namespace Operations {
@@ -24,6 +27,108 @@ FilmOptionsDialog::FilmOptionsDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+}
+
+FilmOptionsDialog::FilmOptionsDialog(const Core::Processes::ProcessDescriptor &process, QWidget *parent)
+    : FilmOptionsDialog(parent)
+{
+    setWindowTitle(process.dialogTitle.isEmpty() ? processTitle(process.catalogueId) : process.dialogTitle);
+    if (process.dialogOrder.empty()) {
+        for (const Core::Processes::ParameterField &field : process.fields)
+            addField(process, field);
+        return;
+    }
+    for (const QString &key : process.dialogOrder)
+        if (const Core::Processes::ParameterField *field = process.field(key))
+            addField(process, *field);
+}
+
+QWidget *FilmOptionsDialog::addField(const Core::Processes::ProcessDescriptor &process,
+                                     const Core::Processes::ParameterField &field)
+{
+    using Core::Processes::MaterialChoice;
+    QWidget *widget = nullptr;
+    if (field.isMaterial()) {
+        if (field.materials == MaterialChoice::Dopant)
+            widget = addDopantList(field.label, process.catalogueId);
+        else
+            widget = addMaterialList(field.label, field.materials == MaterialChoice::Process
+                                                      ? processMaterials(process.catalogueId)
+                                                      : allMaterials());
+    } else if (field.decimals == 0) {
+        auto *box = new QSpinBox;
+        box->setRange(static_cast<int>(field.minimum), static_cast<int>(field.maximum));
+        box->setValue(static_cast<int>(field.defaultValue));
+        box->setSuffix(field.suffix());
+        addRow(field.label, box);
+        widget = box;
+    } else {
+        auto *box = new QDoubleSpinBox;
+        box->setDecimals(field.decimals);
+        box->setRange(field.minimum, field.maximum);
+        box->setValue(field.defaultValue);
+        box->setSuffix(field.suffix());
+        addRow(field.label, box);
+        widget = box;
+    }
+    if (!field.help.isEmpty())
+        widget->setToolTip(field.help);
+    boundFields.push_back({field, widget});
+    return widget;
+}
+
+const FilmOptionsDialog::BoundField *FilmOptionsDialog::bound(const QString &key) const
+{
+    for (const BoundField &b : boundFields)
+        if (b.field.key == key)
+            return &b;
+    return nullptr;
+}
+
+QDoubleSpinBox *FilmOptionsDialog::numberBox(const QString &key) const
+{
+    const BoundField *b = bound(key);
+    return b ? qobject_cast<QDoubleSpinBox *>(b->widget) : nullptr;
+}
+
+QSpinBox *FilmOptionsDialog::countBox(const QString &key) const
+{
+    const BoundField *b = bound(key);
+    return b ? qobject_cast<QSpinBox *>(b->widget) : nullptr;
+}
+
+QComboBox *FilmOptionsDialog::materialBox(const QString &key) const
+{
+    const BoundField *b = bound(key);
+    return b ? qobject_cast<QComboBox *>(b->widget) : nullptr;
+}
+
+void FilmOptionsDialog::writeValues(Core::Processes::ParameterSet &values) const
+{
+    for (const BoundField &b : boundFields) {
+        if (auto *combo = qobject_cast<QComboBox *>(b.widget))
+            values.set(b.field.key, combo->currentData().toUInt());
+        else if (auto *count = qobject_cast<QSpinBox *>(b.widget))
+            values.set(b.field.key, count->value());
+        else if (auto *number = qobject_cast<QDoubleSpinBox *>(b.widget))
+            values.set(b.field.key, number->value());
+    }
+}
+
+void FilmOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
+{
+    for (const BoundField &b : boundFields) {
+        if (auto *combo = qobject_cast<QComboBox *>(b.widget)) {
+            presetMaterial(combo, parameters, b.field.listKey(), b.field.key);
+        } else if (auto *number = qobject_cast<QDoubleSpinBox *>(b.widget)) {
+            presetNumber(number, parameters, b.field.key);
+        } else if (auto *count = qobject_cast<QSpinBox *>(b.widget)) {
+            bool ok = false;
+            const double value = parameters.value(b.field.key).toDouble(&ok);
+            if (ok && std::isfinite(value))
+                count->setValue(static_cast<int>(std::max(b.field.minimum, std::min(value, b.field.maximum))));
+        }
+    }
 }
 
 QString FilmOptionsDialog::processTitle(int processId)
@@ -76,8 +181,7 @@ QComboBox *FilmOptionsDialog::addMaterialList(const QString &label, const std::v
     auto *combo = new QComboBox;
     if (!ids.empty())
         fillMaterialCombo(combo, ids);
-    else
-        okButton->setEnabled(false);
+    needMaterial(combo);
     addRow(label, combo);
     return combo;
 }
@@ -86,9 +190,22 @@ QComboBox *FilmOptionsDialog::addDopantList(const QString &label, int processId)
 {
     auto *combo = new QComboBox;
     fillDopantCombo(combo, processId);
-    okButton->setEnabled(combo->count() > 0);
+    needMaterial(combo);
     addRow(label, combo);
     return combo;
+}
+
+void FilmOptionsDialog::needMaterial(QComboBox *combo)
+{
+    materialLists.push_back(combo);
+    auto follow = [this] {
+        okButton->setEnabled(std::all_of(materialLists.begin(), materialLists.end(),
+                                         [](const QComboBox *list) { return list->count() > 0; }));
+    };
+    connect(combo->model(), &QAbstractItemModel::rowsInserted, this, follow);
+    connect(combo->model(), &QAbstractItemModel::rowsRemoved, this, follow);
+    connect(combo->model(), &QAbstractItemModel::modelReset, this, follow);
+    follow();
 }
 
 void FilmOptionsDialog::addRow(const QString &label, QWidget *field) { form->addRow(label, field); }

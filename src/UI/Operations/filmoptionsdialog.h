@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Core/Processes/processdescriptor.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QString>
@@ -10,16 +12,34 @@ class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
 class QPushButton;
+class QSpinBox;
 
 namespace Ui {
 namespace Operations {
 
-// The common frame of the deposition and etching options dialogs: a form of labelled
-// fields above OK and Cancel. Subclasses add their fields in their constructor.
+// The common frame of the process options dialogs: a form of labelled fields above OK
+// and Cancel. Built from a process's descriptor it shows every field of the process,
+// with the field's label, range, default, unit and help; a dialog with a layout of its
+// own adds its fields in its constructor, the described ones through addField().
 class FilmOptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
+    // The options of a described process: one row per field, in its dialog order.
+    explicit FilmOptionsDialog(const Core::Processes::ProcessDescriptor &process, QWidget *parent = nullptr);
+
+    // The values of the fields added by addField(), by field key.
+    virtual void writeValues(Core::Processes::ParameterSet &values) const;
+    // Sets the fields added by addField() from process-list parameters; absent keys
+    // leave them as they are.
+    virtual void preset(const QMap<QString, QVariant> &parameters);
+
+    // The field's box, or nullptr when the dialog has no such field of that kind.
+    QDoubleSpinBox *numberBox(const QString &key) const;
+    QSpinBox *countBox(const QString &key) const;
+    QComboBox *materialBox(const QString &key) const;
+    QPushButton *okButtonWidget() const { return okButton; }
+
     // "<name of catalogue process processId> Options".
     static QString processTitle(int processId);
     // The material ids the process catalogue allows for a process, leaving out ids the
@@ -39,6 +59,10 @@ public:
 protected:
     explicit FilmOptionsDialog(QWidget *parent);
 
+    // A row for a described field: a spin box (whole numbers without decimals) or the
+    // list of the materials the field accepts.
+    QWidget *addField(const Core::Processes::ProcessDescriptor &process, const Core::Processes::ParameterField &field);
+
     // A thickness or depth: 0 to 1e9, default 10, suffix " units".
     QDoubleSpinBox *addLength(const QString &label, int decimals = 2);
     // "Horizontal ratio": 3 decimals, `minimum` to 1e9, default 0.5.
@@ -52,6 +76,19 @@ protected:
     void addRow(QWidget *field);
 
 private:
+    struct BoundField
+    {
+        Core::Processes::ParameterField field;
+        QWidget *widget;
+    };
+    const BoundField *bound(const QString &key) const;
+    // OK stays disabled while any of the material lists is empty: there is nothing to
+    // deposit or etch.
+    void needMaterial(QComboBox *combo);
+
+    std::vector<QComboBox *> materialLists;
+
+    std::vector<BoundField> boundFields;
     QFormLayout *form;
     QPushButton *okButton;
 };

@@ -1,6 +1,6 @@
 #include "UI/Operations/pvdoptionsdialog.h"
 
-#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
+#include "Core/Processes/processregistry.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -12,13 +12,23 @@
 namespace Ui {
 namespace Operations {
 
+namespace {
+
+const Core::Processes::ProcessDescriptor &pvd() { return *Core::Processes::ProcessRegistry::instance().byBatchType(12); }
+
+const QString keySide = QStringLiteral("DepositOn");
+
+} // namespace
+
 PVDOptionsDialog::PVDOptionsDialog(QWidget *parent) : FilmOptionsDialog(parent)
 {
-    setWindowTitle(processTitle(4));
-    thickness = addLength(tr("Film thickness"));
-    ratio = addRatio(0.01);
+    const Core::Processes::ProcessDescriptor &process = pvd();
+    setWindowTitle(processTitle(process.catalogueId));
+    thickness = static_cast<QDoubleSpinBox *>(addField(process, *process.field(QStringLiteral("Thickness"))));
+    ratio = static_cast<QDoubleSpinBox *>(
+        addField(process, *process.field(QStringLiteral("Horizontal to Vertical Ratio"))));
 
-    auto *group = new QGroupBox(tr("Deposition side"));
+    auto *group = new QGroupBox(process.field(keySide)->label);
     auto *column = new QVBoxLayout(group);
     auto *buttons = new QButtonGroup(this);
     const char *const labels[3] = {"Deposit on top", "Deposit on bottom", "Deposit on both sides"};
@@ -27,25 +37,13 @@ PVDOptionsDialog::PVDOptionsDialog(QWidget *parent) : FilmOptionsDialog(parent)
         buttons->addButton(sides[i], i + 1);
         column->addWidget(sides[i]);
     }
-    sides[0]->setChecked(true);
+    setSide(static_cast<int>(process.field(keySide)->defaultValue));
     addRow(group);
 
-    material = addMaterialList(tr("Material"), processMaterials(4));
+    material = static_cast<QComboBox *>(addField(process, *process.field(QStringLiteral("Material"))));
 }
 
-QString PVDOptionsDialog::sideText(int side)
-{
-    switch (side) {
-    case 1:
-        return QStringLiteral("On Top");
-    case 2:
-        return QStringLiteral("On Bottom");
-    case 3:
-        return QStringLiteral("On Top and Bottom");
-    default:
-        return QString();
-    }
-}
+QString PVDOptionsDialog::sideText(int side) { return Core::Processes::pvdSideText(side); }
 
 void PVDOptionsDialog::setSide(int side)
 {
@@ -55,18 +53,21 @@ void PVDOptionsDialog::setSide(int side)
 
 void PVDOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
 {
-    presetNumber(thickness, parameters, QStringLiteral("Thickness"));
-    presetNumber(ratio, parameters, QStringLiteral("Horizontal to Vertical Ratio"));
-    const QString code = QStringLiteral("DepositOn");
+    FilmOptionsDialog::preset(parameters);
     const QString text = QStringLiteral("Deposit On");
-    if (parameters.contains(code)) {
-        setSide(parameters.value(code).toInt());
+    if (parameters.contains(keySide)) {
+        setSide(parameters.value(keySide).toInt());
     } else if (parameters.contains(text)) {
         for (int side = 1; side <= 3; ++side)
             if (parameters.value(text).toString() == sideText(side))
                 setSide(side);
     }
-    presetMaterial(material, parameters, QStringLiteral("Material_Id"), QStringLiteral("Material"));
+}
+
+void PVDOptionsDialog::writeValues(Core::Processes::ParameterSet &values) const
+{
+    FilmOptionsDialog::writeValues(values);
+    values.set(keySide, getSide());
 }
 
 float PVDOptionsDialog::getThickness() const { return static_cast<float>(thickness->value()); }
@@ -81,14 +82,6 @@ int PVDOptionsDialog::getSide() const
 }
 
 quint32 PVDOptionsDialog::getMaterial() const { return material->currentData().toUInt(); }
-
-void PVDOptionsDialog::applyTo(Core::Operations::SimplePhysicalVaporDepositionOperation &operation) const
-{
-    operation.setThickness(getThickness());
-    operation.setRatio(getRatio());
-    operation.setSide(getSide());
-    operation.setMaterial(getMaterial());
-}
 
 } // namespace Operations
 } // namespace Ui

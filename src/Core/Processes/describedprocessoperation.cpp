@@ -1,0 +1,27 @@
+#include "Core/Processes/describedprocessoperation.h"
+
+namespace Core {
+namespace Processes {
+
+DescribedProcessOperation::DescribedProcessOperation(Operations::OperationContext &context,
+                                                     const ProcessDescriptor &process)
+    : UndoableProcessOperation(context, process.consoleName.toStdString(), process.recordedNumber,
+                               process.snapshotKey),
+      described(process)
+{
+}
+
+void DescribedProcessOperation::setParameters(const ParameterSet &parameters)
+{
+    values = parameters;
+    complete = true;
+}
+
+void DescribedProcessOperation::process()
+{
+    ProcessTarget target{*volume, context.latticeStale, QString()};
+    described.run(target, values);
+}
+
+} // namespace Processes
+} // namespace Core

@@ -1,0 +1,255 @@
+#include "Core/Processes/processregistry.h"
+
+#include "Core/Operations/AnisotropicFilmDeposition/anisotropicfilmdeposition.h"
+#include "Core/Operations/AnisotropicFilmEtching/anisotropicfilmetching.h"
+#include "Core/Operations/Electrodeposition/electrodeposition.h"
+#include "Core/Operations/IsotropicFilmDeposition/isotropicfilmdeposition.h"
+#include "Core/Operations/IsotropicFilmEtching/isotropicfilmetching.h"
+#include "Core/Operations/MooreNeighborhood/mooreneighborhooddeposition.h"
+#include "Core/Operations/MooreNeighborhood/mooreneighborhoodetching.h"
+#include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordeposition.h"
+
+namespace Core {
+namespace Processes {
+
+using namespace Core::Operations;
+
+namespace {
+
+const QString keyMaterial = QStringLiteral("Material");
+const QString keyRatio = QStringLiteral("Horizontal to Vertical Ratio");
+
+ParameterField material(const QString &word, const QString &label, MaterialChoice choice)
+{
+    ParameterField f;
+    f.key = word;
+    f.type = ValueType::Material;
+    f.label = label;
+    f.materials = choice;
+    return f;
+}
+
+// A thickness or depth in length units: 0 to 1e9, default 10.
+ParameterField length(const QString &key, const QString &label, const char *refusal,
+                      ValueType type = ValueType::Float)
+{
+    ParameterField f;
+    f.key = key;
+    f.type = type;
+    f.unit = QStringLiteral("units");
+    f.defaultValue = 10.0;
+    f.minimum = 0.0;
+    f.maximum = 1e9;
+    f.label = label;
+    f.rule = ListRule::NotNegative;
+    f.refusal = QString::fromLatin1(refusal);
+    return f;
+}
+
+// Lateral growth or etch per unit of vertical growth or etch.
+ParameterField ratio(double minimum, ValueType type = ValueType::Float, const char *refusal = "")
+{
+    ParameterField f;
+    f.key = keyRatio;
+    f.type = type;
+    f.defaultValue = 0.5;
+    f.minimum = minimum;
+    f.maximum = 1e9;
+    f.decimals = 3;
+    f.label = QStringLiteral("Horizontal ratio");
+    f.help = QStringLiteral("Lateral growth or etch per unit of vertical growth or etch.");
+    f.rule = ListRule::Finite;
+    f.refusal = QString::fromLatin1(refusal);
+    return f;
+}
+
+// A Moore count of cells; a list may hold a fraction, which the run drops.
+ParameterField cells(const QString &key, const QString &label)
+{
+    ParameterField f;
+    f.key = key;
+    f.type = ValueType::Float;
+    f.unit = QStringLiteral("cells");
+    f.defaultValue = 1.0;
+    f.minimum = 1.0;
+    f.maximum = 999999999.0;
+    f.decimals = 0;
+    f.label = label;
+    f.rule = ListRule::Range;
+    f.ruleMinimum = 0.0;
+    f.ruleMaximum = 999999999.0;
+    f.refusal = QStringLiteral("the number of cells must lie between 0 and 999999999");
+    return f;
+}
+
+ProcessDescriptor film(const char *menuText, const char *consoleName, const char *listName, int32_t operation,
+                       int32_t recorded, int32_t batchType, int32_t catalogueId, const char *snapshotKey)
+{
+    ProcessDescriptor d;
+    d.menuText = QString::fromLatin1(menuText);
+    d.consoleName = QString::fromLatin1(consoleName);
+    d.listName = QString::fromLatin1(listName);
+    d.editorName = d.menuText;
+    d.operationNumber = operation;
+    d.recordedNumber = recorded;
+    d.batchRecordedNumber = recorded;
+    d.batchType = batchType;
+    d.catalogueId = catalogueId;
+    d.snapshotKey = QString::fromLatin1(snapshotKey);
+    d.silicon = SiliconEffect::WhenMaterialIsSilicon;
+    d.writtenMaterial = keyMaterial;
+    return d;
+}
+
+const char *const lengthRefusal = "the thickness or depth must be a number of 0 or more";
+
+ProcessDescriptor isotropicDeposition(const char *menuText, int32_t operation, int32_t batchType,
+                                      int32_t catalogueId, const QString &thicknessKey)
+{
+    ProcessDescriptor d = film(menuText, menuText, menuText, operation, 13, batchType, catalogueId,
+                               "IsotropicDeposition");
+    d.dialogTitle = QStringLiteral("Isotropic Film Deposition");
+    d.fields = {material(keyMaterial, QStringLiteral("Material"), MaterialChoice::Process),
+                length(thicknessKey, QStringLiteral("Film thickness"), lengthRefusal)};
+    d.dialogOrder = {thicknessKey, keyMaterial};
+    d.run = [thicknessKey](ProcessTarget &t, const ParameterSet &v) {
+        IsotropicFilmDeposition(&t.volume, v.material(keyMaterial), v.real(thicknessKey)).simulate();
+    };
+    return d;
+}
+
+template <class Automaton>
+ProcessDescriptor moore(const char *menuText, const char *listName, int32_t operation, int32_t batchType,
+                        const QString &countKey, const QString &label)
+{
+    ProcessDescriptor d = film(menuText, "Moore film deposition", listName, operation, operation, batchType, -1,
+                               "MooreFilmDep");
+    d.dialogTitle = QStringLiteral("Operation Options");
+    d.fields = {material(keyMaterial, QStringLiteral("Select Film"), MaterialChoice::Any), cells(countKey, label)};
+    d.dialogOrder = {countKey, keyMaterial};
+    d.run = [countKey](ProcessTarget &t, const ParameterSet &v) {
+        Automaton(&t.volume, v.material(keyMaterial), static_cast<int32_t>(v.real(countKey))).run();
+    };
+    return d;
+}
+
+template <class Automaton>
+ProcessDescriptor anisotropic(const char *menuText, int32_t operation, int32_t batchType, int32_t catalogueId,
+                              const char *snapshotKey, const QString &lengthKey, const QString &label)
+{
+    ProcessDescriptor d =
+        film(menuText, menuText, menuText, operation, 13, batchType, catalogueId, snapshotKey);
+    d.batchRecordedNumber = operation;
+    d.fields = {ratio(0.0), material(keyMaterial, QStringLiteral("Material"), MaterialChoice::Process),
+                length(lengthKey, label, lengthRefusal)};
+    d.dialogOrder = {lengthKey, keyRatio, keyMaterial};
+    d.run = [lengthKey](ProcessTarget &t, const ParameterSet &v) {
+        Automaton(&t.volume, v.material(keyMaterial), v.real(lengthKey), v.real(keyRatio)).simulate();
+    };
+    return d;
+}
+
+ProcessDescriptor electroplating()
+{
+    const QString thickness = QStringLiteral("Film Thickness");
+    const QString conducting = QStringLiteral("Conducting Material");
+    const QString deposited = QStringLiteral("Deposited Material");
+    ProcessDescriptor d = film("Electroplating", "Electroplating", "Electroplating", 15, 15, 7, -1, "Electroplating");
+    d.statusTip = QStringLiteral("Simulates an electrodeposition of a metal over another conductor.");
+    d.dialogTitle = QStringLiteral("Electroplating Options");
+    d.writtenMaterial = deposited;
+    d.fields = {length(thickness, QStringLiteral("Film thickness"), "the thickness must be a number of 0 or more"),
+                material(conducting, QStringLiteral("Conducting Material"), MaterialChoice::Any),
+                material(deposited, QStringLiteral("Material"), MaterialChoice::Any)};
+    d.dialogOrder = {thickness, deposited, conducting};
+    d.run = [=](ProcessTarget &t, const ParameterSet &v) {
+        Electrodeposition(&t.volume, v.material(deposited), v.material(conducting), v.real(thickness)).simulate();
+    };
+    return d;
+}
+
+// "Deposit On" repeats the side in words for the list's readers.
+QString depositOnText(int side)
+{
+    switch (side) {
+    case 1:
+        return QStringLiteral("On Top");
+    case 2:
+        return QStringLiteral("On Bottom");
+    case 3:
+        return QStringLiteral("On Top and Bottom");
+    default:
+        return QString();
+    }
+}
+
+ProcessDescriptor pvd()
+{
+    const QString thickness = QStringLiteral("Thickness");
+    const QString side = QStringLiteral("DepositOn");
+    ProcessDescriptor d = film("PVD", "Isotropic Deposition", "PVD", 31, 13, 12, 4, "IsotropicDeposition");
+    d.batchRecordedNumber = 31;
+    const char *const refusal = "the thickness and the ratio must be numbers, the thickness 0 or more";
+    ParameterField sideField;
+    sideField.key = side;
+    sideField.type = ValueType::Int;
+    sideField.defaultValue = 1.0;
+    sideField.minimum = 1.0;
+    sideField.maximum = 3.0;
+    sideField.decimals = 0;
+    sideField.label = QStringLiteral("Deposition side");
+    sideField.help = QStringLiteral("1: on top, 2: on the bottom, 3: on both sides.");
+    sideField.rule = ListRule::Range;
+    sideField.ruleMinimum = 1.0;
+    sideField.ruleMaximum = 3.0;
+    sideField.refusal = QStringLiteral("the side must be 1 (top), 2 (bottom) or 3 (both)");
+    d.fields = {material(keyMaterial, QStringLiteral("Material"), MaterialChoice::Process),
+                length(thickness, QStringLiteral("Film thickness"), refusal, ValueType::Double),
+                ratio(0.01, ValueType::Double, refusal), sideField};
+    d.listExtras = [side](const ParameterSet &v, ParameterSet &shown, ParameterSet &) {
+        shown.set(QStringLiteral("Deposit On"), depositOnText(v.integer(side)));
+    };
+    d.run = [=](ProcessTarget &t, const ParameterSet &v) {
+        SimplePhysicalVaporDeposition(&t.volume, v.material(keyMaterial), v.real(thickness), v.real(keyRatio),
+                                      v.integer(side))
+            .simulate();
+    };
+    return d;
+}
+
+} // namespace
+
+QString pvdSideText(int side) { return depositOnText(side); }
+
+void addFilmProcesses(std::vector<ProcessDescriptor> &processes)
+{
+    processes.push_back(isotropicDeposition("CVD", 33, 4, 3, QStringLiteral("Thickness")));
+    processes.back().statusTip = QStringLiteral("Run an isotropic film deposition simulation.");
+    processes.push_back(isotropicDeposition("Isotropic Deposition", 13, 16, 18, QStringLiteral("Film Thickness")));
+
+    ProcessDescriptor etching = film("Isotropic Etching", "Isotropic Etching", "Isotropic etching", 14, 14, 5, 10,
+                                     "IsotropicEtching");
+    etching.statusTip = QStringLiteral("Run an isotropic film etching simulation.");
+    etching.fields = {material(keyMaterial, QStringLiteral("Material"), MaterialChoice::Process),
+                      length(QStringLiteral("Depth"), QStringLiteral("Etch Depth"), lengthRefusal)};
+    etching.dialogOrder = {QStringLiteral("Depth"), keyMaterial};
+    etching.run = [](ProcessTarget &t, const ParameterSet &v) {
+        IsotropicFilmEtching(&t.volume, v.material(keyMaterial), v.real(QStringLiteral("Depth"))).simulate();
+    };
+    processes.push_back(etching);
+
+    processes.push_back(anisotropic<AnisotropicFilmDeposition>("Anisotropic Deposition", 27, 17, 16,
+                                                               "AnisotropicDeposition", QStringLiteral("Film Thickness"),
+                                                               QStringLiteral("Film thickness")));
+    processes.push_back(anisotropic<AnisotropicFilmEtching>("Anisotropic Etching", 32, 18, 17, "AnisotropicEtching",
+                                                            QStringLiteral("Etch Depth"), QStringLiteral("Etch Depth")));
+    processes.push_back(moore<MooreNeighborhoodDeposition>("Moore Deposition", "Moore deposition", 18, 2,
+                                                           QStringLiteral("Thickness"), QStringLiteral("Film Thickness")));
+    processes.push_back(moore<MooreNeighborhoodEtching>("Moore Etching", "Moore etching", 19, 3,
+                                                        QStringLiteral("Depth"), QStringLiteral("Etch Depth")));
+    processes.push_back(electroplating());
+    processes.push_back(pvd());
+}
+
+} // namespace Processes
+} // namespace Core

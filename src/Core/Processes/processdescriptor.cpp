@@ -1,0 +1,60 @@
+#include "Core/Processes/processdescriptor.h"
+
+#include <cmath>
+
+namespace Core {
+namespace Processes {
+
+QString ParameterField::listKey() const { return isMaterial() ? key + QStringLiteral("_Id") : key; }
+
+QString ParameterField::colorKey() const { return key + QStringLiteral("_Color"); }
+
+bool ParameterField::keepsRule(double value) const
+{
+    switch (rule) {
+    case ListRule::Any:
+        return true;
+    case ListRule::Finite:
+        return std::isfinite(value);
+    case ListRule::NotNegative:
+        return std::isfinite(value) && value >= 0.0;
+    case ListRule::Positive:
+        return std::isfinite(value) && value > 0.0;
+    case ListRule::Range:
+        return std::isfinite(value) && value >= ruleMinimum && value <= ruleMaximum;
+    }
+    return false;
+}
+
+const ParameterField *ProcessDescriptor::field(const QString &key) const
+{
+    for (const ParameterField &f : fields)
+        if (f.key == key)
+            return &f;
+    return nullptr;
+}
+
+bool ProcessDescriptor::writesSilicon(const ParameterSet &values) const
+{
+    switch (silicon) {
+    case SiliconEffect::None:
+        return false;
+    case SiliconEffect::Always:
+        return true;
+    case SiliconEffect::WhenMaterialIsSilicon:
+        return values.material(writtenMaterial) == 1u;
+    }
+    return false;
+}
+
+ParameterSet ProcessDescriptor::defaults() const
+{
+    ParameterSet values;
+    for (const ParameterField &f : fields)
+        if (!f.isMaterial())
+            values.set(f.key, f.defaultValue);
+    return values;
+}
+
+} // namespace Processes
+} // namespace Core

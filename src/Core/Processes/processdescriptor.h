@@ -1,0 +1,124 @@
+#pragma once
+
+#include "Core/Processes/parameterset.h"
+#include "Model/Automaton/totalvolume.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace Core {
+namespace Processes {
+
+// How a value is stored in a process list (the type written to the file) and read back.
+enum class ValueType { Float, Double, UInt, Int, Bool, String, Point, Mask, Material };
+
+// Which materials a material parameter offers.
+enum class MaterialChoice {
+    None,      // not a material
+    Process,   // those the process catalogue allows for the descriptor's catalogue process
+    Any,       // every material of the material catalogue
+    Dopant,    // the dopants of the catalogue process
+};
+
+// What a list value must satisfy for a batch step to run. A refused value fails the step
+// with the field's refusal text (or, without one, only the result code).
+enum class ListRule {
+    Any,         // any value of the type
+    Finite,      // a finite number
+    NotNegative, // a finite number of 0 or more
+    Range,       // a finite number from minimum to maximum
+    Positive,    // a finite number above 0
+};
+
+// One parameter of a process: its name in lists, its type and unit, the range and
+// default the options dialog offers, its label and help, and the rule its list value
+// must keep.
+struct ParameterField
+{
+    QString key;      // the name stored in lists; for a material the word (see listKey)
+    ValueType type = ValueType::Float;
+    QString unit;     // shown after the value: "units", "cells", "um", ...
+    double defaultValue = 0.0;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    int decimals = 2;
+    QString label;    // the options dialog's label
+    QString help;     // tool tip and what's-this text
+    MaterialChoice materials = MaterialChoice::None;
+    ListRule rule = ListRule::Any;
+    double ruleMinimum = 0.0; // for ListRule::Range
+    double ruleMaximum = 0.0;
+    QString refusal;  // why a list value breaking the rule is refused
+    bool optional = false; // a list may leave it out (the run takes defaultValue)
+
+    bool isMaterial() const { return type == ValueType::Material; }
+    // A material is stored as its id under "<word>_Id", its name under "<word>" and its
+    // colour under "<word>_Color".
+    QString listKey() const;
+    QString colorKey() const;
+    // The value's suffix in a spin box: " units", " cells"; empty without a unit.
+    QString suffix() const { return unit.isEmpty() ? QString() : QStringLiteral(" ") + unit; }
+    // True when `value` keeps the list rule.
+    bool keepsRule(double value) const;
+};
+
+// Whether running a process may change silicon cells, which makes the volume's silicon
+// lattice stale for the next atomistic etch.
+enum class SiliconEffect {
+    None,
+    WhenMaterialIsSilicon, // the material of `writtenMaterial` is written or removed
+    Always,
+};
+
+// What a process runs on: the volume and the records of the scene it belongs to.
+struct ProcessTarget
+{
+    Model::Automaton::TotalVolume &volume;
+    std::map<int32_t, bool> &latticeStale;
+    // The folder relative file names of the parameters are looked up in; empty: the
+    // working directory.
+    QString folder;
+};
+
+// One process: its names and numbers in every place it appears, its parameters, and the
+// function that runs it. The menu operation and the batch step both run `run` with the
+// same ParameterSet.
+struct ProcessDescriptor
+{
+    QString menuText;    // the menu entry ("Isotropic Etching")
+    QString statusTip;   // the menu entry's status tip; empty: none
+    QString consoleName; // the operation's name in the console and status bar
+    QString listName;    // the process name in lists and batch messages ("Isotropic etching")
+    QString editorName;  // the name in the list editor's process-type list
+    QString dialogTitle; // the options dialog's window title
+    QString snapshotKey; // the key of the step's undo records
+    int32_t operationNumber = -1; // the menu action's operation; -1: none
+    int32_t recordedNumber = -1;  // the operation's type, recorded as the volume's last process
+    int32_t batchRecordedNumber = -1; // what a batch step records instead; -1: nothing
+    int32_t batchType = -1;       // the type of its list steps; -1: none
+    int32_t catalogueId = -1;     // the process catalogue's entry; -1: none
+    std::vector<ParameterField> fields;
+    SiliconEffect silicon = SiliconEffect::None;
+    QString writtenMaterial; // the field whose material is written, for WhenMaterialIsSilicon
+    bool undoable = true;
+    // The order of the fields in the options dialog when it differs from `fields` (the
+    // order a list step is read in).
+    std::vector<QString> dialogOrder;
+    // Values a list step holds beside the fields, derived from them for the list's readers
+    // (a choice's text): shown in the list editor, or hidden.
+    std::function<void(const ParameterSet &, ParameterSet &shown, ParameterSet &hidden)> listExtras;
+
+    std::function<void(ProcessTarget &, const ParameterSet &)> run;
+
+    const ParameterField *field(const QString &key) const;
+    // Whether a run with these values may have changed silicon.
+    bool writesSilicon(const ParameterSet &values) const;
+    // A ParameterSet with every field's default (materials: none chosen).
+    ParameterSet defaults() const;
+};
+
+} // namespace Processes
+} // namespace Core
