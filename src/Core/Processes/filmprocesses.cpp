@@ -224,8 +224,10 @@ QString pvdSideText(int side) { return depositOnText(side); }
 void addFilmProcesses(std::vector<ProcessDescriptor> &processes)
 {
     processes.push_back(isotropicDeposition("CVD", 33, 4, 3, QStringLiteral("Thickness")));
+    processes.back().editorRank = 3;
     processes.back().statusTip = QStringLiteral("Run an isotropic film deposition simulation.");
     processes.push_back(isotropicDeposition("Isotropic Deposition", 13, 16, 18, QStringLiteral("Film Thickness")));
+    processes.back().editorRank = 8;
 
     ProcessDescriptor etching = film("Isotropic Etching", "Isotropic Etching", "Isotropic etching", 14, 14, 5, 10,
                                      "IsotropicEtching");
@@ -236,19 +238,26 @@ void addFilmProcesses(std::vector<ProcessDescriptor> &processes)
     etching.run = [](ProcessTarget &t, const ParameterSet &v) {
         IsotropicFilmEtching(&t.volume, v.material(keyMaterial), v.real(QStringLiteral("Depth"))).simulate();
     };
+    etching.editorRank = 7;
     processes.push_back(etching);
 
     processes.push_back(anisotropic<AnisotropicFilmDeposition>("Anisotropic Deposition", 27, 17, 16,
                                                                "AnisotropicDeposition", QStringLiteral("Film Thickness"),
                                                                QStringLiteral("Film thickness")));
+    processes.back().editorRank = 0;
     processes.push_back(anisotropic<AnisotropicFilmEtching>("Anisotropic Etching", 32, 18, 17, "AnisotropicEtching",
                                                             QStringLiteral("Etch Depth"), QStringLiteral("Etch Depth")));
+    processes.back().editorRank = 1;
     processes.push_back(moore<MooreNeighborhoodDeposition>("Moore Deposition", "Moore deposition", 18, 2,
                                                            QStringLiteral("Thickness"), QStringLiteral("Film Thickness")));
+    processes.back().editorRank = 9;
     processes.push_back(moore<MooreNeighborhoodEtching>("Moore Etching", "Moore etching", 19, 3,
                                                         QStringLiteral("Depth"), QStringLiteral("Etch Depth")));
+    processes.back().editorRank = 10;
     processes.push_back(electroplating());
+    processes.back().editorRank = 5;
     processes.push_back(pvd());
+    processes.back().editorRank = 14;
 }
 
 } // namespace Processes

@@ -93,6 +93,7 @@ struct ProcessDescriptor
     QString consoleName; // the operation's name in the console and status bar
     QString listName;    // the process name in lists and batch messages ("Isotropic etching")
     QString editorName;  // the name in the list editor's process-type list
+    int32_t editorRank = 0; // its place in that list (ascending)
     QString dialogTitle; // the options dialog's window title
     QString snapshotKey; // the key of the step's undo records
     int32_t operationNumber = -1; // the menu action's operation; -1: none
