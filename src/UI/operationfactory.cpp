@@ -7,8 +7,6 @@
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/Document/savedocumentasoperation.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
-#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/ExportData/exportdataoperation.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/ModelExtraction/runmodelextraction.h"
@@ -41,8 +39,6 @@
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
-#include "UI/Observers/atomisticwetetchobserver.h"
-#include "UI/Observers/continuouswetetchobserver.h"
 #include "UI/Observers/exportdataobserver.h"
 #include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
@@ -136,12 +132,6 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 26:
         return withObserver(std::make_shared<SimpleSiOxidationOperation>(context),
                             std::make_shared<Observers::SiOxidationObserver>(context, mainWindow));
-    case 28:
-        return withObserver(std::make_shared<AtomisticWetEtchOperation>(context),
-                            std::make_shared<Observers::AtomisticWetEtchObserver>(context, mainWindow));
-    case 29:
-        return withObserver(std::make_shared<ContinuousWetEtchOperation>(context),
-                            std::make_shared<Observers::ContinuousWetEtchObserver>(context, mainWindow));
     case 30:
         return withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(context),
                             std::make_shared<Observers::SimpleRIEObserver>(context, mainWindow));

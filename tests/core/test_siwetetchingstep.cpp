@@ -1,6 +1,6 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "filmtestsupport.h"
@@ -55,12 +55,15 @@ struct Options : Util::IObserver
     std::function<void()> accept;
 };
 
-template <class Operation = AtomisticWetEtchOperation>
-void runOperation(OperationContext &context, double depth)
+// The menu operation of the wet etch of list type `batchType` (1 atomistic, 20
+// continuous), given `depth` by its dialog.
+void runOperation(OperationContext &context, double depth, int32_t batchType = 1)
 {
-    auto op = std::make_shared<Operation>(context);
-    std::weak_ptr<Operation> weak = op;
-    op->setOptionsObserver(std::make_shared<Options>([weak, depth] { weak.lock()->setParameters(depth); }));
+    auto op = std::make_shared<Core::Processes::DescribedProcessOperation>(
+        context, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType));
+    std::weak_ptr<Core::Processes::DescribedProcessOperation> weak = op;
+    op->setOptionsObserver(std::make_shared<Options>(
+        [weak, depth] { weak.lock()->setParameters(Core::Processes::ParameterSet{{"Depth", depth}}); }));
     op->execute();
 }
 
@@ -167,9 +170,9 @@ TEST(SiWetEtchingStep, ContinuousEtchIsStepType20)
     const auto menuVolume = maskedSilicon();
     interactive.scene.add(menuVolume);
     // Depths a float holds exactly, as the list stores them.
-    runOperation<ContinuousWetEtchOperation>(interactive, 1.75);
-    runOperation<AtomisticWetEtchOperation>(interactive, 0.7);
-    runOperation<ContinuousWetEtchOperation>(interactive, 1.25);
+    runOperation(interactive, 1.75, 20);
+    runOperation(interactive, 0.7);
+    runOperation(interactive, 1.25, 20);
 
     OperationContext batch;
     ProcessListRunner runner(batch);

@@ -2,8 +2,6 @@
 // counts, particle counts, masks and the scene's objects.
 #include "Core/Processes/describedprocessoperation.h"
 #include "Core/Processes/processregistry.h"
-#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/DopingOperation/dopingoperation.h"
 #include "Core/Operations/DopingOperation/ionimplantationoperation.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
@@ -197,14 +195,8 @@ std::vector<Step> everyStep()
              return preset<SimpleReactiveIonEtchingOperation>(std::make_shared<SimpleReactiveIonEtchingOperation>(c),
                                                               [](auto &o) { o.setMaterial(si); o.setDepth(2.0); o.setDirections(1); });
          }, {}},
-        {"Si Wet Etching", [](OperationContext &c) {
-             return preset<AtomisticWetEtchOperation>(std::make_shared<AtomisticWetEtchOperation>(c),
-                                                           [](auto &o) { o.setParameters(2.0); });
-         }, {}},
-        {"Continuous Wet Etch", [](OperationContext &c) {
-             return preset<ContinuousWetEtchOperation>(std::make_shared<ContinuousWetEtchOperation>(c),
-                                                      [](auto &o) { o.setParameters(2.0); });
-         }, {}},
+        {"Si Wet Etching", [](OperationContext &c) { return described(c, 1, {{"Depth", 2.0}}); }, {}},
+        {"Continuous Wet Etch", [](OperationContext &c) { return described(c, 20, {{"Depth", 2.0}}); }, {}},
         {"Masked Cut", [](OperationContext &c) {
              return preset<MaskedCutCellVolumeOperation>(std::make_shared<MaskedCutCellVolumeOperation>(c),
                                                          [](auto &o) { o.setMask(halfOpaque(16, 12), 16, 12); });

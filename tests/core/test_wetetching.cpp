@@ -1,6 +1,4 @@
 #include "Core/Operations/AtomisticWetEtching/atomisticwetetch.h"
-#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/ContinuousWetEtching/continuouswetetch.h"
 #include "Core/Processes/describedprocessoperation.h"
 #include "Core/Processes/processregistry.h"
@@ -269,12 +267,15 @@ struct Messages : Util::IObserver
     std::vector<std::string> lines;
 };
 
-template <class Op>
-void runOperation(OperationContext &context, double depth)
+// The menu operation of the wet etch of list type `batchType` (1 atomistic, 20
+// continuous), given `depth` by its dialog.
+void runOperation(OperationContext &context, double depth, int32_t batchType = 1)
 {
-    auto op = std::make_shared<Op>(context);
-    std::weak_ptr<Op> weak = op;
-    op->setOptionsObserver(std::make_shared<Options>([weak, depth] { weak.lock()->setParameters(depth); }));
+    auto op = std::make_shared<Core::Processes::DescribedProcessOperation>(
+        context, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType));
+    std::weak_ptr<Core::Processes::DescribedProcessOperation> weak = op;
+    op->setOptionsObserver(std::make_shared<Options>(
+        [weak, depth] { weak.lock()->setParameters(Core::Processes::ParameterSet{{"Depth", depth}}); }));
     op->execute();
 }
 
@@ -295,7 +296,7 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     const auto v = makeVolume(6, 6, 12, rule);
     context.scene.add(v);
 
-    runOperation<AtomisticWetEtchOperation>(context, 0.7);
+    runOperation(context, 0.7);
     const auto first = v->getLattice();
     ASSERT_TRUE(first);
     EXPECT_FALSE(context.latticeStale.at(v->getId()));
@@ -303,13 +304,13 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     EXPECT_EQ(messages->lines.back(), "BCA Wet Etch: Operation finished.");
     EXPECT_EQ(context.history.undoCount(), 0u);
 
-    runOperation<AtomisticWetEtchOperation>(context, 0.7);
+    runOperation(context, 0.7);
     EXPECT_EQ(v->getLattice(), first);
     EXPECT_EQ(v->materialIds(), whole->materialIds());
     EXPECT_EQ(counts(*v), counts(*whole));
 
     // The continuous etch continues on the same lattice too.
-    runOperation<ContinuousWetEtchOperation>(context, 0.5);
+    runOperation(context, 0.5, 20);
     EXPECT_EQ(v->getLattice(), first);
     EXPECT_EQ(context.lastProcessByVolume.at(v->getId()), 29);
     EXPECT_EQ(messages->lines.back(), "Continuous Wet Etch: Operation finished.");
@@ -319,13 +320,14 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
         Core::Processes::ParameterSet{{"Film Thickness", 1.0f}, {"Material", 1u}});
     deposition->execute();
     EXPECT_TRUE(context.latticeStale.at(v->getId()));
-    runOperation<AtomisticWetEtchOperation>(context, 0.35);
+    runOperation(context, 0.35);
     EXPECT_NE(v->getLattice(), first);
     EXPECT_FALSE(context.latticeStale.at(v->getId()));
 
     // Rejecting the options cancels without touching the volume.
     const std::vector<uint32_t> before = v->materialIds();
-    auto rejected = std::make_shared<AtomisticWetEtchOperation>(context);
+    auto rejected = std::make_shared<Core::Processes::DescribedProcessOperation>(
+        context, *Core::Processes::ProcessRegistry::instance().byBatchType(1));
     rejected->setOptionsObserver(std::make_shared<Options>([] {}));
     rejected->execute();
     EXPECT_EQ(messages->lines.back(), "BCA Wet Etch: Operation canceled.");

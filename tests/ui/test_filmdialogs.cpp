@@ -102,7 +102,7 @@ TotalVolumePtr scene()
 // The options dialog of the process of list type `batchType`.
 std::unique_ptr<FilmOptionsDialog> dialogOf(int32_t batchType)
 {
-    return makeProcessDialog(*Core::Processes::ProcessRegistry::instance().byBatchType(batchType), nullptr);
+    return std::make_unique<FilmOptionsDialog>(*Core::Processes::ProcessRegistry::instance().byBatchType(batchType));
 }
 
 FilmOptionsDialog *form(QDialog *d)

@@ -1,6 +1,4 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "UI/Console/commandconsole.h"

@@ -7,7 +7,6 @@
 #include "Core/BatchRun/registeredstep.h"
 #include "Core/BatchRun/randomwalkdopingstep.h"
 #include "Core/BatchRun/saveimagestep.h"
-#include "Core/BatchRun/siwetetchingstep.h"
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/operationcontext.h"
 #include "Core/Processes/processregistry.h"
@@ -57,7 +56,6 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(10, &runSaveImageStep);
     registerStep(11, &runCreateSubstrateStep);
     registerStep(0, &runPhotolithographyStep, 20);
-    registerStep(1, &runSiWetEtchingStep, 28);
     registerStep(6, &runPlanarizationStep, 22);
     registerStep(9, &runSpinCoatingStep, 23);
     registerStep(13, &runSimpleRieStep, 30);
@@ -65,7 +63,6 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(14, &runIonImplantationStep, 3);
     registerStep(15, &runSiOxidationStep, 26);
     registerStep(19, &runRandomWalkDopingStep, 36);
-    registerStep(20, &runContinuousWetEtchingStep, 29);
 }
 
 void ProcessListRunner::registerStep(int32_t processType, StepHandler handler, int32_t recordedNumber)

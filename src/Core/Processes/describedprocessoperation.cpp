@@ -21,6 +21,7 @@ void DescribedProcessOperation::process()
 {
     ProcessTarget target{*volume, context.latticeStale, QString()};
     described.run(target, values);
+    unseenChanges = target.unseenChanges;
 }
 
 } // namespace Processes

@@ -30,11 +30,13 @@ protected:
     bool parametersComplete() const override { return complete; }
     void process() override;
     bool marksLatticeStale() const override { return described.writesSilicon(values); }
+    bool changedNothing() const override { return unseenChanges == 0 && UndoableProcessOperation::changedNothing(); }
 
 private:
     const ProcessDescriptor &described;
     ParameterSet values;
     bool complete = false;
+    size_t unseenChanges = 0;
 };
 
 } // namespace Processes

@@ -16,8 +16,9 @@ using namespace Core::Operations;
 
 namespace {
 
-const QString keyMaterial = QStringLiteral("Material");
-const QString keyRatio = QStringLiteral("Horizontal to Vertical Ratio");
+// Constant-initialised, so the registry may be built from any static initialiser.
+const QLatin1String keyMaterial("Material");
+const QLatin1String keyRatio("Horizontal to Vertical Ratio");
 
 ParameterField material(const QString &word, const QString &label, MaterialChoice choice)
 {

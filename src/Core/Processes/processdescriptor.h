@@ -81,6 +81,9 @@ struct ProcessTarget
     // The folder relative file names of the parameters are looked up in; empty: the
     // working directory.
     QString folder;
+    // Set by the run: how much it changed that no cell shows (atoms taken from the
+    // silicon lattice), so that a step whose cells stayed still counts as a change.
+    size_t unseenChanges = 0;
 };
 
 // One process: its names and numbers in every place it appears, its parameters, and the

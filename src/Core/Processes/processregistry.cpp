@@ -12,6 +12,7 @@ const ProcessRegistry &ProcessRegistry::instance()
 ProcessRegistry::ProcessRegistry()
 {
     addFilmProcesses(processes);
+    addWetEtchProcesses(processes);
 }
 
 const ProcessDescriptor *ProcessRegistry::byOperation(int32_t operationNumber) const

@@ -7,7 +7,6 @@
 #include "Core/Processes/processregistry.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/saveimagestepdialog.h"
-#include "UI/Operations/wetetchdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
 #include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/gdsmaskfields.h"
@@ -240,11 +239,6 @@ std::unique_ptr<StepEditor> photolithographyEditor(QWidget *parent)
 
 // -- The other types, in type order -------------------------------------------------------
 
-void writeSiWetEtching(const WetEtchDialog &d, const Parameters &, ProcessData &step)
-{
-    showFloat(step, QStringLiteral("Depth"), d.getDepth());
-}
-
 void writePlanarization(const PlanarizationOptionsDialog &d, const Parameters &, ProcessData &step)
 {
     showUInt(step, QStringLiteral("Maximum Height"), d.getMaximumHeight());
@@ -361,7 +355,7 @@ public:
 
 private:
     const Core::Processes::ProcessDescriptor &process;
-    QPointer<FilmOptionsDialog> owned;
+    QPointer<ProcessDialog> owned;
 };
 
 } // namespace
@@ -375,8 +369,6 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
     switch (processType) {
     case 0:
         return photolithographyEditor(parent);
-    case 1:
-        return editor<WetEtchDialog>(writeSiWetEtching, parent);
     case 6:
         // The whole height, as in the window: a new step removes nothing until told to.
         return editor<PlanarizationOptionsDialog>(writePlanarization, parent,
@@ -398,9 +390,6 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
         return editor<SimpleOxidationOptionsDialog>(writeSiOxidation, parent);
     case 19:
         return editor<RandomWalkDopingDialog>(writeRandomWalkDoping, parent);
-    case 20:
-        // The continuous etch shares the atomistic etch's dialog and its "Depth".
-        return editor<WetEtchDialog>(writeSiWetEtching, parent);
     default:
         return nullptr;
     }

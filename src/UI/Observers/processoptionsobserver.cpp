@@ -11,7 +11,7 @@ void ProcessOptionsObserver::update()
     const auto operation = current<Core::Processes::DescribedProcessOperation>();
     if (!operation)
         return;
-    const std::unique_ptr<Operations::FilmOptionsDialog> dialog =
+    const std::unique_ptr<Operations::ProcessDialog> dialog =
         Operations::makeProcessDialog(operation->getProcess(), mainWindow);
     if (dialog->exec() != QDialog::Accepted)
         return;

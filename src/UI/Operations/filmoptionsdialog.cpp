@@ -17,7 +17,7 @@
 namespace Ui {
 namespace Operations {
 
-FilmOptionsDialog::FilmOptionsDialog(QWidget *parent) : QDialog(parent)
+FilmOptionsDialog::FilmOptionsDialog(QWidget *parent) : ProcessDialog(parent)
 {
     auto *layout = new QVBoxLayout(this);
     form = new QFormLayout;

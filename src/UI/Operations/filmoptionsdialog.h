@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Processes/processdescriptor.h"
+#include "UI/Operations/processdialog.h"
 
 #include <QDialog>
 #include <QMap>
@@ -21,7 +22,7 @@ namespace Operations {
 // and Cancel. Built from a process's descriptor it shows every field of the process,
 // with the field's label, range, default, unit and help; a dialog with a layout of its
 // own adds its fields in its constructor, the described ones through addField().
-class FilmOptionsDialog : public QDialog
+class FilmOptionsDialog : public ProcessDialog
 {
     Q_OBJECT
 public:
@@ -29,10 +30,10 @@ public:
     explicit FilmOptionsDialog(const Core::Processes::ProcessDescriptor &process, QWidget *parent = nullptr);
 
     // The values of the fields added by addField(), by field key.
-    virtual void writeValues(Core::Processes::ParameterSet &values) const;
+    void writeValues(Core::Processes::ParameterSet &values) const override;
     // Sets the fields added by addField() from process-list parameters; absent keys
     // leave them as they are.
-    virtual void preset(const QMap<QString, QVariant> &parameters);
+    void preset(const QMap<QString, QVariant> &parameters) override;
 
     // The field's box, or nullptr when the dialog has no such field of that kind.
     QDoubleSpinBox *numberBox(const QString &key) const;

@@ -1,7 +1,6 @@
 #include "UI/Operations/wetetchdialog.h"
 
-#include "Core/Operations/AtomisticWetEtching/atomisticwetetchoperation.h"
-#include "Core/Operations/ContinuousWetEtching/continuouswetetchoperation.h"
+#include "Core/Processes/processregistry.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -12,28 +11,36 @@
 namespace Ui {
 namespace Operations {
 
-const QString WetEtchDialog::helpText = QStringLiteral(
-    "Set the depth of the etching. This is how far down the (100) plane on the surface will be etched.");
+namespace {
 
-WetEtchDialog::WetEtchDialog(QWidget *parent) : QDialog(parent)
+// Both etches describe their depth alike; the atomistic etch's field stands for both.
+const Core::Processes::ParameterField &depthField()
 {
-    setObjectName(QStringLiteral("BCAEtchingBaseDialog"));
-    setWindowTitle(tr("Wet Etching Options"));
+    return *Core::Processes::ProcessRegistry::instance().byBatchType(1)->field(QStringLiteral("Depth"));
+}
 
-    label = new QLabel(tr("Etch Depth"));
+} // namespace
+
+WetEtchDialog::WetEtchDialog(QWidget *parent) : ProcessDialog(parent)
+{
+    const Core::Processes::ParameterField &field = depthField();
+    setObjectName(QStringLiteral("BCAEtchingBaseDialog"));
+    setWindowTitle(Core::Processes::ProcessRegistry::instance().byBatchType(1)->dialogTitle);
+
+    label = new QLabel(field.label);
     depth = new QDoubleSpinBox;
     depth->setObjectName(QStringLiteral("depth"));
-    depth->setDecimals(4);
-    depth->setMaximum(1e9);
+    depth->setDecimals(field.decimals);
+    depth->setRange(field.minimum, field.maximum);
     // About one monolayer of a (100) surface (0.35) per arrow click.
     depth->setSingleStep(0.353552);
-    depth->setValue(10.0);
-    depth->setSuffix(tr(" units"));
+    depth->setValue(field.defaultValue);
+    depth->setSuffix(field.suffix());
     label->setBuddy(depth);
     for (QWidget *w : {static_cast<QWidget *>(label), static_cast<QWidget *>(depth)}) {
-        w->setToolTip(helpText);
-        w->setStatusTip(helpText);
-        w->setWhatsThis(helpText);
+        w->setToolTip(field.help);
+        w->setStatusTip(field.help);
+        w->setWhatsThis(field.help);
     }
 
     auto *row = new QHBoxLayout;
@@ -57,14 +64,9 @@ void WetEtchDialog::preset(const QMap<QString, QVariant> &parameters)
         depth->setValue(value);
 }
 
-void WetEtchDialog::applyTo(Core::Operations::AtomisticWetEtchOperation &operation) const
+void WetEtchDialog::writeValues(Core::Processes::ParameterSet &values) const
 {
-    operation.setParameters(getDepth());
-}
-
-void WetEtchDialog::applyTo(Core::Operations::ContinuousWetEtchOperation &operation) const
-{
-    operation.setParameters(getDepth());
+    values.set(QStringLiteral("Depth"), getDepth());
 }
 
 } // namespace Operations

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UI/Operations/processdialog.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QString>
@@ -8,31 +10,21 @@
 class QDoubleSpinBox;
 class QLabel;
 
-namespace Core {
-namespace Operations {
-class AtomisticWetEtchOperation;
-class ContinuousWetEtchOperation;
-} // namespace Operations
-} // namespace Core
-
 namespace Ui {
 namespace Operations {
 
 // Options of the two silicon wet etches: how far the (100) surface is etched down.
-class WetEtchDialog : public QDialog
+class WetEtchDialog : public ProcessDialog
 {
     Q_OBJECT
 public:
-    static const QString helpText;
 
     explicit WetEtchDialog(QWidget *parent = nullptr);
 
-    // Hands the depth to the operation.
-    void applyTo(Core::Operations::AtomisticWetEtchOperation &operation) const;
-    void applyTo(Core::Operations::ContinuousWetEtchOperation &operation) const;
-
+    // The depth, as "Depth".
+    void writeValues(Core::Processes::ParameterSet &values) const override;
     // Sets the depth from a process-list step's "Depth", when it holds a number.
-    void preset(const QMap<QString, QVariant> &parameters);
+    void preset(const QMap<QString, QVariant> &parameters) override;
 
     QDoubleSpinBox *depthBox() const { return depth; }
     QLabel *depthLabel() const { return label; }
