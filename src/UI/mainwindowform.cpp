@@ -1,5 +1,7 @@
 #include "UI/mainwindowform.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -173,9 +175,19 @@ void MainWindowForm::retranslateUi(QMainWindow *window)
     window->setWindowTitle(translate("Kelvane"));
     for (const Entry &e : entries()) {
         QAction *a = actions.value(QString::fromLatin1(e.name));
-        a->setText(translate(e.text));
         if (e.shortcut)
             a->setShortcut(QKeySequence(translate(e.shortcut)));
+        // A process's entry says what its descriptor says.
+        if (const Core::Processes::ProcessDescriptor *process =
+                Core::Processes::ProcessRegistry::instance().byOperation(e.operation)) {
+            a->setText(process->menuText);
+            if (!process->toolTip.isEmpty())
+                a->setToolTip(process->toolTip);
+            if (!process->statusTip.isEmpty())
+                a->setStatusTip(process->statusTip);
+            continue;
+        }
+        a->setText(translate(e.text));
         const QString tip = e.toolTip ? translate(e.toolTip) : QString();
         if (e.toolTip)
             a->setToolTip(tip);

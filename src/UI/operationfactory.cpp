@@ -74,7 +74,7 @@ OperationFactory::OperationFactory(OperationContext &context, QWidget *mainWindo
 OperationPtr OperationFactory::create(int32_t typeId)
 {
     if (const Core::Processes::ProcessDescriptor *process = Core::Processes::ProcessRegistry::instance().byOperation(typeId))
-        if (process->run)
+        if (process->generic && process->run)
             return withObserver(std::make_shared<Core::Processes::DescribedProcessOperation>(context, *process),
                                 std::make_shared<Observers::ProcessOptionsObserver>(context, mainWindow));
     switch (typeId) {

@@ -1,5 +1,7 @@
 #include "Core/BatchRun/photolithographystep.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/Photolithography/gdsmask.h"
 #include "Core/Operations/Photolithography/photolithography.h"
@@ -126,8 +128,9 @@ int32_t layoutMask(const StepEnvironment &environment, const ProcessData &step, 
 
 int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData &step)
 {
+    const Processes::ProcessDescriptor &process = *Processes::ProcessRegistry::instance().byBatchType(0);
     StepParameters read(step);
-    const uint32_t material = read.toUInt(QStringLiteral("Material_Id"));
+    const uint32_t material = read.toUInt(process.field(QStringLiteral("Material"))->listKey());
     MaskSource top, bottom;
     readMask(read, step, QStringLiteral("Top"), &top);
     readMask(read, step, QStringLiteral("Bottom"), &bottom);
@@ -162,8 +165,13 @@ int32_t runPhotolithographyStep(StepEnvironment &environment, const ProcessData 
     if (!bottomMask.isConsistent())
         qWarning().noquote() << step.getProcessName() << ": the bottom mask does not hold width x height bits; it is ignored";
 
-    Core::Operations::Photolithography(environment.volume.get(), material, bottomMask, topMask).run();
-    environment.markLatticeStale(material);
+    const Processes::ParameterSet values{{QStringLiteral("Material"), material},
+                                         {QStringLiteral("Top Mask"), QVariant::fromValue(topMask)},
+                                         {QStringLiteral("Bottom Mask"), QVariant::fromValue(bottomMask)}};
+    Processes::ProcessTarget target{*environment.volume, environment.latticeStale, environment.listFolder};
+    process.run(target, values);
+    if (process.writesSilicon(values))
+        environment.markLatticeStale();
     return 0;
 }
 

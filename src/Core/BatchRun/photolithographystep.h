@@ -8,7 +8,7 @@
 namespace Core {
 namespace BatchRun {
 
-// Batch step of photolithography (type 0): develops resist "Material_Id" through the
+// Batch step of photolithography (type 0): develops the resist material through the
 // masks "Top Mask" and "Bottom Mask" with their widths and heights. A mask size beyond
 // the 32-bit signed range is an invalid value (result 2); a mask whose bits do not fit
 // its size is ignored, as in the interactive operation. Resist material 1 marks the

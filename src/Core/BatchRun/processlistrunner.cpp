@@ -43,7 +43,7 @@ void ProcessListRunner::registerBuiltInSteps()
     // Every described process runs through its descriptor; the steps that are not a
     // process on a volume (or read their values their own way) have their own handler.
     for (const Processes::ProcessDescriptor &process : Processes::ProcessRegistry::instance().all()) {
-        if (process.batchType < 0 || !process.run)
+        if (process.batchType < 0 || !process.generic || !process.run)
             continue;
         const Processes::ProcessDescriptor *described = &process;
         registerStep(

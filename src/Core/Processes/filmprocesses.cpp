@@ -156,7 +156,8 @@ ProcessDescriptor electroplating()
     const QString conducting = QStringLiteral("Conducting Material");
     const QString deposited = QStringLiteral("Deposited Material");
     ProcessDescriptor d = film("Electroplating", "Electroplating", "Electroplating", 15, 15, 7, -1, "Electroplating");
-    d.statusTip = QStringLiteral("Simulates an electrodeposition of a metal over another conductor.");
+    d.toolTip = QStringLiteral("Simulates an electrodeposition of a metal over another conductor.");
+    d.statusTip = d.toolTip;
     d.dialogTitle = QStringLiteral("Electroplating Options");
     d.writtenMaterial = deposited;
     d.fields = {length(thickness, QStringLiteral("Film thickness"), "the thickness must be a number of 0 or more"),
@@ -226,13 +227,15 @@ void addFilmProcesses(std::vector<ProcessDescriptor> &processes)
 {
     processes.push_back(isotropicDeposition("CVD", 33, 4, 3, QStringLiteral("Thickness")));
     processes.back().editorRank = 3;
-    processes.back().statusTip = QStringLiteral("Run an isotropic film deposition simulation.");
+    processes.back().toolTip = QStringLiteral("Run an isotropic film deposition simulation.");
+    processes.back().statusTip = processes.back().toolTip;
     processes.push_back(isotropicDeposition("Isotropic Deposition", 13, 16, 18, QStringLiteral("Film Thickness")));
     processes.back().editorRank = 8;
 
     ProcessDescriptor etching = film("Isotropic Etching", "Isotropic Etching", "Isotropic etching", 14, 14, 5, 10,
                                      "IsotropicEtching");
-    etching.statusTip = QStringLiteral("Run an isotropic film etching simulation.");
+    etching.toolTip = QStringLiteral("Run an isotropic film etching simulation.");
+    etching.statusTip = etching.toolTip;
     etching.fields = {material(keyMaterial, QStringLiteral("Material"), MaterialChoice::Process),
                       length(QStringLiteral("Depth"), QStringLiteral("Etch Depth"), lengthRefusal)};
     etching.dialogOrder = {QStringLiteral("Depth"), keyMaterial};

@@ -92,6 +92,7 @@ struct ProcessTarget
 struct ProcessDescriptor
 {
     QString menuText;    // the menu entry ("Isotropic Etching")
+    QString toolTip;     // the menu entry's tool tip; empty: none
     QString statusTip;   // the menu entry's status tip; empty: none
     QString consoleName; // the operation's name in the console and status bar
     QString listName;    // the process name in lists and batch messages ("Isotropic etching")
@@ -108,6 +109,11 @@ struct ProcessDescriptor
     SiliconEffect silicon = SiliconEffect::None;
     QString writtenMaterial; // the field whose material is written, for WhenMaterialIsSilicon
     bool undoable = true;
+    // Whether the shared pieces built from the fields serve it: the menu operation, the
+    // options form, the list step's reading and the list editor's writing. A process
+    // with pieces of its own (masks shown on the volume, a volume made rather than
+    // changed) still runs through `run` where it has one.
+    bool generic = true;
     // The order of the fields in the options dialog when it differs from `fields` (the
     // order a list step is read in).
     std::vector<QString> dialogOrder;

@@ -13,6 +13,7 @@ ProcessRegistry::ProcessRegistry()
 {
     addFilmProcesses(processes);
     addWetEtchProcesses(processes);
+    addStructureProcesses(processes);
 }
 
 const ProcessDescriptor *ProcessRegistry::byOperation(int32_t operationNumber) const

@@ -28,6 +28,7 @@ private:
 // The descriptors of each family, in their own files.
 void addFilmProcesses(std::vector<ProcessDescriptor> &processes);
 void addWetEtchProcesses(std::vector<ProcessDescriptor> &processes);
+void addStructureProcesses(std::vector<ProcessDescriptor> &processes);
 
 // PVD's side in the words lists store beside its number ("On Top", ...); empty for
 // another number.

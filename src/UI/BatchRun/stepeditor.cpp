@@ -364,7 +364,7 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
 {
     if (const Core::Processes::ProcessDescriptor *process =
             Core::Processes::ProcessRegistry::instance().byBatchType(processType))
-        if (process->run)
+        if (process->generic && process->run)
             return std::make_unique<DescribedStepEditor>(*process, parent);
     switch (processType) {
     case 0:

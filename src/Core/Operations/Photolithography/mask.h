@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -60,3 +61,5 @@ inline Mask maskFromImage(const QImage &image) { return Mask::fromImage(image); 
 
 } // namespace Operations
 } // namespace Core
+
+Q_DECLARE_METATYPE(Core::Operations::Mask)

@@ -1,5 +1,7 @@
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include "Core/Operations/Photolithography/photolithography.h"
 
 namespace Core {
@@ -42,8 +44,11 @@ void PhotolithographyOperation::setBottomMask(const Mask &mask)
 
 void PhotolithographyOperation::process()
 {
-    Photolithography automaton(volume.get(), *material, bottomMask, topMask);
-    automaton.run();
+    const Processes::ProcessDescriptor &process = *Processes::ProcessRegistry::instance().byOperation(20);
+    Processes::ProcessTarget target{*volume, context.latticeStale, QString()};
+    process.run(target, Processes::ParameterSet{{QStringLiteral("Material"), *material},
+                                                {QStringLiteral("Top Mask"), QVariant::fromValue(topMask)},
+                                                {QStringLiteral("Bottom Mask"), QVariant::fromValue(bottomMask)}});
     clearOverlays();
 }
 
