@@ -240,6 +240,8 @@ TEST(RunProcessesDialogRun, CancelStopsAfterTheStepInProgressAndKeepsTheStepsDon
         const auto m = secondLine.match(dialog.statusLabel()->text());
         return m.hasMatch() && m.captured(1).toDouble() > first;
     })) << dialog.statusLabel()->text().toStdString();
+    // Step 2 has begun (a cancel before it began would stop the run after step 1).
+    ASSERT_TRUE(waitFor([&] { return gate.started.load() == 2; }));
 
     cancel->click();
     EXPECT_FALSE(cancel->isEnabled());
@@ -290,6 +292,8 @@ TEST(RunProcessesDialogRun, CloseDuringARunCancelsItAndClosesWhenTheStepEnds)
     dialog.show();
 
     button(dialog, "btnRun")->click();
+    // Step 1 has begun (a cancel before it began would stop the run before step 1).
+    ASSERT_TRUE(waitFor([&] { return gate.started.load() == 1; }));
     QStringList asked;
     answerQuestion(QMessageBox::Yes, &asked);
     dialog.close(); // as the window's close button
