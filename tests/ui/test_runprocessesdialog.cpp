@@ -642,7 +642,8 @@ TEST(BatchRunController, ReportsTheStepsDrawsThePictureAndStopsAtACancel)
     bool ended = false;
     QObject::connect(&controller, &Ui::BatchRunController::stepFinished, &controller,
                      [&](int index) { finished.push_back(index); });
-    QObject::connect(&controller, &Ui::BatchRunController::cancelAvailable, [&](bool on) { cancellable.push_back(on); });
+    QObject::connect(&controller, &Ui::BatchRunController::cancelAvailable,
+                     [&](bool on) { cancellable.push_back(on); });
     QObject::connect(&controller, &Ui::BatchRunController::statusChanged, [&](const QString &t) { lines << t; });
     QObject::connect(&controller, &Ui::BatchRunController::progressChanged, [&](int n) { progress = n; });
     QObject::connect(&controller, &Ui::BatchRunController::finished, [&] { ended = true; });
