@@ -59,10 +59,10 @@ int main(int argc, char **argv)
     }
 
     if (argc > 4 && QString::fromLocal8Bit(argv[2]) == QLatin1String("--run")) {
-        Ui::ProcessList list;
-        if (!Ui::ProcessListFile::load(QString::fromLocal8Bit(argv[3]), list))
+        Core::BatchRun::ProcessList list;
+        if (!Core::BatchRun::ProcessListFile::load(QString::fromLocal8Bit(argv[3]), list))
             return 1;
-        Ui::ProcessListRunner runner(window->getPresenter().getContext());
+        Core::BatchRun::ProcessListRunner runner(window->getPresenter().getContext());
         runner.setImageSaver([](const QString &) { return true; });
         runner.run(list);
         const bool atoms = QString::fromLocal8Bit(argv[4]) == QLatin1String("atoms");

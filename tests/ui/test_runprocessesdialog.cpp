@@ -5,9 +5,11 @@
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/Operations/CreateSubstrate/substrateparameters.h"
 #include "Core/Operations/operationcontext.h"
+#include "UI/BatchRun/batchruncontroller.h"
 #include "UI/BatchRun/movetodialog.h"
 #include "UI/BatchRun/runprocessesdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
+#include "UI/glwidget.h"
 #include "../common/gdswriter.h"
 #include "dialogtestsupport.h"
 #include "testenv.h"
@@ -21,6 +23,7 @@
 #include <QProcess>
 #include <QSpinBox>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -238,6 +241,8 @@ TEST(RunProcessesDialogRun, CancelStopsAfterTheStepInProgressAndKeepsTheStepsDon
         const auto m = secondLine.match(dialog.statusLabel()->text());
         return m.hasMatch() && m.captured(1).toDouble() > first;
     })) << dialog.statusLabel()->text().toStdString();
+    // Step 2 has begun (a cancel before it began would stop the run after step 1).
+    ASSERT_TRUE(waitFor([&] { return gate.started.load() == 2; }));
 
     cancel->click();
     EXPECT_FALSE(cancel->isEnabled());
@@ -288,6 +293,8 @@ TEST(RunProcessesDialogRun, CloseDuringARunCancelsItAndClosesWhenTheStepEnds)
     dialog.show();
 
     button(dialog, "btnRun")->click();
+    // Step 1 has begun (a cancel before it began would stop the run before step 1).
+    ASSERT_TRUE(waitFor([&] { return gate.started.load() == 1; }));
     QStringList asked;
     answerQuestion(QMessageBox::Yes, &asked);
     dialog.close(); // as the window's close button
@@ -609,4 +616,123 @@ lib.write_gds(out)
               ("Stopped at step 2 (Photolithography): Value for a required parameter is invalid. Check input list. "
                "The step says: the top mask layout " + dir.filePath("bar.gds") + " cannot be read: no such file.")
                   .toStdString());
+}
+
+// The controller on its own, as a window other than the dialog would drive it: a run of
+// four steps whose second saves the view's picture (the worker waits while the GUI thread
+// draws it), cancelled while step 3 is in progress.
+TEST(BatchRunController, ReportsTheStepsDrawsThePictureAndStopsAtACancel)
+{
+    OperationContext context;
+    const auto volume = substrate(context);
+    Ui::GLWidget view(context);
+    view.resize(200, 150);
+    view.show();
+    QTemporaryDir dir;
+    const QString picture = dir.filePath("midway.png");
+    const Core::BatchRun::ProcessList steps = {film(2, 2), DialogTest::step(10, {{"Filename", picture}}),
+                                               film(2, 3), film(2, 4)};
+    GatedSteps gate;
+    Ui::BatchRunController controller(context, &view, volume);
+    gate.install(controller.getRunner());
+    const auto openAtEnd = qScopeGuard([&] { gate.go.release(100); });
+    std::vector<int> finished;
+    std::vector<bool> cancellable;
+    QStringList lines;
+    int progress = -1;
+    bool ended = false;
+    QObject::connect(&controller, &Ui::BatchRunController::stepFinished, &controller,
+                     [&](int index) { finished.push_back(index); });
+    QObject::connect(&controller, &Ui::BatchRunController::cancelAvailable,
+                     [&](bool on) { cancellable.push_back(on); });
+    QObject::connect(&controller, &Ui::BatchRunController::statusChanged, [&](const QString &t) { lines << t; });
+    QObject::connect(&controller, &Ui::BatchRunController::progressChanged, [&](int n) { progress = n; });
+    QObject::connect(&controller, &Ui::BatchRunController::finished, [&] { ended = true; });
+
+    ASSERT_TRUE(controller.start(steps, dir.path(), QString()));
+    EXPECT_TRUE(controller.isRunning());
+    EXPECT_FALSE(controller.start(steps, dir.path(), QString())) << "one run at a time";
+    EXPECT_EQ(cancellable, std::vector<bool>{true});
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.back().startsWith("Step 1 of 4 (Moore deposition) running for ")) << lines.back().toStdString();
+
+    gate.go.release();
+    // Step 2's picture is drawn here while the worker waits; step 3 then waits at the gate.
+    ASSERT_TRUE(waitFor([&] { return finished.size() == 2 && gate.started.load() == 2; }));
+    EXPECT_EQ(finished, (std::vector<int>{0, 1}));
+    const QImage image(picture);
+    EXPECT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), view.grabOpaqueImage().size());
+
+    controller.cancel();
+    EXPECT_EQ(cancellable, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(lines.back().startsWith("Step 3 of 4 (Moore deposition) running for ")) << lines.back().toStdString();
+    EXPECT_TRUE(lines.back().endsWith("; the run stops when this step ends.")) << lines.back().toStdString();
+    gate.go.release();
+    ASSERT_TRUE(waitFor([&] { return ended; }));
+    EXPECT_FALSE(controller.isRunning());
+    EXPECT_EQ(gate.started.load(), 2) << "step 4 never started";
+    EXPECT_EQ(finished, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(progress, 3);
+    EXPECT_EQ(lines.back().toStdString(),
+              "Cancelled after step 3 (Moore deposition): 3 of 4 steps ran and stay applied; step 4 did not run.");
+    const std::vector<uint32_t> ids = volume->materialIds();
+    EXPECT_NE(std::count(ids.begin(), ids.end(), 3u), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 4u), 0);
+}
+
+namespace {
+
+// Holds back the queued call number `n` (from 1) made to an object, as a GUI thread that
+// has not got to it yet would; the calls before it pass.
+class QueuedCallHeldBack : public QObject
+{
+public:
+    explicit QueuedCallHeldBack(int n) : n(n) {}
+    bool held = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (held || event->type() != QEvent::MetaCall || --n > 0)
+            return false;
+        held = true;
+        return true;
+    }
+
+private:
+    int n;
+};
+
+} // namespace
+
+// A controller that goes away while its worker waits for a picture: the worker gives the
+// picture up instead of waiting for ever, no later step runs, and the document is not
+// written.
+TEST(BatchRunController, GoingAwayWhileThePictureIsAwaitedEndsTheRun)
+{
+    OperationContext context;
+    const auto volume = substrate(context);
+    QTemporaryDir dir;
+    const QString picture = dir.filePath("never.png");
+    const QString document = dir.filePath("after.mem");
+    GatedSteps gate;
+    gate.go.release(100);
+    // The worker queues the end of step 1, then its request for the picture.
+    QueuedCallHeldBack holdBack(2);
+    auto controller = std::make_unique<Ui::BatchRunController>(context, nullptr, volume);
+    gate.install(controller->getRunner());
+    controller->installEventFilter(&holdBack);
+
+    ASSERT_TRUE(controller->start({film(2, 2), DialogTest::step(10, {{"Filename", picture}}), film(2, 3)}, dir.path(),
+                                  document));
+    ASSERT_TRUE(waitFor([&] { return holdBack.held; }));
+    EXPECT_EQ(gate.started.load(), 1);
+    controller.reset();
+    EXPECT_EQ(gate.started.load(), 1) << "the step after the picture never started";
+    EXPECT_FALSE(QFile::exists(picture));
+    EXPECT_FALSE(QFile::exists(document));
+    const std::vector<uint32_t> ids = volume->materialIds();
+    EXPECT_NE(std::count(ids.begin(), ids.end(), 2u), 0);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), 3u), 0);
 }

@@ -2,13 +2,10 @@
 
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/Operations/operationcontext.h"
-#include "Model/Persistence/documentfile.h"
 #include "UI/BatchRun/movetodialog.h"
 #include "UI/BatchRun/stepeditor.h"
 #include "UI/Observers/materialconflictobserver.h"
-#include "UI/glwidget.h"
 #include "UI/savefilechooser.h"
-#include "Util/imagefile.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -28,9 +25,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtDebug>
-#include <chrono>
-#include <map>
-#include <set>
+#include <algorithm>
 
 namespace Ui {
 
@@ -50,44 +45,24 @@ QIcon colourIcon(const QColor &colour)
     return QIcon(swatch);
 }
 
-// "0.4 s", "12.5 s", "3 min 7 s".
-QString durationText(double seconds)
-{
-    if (seconds < 59.95)
-        return QString::number(seconds, 'f', 1) + QStringLiteral(" s");
-    const auto whole = static_cast<qint64>(seconds + 0.5);
-    return QStringLiteral("%1 min %2 s").arg(whole / 60).arg(whole % 60);
-}
-
-std::set<const Model::Object *> volumesIn(const Model::Scene &scene)
-{
-    std::set<const Model::Object *> result;
-    for (const Model::ObjectPtr &object : scene.objects())
-        if (dynamic_cast<const Model::Automaton::TotalVolume *>(object.get()))
-            result.insert(object.get());
-    return result;
-}
-
 } // namespace
+
+template <class Action>
+QPushButton *RunProcessesDialog::addButton(const char *objectName, const QString &text, Action action)
+{
+    auto *button = new QPushButton(text, this);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, action);
+    return button;
+}
 
 RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &context, GLWidget *view,
                                        const Model::Automaton::TotalVolumePtr &volume, const QString &name,
                                        QWidget *parent)
-    : QDialog(parent), context(context), view(view), runner(context)
+    : QDialog(parent), context(context), controller(context, view, volume, this)
 {
     setMinimumSize(767, 474);
-    runner.setVolume(volume);
-    runner.setImageSaver([this](const QString &file) { return saveImageFromWorker(file); });
-    runner.setStepObserver([this](const ProcessListRunner::StepReport &report) {
-        if (report.result != ProcessListRunner::Success)
-            return;
-        {
-            std::lock_guard<std::mutex> lock(timingMutex);
-            finishedSeconds.push_back(report.seconds);
-            lastStepEnd = runClock.elapsed();
-        }
-        emit stepFinished(report.index, report.seconds);
-    });
 
     processTypeList = new QComboBox(this);
     processTypeList->setObjectName(QStringLiteral("processTypeList"));
@@ -121,21 +96,22 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Process"), this));
     top->addWidget(processTypeList, 1);
-    top->addWidget(addButton("btnAddProcess", QStringLiteral("Add Process")));
+    top->addWidget(addButton("btnAddProcess", QStringLiteral("Add Process"), &RunProcessesDialog::addProcess));
 
     auto *side = new QVBoxLayout;
-    stepButtons = {addButton("btnModify", QStringLiteral("Modify")),
-                   addButton("btnRemoveProcess", QStringLiteral("Remove Process")),
-                   addButton("btnMoveUp", QStringLiteral("Move Up")),
-                   addButton("btnMoveDown", QStringLiteral("Move Down")),
-                   addButton("btnMoveTo", QStringLiteral("Move To"))};
+    stepButtons = {addButton("btnModify", QStringLiteral("Modify"), &RunProcessesDialog::modifySelectedStep),
+                   addButton("btnRemoveProcess", QStringLiteral("Remove Process"),
+                             &RunProcessesDialog::removeSelectedStep),
+                   addButton("btnMoveUp", QStringLiteral("Move Up"), &RunProcessesDialog::moveSelectedStepUp),
+                   addButton("btnMoveDown", QStringLiteral("Move Down"), &RunProcessesDialog::moveSelectedStepDown),
+                   addButton("btnMoveTo", QStringLiteral("Move To"), &RunProcessesDialog::moveSelectedStepTo)};
     for (QPushButton *button : stepButtons)
         side->addWidget(button);
     side->addStretch();
-    side->addWidget(addButton("btnNewList", QStringLiteral("New List")));
-    side->addWidget(addButton("btnLoadList", QStringLiteral("Load List")));
-    side->addWidget(addButton("btnSaveList", QStringLiteral("Save List")));
-    side->addWidget(addButton("btnSaveListAs", QStringLiteral("Save List As ...")));
+    side->addWidget(addButton("btnNewList", QStringLiteral("New List"), &RunProcessesDialog::newList));
+    side->addWidget(addButton("btnLoadList", QStringLiteral("Load List"), &RunProcessesDialog::chooseAndLoadList));
+    side->addWidget(addButton("btnSaveList", QStringLiteral("Save List"), &RunProcessesDialog::saveListToItsFile));
+    side->addWidget(addButton("btnSaveListAs", QStringLiteral("Save List As ..."), &RunProcessesDialog::saveListAs));
 
     auto *middle = new QHBoxLayout;
     middle->addWidget(treeWidget, 1);
@@ -148,13 +124,13 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(progressBar, 1);
-    runButton = addButton("btnRun", QStringLiteral("Run"));
+    runButton = addButton("btnRun", QStringLiteral("Run"), &RunProcessesDialog::run);
     bottom->addWidget(runButton);
-    cancelButton = addButton("btnCancel", QStringLiteral("Cancel"));
+    cancelButton = addButton("btnCancel", QStringLiteral("Cancel"), &RunProcessesDialog::cancel);
     cancelButton->setEnabled(false);
     cancelButton->setToolTip(QStringLiteral("Stops the run after the step in progress; the steps done stay."));
     bottom->addWidget(cancelButton);
-    bottom->addWidget(addButton("btnClose", QStringLiteral("Close")));
+    bottom->addWidget(addButton("btnClose", QStringLiteral("Close"), &RunProcessesDialog::close));
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -167,15 +143,17 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
     setMinimumSize(minimumSize().expandedTo(layout->minimumSize()));
     resize(920, 640);
 
-    progressTimer.setInterval(500);
-    connect(&progressTimer, &QTimer::timeout, this, &RunProcessesDialog::updateProgress);
-    // Queued from the worker: the line moves on to the next step at once.
-    connect(this, &RunProcessesDialog::stepFinished, this, [this] {
-        if (runGoing)
-            status->setText(progressLine());
-    });
     connect(treeWidget, &QTreeWidget::itemSelectionChanged, this, &RunProcessesDialog::selectionChanged);
-    QMetaObject::connectSlotsByName(this);
+    connect(treeWidget, &QTreeWidget::itemDoubleClicked, this, &RunProcessesDialog::stepDoubleClicked);
+    connect(treeWidget, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { stepExpanded(item, true); });
+    connect(treeWidget, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem *item) { stepExpanded(item, false); });
+
+    connect(&controller, &BatchRunController::stepFinished, this, &RunProcessesDialog::stepFinished);
+    connect(&controller, &BatchRunController::progressChanged, progressBar, &QProgressBar::setValue);
+    connect(&controller, &BatchRunController::statusChanged, status, &QLabel::setText);
+    connect(&controller, &BatchRunController::cancelAvailable, cancelButton, &QPushButton::setEnabled);
+    connect(&controller, &BatchRunController::finished, this, &RunProcessesDialog::runFinished);
 
     setFileName(QString());
     refreshTree();
@@ -183,22 +161,9 @@ RunProcessesDialog::RunProcessesDialog(Core::Operations::OperationContext &conte
         loadList(name);
 }
 
-RunProcessesDialog::~RunProcessesDialog()
-{
-    // Only reached during a run when the program itself goes away: stop after the
-    // current step and give up any image the worker still waits for.
-    closing.store(true);
-    runner.requestCancel();
-    joinWorker();
-}
-
-QPushButton *RunProcessesDialog::addButton(const char *objectName, const QString &text)
-{
-    auto *button = new QPushButton(text, this);
-    button->setObjectName(QString::fromLatin1(objectName));
-    button->setAutoDefault(false);
-    return button;
-}
+// During a run the controller, going first, stops after the current step and gives up any
+// image its worker still waits for.
+RunProcessesDialog::~RunProcessesDialog() = default;
 
 void RunProcessesDialog::setFileName(const QString &name)
 {
@@ -267,21 +232,16 @@ void RunProcessesDialog::selectionChanged()
         button->setEnabled(haveStep);
 }
 
-void RunProcessesDialog::on_treeWidget_itemExpanded(QTreeWidgetItem *item)
+void RunProcessesDialog::stepExpanded(QTreeWidgetItem *item, bool expanded)
 {
     const int index = treeWidget->indexOfTopLevelItem(item);
     if (index >= 0)
-        list[static_cast<size_t>(index)].setExpanded(true);
+        list[static_cast<size_t>(index)].setExpanded(expanded);
+    if (!expanded)
+        return;
     // The parameter rows just became visible: fit their columns.
     treeWidget->resizeColumnToContents(2);
     treeWidget->resizeColumnToContents(3);
-}
-
-void RunProcessesDialog::on_treeWidget_itemCollapsed(QTreeWidgetItem *item)
-{
-    const int index = treeWidget->indexOfTopLevelItem(item);
-    if (index >= 0)
-        list[static_cast<size_t>(index)].setExpanded(false);
 }
 
 // ---- editing ----
@@ -292,11 +252,11 @@ uint32_t RunProcessesDialog::knownVolumeHeight() const
     for (const ProcessData &step : list)
         if (step.getProcessType() == 11)
             return 0;
-    const Model::Automaton::TotalVolumePtr volume = runner.getVolume();
+    const Model::Automaton::TotalVolumePtr volume = controller.getVolume();
     return volume ? volume->getSizeZ() : 0;
 }
 
-void RunProcessesDialog::on_btnAddProcess_clicked()
+void RunProcessesDialog::addProcess()
 {
     const int32_t type = processTypeList->currentData().toInt();
     const std::unique_ptr<StepEditor> editor = StepEditor::create(type, this, knownVolumeHeight());
@@ -333,9 +293,9 @@ void RunProcessesDialog::modifyStep(int index)
     selectStep(index);
 }
 
-void RunProcessesDialog::on_btnModify_clicked() { modifyStep(selectedStep()); }
+void RunProcessesDialog::modifySelectedStep() { modifyStep(selectedStep()); }
 
-void RunProcessesDialog::on_treeWidget_itemDoubleClicked(QTreeWidgetItem *item, int)
+void RunProcessesDialog::stepDoubleClicked(QTreeWidgetItem *item)
 {
     if (!item)
         return;
@@ -344,7 +304,7 @@ void RunProcessesDialog::on_treeWidget_itemDoubleClicked(QTreeWidgetItem *item, 
     modifyStep(treeWidget->indexOfTopLevelItem(item));
 }
 
-void RunProcessesDialog::on_btnRemoveProcess_clicked()
+void RunProcessesDialog::removeSelectedStep()
 {
     const int index = selectedStep();
     if (index < 0)
@@ -363,21 +323,21 @@ void RunProcessesDialog::moveStep(int from, int to)
     selectStepKeepingView(to);
 }
 
-void RunProcessesDialog::on_btnMoveUp_clicked()
+void RunProcessesDialog::moveSelectedStepUp()
 {
     const int index = selectedStep();
     if (index > 0)
         moveStep(index, index - 1);
 }
 
-void RunProcessesDialog::on_btnMoveDown_clicked()
+void RunProcessesDialog::moveSelectedStepDown()
 {
     const int index = selectedStep();
     if (index >= 0 && index + 1 < static_cast<int>(list.size()))
         moveStep(index, index + 1);
 }
 
-void RunProcessesDialog::on_btnMoveTo_clicked()
+void RunProcessesDialog::moveSelectedStepTo()
 {
     const int index = selectedStep();
     if (index < 0)
@@ -406,7 +366,7 @@ void RunProcessesDialog::on_btnMoveTo_clicked()
 
 // ---- files ----
 
-void RunProcessesDialog::on_btnNewList_clicked()
+void RunProcessesDialog::newList()
 {
     if (list.empty())
         return;
@@ -417,7 +377,7 @@ void RunProcessesDialog::on_btnNewList_clicked()
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
     case QMessageBox::Save:
-        on_btnSaveList_clicked();
+        saveListToItsFile();
         // A list that did not reach a file is kept.
         if (fileName.isEmpty())
             return;
@@ -462,14 +422,14 @@ bool RunProcessesDialog::saveList(const QString &name)
     return true;
 }
 
-void RunProcessesDialog::on_btnLoadList_clicked()
+void RunProcessesDialog::chooseAndLoadList()
 {
     const QString name = QFileDialog::getOpenFileName(this, fileCaption, QDir::homePath(), fileFilter);
     if (!name.isEmpty())
         loadList(name);
 }
 
-void RunProcessesDialog::on_btnSaveListAs_clicked()
+void RunProcessesDialog::saveListAs()
 {
     const QString start = fileName.isEmpty() ? QDir::homePath() : fileName;
     const QString name = chooseSaveFile(this, fileCaption, start, fileFilter, QStringLiteral("plst"));
@@ -477,10 +437,10 @@ void RunProcessesDialog::on_btnSaveListAs_clicked()
         setFileName(name);
 }
 
-void RunProcessesDialog::on_btnSaveList_clicked()
+void RunProcessesDialog::saveListToItsFile()
 {
     if (fileName.isEmpty())
-        on_btnSaveListAs_clicked();
+        saveListAs();
     else
         saveList(fileName);
 }
@@ -495,8 +455,6 @@ void RunProcessesDialog::chooseDocumentPath()
 }
 
 // ---- closing ----
-
-void RunProcessesDialog::on_btnClose_clicked() { close(); }
 
 void RunProcessesDialog::done(int result)
 {
@@ -513,11 +471,10 @@ void RunProcessesDialog::done(int result)
         // The run may have ended while the question was open.
         if (isRunning()) {
             closeWhenStopped = true;
-            cancelRun();
+            controller.cancel();
             return;
         }
     }
-    joinWorker();
     for (const Model::ObjectPtr &object : context.scene.objects()) {
         auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
         if (!volume || (volume->getTopMask().empty() && volume->getBottomMask().empty()))
@@ -532,265 +489,28 @@ void RunProcessesDialog::done(int result)
 
 // ---- the run ----
 
-void RunProcessesDialog::on_btnRun_clicked()
+void RunProcessesDialog::run()
 {
     progressBar->setValue(0);
     progressBar->setEnabled(true);
     progressBar->setRange(0, std::max<int>(1, static_cast<int>(list.size())));
-    if (!runLock.tryAcquire())
-        return;
-    joinWorker();
-    runButton->setEnabled(false);
-    cancelButton->setEnabled(true);
-    runGoing = true;
-    cancelling = false;
-    closeWhenStopped = false;
-    runSteps = list;
-    {
-        std::lock_guard<std::mutex> lock(timingMutex);
-        finishedSeconds.clear();
-        lastStepEnd = 0;
-    }
-    // A cancel that came after the last run had ended is not meant for this one.
-    runner.clearCancel();
-    runClock.start();
-    status->setText(progressLine());
-    volumesBeforeRun = volumesIn(context.scene);
     // Layouts named without a folder are the list file's neighbours.
-    runner.setListFolder(fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath());
-    progressTimer.start();
-    worker = std::thread(&RunProcessesDialog::runProcessList, this, list, documentPath->text().trimmed());
-}
-
-void RunProcessesDialog::runProcessList(ProcessList steps, QString documentFile)
-{
-    imageFailure.clear();
-    const ProcessListRunner::Summary summary = runner.run(steps);
-    const int total = static_cast<int>(steps.size());
-    QString report;
-    switch (summary.outcome) {
-    case ProcessListRunner::Outcome::Completed:
-        report = total == 0   ? QStringLiteral("The list has no steps.")
-                 : total == 1 ? QStringLiteral("1 step ran.")
-                              : QStringLiteral("All %1 steps ran.").arg(total);
-        break;
-    case ProcessListRunner::Outcome::StepFailed:
-        report = QStringLiteral("Stopped at step %1 (%2): %3")
-                     .arg(summary.stoppedAt + 1)
-                     .arg(steps[static_cast<size_t>(summary.stoppedAt)].getProcessName(),
-                          ProcessListRunner::resultMessage(summary.result));
-        if (summary.result == ProcessListRunner::OutputFailed && !imageFailure.isEmpty())
-            report += QLatin1Char(' ') + imageFailure;
-        else if (!summary.reason.isEmpty())
-            report += QStringLiteral(" The step says: %1.").arg(summary.reason);
-        break;
-    case ProcessListRunner::Outcome::MissingVolume:
-        report = QStringLiteral("Stopped at step %1: there is no cell volume.").arg(summary.stoppedAt + 1);
-        break;
-    case ProcessListRunner::Outcome::Cancelled: {
-        const int ran = summary.stepsRun; // the steps before stoppedAt
-        if (ran == 0) {
-            report = QStringLiteral("Cancelled before step 1: no step ran.");
-            break;
-        }
-        report = QStringLiteral("Cancelled after step %1 (%2): %3 of %4 steps ran and stay applied;")
-                     .arg(ran)
-                     .arg(steps[static_cast<size_t>(ran - 1)].getProcessName())
-                     .arg(ran)
-                     .arg(total);
-        const int left = total - ran;
-        if (left == 1)
-            report += QStringLiteral(" step %1 did not run.").arg(total);
-        else
-            report += (left == 2 ? QStringLiteral(" steps %1 and %2 did not run.")
-                                 : QStringLiteral(" steps %1 to %2 did not run."))
-                          .arg(ran + 1)
-                          .arg(total);
-        break;
-    }
-    }
-    if (!documentFile.isEmpty() && summary.stepsRun > 0 && !closing.load()) {
-        const auto saved = Model::Persistence::DocumentFile::save(context.scene, documentFile, context.archivers);
-        report += QLatin1Char(' ') + (saved.ok() ? QStringLiteral("The document was saved to %1.").arg(documentFile)
-                                                 : QStringLiteral("The document could not be saved to %1: %2")
-                                                       .arg(documentFile, saved.detail));
-    }
-    runReport = report;
-    if (!closing.load())
-        finalSurfaces = prepareSurfaces();
-    runLock.release();
-}
-
-bool RunProcessesDialog::saveImageFromWorker(const QString &file)
-{
-    if (closing.load())
-        return false;
-    // The request and its answer pass through imageRequestMutex, so that nothing the
-    // two threads share relies on the event queue's ordering alone.
-    PreparedSurfaces prepared = prepareSurfaces();
-    std::unique_lock<std::mutex> lock(imageRequestMutex);
-    imageRequestFile = file;
-    imageRequestSurfaces = std::move(prepared);
-    imageRequestOk = false;
-    imageRequestError.clear();
-    imageRequestPending = true;
-    QMetaObject::invokeMethod(this, "serveImageRequest", Qt::QueuedConnection);
-    // The dialog may be closing meanwhile (the call is then dropped with it).
-    while (imageRequestPending) {
-        if (closing.load()) {
-            imageRequestPending = false;
-            return false;
-        }
-        imageRequestAnswered.wait_for(lock, std::chrono::milliseconds(50));
-    }
-    if (!imageRequestOk)
-        imageFailure = QStringLiteral("The image %1 was not written: %2.").arg(file, imageRequestError);
-    return imageRequestOk;
-}
-
-void RunProcessesDialog::serveImageRequest()
-{
-    QString file;
-    PreparedSurfaces prepared;
-    {
-        std::lock_guard<std::mutex> lock(imageRequestMutex);
-        if (!imageRequestPending)
-            return;
-        file = imageRequestFile;
-        std::swap(prepared, imageRequestSurfaces);
-    }
-    QString error;
-    const bool ok = showSurfaces(prepared, file, &error);
-    std::lock_guard<std::mutex> lock(imageRequestMutex);
-    if (!imageRequestPending)
+    const QString folder = fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath();
+    if (!controller.start(list, folder, documentPath->text().trimmed()))
         return;
-    imageRequestOk = ok;
-    imageRequestError = error;
-    imageRequestPending = false;
-    imageRequestAnswered.notify_all();
+    runButton->setEnabled(false);
+    closeWhenStopped = false;
 }
 
-bool RunProcessesDialog::updateGeometry(QString filename)
-{
-    PreparedSurfaces prepared = prepareSurfaces();
-    return showSurfaces(prepared, filename);
-}
+void RunProcessesDialog::cancel() { controller.cancel(); }
 
-RunProcessesDialog::PreparedSurfaces RunProcessesDialog::prepareSurfaces() const
+void RunProcessesDialog::runFinished()
 {
-    // The known volume, and every volume a Create Substrate step of the run made.
-    PreparedSurfaces prepared;
-    const Model::Automaton::TotalVolumePtr known = runner.getVolume();
-    for (const Model::ObjectPtr &object : context.scene.objects()) {
-        auto volume = std::dynamic_pointer_cast<Model::Automaton::TotalVolume>(object);
-        if (volume && (volume == known || volumesBeforeRun.count(volume.get()) == 0))
-            prepared.emplace_back(volume, volume->getPainter()->makeSurfaces());
-    }
-    return prepared;
-}
-
-bool RunProcessesDialog::showSurfaces(PreparedSurfaces &prepared, const QString &filename, QString *error)
-{
-    for (auto &entry : prepared)
-        entry.first->getPainter()->install(std::move(entry.second));
-    prepared.clear();
-    context.notifyUpdate();
-    if (filename.isEmpty())
-        return true;
-    if (!view) {
-        if (error)
-            *error = QStringLiteral("there is no view to draw");
-        return false;
-    }
-    return Util::saveImageFile(view->grabOpaqueImage(), filename, error);
-}
-
-void RunProcessesDialog::on_btnCancel_clicked()
-{
-    if (runGoing)
-        cancelRun();
-}
-
-void RunProcessesDialog::cancelRun()
-{
-    runner.requestCancel();
-    cancelling = true;
-    cancelButton->setEnabled(false);
-    status->setText(progressLine());
-}
-
-QString RunProcessesDialog::progressLine() const
-{
-    std::vector<double> times;
-    qint64 stepStart = 0;
-    {
-        std::lock_guard<std::mutex> lock(timingMutex);
-        times = finishedSeconds;
-        stepStart = lastStepEnd;
-    }
-    const size_t total = runSteps.size();
-    if (times.size() >= total)
-        return QStringLiteral("The last step has ended; finishing the run ...");
-    const size_t current = times.size();
-    const double elapsed = static_cast<double>(runClock.elapsed() - stepStart) / 1000.0;
-    QString line = QStringLiteral("Step %1 of %2 (%3) running for %4")
-                       .arg(current + 1)
-                       .arg(total)
-                       .arg(runSteps[current].getProcessName(), durationText(elapsed));
-    if (cancelling)
-        return line + QStringLiteral("; the run stops when this step ends.");
-    if (times.empty())
-        return line + QStringLiteral("; time left not known until the first step ends.");
-    // A step takes what the steps of its type took so far, or the mean of all steps done.
-    double sum = 0.0;
-    std::map<int32_t, std::pair<double, int>> byType;
-    for (size_t i = 0; i < times.size(); ++i) {
-        sum += times[i];
-        auto &entry = byType[runSteps[i].getProcessType()];
-        entry.first += times[i];
-        ++entry.second;
-    }
-    const auto estimate = [&](size_t i) {
-        const auto it = byType.find(runSteps[i].getProcessType());
-        return it != byType.end() ? it->second.first / it->second.second : sum / static_cast<double>(times.size());
-    };
-    double left = std::max(0.0, estimate(current) - elapsed);
-    for (size_t i = current + 1; i < total; ++i)
-        left += estimate(i);
-    return line + QStringLiteral("; about %1 left.").arg(durationText(left));
-}
-
-void RunProcessesDialog::updateProgress()
-{
-    progressBar->setValue(runner.progress());
-    if (!runLock.tryAcquire()) {
-        status->setText(progressLine());
-        return;
-    }
-    progressTimer.stop();
-    runGoing = false;
-    cancelButton->setEnabled(false);
-    joinWorker();
-    if (runner.getVolume()) {
-        showSurfaces(finalSurfaces, QString());
-    } else {
-        QMessageBox::critical(this, ProcessListRunner::missingVolumeTitle, ProcessListRunner::missingVolumeText);
-        runner.resetProgress();
-    }
-    progressBar->setValue(runner.progress());
-    status->setText(runReport);
     runButton->setEnabled(true);
-    runLock.release();
     if (closeWhenStopped) {
         closeWhenStopped = false;
         done(QDialog::Rejected);
     }
-}
-
-void RunProcessesDialog::joinWorker()
-{
-    if (worker.joinable())
-        worker.join();
 }
 
 } // namespace Ui

@@ -10,7 +10,6 @@
 #include <QEvent>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QMetaObject>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QShortcut>
@@ -79,7 +78,6 @@ void CommandConsole::setupUi()
 
     applyColors();
     retranslateUi();
-    QMetaObject::connectSlotsByName(this);
 }
 
 void CommandConsole::showEvent(QShowEvent *event)
