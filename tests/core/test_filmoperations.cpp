@@ -111,7 +111,7 @@ std::vector<Case> cases()
              return withOptions<SimplePhysicalVaporDepositionOperation>(c, a, [](SimplePhysicalVaporDepositionOperation &o) {
                  o.setThickness(2.0f);
                  o.setRatio(0.5f);
-                 o.setSide(3);
+                 o.setSide(Core::Operations::DepositOn::Both);
                  o.setMaterial(1);
              }, std::make_shared<SimplePhysicalVaporDepositionOperation>(c));
          },

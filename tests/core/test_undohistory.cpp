@@ -161,7 +161,7 @@ std::vector<Step> everyStep()
         {"PVD", [](OperationContext &c) {
              return preset<SimplePhysicalVaporDepositionOperation>(
                  std::make_shared<SimplePhysicalVaporDepositionOperation>(c), [](auto &o) {
-                     o.setThickness(2.0f); o.setRatio(0.5f); o.setSide(1); o.setMaterial(aluminium);
+                     o.setThickness(2.0f); o.setRatio(0.5f); o.setSide(Core::Operations::DepositOn::Top); o.setMaterial(aluminium);
                  });
          }, {}},
         {"Isotropic Etching", [](OperationContext &c) {
@@ -224,7 +224,7 @@ std::vector<Step> everyStep()
          }, {}},
         {"Simple RIE", [](OperationContext &c) {
              return preset<SimpleReactiveIonEtchingOperation>(std::make_shared<SimpleReactiveIonEtchingOperation>(c),
-                                                              [](auto &o) { o.setMaterial(si); o.setDepth(2.0); o.setDirections(1); });
+                                                              [](auto &o) { o.setMaterial(si); o.setDepth(2.0); o.setDirections(Core::Operations::EtchDirections::FromTop); });
          }, {}},
         {"Si Wet Etching", [](OperationContext &c) {
              return preset<AtomisticSiWetEtchingOperation>(std::make_shared<AtomisticSiWetEtchingOperation>(c),

@@ -148,7 +148,7 @@ int32_t runPvdStep(StepEnvironment &environment, const ProcessData &step)
     if (StepParameters::checkOnly())
         return 0;
     SimplePhysicalVaporDeposition(environment.volume.get(), material, static_cast<float>(thickness),
-                                  static_cast<float>(ratio), side)
+                                  static_cast<float>(ratio), static_cast<DepositOn>(side))
         .simulate();
     environment.markLatticeStale(material);
     return 0;

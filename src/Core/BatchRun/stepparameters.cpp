@@ -1,5 +1,7 @@
 #include "Core/BatchRun/stepparameters.h"
 
+#include "Core/BatchRun/processlistrunner.h"
+
 #include <QtDebug>
 
 namespace Ui {
@@ -23,7 +25,7 @@ int32_t rejectStep(const ProcessData &step, const QString &reason)
         qWarning().noquote() << step.getProcessName() << ":" << reason;
         lastRejection = reason;
     }
-    return 2;
+    return ProcessListRunner::InvalidParameter;
 }
 
 QString takeStepRejection()
@@ -31,6 +33,13 @@ QString takeStepRejection()
     QString reason;
     reason.swap(lastRejection);
     return reason;
+}
+
+int32_t StepParameters::result() const
+{
+    if (missing)
+        return ProcessListRunner::MissingParameter;
+    return invalid ? ProcessListRunner::InvalidParameter : ProcessListRunner::Success;
 }
 
 QVariant StepParameters::fetch(const QString &name)

@@ -24,6 +24,7 @@
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
+#include "Util/enumnumbers.h"
 
 #include <QColor>
 #include <QDoubleSpinBox>
@@ -323,7 +324,7 @@ void writePvd(const PVDOptionsDialog &d, const Parameters &, ProcessData &step)
     writeMaterial(step, material, d.getMaterial());
     show(step, QStringLiteral("Thickness"), d.thicknessBox()->value());
     show(step, QStringLiteral("Horizontal to Vertical Ratio"), d.ratioBox()->value());
-    show(step, QStringLiteral("DepositOn"), d.getSide());
+    show(step, QStringLiteral("DepositOn"), Util::toNumber(d.getSide()));
     show(step, QStringLiteral("Deposit On"), PVDOptionsDialog::sideText(d.getSide()));
 }
 
@@ -333,7 +334,7 @@ void writeSimpleRie(const SimpleRIEDialog &d, const Parameters &, ProcessData &s
 {
     writeMaterial(step, material, d.getMaterial());
     showUInt(step, QStringLiteral("Etch Depth"), d.getDepth());
-    const uint directions = d.getDirections();
+    const uint directions = Util::toNumber(d.getDirections());
     show(step, QStringLiteral("EtchDirectionValue"), directions);
     static const char *const texts[4] = {"None", "Etch from top", "Etch from below", "Etch from top and below"};
     show(step, QStringLiteral("Etch Direction"), QString::fromLatin1(texts[directions & 3]));

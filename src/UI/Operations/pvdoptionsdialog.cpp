@@ -1,6 +1,7 @@
 #include "UI/Operations/pvdoptionsdialog.h"
 
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordepositionoperation.h"
+#include "Util/enumnumbers.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -8,9 +9,13 @@
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace Ui {
 namespace Operations {
+
+using Core::Operations::DepositOn;
+using Core::Operations::depositOnSides;
 
 PVDOptionsDialog::PVDOptionsDialog(QWidget *parent) : FilmOptionsDialog(parent)
 {
@@ -22,9 +27,9 @@ PVDOptionsDialog::PVDOptionsDialog(QWidget *parent) : FilmOptionsDialog(parent)
     auto *column = new QVBoxLayout(group);
     auto *buttons = new QButtonGroup(this);
     const char *const labels[3] = {"Deposit on top", "Deposit on bottom", "Deposit on both sides"};
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < depositOnSides.size(); ++i) {
         sides[i] = new QRadioButton(tr(labels[i]));
-        buttons->addButton(sides[i], i + 1);
+        buttons->addButton(sides[i], Util::toNumber(depositOnSides[i]));
         column->addWidget(sides[i]);
     }
     sides[0]->setChecked(true);
@@ -33,25 +38,25 @@ PVDOptionsDialog::PVDOptionsDialog(QWidget *parent) : FilmOptionsDialog(parent)
     material = addMaterialList(tr("Material"), processMaterials(4));
 }
 
-QString PVDOptionsDialog::sideText(int side)
+QString PVDOptionsDialog::sideText(DepositOn side)
 {
     switch (side) {
-    case 1:
+    case DepositOn::Top:
         return QStringLiteral("On Top");
-    case 2:
+    case DepositOn::Bottom:
         return QStringLiteral("On Bottom");
-    case 3:
-        return QStringLiteral("On Top and Bottom");
-    default:
-        return QString();
+    case DepositOn::Both:
+        break;
     }
+    return QStringLiteral("On Top and Bottom");
 }
 
-void PVDOptionsDialog::setSide(int side)
+size_t PVDOptionsDialog::indexOf(DepositOn side)
 {
-    if (side >= 1 && side <= 3)
-        sides[side - 1]->setChecked(true);
+    return static_cast<size_t>(std::find(depositOnSides.begin(), depositOnSides.end(), side) - depositOnSides.begin());
 }
+
+void PVDOptionsDialog::setSide(DepositOn side) { sides[indexOf(side)]->setChecked(true); }
 
 void PVDOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
 {
@@ -60,9 +65,11 @@ void PVDOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
     const QString code = QStringLiteral("DepositOn");
     const QString text = QStringLiteral("Deposit On");
     if (parameters.contains(code)) {
-        setSide(parameters.value(code).toInt());
+        // A number that names no side leaves the choice as it is.
+        if (const auto side = Util::fromNumber(parameters.value(code).toInt(), depositOnSides))
+            setSide(*side);
     } else if (parameters.contains(text)) {
-        for (int side = 1; side <= 3; ++side)
+        for (const DepositOn side : depositOnSides)
             if (parameters.value(text).toString() == sideText(side))
                 setSide(side);
     }
@@ -72,12 +79,12 @@ void PVDOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
 float PVDOptionsDialog::getThickness() const { return static_cast<float>(thickness->value()); }
 float PVDOptionsDialog::getRatio() const { return static_cast<float>(ratio->value()); }
 
-int PVDOptionsDialog::getSide() const
+DepositOn PVDOptionsDialog::getSide() const
 {
-    for (int i = 0; i < 3; ++i)
+    for (size_t i = 0; i < depositOnSides.size(); ++i)
         if (sides[i]->isChecked())
-            return i + 1;
-    return 1;
+            return depositOnSides[i];
+    return DepositOn::Top;
 }
 
 quint32 PVDOptionsDialog::getMaterial() const { return material->currentData().toUInt(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Operations/SimplePhysicalVaporDeposition/depositon.h"
 #include "Core/Operations/processoperation.h"
 
 #include <atomic>
@@ -9,8 +10,8 @@
 namespace Core {
 namespace Operations {
 
-// Physical vapour deposition from the top (side 1), the bottom (2) or both (3). It
-// shares the snapshot key of isotropic deposition and counts its own instances.
+// Physical vapour deposition from the top, the bottom or both. It shares the snapshot
+// key of isotropic deposition and counts its own instances.
 class SimplePhysicalVaporDepositionOperation : public UndoableProcessOperation
 {
 public:
@@ -18,12 +19,12 @@ public:
 
     void setThickness(float value) { thickness = value; }
     void setRatio(float value) { ratio = value; }
-    void setSide(int32_t value) { side = value; }
+    void setSide(DepositOn value) { side = value; }
     void setMaterial(uint32_t value) { material = value; }
 
     float getThickness() const { return thickness.value_or(0); }
     float getRatio() const { return ratio.value_or(0); }
-    int32_t getSide() const { return side.value_or(0); }
+    std::optional<DepositOn> getSide() const { return side; }
     uint32_t getMaterial() const { return material.value_or(0); }
 
     // Instance numbers of this class's snapshot records.
@@ -37,7 +38,7 @@ protected:
 private:
     std::optional<float> thickness;
     std::optional<float> ratio;
-    std::optional<int32_t> side;
+    std::optional<DepositOn> side;
     std::optional<uint32_t> material;
 };
 
