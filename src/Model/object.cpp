@@ -5,8 +5,8 @@ namespace Model {
 std::atomic<int32_t> Object::idCounter{0};
 
 Object::Object()
-    : color(Util::ObjectColor, 0),
-      outlineColor(Util::OutlineColor, 0),
+    : color(Util::ColorSetting::ObjectColor, Util::ColorVariant::Default),
+      outlineColor(Util::ColorSetting::OutlineColor, Util::ColorVariant::Default),
       id(idCounter.fetch_add(1))
 {
 }

@@ -3,11 +3,16 @@
 #include "Util/vector3d.h"
 #include "Util/vector4d.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
 namespace Model {
+
+// The kinds of scene object. The numbers are the "object-type" of document files.
+enum class ObjectKind : int32_t { TotalVolume = 1, ExtractedModel = 2 };
+constexpr std::array<ObjectKind, 2> objectKinds{ObjectKind::TotalVolume, ObjectKind::ExtractedModel};
 
 // Abstract base of everything the 3-D scene holds.
 class Object
@@ -19,8 +24,7 @@ public:
     Object(const Object &) = delete;
     Object &operator=(const Object &) = delete;
 
-    // 1 = cell volume, 2 = extracted model.
-    virtual int getType() const = 0;
+    virtual ObjectKind getType() const = 0;
     virtual void draw(bool surfaces, bool outlines, Util::Vector3D eye) = 0;
     virtual void drawForPicking() = 0;
     // A new object with a fresh id, or null when the object cannot be cloned.

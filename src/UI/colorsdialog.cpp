@@ -13,8 +13,8 @@ namespace Ui {
 
 namespace {
 // The settings behind the four swatches, in swatch order.
-const int swatchSettings[4] = {Util::BackgroundColor, Util::GridColor, Util::ObjectColor,
-                               Util::OutlineColor};
+const Util::ColorSetting swatchSettings[4] = {Util::ColorSetting::BackgroundColor, Util::ColorSetting::GridColor,
+                                              Util::ColorSetting::ObjectColor, Util::ColorSetting::OutlineColor};
 const char *const swatchLabels[4] = {"Background Color", "Grid Color", "Default Object Color",
                                      "Default Object Outline Color"};
 } // namespace
@@ -49,7 +49,7 @@ ColorsDialog::ColorsDialog(QWidget *parent)
     loadVariant(currentVariant);
 }
 
-void ColorsDialog::loadVariant(int variant)
+void ColorsDialog::loadVariant(Util::ColorVariant variant)
 {
     currentVariant = variant;
     for (int i = 0; i < 4; ++i) {
@@ -58,13 +58,13 @@ void ColorsDialog::loadVariant(int variant)
     }
 }
 
-void ColorsDialog::loadDefaultColors() { loadVariant(0); }
-void ColorsDialog::loadLowColorScheme() { loadVariant(1); }
+void ColorsDialog::loadDefaultColors() { loadVariant(Util::ColorVariant::Default); }
+void ColorsDialog::loadLowColorScheme() { loadVariant(Util::ColorVariant::LowColor); }
 
 void ColorsDialog::setSwatchColor(int swatch, const Util::Vector4D &color)
 {
     colors[swatch] = color;
-    currentVariant = 2;
+    currentVariant = Util::ColorVariant::Custom;
     showSwatch(swatch);
 }
 

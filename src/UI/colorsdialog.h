@@ -9,14 +9,14 @@ class QPushButton;
 namespace Ui {
 
 // Four window colours of one scheme: the built-in default, the low scheme, or the
-// user's own (variant 2) as soon as a swatch is changed.
+// user's own as soon as a swatch is changed.
 class ColorsDialog : public QDialog
 {
     Q_OBJECT
 public:
     explicit ColorsDialog(QWidget *parent = nullptr);
 
-    int variant() const { return currentVariant; }
+    Util::ColorVariant variant() const { return currentVariant; }
     // Background, grid, object and outline colour as shown.
     Util::Vector4D color(int swatch) const { return colors[swatch]; }
     QPushButton *swatchButton(int swatch) const { return swatches[swatch]; }
@@ -28,11 +28,11 @@ public slots:
     void loadLowColorScheme();
 
 private:
-    void loadVariant(int variant);
+    void loadVariant(Util::ColorVariant variant);
     void pickColor(int swatch);
     void showSwatch(int swatch);
 
-    int currentVariant;
+    Util::ColorVariant currentVariant;
     Util::Vector4D colors[4];
     QPushButton *swatches[4];
 };

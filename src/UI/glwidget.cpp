@@ -562,7 +562,7 @@ void GLWidget::paintGL()
     setupGLState();
     applyProjection(viewZoom, viewDepth);
 
-    const Util::Vector4D background = viewColor(Util::BackgroundColor);
+    const Util::Vector4D background = viewColor(Util::ColorSetting::BackgroundColor);
     glClearColor(static_cast<GLfloat>(background.x), static_cast<GLfloat>(background.y),
                  static_cast<GLfloat>(background.z), 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -581,7 +581,7 @@ void GLWidget::paintGL()
 
     if (drawGrid) {
         glDepthMask(GL_FALSE);
-        gridPlane.draw(viewColor(Util::GridColor));
+        gridPlane.draw(viewColor(Util::ColorSetting::GridColor));
         glDepthMask(GL_TRUE);
     }
 
@@ -698,7 +698,7 @@ void GLWidget::drawLegend(const std::vector<Model::ObjectPtr> &objects)
 {
     if (!legend.update(objects))
         return;
-    const Util::Vector4D outline = viewColor(Util::OutlineColor);
+    const Util::Vector4D outline = viewColor(Util::ColorSetting::OutlineColor);
     legend.drawBar(width(), height(), outline);
     QPainter painter(this);
     legend.drawTexts(painter, width(), height(), outline);

@@ -231,9 +231,11 @@ void MainWindow::changeWindowColors()
     if (dialog.exec() != QDialog::Accepted)
         return;
     Util::ColorSettings::setActiveVariant(dialog.variant());
-    const int settings[4] = {Util::BackgroundColor, Util::GridColor, Util::ObjectColor, Util::OutlineColor};
+    using Util::ColorSetting;
+    const ColorSetting settings[4] = {ColorSetting::BackgroundColor, ColorSetting::GridColor, ColorSetting::ObjectColor,
+                                      ColorSetting::OutlineColor};
     for (int i = 0; i < 4; ++i)
-        Util::ColorSettings::set(settings[i], 2, dialog.color(i));
+        Util::ColorSettings::set(settings[i], Util::ColorVariant::Custom, dialog.color(i));
     glView->updateGL();
 }
 

@@ -8,7 +8,7 @@ namespace {
 struct Table
 {
     Vector4D colors[ColorSettings::settingCount][ColorSettings::variantCount];
-    int active = 0;
+    ColorVariant active = ColorVariant::Default;
 };
 
 const Table &defaults()
@@ -46,43 +46,43 @@ Table &table()
     return t;
 }
 
-int clampIndex(int i, int count) { return i < 0 ? 0 : (i >= count ? count - 1 : i); }
+// The table's row of a setting and column of a variant.
+size_t row(ColorSetting s) { return static_cast<size_t>(s); }
+size_t column(ColorVariant v) { return static_cast<size_t>(v); }
 
 } // namespace
 
-Vector4D ColorSettings::get(int setting, int variant)
+Vector4D ColorSettings::get(ColorSetting setting, ColorVariant variant)
 {
     std::lock_guard<std::mutex> lock(tableMutex());
-    return table().colors[clampIndex(setting, settingCount)][clampIndex(variant, variantCount)];
+    return table().colors[row(setting)][column(variant)];
 }
 
-void ColorSettings::set(int setting, int variant, const Vector4D &color)
+void ColorSettings::set(ColorSetting setting, ColorVariant variant, const Vector4D &color)
 {
     std::lock_guard<std::mutex> lock(tableMutex());
-    table().colors[clampIndex(setting, settingCount)][clampIndex(variant, variantCount)] = color;
+    table().colors[row(setting)][column(variant)] = color;
 }
 
-QString ColorSettings::name(int setting)
+QString ColorSettings::name(ColorSetting setting)
 {
     static const char *const names[settingCount] = {
         "Object Color", "Outline Color", "Grid Color", "Background Color",
         "Substrate Object Color", "Substrate Outline Color", "Console Background Color",
         "Console Text Color", "Object Temporary Color"};
-    if (setting < 0 || setting >= settingCount)
-        return QString();
-    return QString::fromLatin1(names[setting]);
+    return QString::fromLatin1(names[row(setting)]);
 }
 
-int ColorSettings::activeVariant()
+ColorVariant ColorSettings::activeVariant()
 {
     std::lock_guard<std::mutex> lock(tableMutex());
     return table().active;
 }
 
-void ColorSettings::setActiveVariant(int variant)
+void ColorSettings::setActiveVariant(ColorVariant variant)
 {
     std::lock_guard<std::mutex> lock(tableMutex());
-    table().active = clampIndex(variant, variantCount);
+    table().active = variant;
 }
 
 void ColorSettings::resetToDefaults()

@@ -4,7 +4,7 @@
 
 namespace Util {
 
-Vector4D::Vector4D(ColorSetting setting, int variant)
+Vector4D::Vector4D(ColorSetting setting, ColorVariant variant)
 {
     *this = ColorSettings::get(setting, variant);
 }

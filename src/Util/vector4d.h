@@ -2,8 +2,8 @@
 
 namespace Util {
 
-// Indices of the process-wide colour settings table.
-enum ColorSetting {
+// The entries of the process-wide colour settings table.
+enum class ColorSetting {
     ObjectColor = 0,
     OutlineColor = 1,
     GridColor = 2,
@@ -14,6 +14,10 @@ enum ColorSetting {
     ConsoleTextColor = 7,
     ObjectTemporaryColor = 8
 };
+
+// The three variants of every colour setting: the built-in defaults, the low colour
+// scheme and the user's own colours.
+enum class ColorVariant { Default = 0, LowColor = 1, Custom = 2 };
 
 // Four doubles: a point or direction, an RGBA colour, or a plane (a, b, c, d).
 class Vector4D
@@ -28,7 +32,7 @@ public:
     Vector4D(double x, double y, double z, double w) : x(x), y(y), z(z), w(w) {}
     explicit Vector4D(double s) : x(s), y(s), z(s), w(s) {}
     // Copy of one entry of the colour settings table.
-    Vector4D(ColorSetting setting, int variant);
+    Vector4D(ColorSetting setting, ColorVariant variant);
     virtual ~Vector4D() = default;
 
     Vector4D(const Vector4D &) = default;

@@ -22,8 +22,6 @@ namespace Cli {
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
-// "Background Color" in the table of colour settings.
-constexpr int backgroundColorSetting = 3;
 
 // The fixed-function state the main window's view sets up once.
 void setUpLighting()
@@ -150,7 +148,7 @@ bool OffscreenRenderer::render(Model::Scene &scene, QImage *image, QString *erro
 
     glViewport(0, 0, size.width(), size.height());
     setUpLighting();
-    const Util::Vector4D background = Util::ColorSettings::get(backgroundColorSetting,
+    const Util::Vector4D background = Util::ColorSettings::get(Util::ColorSetting::BackgroundColor,
                                                                Util::ColorSettings::activeVariant());
     glClearColor(float(background.x), float(background.y), float(background.z), 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);

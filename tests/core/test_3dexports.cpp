@@ -24,6 +24,7 @@
 using Core::Operations::StlSurfaceWriter;
 using Core::Operations::VolumeExport3D;
 using Core::Operations::VtkImageDataWriter;
+using Model::Automaton::SurfaceMode;
 using Model::Automaton::TotalVolume;
 
 namespace {
@@ -178,7 +179,7 @@ TEST(StlExport, SolidCubeIsClosedAndFacesOutInBothSurfaces)
 
     // Marching cubes, as the view shows them once chosen: closed and outward too, with
     // the flat sides on the cells' faces and the edges cut off.
-    volume->getPainter()->setMode(1);
+    volume->getPainter()->setMode(SurfaceMode::MarchingCubes);
     EXPECT_EQ(StlSurfaceWriter::surfaceShown(*volume), StlSurfaceWriter::Surface::MarchingCubes);
     const QString marching = dir.filePath("cube-mc.stl");
     ASSERT_TRUE(VolumeExport3D::write(*volume, marching, false, &written, &error)) << error.toStdString();
@@ -193,7 +194,7 @@ TEST(StlExport, SolidCubeIsClosedAndFacesOutInBothSurfaces)
     EXPECT_EQ(shape.max, high);
 
     // Nothing solid in view: no file, and the reason.
-    volume->getPainter()->setMode(0);
+    volume->getPainter()->setMode(SurfaceMode::DirectCubic);
     volume->getPainter()->setCutLimits({0, 0, 0}, {6, 6, 1});
     const QString none = dir.filePath("none.stl");
     EXPECT_FALSE(VolumeExport3D::write(*volume, none, false, &written, &error));
@@ -226,7 +227,7 @@ TEST(StlExport, PerMaterialFilesAreClosedAndNamedAfterTheMaterials)
                                   dir.filePath("stack-4242.stl")};
     const double cells[3] = {24, 12, 11};
     for (int mode : {0, 1}) {
-        volume->getPainter()->setMode(mode);
+        volume->getPainter()->setMode(mode == 0 ? SurfaceMode::DirectCubic : SurfaceMode::MarchingCubes);
         for (const QString &f : expected)
             QFile::remove(f);
         ASSERT_TRUE(VolumeExport3D::write(*volume, base, true, &written, &error)) << error.toStdString();
@@ -245,7 +246,7 @@ TEST(StlExport, PerMaterialFilesAreClosedAndNamedAfterTheMaterials)
     }
 
     // Only the cells inside the cut box count.
-    volume->getPainter()->setMode(0);
+    volume->getPainter()->setMode(SurfaceMode::DirectCubic);
     volume->getPainter()->setCutLimits({0, 0, 0}, {4, 3, 2});
     ASSERT_TRUE(VolumeExport3D::write(*volume, base, true, &written, &error)) << error.toStdString();
     EXPECT_EQ(written, QStringList{expected[0]});
@@ -281,7 +282,7 @@ TEST(StlExport, MarchingCubesEncloseTheCellsAtTheVolumeAndCutBoxFaces)
     QStringList written;
     QString error;
     auto export3d = [&](TotalVolume &volume, const char *name) {
-        volume.getPainter()->setMode(1);
+        volume.getPainter()->setMode(SurfaceMode::MarchingCubes);
         const QString file = dir.filePath(name);
         EXPECT_TRUE(VolumeExport3D::write(volume, file, false, &written, &error)) << error.toStdString();
         const StlTest::Mesh mesh = StlTest::read(file);
@@ -334,7 +335,7 @@ TEST(StlExport, MarchingCubesEncloseTheCellsAtTheVolumeAndCutBoxFaces)
     EXPECT_EQ(shape.min, corner(2, 1, 0));
     EXPECT_EQ(shape.max, corner(7, 8, 5));
     // One file per material closes on the same faces.
-    full->getPainter()->setMode(1);
+    full->getPainter()->setMode(SurfaceMode::MarchingCubes);
     ASSERT_TRUE(VolumeExport3D::write(*full, dir.filePath("cut.stl"), true, &written, &error)) << error.toStdString();
     ASSERT_EQ(written.size(), 1);
     shape = StlTest::shapeOf(StlTest::read(written.front()));

@@ -21,8 +21,8 @@ using Core::BatchRun::ProcessListRunner;
 
 namespace {
 
-constexpr uint8_t top = SimpleReactiveIonEtching::FromTop;
-constexpr uint8_t below = SimpleReactiveIonEtching::FromBelow;
+constexpr EtchDirections top = EtchDirections::FromTop;
+constexpr EtchDirections below = EtchDirections::FromBelow;
 
 // One column, bottom first, as a string of material digits.
 TotalVolumePtr column(const std::string &cells)
@@ -39,7 +39,7 @@ std::string column(const TotalVolumePtr &v)
     return s;
 }
 
-std::string etched(const std::string &cells, uint32_t material, double depth, uint8_t directions)
+std::string etched(const std::string &cells, uint32_t material, double depth, EtchDirections directions)
 {
     auto v = column(cells);
     SimpleReactiveIonEtching(v.get(), material, depth, directions).run();
@@ -50,7 +50,7 @@ std::string etched(const std::string &cells, uint32_t material, double depth, ui
 // up to `depth` cells go from the top end when the cell above it is empty, and from the
 // bottom end when the cell below it is empty.
 std::vector<uint32_t> expectedEtch(std::vector<uint32_t> ids, uint32_t sizeZ, uint32_t material, uint32_t depth,
-                                   uint8_t directions)
+                                   EtchDirections directions)
 {
     std::vector<uint32_t> out = ids;
     for (size_t base = 0; base < ids.size(); base += sizeZ) {
@@ -64,9 +64,9 @@ std::vector<uint32_t> expectedEtch(std::vector<uint32_t> ids, uint32_t sizeZ, ui
             while (end + 1 < sizeZ && ids[base + end + 1] == material)
                 ++end;
             for (uint32_t k = 0; k < depth && k <= end - z; ++k) {
-                if ((directions & top) && end + 1 < sizeZ && ids[base + end + 1] == 0)
+                if (includes(directions, top) && end + 1 < sizeZ && ids[base + end + 1] == 0)
                     out[base + end - k] = 0;
-                if ((directions & below) && z > 0 && ids[base + z - 1] == 0)
+                if (includes(directions, below) && z > 0 && ids[base + z - 1] == 0)
                     out[base + z + k] = 0;
             }
             z = end + 1;
@@ -84,7 +84,7 @@ TEST(SimpleRie, EtchesColumnsVerticallyFromExposedFaces)
     EXPECT_EQ(etched("0111110", 1, 3, top | below), "0000000");
     EXPECT_EQ(etched("0111110", 1, 2, below), "0001110");
     EXPECT_EQ(etched("0111110", 1, 2.9, top), "0111000"); // whole layers only
-    EXPECT_EQ(etched("0111110", 1, 3, 0), "0111110");
+    EXPECT_EQ(etched("0111110", 1, 3, EtchDirections::None), "0111110");
     EXPECT_EQ(etched("0111110", 1, 999999999, top), "0000000"); // the dialog's largest depth
     // A mask on top protects the column; other materials stop the etch.
     EXPECT_EQ(etched("0111130", 1, 3, top), "0111130");
@@ -180,7 +180,7 @@ TEST(ColumnProcesses, OperationsReportAndBatchStepsMatch)
              return with(std::make_shared<SimpleReactiveIonEtchingOperation>(c), a, [](SimpleReactiveIonEtchingOperation &o) {
                  o.setMaterial(1);
                  o.setDepth(2);
-                 o.setDirections(3);
+                 o.setDirections(EtchDirections::Both);
              });
          },
          step(13, {{"Material_Id", 1u}, {"Etch Depth", 2u}, {"EtchDirectionValue", 3u}})},

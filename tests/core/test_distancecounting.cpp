@@ -212,20 +212,20 @@ TEST(DistanceCounting, PhysicalVapourDepositionStartsOnlyFromExposedFaces)
     const uint32_t top[] = {0, 0, 0, 0, 1, 1, 6, 6, 0, 0};
     const uint32_t bottom[] = {0, 0, 6, 6, 1, 1, 0, 0, 0, 0};
     const uint32_t both[] = {0, 0, 6, 6, 1, 1, 6, 6, 0, 0};
-    for (int side : {1, 2, 3}) {
+    for (const DepositOn side : depositOnSides) {
         auto v = plate();
         SimplePhysicalVaporDeposition(v.get(), 6, 2.0f, 1.0f, side).simulate();
-        const uint32_t *expected = side == 1 ? top : (side == 2 ? bottom : both);
+        const uint32_t *expected = side == DepositOn::Top ? top : (side == DepositOn::Bottom ? bottom : both);
         for (uint32_t z = 0; z < 10; ++z)
-            EXPECT_EQ(layerOf(v, z), expected[z]) << "side " << side << " z " << z;
+            EXPECT_EQ(layerOf(v, z), expected[z]) << "side " << static_cast<int>(side) << " z " << z;
     }
 
     // A layer in the top layer of the volume has no open top face.
     auto ceiling = makeVolume(5, 5, 4, [](uint32_t, uint32_t, uint32_t z) { return z == 3 ? 1u : 0u; });
     const std::vector<uint32_t> before = ceiling->materialIds();
-    SimplePhysicalVaporDeposition(ceiling.get(), 6, 2.0f, 1.0f, 1).simulate();
+    SimplePhysicalVaporDeposition(ceiling.get(), 6, 2.0f, 1.0f, DepositOn::Top).simulate();
     EXPECT_EQ(ceiling->materialIds(), before);
-    SimplePhysicalVaporDeposition(ceiling.get(), 6, 1.0f, 1.0f, 2).simulate();
+    SimplePhysicalVaporDeposition(ceiling.get(), 6, 1.0f, 1.0f, DepositOn::Bottom).simulate();
     EXPECT_EQ(count(ceiling->materialIds(), 6), 25u);
 }
 
@@ -323,7 +323,7 @@ TEST(DistanceCounting, CellsDoNotDependOnTheThreadCount)
         {"electroplating", [](TotalVolume *v) { Electrodeposition(v, 6, 1, 2.2f).simulate(); }},
         {"anisotropic deposition", [](TotalVolume *v) { AnisotropicFilmDeposition(v, 4, 3.0f, 0.4f).simulate(); }},
         {"anisotropic etching", [](TotalVolume *v) { AnisotropicFilmEtching(v, 1, 3.0f, 0.7f).simulate(); }},
-        {"physical vapour deposition", [](TotalVolume *v) { SimplePhysicalVaporDeposition(v, 4, 2.5f, 0.6f, 3).simulate(); }},
+        {"physical vapour deposition", [](TotalVolume *v) { SimplePhysicalVaporDeposition(v, 4, 2.5f, 0.6f, DepositOn::Both).simulate(); }},
     };
     for (const auto &run : runs) {
         std::vector<CellState> results;

@@ -68,7 +68,7 @@ namespace {
 class ModelStub : public Model::Object
 {
 public:
-    int getType() const override { return 2; }
+    Model::ObjectKind getType() const override { return Model::ObjectKind::ExtractedModel; }
     void draw(bool, bool, Util::Vector3D) override {}
     void drawForPicking() override {}
     Model::ObjectPtr clone() override { return nullptr; }
@@ -543,15 +543,15 @@ std::vector<std::pair<float, float>> fieldRanges(TotalVolume &volume)
 {
     std::vector<std::pair<float, float>> ranges;
     auto *painter = volume.getPainter();
-    painter->setMode(3);
-    for (int32_t distribution : {0, 1, 2}) {
+    painter->setMode(Model::Automaton::SurfaceMode::FieldView);
+    for (const Model::Automaton::FieldDistribution distribution : Model::Automaton::fieldDistributions) {
         painter->setDistribution(distribution);
         painter->regenerate();
         float minimum = -1.0f, maximum = -1.0f;
         EXPECT_TRUE(painter->fieldRange(&minimum, &maximum));
         ranges.emplace_back(minimum, maximum);
     }
-    painter->setMode(0);
+    painter->setMode(Model::Automaton::SurfaceMode::DirectCubic);
     painter->regenerate();
     return ranges;
 }

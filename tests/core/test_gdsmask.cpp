@@ -482,6 +482,25 @@ TEST_F(GdsMaskTest, HandWrittenRecordsBoxesReflectionAndSkippedElements)
     EXPECT_EQ(reason, "The layout has no shapes on layer 1, datatype 5. Datatypes with shapes on that layer: 2, 3.");
 }
 
+TEST_F(GdsMaskTest, PathEndsFollowTheStoredPathType)
+{
+    // PATHTYPE 0 ends flush, 2 half the width out, 4 by the path's own extensions (one
+    // micron before, two after); a number the format does not define ends flush.
+    const struct
+    {
+        int16_t type;
+        int left, right;
+    } cases[] = {{0, 2, 6}, {2, 1, 7}, {4, 1, 8}, {3, 2, 6}};
+    for (const auto &c : cases) {
+        GdsBytes gds;
+        gds.beginStructure("TOP");
+        gds.path(2, c.type, 2000, {{2000, 11000}, {6000, 11000}}, 1000, 2000);
+        gds.endStructure();
+        gds.endLibrary();
+        EXPECT_EQ(rasterBytes(gds.bytes, 2, -1, 20), block(c.left, 10, c.right, 12)) << c.type;
+    }
+}
+
 TEST_F(GdsMaskTest, BrokenHierarchiesAndMalformedStreamsAreRefusedWithTheirCause)
 {
     // A reference to a structure kept in another file.

@@ -237,7 +237,7 @@ TEST(ModelExtraction, OperationShowsBlocksThenBeamsAndRestoresTheScene)
     op->preprocess();
     EXPECT_TRUE(volume->getPainter()->isHidden());
     ASSERT_NE(op->getBlockModel(), nullptr);
-    EXPECT_EQ(op->getBlockModel()->getType(), 2);
+    EXPECT_EQ(op->getBlockModel()->getType(), Model::ObjectKind::ExtractedModel);
     EXPECT_EQ(op->getBlockModel()->getBlocks().size(), 23u);
     op->detectFeatures();
     ASSERT_NE(op->getBeamModel(), nullptr);

@@ -8,6 +8,7 @@
 #include "Model/Automaton/octreesurface.h"
 #include "Model/Automaton/slabrunner.h"
 #include "Model/Geometry/quadface.h"
+#include "Util/enumnumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,10 @@
 #include <vector>
 
 using Model::Automaton::ColorScale;
+using Model::Automaton::ColorScaleType;
+using Model::Automaton::colorScaleTypes;
+using Model::Automaton::FieldDistribution;
+using Model::Automaton::fieldDistributions;
 using Model::Automaton::FieldPainter;
 using Model::Automaton::MaterialClasses;
 using Model::Automaton::OctreeSurface;
@@ -320,12 +325,12 @@ TEST(OctreeSurface, TranslucentAndInvisibleMaterials)
 TEST(ColorScale, TablesAndClamping)
 {
     ColorScale scale;
-    EXPECT_TRUE(scale.getType() == 0 && scale.getMinimum() == 0.0f && scale.getMaximum() == 1.0f);
+    EXPECT_TRUE(scale.getType() == ColorScaleType::GrayScale && scale.getMinimum() == 0.0f && scale.getMaximum() == 1.0f);
     const SurfaceColor ends[3][2] = {
         {{0, 0, 0, 1}, {1, 1, 1, 1}}, {{1, 0, 0, 1}, {0, 0, 1, 1}}, {{1, 1, 0, 1}, {0, 0, 1, 1}}};
     for (int type = 0; type < 3; ++type) {
-        scale.setType(type);
-        EXPECT_EQ(scale.getType(), type);
+        scale.setType(colorScaleTypes[type]);
+        EXPECT_EQ(scale.getType(), colorScaleTypes[type]);
         EXPECT_EQ(scale.entry(0), ends[type][0]) << type;
         EXPECT_EQ(scale.entry(255), ends[type][1]) << type;
     }
@@ -342,15 +347,13 @@ TEST(ColorScale, TablesAndClamping)
     scale.setRange(5.0f, 5.0f);
     EXPECT_EQ(&scale.colorOf(5.0f), &scale.entry(0));
     EXPECT_EQ(&scale.colorOf(6.0f), &scale.entry(255));
-    scale.setType(9);
-    EXPECT_EQ(scale.getType(), 0);
 }
 
 TEST(FieldPainter, RangeAndColoursFollowTheDistribution)
 {
     auto volume = FilmTest::makeVolume(4, 3, 2, [](uint32_t, uint32_t, uint32_t) { return Red; });
     FieldPainter painter(volume.get());
-    EXPECT_EQ(painter.getDistribution(), 0);
+    EXPECT_EQ(painter.getDistribution(), FieldDistribution::TypeN);
     const std::vector<QuadFace> direct = directOpaque(volume.get(), {0, 0, 0}, {4, 3, 2});
 
     // Without fields: the direct cubic faces in material colours, range 0..1. With only
@@ -358,7 +361,7 @@ TEST(FieldPainter, RangeAndColoursFollowTheDistribution)
     for (int d = 0; d < 4; ++d) {
         if (d == 3)
             volume->createParticleField(FieldPainter::fieldNameP);
-        painter.setDistribution(d % 3);
+        painter.setDistribution(fieldDistributions[d % 3]);
         painter.regenerate({0, 0, 0}, {4, 3, 2}, classes());
         EXPECT_EQ(painter.hasField(), d == 3);
         EXPECT_TRUE(painter.colorScale().getMinimum() == 0.0f && painter.colorScale().getMaximum() == 1.0f);
@@ -384,17 +387,18 @@ TEST(FieldPainter, RangeAndColoursFollowTheDistribution)
     }
     struct Case
     {
-        int distribution, type;
+        FieldDistribution distribution;
+        ColorScaleType type;
         float minimum, maximum;
         std::map<size_t, int> entries; // scale entry per cell; -1 or unlisted: material
     };
     const Case cases[] = {
-        {0, 0, 0, 10, {{a, 255}, {b, 102}, {c, -1}, {marked, 255}}},
-        {1, 2, 0, 9, {{a, -1}, {b, 255}, {c, 56}, {marked, 255}}},
-        {2, 1, -10, 5, {{a, 0}, {b, 255}, {c, 204}, {marked, -1}}},
+        {FieldDistribution::TypeN, ColorScaleType::GrayScale, 0, 10, {{a, 255}, {b, 102}, {c, -1}, {marked, 255}}},
+        {FieldDistribution::TypeP, ColorScaleType::YellowToBlue, 0, 9, {{a, -1}, {b, 255}, {c, 56}, {marked, 255}}},
+        {FieldDistribution::SignedSum, ColorScaleType::RedToBlue, -10, 5, {{a, 0}, {b, 255}, {c, 204}, {marked, -1}}},
     };
     for (const Case &k : cases) {
-        SCOPED_TRACE(k.distribution);
+        SCOPED_TRACE(Util::toNumber(k.distribution));
         painter.setDistribution(k.distribution);
         painter.colorScale().setType(k.type);
         painter.regenerate({0, 0, 0}, {4, 3, 2}, classes());
@@ -428,7 +432,7 @@ TEST(FieldPainter, FacesDoNotDependOnTheThreadCount)
     for (int threads : {1, 2, 7}) {
         const FilmTest::PoolThreads pool(threads);
         FieldPainter painter(volume.get());
-        painter.setDistribution(2);
+        painter.setDistribution(FieldDistribution::SignedSum);
         painter.regenerate({1, 0, 2}, {28, 7, 11}, classes());
         EXPECT_LT(painter.colorScale().getMinimum(), 0.0f);
         results.push_back(painter.opaqueFaces());

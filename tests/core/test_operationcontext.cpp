@@ -147,7 +147,7 @@ TEST_F(ContextFixture, LoneObjectThatIsNotAVolumeCancels)
 {
     struct Plain : Model::Object
     {
-        int getType() const override { return 2; }
+        Model::ObjectKind getType() const override { return Model::ObjectKind::ExtractedModel; }
         void draw(bool, bool, Util::Vector3D) override {}
         void drawForPicking() override {}
         Model::ObjectPtr clone() override { return nullptr; }

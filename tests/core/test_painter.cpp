@@ -14,6 +14,7 @@
 #include <random>
 #include <thread>
 
+using Model::Automaton::SurfaceMode;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::TotalVolumePainter;
 using Model::Automaton::Voxel;
@@ -425,26 +426,26 @@ TEST_F(PainterTest, OnlyTheGeneratorOfTheModeInUseKeepsASurface)
 {
     auto v = makeVolume(2, 2, 2, [](int x, int y, int z) { return x + y + z == 0 ? Red : 0u; });
     TotalVolumePainter *p = v->getPainter();
-    EXPECT_EQ(p->getMode(), 0);
+    EXPECT_EQ(p->getMode(), SurfaceMode::DirectCubic);
     p->regenerate();
     ASSERT_EQ(p->getOpaqueFaces().size(), 6u);
     Voxel *cells = v->lockVoxels();
     cells[v->index(1, 1, 1)].setMaterialId(Green);
     v->unlockVoxels();
-    p->setMode(0); // the same mode: the faces stay until the next regeneration
+    p->setMode(SurfaceMode::DirectCubic); // the same mode: the faces stay until the next regeneration
     EXPECT_EQ(p->getOpaqueFaces().size(), 6u);
-    p->setMode(1);
-    EXPECT_EQ(p->getMode(), 1);
+    p->setMode(SurfaceMode::MarchingCubes);
+    EXPECT_EQ(p->getMode(), SurfaceMode::MarchingCubes);
     EXPECT_TRUE(p->getOpaqueFaces().empty());
     p->regenerate();
     ASSERT_NE(p->getMarchingCubeSurface(), nullptr);
     // The window's lowest layer counts as empty: only the cell at (1, 1, 1) shows.
     EXPECT_EQ(p->getMarchingCubeSurface()->triangleCount(), 8u);
-    p->setMode(2);
+    p->setMode(SurfaceMode::Octree);
     EXPECT_EQ(p->getMarchingCubeSurface(), nullptr);
     p->regenerate();
     EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
-    p->setMode(0);
+    p->setMode(SurfaceMode::DirectCubic);
     p->regenerate();
     EXPECT_EQ(p->getOpaqueFaces().size(), 12u);
 }
@@ -475,7 +476,7 @@ TEST_F(PainterTest, SurfacesMadeElsewhereShowOnlyOnceInstalled)
     EXPECT_EQ(p->getTranslucentTree()->backToFrontOrder(Vector3D(1, 1, 9)).size(), before.second);
 
     made = p->makeSurfaces();
-    p->setMode(2);
+    p->setMode(SurfaceMode::Octree);
     p->install(std::move(made));
     EXPECT_EQ(p->getMarchingCubeSurface(), nullptr);
     EXPECT_EQ(p->getOpaqueFaces().size(), 12u);

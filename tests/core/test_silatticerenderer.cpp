@@ -343,10 +343,10 @@ TEST(SiLatticeRenderer, OpaqueCellsHideTheirAtoms)
     painter->setCutLimits(CellCorner{0, 0, 0}, CellCorner{8, 8, 6});
 
     // In another drawing mode, or with translucent silicon, every atom is listed.
-    painter->setMode(1);
+    painter->setMode(Model::Automaton::SurfaceMode::MarchingCubes);
     painter->regenerate();
     EXPECT_EQ(static_cast<int64_t>(view(v).atomCount()), siliconAtoms(*v));
-    painter->setMode(0);
+    painter->setMode(Model::Automaton::SurfaceMode::DirectCubic);
     {
         const SiliconAlpha glass(0.5f);
         painter->regenerate();

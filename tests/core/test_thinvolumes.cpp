@@ -70,7 +70,7 @@ TEST(ThinVolumes, EveryStepSurfaceAndExportCopesWithOneCellAxes)
             EXPECT_EQ(runner.getVolume()->getCellCount(), size_t(s[0]) * s[1] * s[2]);
         }
         const auto result = runner.getVolume();
-        for (int mode : {0, 1, 2, 3}) {
+        for (const Model::Automaton::SurfaceMode mode : Model::Automaton::surfaceModes) {
             result->getPainter()->setMode(mode);
             result->getPainter()->regenerate();
         }

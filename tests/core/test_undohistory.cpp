@@ -193,7 +193,7 @@ std::vector<Step> everyStep()
          }, {}},
         {"Simple RIE", [](OperationContext &c) {
              return preset<SimpleReactiveIonEtchingOperation>(std::make_shared<SimpleReactiveIonEtchingOperation>(c),
-                                                              [](auto &o) { o.setMaterial(si); o.setDepth(2.0); o.setDirections(1); });
+                                                              [](auto &o) { o.setMaterial(si); o.setDepth(2.0); o.setDirections(Core::Operations::EtchDirections::FromTop); });
          }, {}},
         {"Si Wet Etching", [](OperationContext &c) { return described(c, 1, {{"Depth", 2.0}}); }, {}},
         {"Continuous Wet Etch", [](OperationContext &c) { return described(c, 20, {{"Depth", 2.0}}); }, {}},

@@ -42,10 +42,10 @@ TEST(Vectors, Vector3DTravelsInVariant)
 
 TEST(ColorSettings, TableVariantsAndObjectDefaults)
 {
-    EXPECT_EQ(Vector4D(Util::BackgroundColor, 1), Vector4D(1, 1, 1, 0));
-    EXPECT_EQ(Vector4D(Util::ObjectColor, 2), Vector4D(1, 0, 0, 1));
-    EXPECT_EQ(Util::ColorSettings::name(8), QStringLiteral("Object Temporary Color"));
-    EXPECT_EQ(Util::ColorSettings::activeVariant(), 0);
+    EXPECT_EQ(Vector4D(Util::ColorSetting::BackgroundColor, Util::ColorVariant::LowColor), Vector4D(1, 1, 1, 0));
+    EXPECT_EQ(Vector4D(Util::ColorSetting::ObjectColor, Util::ColorVariant::Custom), Vector4D(1, 0, 0, 1));
+    EXPECT_EQ(Util::ColorSettings::name(Util::ColorSetting::ObjectTemporaryColor), QStringLiteral("Object Temporary Color"));
+    EXPECT_EQ(Util::ColorSettings::activeVariant(), Util::ColorVariant::Default);
 
     TotalVolume a(1, 1, 1, 1, 1, 1, Vector3D(), {1});
     TotalVolume b(1, 1, 1, 1, 1, 1, Vector3D(), {1});

@@ -78,11 +78,11 @@ TEST(ColumnProcessDialogs, FieldsRangesHelpAndPresets)
     EXPECT_EQ(rie.fromBelowBox()->text(), "Etch from below");
     EXPECT_TRUE(rie.fromTopBox()->isChecked());
     EXPECT_FALSE(rie.fromBelowBox()->isChecked());
-    EXPECT_EQ(rie.getDirections(), 1);
+    EXPECT_EQ(rie.getDirections(), Core::Operations::EtchDirections::FromTop);
     tick(rie.fromBelowBox());
-    EXPECT_EQ(rie.getDirections(), 3);
+    EXPECT_EQ(rie.getDirections(), Core::Operations::EtchDirections::Both);
     tick(rie.fromTopBox());
-    EXPECT_EQ(rie.getDirections(), 2);
+    EXPECT_EQ(rie.getDirections(), Core::Operations::EtchDirections::FromBelow);
 
     // Directions from a process list: 0 clears "from top", 1 sets it, 2 swaps to below,
     // 3 adds below and leaves "from top" as it was.
@@ -90,7 +90,7 @@ TEST(ColumnProcessDialogs, FieldsRangesHelpAndPresets)
         SimpleRIEDialog d;
         for (uint32_t v : values)
             d.preset({{"EtchDirectionValue", v}});
-        return d.getDirections();
+        return static_cast<int>(d.getDirections());
     };
     EXPECT_EQ(directions({0}), 0);
     EXPECT_EQ(directions({1}), 1);
@@ -98,6 +98,7 @@ TEST(ColumnProcessDialogs, FieldsRangesHelpAndPresets)
     EXPECT_EQ(directions({3}), 3);
     EXPECT_EQ(directions({0, 3}), 2);
     EXPECT_EQ(directions({2, 1}), 3);
+    EXPECT_EQ(directions({2, 7}), 2); // a number that names no choice changes nothing
     SimpleRIEDialog presetRie;
     presetRie.preset({{"Etch Depth", 7u}, {"Material", QString("Thermal Si02")}});
     EXPECT_EQ(presetRie.getDepth(), 7);
@@ -170,7 +171,7 @@ TEST(ColumnProcessDialogs, MenuNumbersRunTheirDialogs)
              ASSERT_TRUE(rie);
              EXPECT_EQ(rie->getDepth(), 2.0);
              EXPECT_EQ(rie->getMaterial(), 1u);
-             EXPECT_EQ(rie->getDirections(), 3);
+             EXPECT_EQ(rie->getDirections(), Core::Operations::EtchDirections::Both);
          }},
         {23, "Spin Coating", ": Operation canceled.",
          [](QDialog *d) {

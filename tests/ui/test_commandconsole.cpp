@@ -90,9 +90,9 @@ TEST_F(ConsoleTest, WindowLayoutAndColours)
     EXPECT_EQ(transcript->focusPolicy(), Qt::NoFocus);
     EXPECT_TRUE(line->hasFocus());
 
-    const int variant = Util::ColorSettings::activeVariant();
-    const Util::Vector4D bg(Util::ConsoleBackgroundColor, variant);
-    const Util::Vector4D fg(Util::ConsoleTextColor, variant);
+    const Util::ColorVariant variant = Util::ColorSettings::activeVariant();
+    const Util::Vector4D bg(Util::ColorSetting::ConsoleBackgroundColor, variant);
+    const Util::Vector4D fg(Util::ColorSetting::ConsoleTextColor, variant);
     EXPECT_EQ(transcript->palette().color(QPalette::Base), QColor::fromRgbF(bg.x, bg.y, bg.z, bg.w));
     EXPECT_EQ(transcript->palette().color(QPalette::Text), QColor::fromRgbF(fg.x, fg.y, fg.z, fg.w));
 

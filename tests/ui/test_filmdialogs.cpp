@@ -168,7 +168,7 @@ std::vector<MenuCase> menuCases()
              ASSERT_TRUE(dialog);
              type(dialog->thicknessBox(), "2");
              type(dialog->ratioBox(), "0.75");
-             QTest::mouseClick(dialog->sideButton(3), Qt::LeftButton);
+             QTest::mouseClick(dialog->sideButton(Core::Operations::DepositOn::Both), Qt::LeftButton);
              choose(dialog->materialBox(), 6);
          },
          step(12, {{"Material_Id", 6u}, {"Thickness", 2.0}, {"Horizontal to Vertical Ratio", 0.75}, {"DepositOn", 3}})},
@@ -254,16 +254,16 @@ TEST(FilmDialogs, TitlesFieldsRangesDefaultsAndMaterials)
         expectLength(d.thicknessBox(), "Film thickness", 2);
         EXPECT_EQ(d.ratioBox()->minimum(), 0.01);
         EXPECT_EQ(d.ratioBox()->value(), 0.5);
-        EXPECT_EQ(d.sideButton(1)->text(), "Deposit on top");
-        EXPECT_EQ(d.sideButton(2)->text(), "Deposit on bottom");
-        EXPECT_EQ(d.sideButton(3)->text(), "Deposit on both sides");
-        EXPECT_TRUE(d.sideButton(1)->isChecked());
-        EXPECT_EQ(d.getSide(), 1);
+        EXPECT_EQ(d.sideButton(Core::Operations::DepositOn::Top)->text(), "Deposit on top");
+        EXPECT_EQ(d.sideButton(Core::Operations::DepositOn::Bottom)->text(), "Deposit on bottom");
+        EXPECT_EQ(d.sideButton(Core::Operations::DepositOn::Both)->text(), "Deposit on both sides");
+        EXPECT_TRUE(d.sideButton(Core::Operations::DepositOn::Top)->isChecked());
+        EXPECT_EQ(d.getSide(), Core::Operations::DepositOn::Top);
         d.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-        QTest::mouseClick(d.sideButton(2), Qt::LeftButton);
-        EXPECT_EQ(d.getSide(), 2);
-        EXPECT_FALSE(d.sideButton(1)->isChecked());
+        QTest::mouseClick(d.sideButton(Core::Operations::DepositOn::Bottom), Qt::LeftButton);
+        EXPECT_EQ(d.getSide(), Core::Operations::DepositOn::Bottom);
+        EXPECT_FALSE(d.sideButton(Core::Operations::DepositOn::Top)->isChecked());
         EXPECT_EQ(ids(d.materialBox()), catalogueIds(4));
         screenshot(d, "pvd");
     }
@@ -343,12 +343,17 @@ TEST(FilmDialogs, PresetFromProcessListParameters)
     pvd.preset({{"Thickness", 6.0}, {"Horizontal to Vertical Ratio", 0.3}, {"DepositOn", 2}, {"Material_Id", 7u}});
     EXPECT_EQ(pvd.getThickness(), 6.0f);
     EXPECT_EQ(pvd.getRatio(), 0.3f);
-    EXPECT_EQ(pvd.getSide(), 2);
+    EXPECT_EQ(pvd.getSide(), Core::Operations::DepositOn::Bottom);
     EXPECT_EQ(pvd.getMaterial(), 7u);
     pvd.preset({{"Deposit On", QString("On Top and Bottom")}});
-    EXPECT_EQ(pvd.getSide(), 3);
-    EXPECT_EQ(PVDOptionsDialog::sideText(1), "On Top");
-    EXPECT_EQ(PVDOptionsDialog::sideText(2), "On Bottom");
+    EXPECT_EQ(pvd.getSide(), Core::Operations::DepositOn::Both);
+    EXPECT_EQ(PVDOptionsDialog::sideText(Core::Operations::DepositOn::Top), "On Top");
+    EXPECT_EQ(PVDOptionsDialog::sideText(Core::Operations::DepositOn::Bottom), "On Bottom");
+    // Each stored number selects the side it stands for; one that names no side changes nothing.
+    for (const int number : {1, 2, 3, 0, 4}) {
+        pvd.preset({{"DepositOn", number}});
+        EXPECT_EQ(static_cast<int>(pvd.getSide()), number < 1 || number > 3 ? 3 : number) << number;
+    }
 
     auto moore = dialogOf(3);
     moore->preset({{"Depth", 4.0}, {"Thickness", 9.0}, {"Material_Id", 13u}});

@@ -45,7 +45,7 @@ class CubeObject : public Model::Object
 {
 public:
     explicit CubeObject(float centreY = 0.0f) : centreY(centreY) {}
-    int getType() const override { return 2; }
+    Model::ObjectKind getType() const override { return Model::ObjectKind::ExtractedModel; }
     void draw(bool surfaces, bool, Util::Vector3D) override
     {
         ++draws;

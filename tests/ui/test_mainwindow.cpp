@@ -544,7 +544,7 @@ TEST_F(MainWindowFixture, FieldViewOfADopedVolumeShowsTheLegend)
     });
     window->action("actionChange_Viewing_Options")->trigger();
     EXPECT_TRUE(transcript().contains("Change Visualization: Options changed."));
-    EXPECT_EQ(volume->getPainter()->getMode(), 3);
+    EXPECT_EQ(volume->getPainter()->getMode(), Model::Automaton::SurfaceMode::FieldView);
     const QImage image = frame();
     const Ui::FieldLegend &legend = window->view()->getLegend();
     ASSERT_TRUE(legend.isVisible());

@@ -67,10 +67,10 @@ TEST(OctreeView, NoCracksWhereTheCubicViewHasNone)
     for (const auto &r : rotations) {
         view.setRotation(r[0], r[1], r[2]);
         view.fitView();
-        volume->getPainter()->setMode(0);
+        volume->getPainter()->setMode(Model::Automaton::SurfaceMode::DirectCubic);
         volume->getPainter()->regenerate();
         const QImage cubic = view.grabFramebuffer();
-        volume->getPainter()->setMode(2);
+        volume->getPainter()->setMode(Model::Automaton::SurfaceMode::Octree);
         volume->getPainter()->regenerate();
         const QImage octree = view.grabFramebuffer();
         EXPECT_EQ(cracks(cubic, octree), 0) << "turned " << r[0] << ", " << r[1] << ", " << r[2];

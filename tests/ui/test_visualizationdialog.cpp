@@ -19,6 +19,8 @@
 #include <QTabWidget>
 
 using Core::Operations::VisualizationOptions;
+using Model::Automaton::ColorScaleType;
+using Model::Automaton::SurfaceMode;
 using Ui::Operations::ChangeVolumeVisualizationDialog;
 
 namespace {
@@ -41,8 +43,8 @@ TEST(VisualizationDialog, EnablingRulesTabsAndSwatch)
     VisualizationOptions current;
     current.renderAtoms = true;
     current.renderSurfaceAtomsOnly = true;
-    current.mode = 1;
-    current.colourScale = 2;
+    current.mode = SurfaceMode::MarchingCubes;
+    current.colourScale = ColorScaleType::YellowToBlue;
     ChangeVolumeVisualizationDialog dialog(nullptr, current);
     EXPECT_EQ(dialog.windowTitle(), "Change Volume Visualization Options");
     ASSERT_EQ(dialog.tabs()->count(), 3);
@@ -62,8 +64,23 @@ TEST(VisualizationDialog, EnablingRulesTabsAndSwatch)
     const VisualizationOptions chosen = dialog.options();
     EXPECT_FALSE(chosen.renderAtoms);
     EXPECT_TRUE(chosen.renderSurfaceAtomsOnly);
-    EXPECT_EQ(chosen.mode, 3);
-    EXPECT_EQ(chosen.colourScale, 2);
+    EXPECT_EQ(chosen.mode, SurfaceMode::FieldView);
+    EXPECT_EQ(chosen.colourScale, ColorScaleType::YellowToBlue);
+
+    // Every choice comes back from the lists as it went in, and each list entry is the
+    // choice of its number.
+    for (size_t i = 0; i < 4; ++i) {
+        VisualizationOptions o;
+        o.mode = Model::Automaton::surfaceModes[i];
+        o.distribution = Model::Automaton::fieldDistributions[i % 3];
+        o.colourScale = Model::Automaton::colorScaleTypes[(i + 1) % 3];
+        ChangeVolumeVisualizationDialog d(nullptr, o);
+        EXPECT_EQ(d.algorithmBox()->currentIndex(), static_cast<int>(i));
+        EXPECT_EQ(d.distributionBox()->currentIndex(), static_cast<int>(i % 3));
+        EXPECT_EQ(d.colourScaleBox()->currentIndex(), static_cast<int>((i + 1) % 3));
+        const VisualizationOptions back = d.options();
+        EXPECT_TRUE(back.mode == o.mode && back.distribution == o.distribution && back.colourScale == o.colourScale) << i;
+    }
 
     EXPECT_EQ(ChangeVolumeVisualizationDialog::swatchStyle({1.0f, 0.5f, 0.0f, 1.0f}), "background-color : #ff7f00");
     const uint32_t id = dialog.filmBox()->currentData().toUInt();

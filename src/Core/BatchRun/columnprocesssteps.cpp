@@ -54,7 +54,7 @@ int32_t runSimpleRieStep(StepEnvironment &environment, const ProcessData &step)
     StepParameters read(step);
     const uint32_t material = read.toUInt(keyMaterialId);
     const uint32_t depth = read.toUInt(keyEtchDepth);
-    uint32_t directions = SimpleReactiveIonEtching::FromTop;
+    uint32_t directions = static_cast<uint32_t>(EtchDirections::FromTop);
     if (step.hasParameter(keyEtchDirection))
         directions = read.toUInt(keyEtchDirection);
     if (read.result() != 0)
@@ -64,7 +64,7 @@ int32_t runSimpleRieStep(StepEnvironment &environment, const ProcessData &step)
     }
     if (StepParameters::checkOnly())
         return 0;
-    SimpleReactiveIonEtching(environment.volume.get(), material, depth, static_cast<uint8_t>(directions)).run();
+    SimpleReactiveIonEtching(environment.volume.get(), material, depth, static_cast<EtchDirections>(directions)).run();
     environment.markLatticeStale(material);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "Core/BatchRun/stepparameters.h"
 
+#include "Core/BatchRun/processlistrunner.h"
+
 #include <QtDebug>
 
 namespace Core {
@@ -24,7 +26,7 @@ int32_t rejectStep(const ProcessData &step, const QString &reason)
         qWarning().noquote() << step.getProcessName() << ":" << reason;
         lastRejection = reason;
     }
-    return 2;
+    return ProcessListRunner::InvalidParameter;
 }
 
 QString takeStepRejection()
@@ -32,6 +34,13 @@ QString takeStepRejection()
     QString reason;
     reason.swap(lastRejection);
     return reason;
+}
+
+int32_t StepParameters::result() const
+{
+    if (missing)
+        return ProcessListRunner::MissingParameter;
+    return invalid ? ProcessListRunner::InvalidParameter : ProcessListRunner::Success;
 }
 
 QVariant StepParameters::fetch(const QString &name)

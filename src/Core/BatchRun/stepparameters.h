@@ -10,7 +10,8 @@
 namespace Core {
 namespace BatchRun {
 
-// Logs why a step's value is not acceptable, after the step's name, and returns 2.
+// Logs why a step's value is not acceptable, after the step's name, and returns
+// ProcessListRunner::InvalidParameter.
 // While a step is only being checked, the reason goes to the check instead.
 int32_t rejectStep(const ProcessData &step, const QString &reason);
 // The reason the last step run on this thread gave rejectStep() outside a check, and
@@ -40,9 +41,9 @@ private:
     StepCheck *outer;
 };
 
-// Reads the parameters a step needs and remembers what went wrong: result() is 1 when
-// any was absent, else 2 when any could not be converted to the type asked for, else 0
-// (the result codes of a batch step).
+// Reads the parameters a step needs and remembers what went wrong: result() is
+// MissingParameter when any was absent, else InvalidParameter when any could not be
+// converted to the type asked for, else Success (ProcessListRunner's step results).
 class StepParameters
 {
 public:
@@ -59,7 +60,7 @@ public:
 
     // Marks a value that was read but is not acceptable (out of range, ...).
     void markInvalid() { invalid = true; }
-    int32_t result() const { return missing ? 1 : (invalid ? 2 : 0); }
+    int32_t result() const;
     // True while the step is only being checked (StepCheck): it returns 0 here, after
     // every value was read and checked, instead of running.
     static bool checkOnly() { return StepCheck::active() != nullptr; }

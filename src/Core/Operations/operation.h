@@ -45,14 +45,20 @@ private:
     Util::ObserverPtr optionsObserver;
 };
 
+// What undoing one operation came to, and so where the history keeps it.
+enum class UndoResult {
+    Kept,      // nothing was undone: it stays on the undo stack
+    Undone,    // taken back: it moves to the redo stack
+    RecordLost // its record could not be restored: it leaves both stacks
+};
+
 // An operation whose committed change can be taken back; only these enter the history.
 class ObjectOperation : public Operation
 {
 public:
     using Operation::Operation;
 
-    // 1 = undone (moves to the redo stack), 0 = not undone (stays on the undo stack).
-    virtual int32_t undo() = 0;
+    virtual UndoResult undo() = 0;
     virtual void redo() = 0;
 };
 

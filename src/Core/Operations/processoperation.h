@@ -136,12 +136,12 @@ public:
     {
     }
 
-    int32_t undo() override
+    UndoResult undo() override
     {
         if (volume && !snapshot.restoreFromUndoFile(*volume))
             return lostRecord(": cannot be undone: its record in the undo file cannot be read.");
         markRestored();
-        return 1;
+        return UndoResult::Undone;
     }
 
     void redo() override
@@ -212,12 +212,12 @@ private:
     // The history is cleared, so nothing older can restore over what is there now.
     void forgetHistory(const std::string &reason) { context.forgetHistory(getName() + reason); }
 
-    int32_t lostRecord(const std::string &reason)
+    UndoResult lostRecord(const std::string &reason)
     {
         forgetHistory(reason);
         if (volume)
             markRestored();
-        return 2;
+        return UndoResult::RecordLost;
     }
 
     // Restored cells may hold other silicon than the lattice was built from.

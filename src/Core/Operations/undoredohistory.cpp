@@ -25,12 +25,12 @@ bool UndoRedoHistory::undo()
     undoStack.pop_back();
     context.cancelCurrentOperation();
     const uint64_t before = generation;
-    const int32_t result = operation->undo();
+    const UndoResult result = operation->undo();
     if (generation != before) {
         // The step cleared the history: it leaves it too.
-    } else if (result == 0) {
+    } else if (result == UndoResult::Kept) {
         undoStack.push_back(operation);
-    } else if (result == 1) {
+    } else if (result == UndoResult::Undone) {
         redoStack.push_back(operation);
         Util::notifyAll(redoObservers);
     }

@@ -8,6 +8,7 @@
 #include "Core/Operations/MooreNeighborhood/mooreneighborhooddeposition.h"
 #include "Core/Operations/MooreNeighborhood/mooreneighborhoodetching.h"
 #include "Core/Operations/SimplePhysicalVaporDeposition/simplephysicalvapordeposition.h"
+#include "Util/enumnumbers.h"
 
 namespace Core {
 namespace Processes {
@@ -213,7 +214,7 @@ ProcessDescriptor pvd()
     };
     d.run = [=](ProcessTarget &t, const ParameterSet &v) {
         SimplePhysicalVaporDeposition(&t.volume, v.material(keyMaterial), v.real(thickness), v.real(keyRatio),
-                                      v.integer(side))
+                                      Util::fromNumber(v.integer(side), depositOnSides).value_or(DepositOn::Top))
             .simulate();
     };
     return d;

@@ -5,12 +5,10 @@
 namespace Model {
 namespace Automaton {
 
-ColorScale::ColorScale() : minimum(0.0f), maximum(1.0f), type(GrayScale) { rebuild(); }
+ColorScale::ColorScale() : minimum(0.0f), maximum(1.0f), type(ColorScaleType::GrayScale) { rebuild(); }
 
-void ColorScale::setType(int32_t t)
+void ColorScale::setType(ColorScaleType t)
 {
-    if (t != GrayScale && t != RedToBlue && t != YellowToBlue)
-        t = GrayScale;
     if (t == type)
         return;
     type = t;
@@ -28,13 +26,13 @@ void ColorScale::rebuild()
     for (int i = 0; i < entryCount; ++i) {
         const float t = static_cast<float>(i) / 255.0f;
         switch (type) {
-        case RedToBlue:
+        case ColorScaleType::RedToBlue:
             colors[static_cast<size_t>(i)] = {1.0f - t, 0.0f, t, 1.0f};
             break;
-        case YellowToBlue:
+        case ColorScaleType::YellowToBlue:
             colors[static_cast<size_t>(i)] = {1.0f - t, 1.0f - t, t, 1.0f};
             break;
-        default:
+        case ColorScaleType::GrayScale:
             colors[static_cast<size_t>(i)] = {t, t, t, 1.0f};
             break;
         }

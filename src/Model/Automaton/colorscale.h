@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/materialclasses.h"
+#include "Model/Automaton/viewchoices.h"
 
 #include <array>
 #include <cstdint>
@@ -13,16 +14,14 @@ namespace Automaton {
 class ColorScale
 {
 public:
-    // 0 "Gray Scale", 1 "Red to Blue", 2 "Yellow to Blue".
-    enum Type : int32_t { GrayScale = 0, RedToBlue = 1, YellowToBlue = 2 };
     static constexpr int entryCount = 256;
 
     // Gray scale over 0..1.
     ColorScale();
 
-    // Rebuilds the table when the type changes; unknown types fall back to gray.
-    void setType(int32_t t);
-    int32_t getType() const { return type; }
+    // Rebuilds the table when the type changes.
+    void setType(ColorScaleType t);
+    ColorScaleType getType() const { return type; }
     void setRange(float minimum, float maximum);
     float getMinimum() const { return minimum; }
     float getMaximum() const { return maximum; }
@@ -39,7 +38,7 @@ private:
 
     float minimum;
     float maximum;
-    int32_t type;
+    ColorScaleType type;
     std::array<SurfaceColor, entryCount> colors;
 };
 

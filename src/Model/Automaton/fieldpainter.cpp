@@ -35,36 +35,38 @@ struct FieldValues
 {
     const int32_t *n;
     const int32_t *p;
-    int32_t distribution;
+    FieldDistribution distribution;
 
     // Whether the distribution has a field to read at all.
     bool present() const
     {
         switch (distribution) {
-        case FieldPainter::TypeN:
+        case FieldDistribution::TypeN:
             return n != nullptr;
-        case FieldPainter::TypeP:
+        case FieldDistribution::TypeP:
             return p != nullptr;
-        default:
-            return n != nullptr || p != nullptr;
+        case FieldDistribution::SignedSum:
+            break;
         }
+        return n != nullptr || p != nullptr;
     }
 
     int64_t valueAt(size_t index) const
     {
         switch (distribution) {
-        case FieldPainter::TypeN:
+        case FieldDistribution::TypeN:
             return countAt(n, index);
-        case FieldPainter::TypeP:
+        case FieldDistribution::TypeP:
             return countAt(p, index);
-        default:
-            return (p ? countAt(p, index) : 0) - (n ? countAt(n, index) : 0);
+        case FieldDistribution::SignedSum:
+            break;
         }
+        return (p ? countAt(p, index) : 0) - (n ? countAt(n, index) : 0);
     }
 
     // Whether a cell is coloured by its value rather than its material: a positive
     // count, or a sum that is not zero.
-    bool shows(int64_t v) const { return distribution == FieldPainter::SignedSum ? v != 0 : v > 0; }
+    bool shows(int64_t v) const { return distribution == FieldDistribution::SignedSum ? v != 0 : v > 0; }
 };
 
 struct RangeOutput
@@ -101,8 +103,6 @@ FieldPainter::FieldPainter(TotalVolume *volume)
 }
 
 FieldPainter::~FieldPainter() = default;
-
-void FieldPainter::setDistribution(int32_t d) { distribution = (d == TypeP || d == SignedSum) ? d : TypeN; }
 
 const std::vector<QuadFace> &FieldPainter::opaqueFaces() const { return faces->opaqueFaces(); }
 const std::vector<QuadFace> &FieldPainter::translucentFaces() const { return faces->translucentFaces(); }

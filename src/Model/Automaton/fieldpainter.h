@@ -24,9 +24,6 @@ class FieldPainter
 public:
     using CellCorner = std::array<int32_t, 3>;
 
-    // 0 N-type counts, 1 P-type counts, 2 their signed sum P - N.
-    enum Distribution : int32_t { TypeN = 0, TypeP = 1, SignedSum = 2 };
-
     // Names under which the volume keeps the two count fields.
     static const QString fieldNameN;
     static const QString fieldNameP;
@@ -36,9 +33,9 @@ public:
     FieldPainter(const FieldPainter &) = delete;
     FieldPainter &operator=(const FieldPainter &) = delete;
 
-    // Takes effect at the next regeneration; unknown values fall back to N-type.
-    void setDistribution(int32_t d);
-    int32_t getDistribution() const { return distribution; }
+    // Takes effect at the next regeneration.
+    void setDistribution(FieldDistribution d) { distribution = d; }
+    FieldDistribution getDistribution() const { return distribution; }
     ColorScale &colorScale() { return scale; }
     const ColorScale &colorScale() const { return scale; }
 
@@ -56,7 +53,7 @@ public:
 
 private:
     TotalVolume *volume;
-    int32_t distribution = TypeN;
+    FieldDistribution distribution = FieldDistribution::TypeN;
     // Into the volume's properties; refreshed at every regeneration.
     const int32_t *fieldN = nullptr;
     const int32_t *fieldP = nullptr;

@@ -101,7 +101,7 @@ public:
     // Frees the field stored under `name` and drops its property; nothing when absent.
     void removeParticleField(const QString &name);
 
-    int getType() const override { return 1; }
+    ObjectKind getType() const override { return ObjectKind::TotalVolume; }
     void draw(bool surfaces, bool outlines, Util::Vector3D eye) override;
     void drawForPicking() override;
     ObjectPtr clone() override;

@@ -209,22 +209,22 @@ std::unique_ptr<TotalVolumePainter::Surfaces> TotalVolumePainter::makeSurfaces()
     effectiveBox(&min, &max);
     std::vector<QuadFace> *translucent = nullptr;
     switch (mode) {
-    case 1:
+    case SurfaceMode::MarchingCubes:
         s->marching = std::make_unique<MarchingCubeSurface>(volume);
         s->marching->regenerate(min, max);
         break;
-    case 2:
+    case SurfaceMode::Octree:
         s->octree = std::make_unique<OctreeSurface>(volume);
         s->octree->regenerate(min, max, s->colorMap);
         break;
-    case 3:
+    case SurfaceMode::FieldView:
         s->field = std::make_unique<FieldPainter>(volume);
         s->field->setDistribution(distribution);
         s->field->colorScale().setType(colorScaleType);
         s->field->regenerate(min, max, classes);
         translucent = &s->field->translucentFaces();
         break;
-    default: {
+    case SurfaceMode::DirectCubic: {
         s->cubic = std::make_unique<DirectCubicSurface>(*volume);
         const HeldVoxels lock(volume);
         s->cubic->generate(lock.get(), min, max, classes);
@@ -275,9 +275,9 @@ void TotalVolumePainter::install(std::unique_ptr<Surfaces> s)
     }
     s.reset();
 
-    // In mode 0 the cell faces hide atoms inside opaque cells; the colour map is the one
+    // Direct cubic cell faces hide atoms inside opaque cells; the colour map is the one
     // the faces were just made with.
-    if (mode == 0) {
+    if (mode == SurfaceMode::DirectCubic) {
         SiLatticeRenderer::Occluders occluders;
         effectiveBox(&occluders.min, &occluders.max);
         auto classes = std::make_shared<MaterialClasses>(colorMap, missingMaterialColor);
@@ -292,28 +292,29 @@ void TotalVolumePainter::releaseSurfaces()
 {
     translucentTree.reset();
     // Only the generator of the mode in use keeps a surface.
-    if (mode != 0)
+    if (mode != SurfaceMode::DirectCubic)
         cubic->clear();
-    if (mode != 1)
+    if (mode != SurfaceMode::MarchingCubes)
         marching.reset();
-    if (mode != 2)
+    if (mode != SurfaceMode::Octree)
         octree.reset();
-    if (mode != 3)
+    if (mode != SurfaceMode::FieldView)
         field.reset();
 }
 
 std::vector<QuadFace> *TotalVolumePainter::quads(bool translucent)
 {
     switch (mode) {
-    case 1:
+    case SurfaceMode::MarchingCubes:
         return nullptr;
-    case 2:
+    case SurfaceMode::Octree:
         return octree ? (translucent ? &octree->translucentFaces() : &octree->opaqueFaces()) : nullptr;
-    case 3:
+    case SurfaceMode::FieldView:
         return field ? (translucent ? &field->translucentFaces() : &field->opaqueFaces()) : nullptr;
-    default:
-        return translucent ? &cubic->translucentFaces() : &cubic->opaqueFaces();
+    case SurfaceMode::DirectCubic:
+        break;
     }
+    return translucent ? &cubic->translucentFaces() : &cubic->opaqueFaces();
 }
 
 const std::vector<QuadFace> &TotalVolumePainter::getOpaqueFaces() const
@@ -334,7 +335,7 @@ const MarchingCubeSurface *TotalVolumePainter::getMarchingCubeSurface() const { 
 
 bool TotalVolumePainter::fieldRange(float *minimum, float *maximum) const
 {
-    if (mode != 3 || !field)
+    if (mode != SurfaceMode::FieldView || !field)
         return false;
     *minimum = field->colorScale().getMinimum();
     *maximum = field->colorScale().getMaximum();
@@ -365,15 +366,15 @@ void TotalVolumePainter::refreshColors()
     const bool selected = volume->isSelected();
     selectedShown = selected;
     // Marching cubes takes its colours at every draw.
-    if (mode == 1)
+    if (mode == SurfaceMode::MarchingCubes)
         return;
     // The field view's colours come from the particle counts: make them afresh.
-    if (mode == 3)
+    if (mode == SurfaceMode::FieldView)
         install(makeSurfaces());
     rebuildColorMap();
     const MaterialClasses classes(colorMap, missingMaterialColor);
     selectedShown = selected;
-    if (mode == 3 && !selected)
+    if (mode == SurfaceMode::FieldView && !selected)
         return;
     // Highlights are taken from the material (or fresh field) colour, not the current
     // one, so that refreshing a selected volume twice does not drift its colours.
@@ -382,7 +383,7 @@ void TotalVolumePainter::refreshColors()
         if (!list)
             continue;
         for (QuadFace &f : *list) {
-            const float *base = mode == 3 ? f.getColor() : classes.colorOf(static_cast<uint32_t>(f.getMaterialId()));
+            const float *base = mode == SurfaceMode::FieldView ? f.getColor() : classes.colorOf(static_cast<uint32_t>(f.getMaterialId()));
             if (selected) {
                 const Color h = highlight({base[0], base[1], base[2], base[3]});
                 f.setColor(h.data());
@@ -395,7 +396,7 @@ void TotalVolumePainter::refreshColors()
     }
 }
 
-void TotalVolumePainter::setMode(int32_t m)
+void TotalVolumePainter::setMode(SurfaceMode m)
 {
     if (m == mode)
         return;
@@ -404,10 +405,10 @@ void TotalVolumePainter::setMode(int32_t m)
     releaseSurfaces();
 }
 
-void TotalVolumePainter::setDistribution(int32_t d) { distribution = d; }
-int32_t TotalVolumePainter::getDistribution() const { return distribution; }
-void TotalVolumePainter::setColorScale(int32_t type) { colorScaleType = type; }
-int32_t TotalVolumePainter::getColorScale() const { return colorScaleType; }
+void TotalVolumePainter::setDistribution(FieldDistribution d) { distribution = d; }
+FieldDistribution TotalVolumePainter::getDistribution() const { return distribution; }
+void TotalVolumePainter::setColorScale(ColorScaleType type) { colorScaleType = type; }
+ColorScaleType TotalVolumePainter::getColorScale() const { return colorScaleType; }
 
 void TotalVolumePainter::setRenderAtoms(bool on) { latticeRenderer->setRenderAtoms(on); }
 void TotalVolumePainter::setRenderSurfaceAtomsOnly(bool on) { latticeRenderer->setRenderSurfaceAtomsOnly(on); }
@@ -474,7 +475,7 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
     if (surfaces) {
         std::vector<QuadFace> *opaque = quads(false);
         std::vector<QuadFace> *translucent = quads(true);
-        if (mode == 1 && marching) {
+        if (mode == SurfaceMode::MarchingCubes && marching) {
             // Colours come from the catalogue at every draw, highlighted when selected.
             rebuildColorMap();
             std::map<uint32_t, Color> colors = colorMap;
@@ -483,10 +484,10 @@ void TotalVolumePainter::paint(bool surfaces, bool outlines, Util::Vector3D eye)
                     entry.second = highlight(entry.second);
             marching->draw(colors);
         }
-        if (mode == 0)
+        if (mode == SurfaceMode::DirectCubic)
             latticeRenderer->drawOpaque();
         if (opaque) {
-            if (mode == 2 && octree)
+            if (mode == SurfaceMode::Octree && octree)
                 drawFilled(*octree);
             else
                 drawFilled(*opaque);

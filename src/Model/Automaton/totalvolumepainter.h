@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/Automaton/materialclasses.h"
+#include "Model/Automaton/viewchoices.h"
 #include "Model/Geometry/quadface.h"
 #include "Util/vector3d.h"
 #include "Util/vector4d.h"
@@ -75,15 +76,15 @@ public:
     // The volume's bounding box, for GL picking.
     void drawForPicking();
 
-    // 0 direct cubic, 1 marching cubes, 2 octree, 3 particle-count field view.
-    void setMode(int32_t m);
-    int32_t getMode() const { return mode; }
-    // The field view's distribution (0 N-type, 1 P-type, 2 signed sum) and colour scale
-    // (0 grey, 1 red to blue, 2 yellow to blue); they take effect at the next regenerate().
-    void setDistribution(int32_t d);
-    int32_t getDistribution() const;
-    void setColorScale(int32_t type);
-    int32_t getColorScale() const;
+    // Direct cubic, marching cubes, octree or the particle-count field view.
+    void setMode(SurfaceMode m);
+    SurfaceMode getMode() const { return mode; }
+    // The field view's distribution and colour scale; they take effect at the next
+    // regenerate().
+    void setDistribution(FieldDistribution d);
+    FieldDistribution getDistribution() const;
+    void setColorScale(ColorScaleType type);
+    ColorScaleType getColorScale() const;
     void setHidden(bool h) { hidden = h; }
     bool isHidden() const { return hidden; }
     void setEmptyVoxelOutlines(bool on) { emptyVoxelOutlines = on; }
@@ -118,10 +119,11 @@ public:
     };
     ShownCells getShownCells() const;
 
-    // The quads of the mode in use (direct cubic, octree or field view); none in mode 1.
+    // The quads of the mode in use (direct cubic, octree or field view); none with
+    // marching cubes.
     const std::vector<Geometry::QuadFace> &getOpaqueFaces() const;
     const std::vector<Geometry::QuadFace> &getTranslucentFaces() const;
-    // The marching-cubes surface in mode 1 after a regeneration, else null.
+    // The marching-cubes surface in that mode after a regeneration, else null.
     const MarchingCubeSurface *getMarchingCubeSurface() const;
     // In the field view: the range of its colour scale. False in other modes.
     bool fieldRange(float *minimum, float *maximum) const;
@@ -144,7 +146,7 @@ private:
     static std::map<uint32_t, Color> materialColors();
     void rebuildColorMap();
     void releaseSurfaces();
-    // The opaque or translucent quad list of the mode in use; null in mode 1.
+    // The opaque or translucent quad list of the mode in use; null with marching cubes.
     std::vector<Geometry::QuadFace> *quads(bool translucent);
     // The cut box clipped to the volume; empty on an axis where min >= max.
     void effectiveBox(CellCorner *min, CellCorner *max) const;
@@ -153,9 +155,9 @@ private:
     TotalVolume *volume;
     bool emptyVoxelOutlines = false;
     bool hidden = false;
-    int32_t mode = 0;
-    int32_t distribution = 0;
-    int32_t colorScaleType = 0;
+    SurfaceMode mode = SurfaceMode::DirectCubic;
+    FieldDistribution distribution = FieldDistribution::TypeN;
+    ColorScaleType colorScaleType = ColorScaleType::GrayScale;
     float cellSizeX;
     float cellSizeY;
     float cellSizeZ;
@@ -164,8 +166,6 @@ private:
     CellCorner cutMax;
     mutable QMutex clipPlanesMutex;
     std::vector<Util::Vector4D> clipPlanes;
-    // The marching-cubes and octree surfaces and the field painter (modes 1-3) are not
-    // built yet; their place in the sequences below is marked where they come in.
     std::unique_ptr<DirectCubicSurface> cubic;
     // Made when their mode is first used.
     std::unique_ptr<MarchingCubeSurface> marching;
@@ -192,7 +192,7 @@ private:
     friend class TotalVolumePainter;
     Surfaces();
 
-    int32_t mode = 0;
+    SurfaceMode mode = SurfaceMode::DirectCubic;
     std::map<uint32_t, Color> colorMap;
     std::unique_ptr<DirectCubicSurface> cubic;
     std::unique_ptr<MarchingCubeSurface> marching;

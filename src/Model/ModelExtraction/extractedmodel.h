@@ -14,7 +14,7 @@ class ExtractedModel : public Object
 public:
     explicit ExtractedModel(BlockList blocks) : blocks(std::move(blocks)) {}
 
-    int getType() const override { return 2; }
+    ObjectKind getType() const override { return ObjectKind::ExtractedModel; }
     void draw(bool surfaces, bool outlines, Util::Vector3D eye) override;
     void drawForPicking() override;
     // Not clonable.

@@ -7,21 +7,21 @@ namespace Persistence {
 
 ArchiverRegistry::ArchiverRegistry()
 {
-    archivers[1] = std::make_shared<TotalVolumeArchiver>();
+    archivers[ObjectKind::TotalVolume] = std::make_shared<TotalVolumeArchiver>();
 }
 
-ObjectArchiverPtr ArchiverRegistry::archiver(int typeCode) const
+ObjectArchiverPtr ArchiverRegistry::archiver(ObjectKind kind) const
 {
-    const auto it = archivers.find(typeCode);
+    const auto it = archivers.find(kind);
     return it == archivers.end() ? nullptr : it->second;
 }
 
-void ArchiverRegistry::setArchiver(int typeCode, ObjectArchiverPtr archiver)
+void ArchiverRegistry::setArchiver(ObjectKind kind, ObjectArchiverPtr archiver)
 {
     if (archiver)
-        archivers[typeCode] = std::move(archiver);
+        archivers[kind] = std::move(archiver);
     else
-        archivers.erase(typeCode);
+        archivers.erase(kind);
 }
 
 } // namespace Persistence

@@ -7,19 +7,19 @@
 namespace Model {
 namespace Persistence {
 
-// Object type code -> the archiver that stores that kind of object. Holds the cell
-// volume archiver under 1 from the start; other kinds have none until registered.
+// Object kind -> the archiver that stores that kind of object. Holds the cell volume
+// archiver from the start; other kinds have none until registered.
 class ArchiverRegistry
 {
 public:
     ArchiverRegistry();
 
-    // Null for a type code without an archiver.
-    ObjectArchiverPtr archiver(int typeCode) const;
-    void setArchiver(int typeCode, ObjectArchiverPtr archiver);
+    // Null for a kind without an archiver.
+    ObjectArchiverPtr archiver(ObjectKind kind) const;
+    void setArchiver(ObjectKind kind, ObjectArchiverPtr archiver);
 
 private:
-    std::map<int, ObjectArchiverPtr> archivers;
+    std::map<ObjectKind, ObjectArchiverPtr> archivers;
 };
 
 } // namespace Persistence

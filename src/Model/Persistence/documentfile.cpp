@@ -3,6 +3,7 @@
 #include "Model/Materials/materialfactory.h"
 #include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/materialelement.h"
+#include "Util/enumnumbers.h"
 #include "Util/nulbytes.h"
 #include "Util/savefilecommit.h"
 
@@ -12,6 +13,7 @@
 #include <QXmlStreamWriter>
 #include <exception>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace Model {
@@ -57,7 +59,7 @@ DocumentFile::Result DocumentFile::save(Scene &scene, const QString &path,
 
     bool written = true;
     for (const ObjectPtr &object : scene.objects()) {
-        // Objects without an archiver (the extracted model, type 2) are not stored.
+        // Objects without an archiver (the extracted model) are not stored.
         const ObjectArchiverPtr archiver = archivers.archiver(object->getType());
         if (!archiver)
             continue;
@@ -122,7 +124,8 @@ DocumentFile::Result DocumentFile::open(const QString &path, Scene &scene,
                 materials.reconcile(reader, idMap);
             } else if (reader.name() == QLatin1String("Object")) {
                 const uint type = reader.attributes().value(QLatin1String("object-type")).toUInt();
-                const ObjectArchiverPtr archiver = archivers.archiver(static_cast<int>(type));
+                const std::optional<ObjectKind> kind = Util::fromNumber(type, objectKinds);
+                const ObjectArchiverPtr archiver = kind ? archivers.archiver(*kind) : nullptr;
                 if (!archiver)
                     continue; // unknown kind: its children are passed over like any other
                 archiver->setReader(&reader);

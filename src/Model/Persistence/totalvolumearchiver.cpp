@@ -5,6 +5,7 @@
 #include "Model/Automaton/voxel.h"
 #include "Model/Persistence/documentsource.h"
 #include "Model/Persistence/volumelimits.h"
+#include "Util/enumnumbers.h"
 
 #include <QIODevice>
 #include <QStringList>
@@ -467,7 +468,7 @@ bool TotalVolumeArchiver::write(const ObjectPtr &object)
         return true;
 
     writer->writeStartElement(objectTag);
-    writer->writeAttribute(QStringLiteral("object-type"), QStringLiteral("1"));
+    writer->writeAttribute(QStringLiteral("object-type"), QString::number(Util::toNumber(ObjectKind::TotalVolume)));
     writer->writeAttribute(QStringLiteral("size-x"), QString::number(volume->getSizeX()));
     writer->writeAttribute(QStringLiteral("size-y"), QString::number(volume->getSizeY()));
     writer->writeAttribute(QStringLiteral("size-z"), QString::number(volume->getSizeZ()));

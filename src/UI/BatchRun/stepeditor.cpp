@@ -19,6 +19,7 @@
 #include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
+#include "Util/enumnumbers.h"
 
 #include <QColor>
 #include <QDoubleSpinBox>
@@ -280,7 +281,7 @@ void writeSimpleRie(const SimpleRIEDialog &d, const Parameters &, ProcessData &s
 {
     writeMaterial(step, material, d.getMaterial());
     showUInt(step, QStringLiteral("Etch Depth"), d.getDepth());
-    const uint directions = d.getDirections();
+    const uint directions = Util::toNumber(d.getDirections());
     show(step, QStringLiteral("EtchDirectionValue"), directions);
     static const char *const texts[4] = {"None", "Etch from top", "Etch from below", "Etch from top and below"};
     show(step, QStringLiteral("Etch Direction"), QString::fromLatin1(texts[directions & 3]));

@@ -100,10 +100,10 @@ void CommandConsole::retranslateUi()
 
 void CommandConsole::applyColors()
 {
-    const int variant = Util::ColorSettings::activeVariant();
+    const Util::ColorVariant variant = Util::ColorSettings::activeVariant();
     QPalette palette = plainTextEdit->palette();
-    const QColor background = toColor(Util::Vector4D(Util::ConsoleBackgroundColor, variant));
-    const QColor text = toColor(Util::Vector4D(Util::ConsoleTextColor, variant));
+    const QColor background = toColor(Util::Vector4D(Util::ColorSetting::ConsoleBackgroundColor, variant));
+    const QColor text = toColor(Util::Vector4D(Util::ColorSetting::ConsoleTextColor, variant));
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, background);
         palette.setColor(group, QPalette::Window, background);

@@ -2,6 +2,7 @@
 
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/materialcombo.h"
+#include "Util/enumnumbers.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -109,9 +110,10 @@ ChangeVolumeVisualizationDialog::ChangeVolumeVisualizationDialog(QWidget *parent
     unitCells->setChecked(o.renderUnitCells);
     unitCellOutlines->setChecked(o.renderUnitCellOutlines);
     emptyOutlines->setChecked(o.emptyVoxelOutlines);
-    algorithm->setCurrentIndex(std::clamp(o.mode, 0, algorithm->count() - 1));
-    distribution->setCurrentIndex(std::clamp(o.distribution, 0, distribution->count() - 1));
-    colourScale->setCurrentIndex(std::clamp(o.colourScale, 0, colourScale->count() - 1));
+    // The lists hold the choices in the order of their numbers.
+    algorithm->setCurrentIndex(Util::toNumber(o.mode));
+    distribution->setCurrentIndex(Util::toNumber(o.distribution));
+    colourScale->setCurrentIndex(Util::toNumber(o.colourScale));
     surfaceAtomsOnly->setEnabled(o.renderAtoms);
     enableFieldControls();
     showSwatch();
@@ -132,9 +134,10 @@ Core::Operations::VisualizationOptions ChangeVolumeVisualizationDialog::options(
     o.renderUnitCells = unitCells->isChecked();
     o.renderUnitCellOutlines = unitCellOutlines->isChecked();
     o.emptyVoxelOutlines = emptyOutlines->isChecked();
-    o.mode = algorithm->currentIndex();
-    o.distribution = distribution->currentIndex();
-    o.colourScale = colourScale->currentIndex();
+    using namespace Model::Automaton;
+    o.mode = Util::fromNumber(algorithm->currentIndex(), surfaceModes).value_or(SurfaceMode::DirectCubic);
+    o.distribution = Util::fromNumber(distribution->currentIndex(), fieldDistributions).value_or(FieldDistribution::TypeN);
+    o.colourScale = Util::fromNumber(colourScale->currentIndex(), colorScaleTypes).value_or(ColorScaleType::GrayScale);
     return o;
 }
 
@@ -148,7 +151,7 @@ QString ChangeVolumeVisualizationDialog::swatchStyle(const Colour &c)
 
 void ChangeVolumeVisualizationDialog::enableFieldControls()
 {
-    const bool field = algorithm->currentIndex() == 3;
+    const bool field = algorithm->currentIndex() == Util::toNumber(Model::Automaton::SurfaceMode::FieldView);
     for (QWidget *w : {static_cast<QWidget *>(distributionLabel), static_cast<QWidget *>(distribution),
                        static_cast<QWidget *>(colourScaleLabel), static_cast<QWidget *>(colourScale)})
         w->setEnabled(field);

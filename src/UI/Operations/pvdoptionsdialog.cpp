@@ -1,6 +1,7 @@
 #include "UI/Operations/pvdoptionsdialog.h"
 
 #include "Core/Processes/processregistry.h"
+#include "Util/enumnumbers.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -8,9 +9,13 @@
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace Ui {
 namespace Operations {
+
+using Core::Operations::DepositOn;
+using Core::Operations::depositOnSides;
 
 namespace {
 
@@ -28,37 +33,41 @@ PVDOptionsDialog::PVDOptionsDialog(QWidget *parent) : FilmOptionsDialog(parent)
     ratio = static_cast<QDoubleSpinBox *>(
         addField(process, *process.field(QStringLiteral("Horizontal to Vertical Ratio"))));
 
-    auto *group = new QGroupBox(process.field(keySide)->label);
+    const Core::Processes::ParameterField &sideField = *process.field(keySide);
+    auto *group = new QGroupBox(sideField.label);
     auto *column = new QVBoxLayout(group);
     auto *buttons = new QButtonGroup(this);
     const char *const labels[3] = {"Deposit on top", "Deposit on bottom", "Deposit on both sides"};
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < depositOnSides.size(); ++i) {
         sides[i] = new QRadioButton(tr(labels[i]));
-        buttons->addButton(sides[i], i + 1);
+        buttons->addButton(sides[i], Util::toNumber(depositOnSides[i]));
         column->addWidget(sides[i]);
     }
-    setSide(static_cast<int>(process.field(keySide)->defaultValue));
+    setSide(Util::fromNumber(static_cast<int32_t>(sideField.defaultValue), depositOnSides).value_or(DepositOn::Top));
     addRow(group);
 
     material = static_cast<QComboBox *>(addField(process, *process.field(QStringLiteral("Material"))));
 }
 
-QString PVDOptionsDialog::sideText(int side) { return Core::Processes::pvdSideText(side); }
+QString PVDOptionsDialog::sideText(DepositOn side) { return Core::Processes::pvdSideText(Util::toNumber(side)); }
 
-void PVDOptionsDialog::setSide(int side)
+size_t PVDOptionsDialog::indexOf(DepositOn side)
 {
-    if (side >= 1 && side <= 3)
-        sides[side - 1]->setChecked(true);
+    return static_cast<size_t>(std::find(depositOnSides.begin(), depositOnSides.end(), side) - depositOnSides.begin());
 }
+
+void PVDOptionsDialog::setSide(DepositOn side) { sides[indexOf(side)]->setChecked(true); }
 
 void PVDOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
 {
     FilmOptionsDialog::preset(parameters);
     const QString text = QStringLiteral("Deposit On");
     if (parameters.contains(keySide)) {
-        setSide(parameters.value(keySide).toInt());
+        // A number that names no side leaves the choice as it is.
+        if (const auto side = Util::fromNumber(parameters.value(keySide).toInt(), depositOnSides))
+            setSide(*side);
     } else if (parameters.contains(text)) {
-        for (int side = 1; side <= 3; ++side)
+        for (const DepositOn side : depositOnSides)
             if (parameters.value(text).toString() == sideText(side))
                 setSide(side);
     }
@@ -67,18 +76,18 @@ void PVDOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
 void PVDOptionsDialog::writeValues(Core::Processes::ParameterSet &values) const
 {
     FilmOptionsDialog::writeValues(values);
-    values.set(keySide, getSide());
+    values.set(keySide, Util::toNumber(getSide()));
 }
 
 float PVDOptionsDialog::getThickness() const { return static_cast<float>(thickness->value()); }
 float PVDOptionsDialog::getRatio() const { return static_cast<float>(ratio->value()); }
 
-int PVDOptionsDialog::getSide() const
+DepositOn PVDOptionsDialog::getSide() const
 {
-    for (int i = 0; i < 3; ++i)
+    for (size_t i = 0; i < depositOnSides.size(); ++i)
         if (sides[i]->isChecked())
-            return i + 1;
-    return 1;
+            return depositOnSides[i];
+    return DepositOn::Top;
 }
 
 quint32 PVDOptionsDialog::getMaterial() const { return material->currentData().toUInt(); }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Core/Operations/SimplePhysicalVaporDeposition/depositon.h"
 #include "UI/Operations/filmoptionsdialog.h"
+
+#include <cstddef>
 
 class QRadioButton;
 
@@ -20,22 +23,23 @@ public:
     // The side comes from "DepositOn", or else from the "Deposit On" text.
     void preset(const QMap<QString, QVariant> &parameters) override;
 
-    // "On Top" (1), "On Bottom" (2), "On Top and Bottom" (3); empty for other codes.
-    static QString sideText(int side);
+    // "On Top", "On Bottom", "On Top and Bottom".
+    static QString sideText(Core::Operations::DepositOn side);
 
     QDoubleSpinBox *thicknessBox() const { return thickness; }
     QDoubleSpinBox *ratioBox() const { return ratio; }
     QComboBox *materialBox() const { return material; }
     using FilmOptionsDialog::materialBox;
-    QRadioButton *sideButton(int side) const { return sides[side >= 1 && side <= 3 ? side - 1 : 0]; }
+    QRadioButton *sideButton(Core::Operations::DepositOn side) const { return sides[indexOf(side)]; }
     float getThickness() const;
     float getRatio() const;
-    // 1 top, 2 bottom, 3 both.
-    int getSide() const;
+    Core::Operations::DepositOn getSide() const;
     quint32 getMaterial() const;
 
 private:
-    void setSide(int side);
+    void setSide(Core::Operations::DepositOn side);
+    // The buttons are in the order of depositOnSides.
+    static size_t indexOf(Core::Operations::DepositOn side);
 
     QDoubleSpinBox *thickness;
     QDoubleSpinBox *ratio;

@@ -3,6 +3,7 @@
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
 #include "UI/Operations/filmoptionsdialog.h"
 #include "UI/Operations/materialcombo.h"
+#include "Util/enumnumbers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -55,21 +56,24 @@ void SimpleRIEDialog::preset(const QMap<QString, QVariant> &parameters)
     const QVariant direction = parameters.value(QStringLiteral("EtchDirectionValue"));
     if (!direction.isValid())
         return;
-    switch (direction.toUInt()) {
-    case 0:
+    using Core::Operations::EtchDirections;
+    // A number that names no choice leaves the boxes as they are.
+    const auto directions = Util::fromNumber(direction.toUInt(), Core::Operations::etchDirectionChoices);
+    if (!directions)
+        return;
+    switch (*directions) {
+    case EtchDirections::None:
         fromTop->setChecked(false);
         break;
-    case 1:
+    case EtchDirections::FromTop:
         fromTop->setChecked(true);
         break;
-    case 2:
+    case EtchDirections::FromBelow:
         fromTop->setChecked(false);
         fromBelow->setChecked(true);
         break;
-    case 3:
+    case EtchDirections::Both:
         fromBelow->setChecked(true);
-        break;
-    default:
         break;
     }
 }
@@ -78,9 +82,11 @@ int SimpleRIEDialog::getDepth() const { return depth->value(); }
 
 quint32 SimpleRIEDialog::getMaterial() const { return material->currentData().toUInt(); }
 
-uint8_t SimpleRIEDialog::getDirections() const
+Core::Operations::EtchDirections SimpleRIEDialog::getDirections() const
 {
-    return static_cast<uint8_t>((fromTop->isChecked() ? 1 : 0) | (fromBelow->isChecked() ? 2 : 0));
+    using Core::Operations::EtchDirections;
+    return (fromTop->isChecked() ? EtchDirections::FromTop : EtchDirections::None) |
+           (fromBelow->isChecked() ? EtchDirections::FromBelow : EtchDirections::None);
 }
 
 void SimpleRIEDialog::applyTo(Core::Operations::SimpleReactiveIonEtchingOperation &operation) const

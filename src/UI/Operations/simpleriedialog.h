@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Core/Operations/SimpleReactiveIonEtching/etchdirections.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QString>
@@ -36,7 +38,7 @@ public:
     int getDepth() const;
     quint32 getMaterial() const;
     // Bit 1: from the top, bit 2: from below.
-    uint8_t getDirections() const;
+    Core::Operations::EtchDirections getDirections() const;
 
     QSpinBox *depthBox() const { return depth; }
     QComboBox *materialBox() const { return material; }

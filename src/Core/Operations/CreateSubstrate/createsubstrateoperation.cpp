@@ -76,11 +76,11 @@ void CreateSubstrateOperation::cancel()
     context.abandonOperation();
 }
 
-int32_t CreateSubstrateOperation::undo()
+UndoResult CreateSubstrateOperation::undo()
 {
     context.removeFromScene(createdVolume);
     context.notifyUpdate();
-    return 1;
+    return UndoResult::Undone;
 }
 
 void CreateSubstrateOperation::redo()

@@ -19,7 +19,7 @@ public:
     void execute() override;
     void cancel() override;
     void end() override;
-    int32_t undo() override;
+    UndoResult undo() override;
     void redo() override;
 
     void setRectangularSubstrate(uint32_t materialId, uint32_t volumeSizeX, uint32_t volumeSizeY,

@@ -521,7 +521,7 @@ bool writeMarchingCubes(TotalVolume &volume, const QString &fileName, bool perMa
 
 StlSurfaceWriter::Surface StlSurfaceWriter::surfaceShown(const TotalVolume &volume)
 {
-    return volume.getPainter()->getMode() == 1 ? Surface::MarchingCubes : Surface::DirectCubic;
+    return volume.getPainter()->getMode() == Model::Automaton::SurfaceMode::MarchingCubes ? Surface::MarchingCubes : Surface::DirectCubic;
 }
 
 QString StlSurfaceWriter::materialFileName(const QString &fileName, const QString &name)

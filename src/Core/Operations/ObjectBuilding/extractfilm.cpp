@@ -63,11 +63,11 @@ void ExtractFilm::cancel()
     context.abandonOperation();
 }
 
-int32_t ExtractFilm::undo()
+UndoResult ExtractFilm::undo()
 {
     context.removeFromScene(film);
     context.notifyUpdate();
-    return 1;
+    return UndoResult::Undone;
 }
 
 void ExtractFilm::redo()

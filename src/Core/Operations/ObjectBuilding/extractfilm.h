@@ -21,7 +21,7 @@ public:
     void execute() override;
     void cancel() override;
     void end() override;
-    int32_t undo() override;
+    UndoResult undo() override;
     void redo() override;
 
     void setMaterialId(uint32_t id)

@@ -126,13 +126,13 @@ void GlueSubstrateOperation::cancel()
     context.abandonOperation();
 }
 
-int32_t GlueSubstrateOperation::undo()
+UndoResult GlueSubstrateOperation::undo()
 {
     context.removeFromScene(result);
     context.scene.add(base);
     context.scene.add(top);
     context.notifyUpdate();
-    return 1;
+    return UndoResult::Undone;
 }
 
 void GlueSubstrateOperation::redo()

@@ -23,7 +23,7 @@ public:
     void execute() override;
     void cancel() override;
     void end() override;
-    int32_t undo() override;
+    UndoResult undo() override;
     void redo() override;
 
     // 0 nothing selected, 1 base selected, 2 both selected, 3 done.

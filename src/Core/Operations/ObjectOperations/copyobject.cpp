@@ -38,12 +38,12 @@ void CopyObject::cancel()
     context.notifyUpdate();
 }
 
-int32_t CopyObject::undo()
+UndoResult CopyObject::undo()
 {
     for (const Model::ObjectPtr &clone : objects)
         context.removeFromScene(clone);
     context.notifyUpdate();
-    return 1;
+    return UndoResult::Undone;
 }
 
 void CopyObject::redo()

@@ -49,12 +49,12 @@ void DeleteObject::cancel()
     context.abandonOperation();
 }
 
-int32_t DeleteObject::undo()
+UndoResult DeleteObject::undo()
 {
     for (const Model::ObjectPtr &object : objects)
         context.scene.add(object);
     context.notifyUpdate();
-    return 1;
+    return UndoResult::Undone;
 }
 
 void DeleteObject::redo()

@@ -19,7 +19,7 @@ public:
     void execute() override;
     void end() override;
     void cancel() override;
-    int32_t undo() override;
+    UndoResult undo() override;
     void redo() override;
 
 private:

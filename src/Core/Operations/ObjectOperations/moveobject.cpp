@@ -47,12 +47,12 @@ void MoveObject::cancel()
     context.notifyUpdate();
 }
 
-int32_t MoveObject::undo()
+UndoResult MoveObject::undo()
 {
     for (const Model::ObjectPtr &object : objects)
         object->move(negated(displacement));
     context.notifyUpdate();
-    return 1;
+    return UndoResult::Undone;
 }
 
 void MoveObject::redo()

@@ -13,7 +13,7 @@ public:
 
     void end() override;
     void cancel() override;
-    int32_t undo() override;
+    UndoResult undo() override;
     void redo() override;
 
 protected:

@@ -105,7 +105,7 @@ bool SelectVolumesOperation::restore(bool undoing)
     return ok;
 }
 
-int32_t SelectVolumesOperation::undo() { return restore(true) ? 1 : 2; }
+UndoResult SelectVolumesOperation::undo() { return restore(true) ? UndoResult::Undone : UndoResult::RecordLost; }
 
 void SelectVolumesOperation::redo() { restore(false); }
 

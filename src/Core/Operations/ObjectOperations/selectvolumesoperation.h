@@ -26,7 +26,7 @@ public:
     void execute() override;
     void end() override;
     void cancel() override;
-    int32_t undo() override;
+    UndoResult undo() override;
     void redo() override;
 
     // Empty when the user chose to start without a volume.

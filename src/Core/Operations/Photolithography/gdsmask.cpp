@@ -123,7 +123,7 @@ double ownVertices(const Element &element)
     case Element::Box:
         return 5;
     case Element::Path:
-        return n < 2 ? 0 : (n - 1) * 4 + (n - 2) * 4 + (element.pathType == 1 ? n * discSides : 0);
+        return n < 2 ? 0 : (n - 1) * 4 + (n - 2) * 4 + (element.pathType == GdsStream::PathType::Round ? n * discSides : 0);
     default:
         return 0;
     }
@@ -256,9 +256,14 @@ private:
         if (p.size() < 2 || !(width > 0))
             return;
         const double h = width / 2;
-        const bool round = element.pathType == 1;
-        const double begin = element.pathType == 2 ? h : element.pathType == 4 ? element.beginExtension : 0.0;
-        const double end = element.pathType == 2 ? h : element.pathType == 4 ? element.endExtension : 0.0;
+        using PathType = GdsStream::PathType;
+        const bool round = element.pathType == PathType::Round;
+        const double begin = element.pathType == PathType::HalfWidth ? h
+                             : element.pathType == PathType::Extended ? element.beginExtension
+                                                                      : 0.0;
+        const double end = element.pathType == PathType::HalfWidth ? h
+                           : element.pathType == PathType::Extended ? element.endExtension
+                                                                    : 0.0;
         const size_t segments = p.size() - 1;
         std::vector<Point> u(segments);
         for (size_t s = 0; s < segments; ++s) {

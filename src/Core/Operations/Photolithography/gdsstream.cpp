@@ -1,11 +1,17 @@
 #include "Core/Operations/Photolithography/gdsstream.h"
 
+#include "Util/enumnumbers.h"
+
+#include <array>
 #include <cmath>
 
 namespace Core {
 namespace Operations {
 
 namespace {
+
+using PathType = GdsStream::PathType;
+constexpr std::array<PathType, 4> pathTypes{PathType::Flush, PathType::Round, PathType::HalfWidth, PathType::Extended};
 
 // Record types.
 enum : int {
@@ -218,7 +224,7 @@ bool readElement(Reader &reader, const Record &start, GdsStream::Element *elemen
         case PATHTYPE:
             if (!reader.expect(r, Int16, 2, 2))
                 return false;
-            element->pathType = int16At(r.data);
+            element->pathType = Util::fromNumber(int16At(r.data), pathTypes).value_or(PathType::Flush);
             break;
         case WIDTH:
             if (!reader.expect(r, Int32, 4, 4))

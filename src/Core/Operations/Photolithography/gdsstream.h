@@ -17,6 +17,11 @@ namespace Operations {
 class GdsStream
 {
 public:
+    // How a path's ends lie (its PATHTYPE): flush with the end points, round, out by
+    // half the width, or out by the path's own extensions. Other numbers in a file
+    // draw flush ends.
+    enum class PathType { Flush = 0, Round = 1, HalfWidth = 2, Extended = 4 };
+
     struct Element
     {
         enum Kind { Boundary, Path, Box, StructureRef, ArrayRef };
@@ -24,7 +29,7 @@ public:
         size_t offset = 0; // of the element's first record, for messages
         int layer = 0;
         int datatype = 0; // BOXTYPE for a box
-        int pathType = 0;
+        PathType pathType = PathType::Flush;
         int32_t width = 0; // negative: absolute, not magnified
         int32_t beginExtension = 0;
         int32_t endExtension = 0;

@@ -5,7 +5,7 @@ namespace Operations {
 
 SimplePhysicalVaporDeposition::SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume *volume,
                                                              uint32_t depositedMaterial, float thickness,
-                                                             float ratio, int32_t side)
+                                                             float ratio, DepositOn side)
     : DistanceCountingAutomaton(volume), depositedMaterial(depositedMaterial), thickness(thickness),
       thicknessSquared(thickness * thickness), side(side)
 {

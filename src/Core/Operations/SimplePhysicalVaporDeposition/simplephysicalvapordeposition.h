@@ -1,17 +1,18 @@
 #pragma once
 
 #include "Core/Operations/DistanceCounting/distancecountingautomaton.h"
+#include "Core/Operations/SimplePhysicalVaporDeposition/depositon.h"
 
 namespace Core {
 namespace Operations {
 
 // Anisotropic deposition that starts only from solid cells whose face towards the
-// chosen side is open: `side` 1 the top (+z), 2 the bottom (-z), 3 both.
+// chosen side is open.
 class SimplePhysicalVaporDeposition final : public DistanceCountingAutomaton<SimplePhysicalVaporDeposition>
 {
 public:
     SimplePhysicalVaporDeposition(Model::Automaton::TotalVolume *volume, uint32_t depositedMaterial,
-                                  float thickness, float ratio, int32_t side);
+                                  float thickness, float ratio, DepositOn side);
 
     int64_t stepCount() const;
     // Runs stepCount() steps.
@@ -24,8 +25,8 @@ private:
     {
         if (cell.getMaterialId() == 0)
             return CellClass::Free;
-        const bool top = (side & 1) && z + 1 < sizeZ && voxels[volume->index(x, y, z + 1)].getMaterialId() == 0;
-        const bool bottom = (side & 2) && z > 0 && voxels[volume->index(x, y, z - 1)].getMaterialId() == 0;
+        const bool top = side != DepositOn::Bottom && z + 1 < sizeZ && voxels[volume->index(x, y, z + 1)].getMaterialId() == 0;
+        const bool bottom = side != DepositOn::Top && z > 0 && voxels[volume->index(x, y, z - 1)].getMaterialId() == 0;
         return top || bottom ? CellClass::Source : CellClass::Blocked;
     }
     bool seedsFrom(const Voxel &neighbour) const { return neighbour.getMaterialId() != 0; }
@@ -36,7 +37,7 @@ private:
     uint32_t depositedMaterial;
     float thickness;
     float thicknessSquared;
-    int32_t side;
+    DepositOn side;
 };
 
 } // namespace Operations

@@ -23,7 +23,7 @@ int32_t layerCount(double depth)
 } // namespace
 
 SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume *volume, uint32_t etchedMaterial,
-                                                   double depth, uint8_t directions)
+                                                   double depth, EtchDirections directions)
     : volume(volume), etchedMaterial(etchedMaterial), iterations(layerCount(depth)), directions(directions),
       sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()),
       strideX(volume->index(1, 0, 0) - volume->index(0, 0, 0)),
@@ -46,7 +46,7 @@ uint32_t SimpleReactiveIonEtching::sliceLast(int32_t slice) const
 
 void SimpleReactiveIonEtching::run()
 {
-    if (sizeX == 0 || sizeY == 0 || sizeZ == 0 || iterations == 0 || (directions & (FromTop | FromBelow)) == 0)
+    if (sizeX == 0 || sizeY == 0 || sizeZ == 0 || iterations == 0 || directions == EtchDirections::None)
         return;
     Model::Automaton::VoxelLock lock(*volume);
     voxels = lock.voxels();
@@ -74,8 +74,8 @@ void SimpleReactiveIonEtching::etchColumn(int32_t slice, Model::Automaton::Voxel
     std::vector<uint32_t> &front = lists.front;
     std::vector<uint32_t> &next = lists.next;
     std::vector<uint32_t> &removed = lists.removals;
-    const bool fromTop = (directions & FromTop) != 0;
-    const bool fromBelow = (directions & FromBelow) != 0;
+    const bool fromTop = includes(directions, EtchDirections::FromTop);
+    const bool fromBelow = includes(directions, EtchDirections::FromBelow);
     const uint32_t material = etchedMaterial;
     const uint32_t top = sizeZ - 1;
 

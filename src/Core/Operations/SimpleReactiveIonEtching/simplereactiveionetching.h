@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Operations/SimpleReactiveIonEtching/etchdirections.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <cstdint>
@@ -16,11 +17,9 @@ namespace Operations {
 class SimpleReactiveIonEtching
 {
 public:
-    enum Direction : uint8_t { FromTop = 1, FromBelow = 2 };
-
     // A depth that is not a number or below 0 etches nothing; it is truncated to whole cells.
     SimpleReactiveIonEtching(Model::Automaton::TotalVolume *volume, uint32_t etchedMaterial, double depth,
-                             uint8_t directions);
+                             EtchDirections directions);
 
     void run();
 
@@ -36,7 +35,7 @@ private:
     Model::Automaton::TotalVolume *volume;
     uint32_t etchedMaterial;
     int32_t iterations;
-    uint8_t directions;
+    EtchDirections directions;
     uint32_t sizeX;
     uint32_t sizeY;
     uint32_t sizeZ;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Core/Operations/SimpleReactiveIonEtching/etchdirections.h"
 #include "Core/Operations/processoperation.h"
 
 #include <cstdint>
@@ -18,12 +19,11 @@ public:
     void setMaterial(uint32_t materialId) { material = materialId; }
     // A count of cell layers; the fraction is dropped when the etch runs.
     void setDepth(double layers) { depth = layers; }
-    // Bit 1 etches from the top, bit 2 from below.
-    void setDirections(uint8_t bits) { directions = bits; }
+    void setDirections(EtchDirections d) { directions = d; }
 
     uint32_t getMaterial() const { return material.value_or(0); }
     double getDepth() const { return depth.value_or(0.0); }
-    uint8_t getDirections() const { return directions; }
+    EtchDirections getDirections() const { return directions; }
     bool isMaterialSet() const { return material.has_value(); }
     bool isDepthSet() const { return depth.has_value(); }
 
@@ -35,7 +35,7 @@ protected:
 private:
     std::optional<uint32_t> material;
     std::optional<double> depth;
-    uint8_t directions = 1;
+    EtchDirections directions = EtchDirections::FromTop;
 };
 
 } // namespace Operations

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/processoperation.h"
+#include "Model/Automaton/viewchoices.h"
 
 #include <cstdint>
 
@@ -8,8 +9,7 @@ namespace Core {
 namespace Operations {
 
 // What a volume's painter draws: the lattice switches, the empty-cell outlines, the
-// surface generator (0 direct cubic, 1 marching cubes, 2 octree, 3 field view), and the
-// field view's distribution and colour scale.
+// surface generator, and the field view's distribution and colour scale.
 struct VisualizationOptions
 {
     bool renderAtoms = false;
@@ -18,9 +18,9 @@ struct VisualizationOptions
     bool renderUnitCells = false;
     bool renderUnitCellOutlines = false;
     bool emptyVoxelOutlines = false;
-    int32_t mode = 0;
-    int32_t distribution = 0;
-    int32_t colourScale = 0;
+    Model::Automaton::SurfaceMode mode = Model::Automaton::SurfaceMode::DirectCubic;
+    Model::Automaton::FieldDistribution distribution = Model::Automaton::FieldDistribution::TypeN;
+    Model::Automaton::ColorScaleType colourScale = Model::Automaton::ColorScaleType::GrayScale;
 
     // The options a volume's painter holds now.
     static VisualizationOptions of(Model::Automaton::TotalVolume &volume);
