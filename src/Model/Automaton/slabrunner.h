@@ -113,10 +113,16 @@ std::vector<Output> run(int32_t x0, int32_t x1, const Work &work)
     }
     const Slabs slabs = Slabs::forPool(static_cast<uint32_t>(int64_t(x1) - x0));
     outputs.resize(static_cast<size_t>(slabs.count()));
-    slabs.run([&](int32_t s) {
-        work(x0 + static_cast<int32_t>(slabs.first(s)), x0 + static_cast<int32_t>(slabs.last(s)),
-             &outputs[static_cast<size_t>(s)]);
-    });
+    // Even a single slab is a pool task here (which wait() may still run itself): the
+    // views' face lists are then built and freed by the pool's threads, as they always were.
+    Util::PoolTasks tasks;
+    for (int32_t s = 0; s < slabs.count(); ++s) {
+        const int32_t begin = x0 + static_cast<int32_t>(slabs.first(s));
+        const int32_t end = x0 + static_cast<int32_t>(slabs.last(s));
+        Output *out = &outputs[static_cast<size_t>(s)];
+        tasks.start([&work, begin, end, out] { work(begin, end, out); });
+    }
+    tasks.wait();
     return outputs;
 }
 

@@ -70,8 +70,8 @@ protected:
 
     MooreNeighborhoodAutomaton(Model::Automaton::TotalVolume *volume, uint32_t material, int32_t iterations)
         : SlabFronts(volume->getSizeX(), 2), volume(volume), material(material), iterations(iterations),
-          sizeX(volume->getSizeX()),
-          sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()), strideY(sizeY), strideZ(sizeZ)
+          sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()), strideY(sizeY),
+          strideZ(sizeZ)
     {
         if (volume->getCellCount() > UINT32_MAX)
             throw std::length_error("The cell volume has too many cells for this process.");
