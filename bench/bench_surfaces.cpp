@@ -22,11 +22,11 @@ void useTranslucentSilicon(Model::Automaton::TotalVolume *volume)
     m.name = QStringLiteral("Translucent Si");
     m.color[3] = 0.5f;
     Model::Materials::MaterialFactory::instance()->setMaterial(m);
-    Model::Automaton::Voxel *cells = volume->lockVoxels();
+    const Model::Automaton::VoxelLock lock(*volume);
+    Model::Automaton::Voxel *cells = lock.voxels();
     for (size_t i = 0; i < volume->getCellCount(); ++i)
         if (cells[i].getMaterialId() == 1)
             cells[i].setMaterialId(translucentSilicon);
-    volume->unlockVoxels();
 }
 
 // Argument 0: the pool's thread count (0 = the machine's ideal count); argument 1: 1 to

@@ -22,12 +22,12 @@ inline TotalVolumePtr makeVolume(uint32_t sx, uint32_t sy, uint32_t sz, const Ma
                                  const Util::Vector3D &position = Util::Vector3D())
 {
     auto volume = std::make_shared<TotalVolume>(sx, sy, sz, 1.0f, 1.0f, 1.0f, position);
-    Model::Automaton::Voxel *cells = volume->lockVoxels();
+    const Model::Automaton::VoxelLock lock(*volume);
+    Model::Automaton::Voxel *cells = lock.voxels();
     for (uint32_t x = 0; x < sx; ++x)
         for (uint32_t y = 0; y < sy; ++y)
             for (uint32_t z = 0; z < sz; ++z)
                 cells[volume->index(x, y, z)].setMaterialId(rule(x, y, z));
-    volume->unlockVoxels();
     return volume;
 }
 

@@ -17,8 +17,6 @@ using namespace FilmTest;
 
 namespace {
 
-using Bounds = AbstractDistanceCountingAutomatonBase::SliceBounds;
-
 // The nearest-solid distance of every cell by brute force, for convex solids only.
 std::vector<double> nearestSolid(const TotalVolumePtr &v, const std::vector<uint32_t> &ids)
 {
@@ -60,35 +58,23 @@ CellState state(const TotalVolumePtr &v)
 
 TEST(DistanceCounting, SlicingAndStepCounts)
 {
-    const std::vector<Bounds> ten = AbstractDistanceCountingAutomatonBase::sliceBounds(10, 8);
-    ASSERT_EQ(ten.size(), 8u);
-    for (uint32_t i = 0; i < 7; ++i) {
-        EXPECT_EQ(ten[i].first, i);
-        EXPECT_EQ(ten[i].last, i + 1);
-    }
-    EXPECT_EQ(ten[7].first, 7u);
-    EXPECT_EQ(ten[7].last, 10u);
-
-    // Fewer layers than threads: one slice.
-    const std::vector<Bounds> five = AbstractDistanceCountingAutomatonBase::sliceBounds(5, 8);
-    ASSERT_EQ(five.size(), 1u);
-    EXPECT_EQ(five[0].last, 5u);
-
-    // 100 over 7: s = 14, 100 mod 14 = 2 slices of 15 first.
-    const std::vector<Bounds> hundred = AbstractDistanceCountingAutomatonBase::sliceBounds(100, 7);
-    const uint32_t starts[] = {0, 15, 30, 44, 58, 72, 86};
-    ASSERT_EQ(hundred.size(), 7u);
-    for (size_t i = 0; i < 7; ++i)
-        EXPECT_EQ(hundred[i].first, starts[i]) << i;
-    EXPECT_EQ(hundred[6].last, 100u);
-
     {
+        // Slices of one layer or more: 10 layers over 8 threads, the first two of 2.
         PoolThreads threads(8);
         auto volume = makeVolume(10, 2, 2, [](uint32_t, uint32_t, uint32_t) { return 0u; });
         IsotropicFilmDeposition automaton(volume.get(), 3, 1.0f);
-        EXPECT_EQ(automaton.getSliceCount(), 8);
-        EXPECT_EQ(automaton.getSlice(7).first, 7u);
-        EXPECT_EQ(automaton.getSlice(7).last, 10u);
+        ASSERT_EQ(automaton.getSliceCount(), 8);
+        EXPECT_EQ(automaton.sliceLast(1), 4u);
+        EXPECT_EQ(automaton.sliceFirst(7), 9u);
+        EXPECT_EQ(automaton.sliceLast(7), 10u);
+        EXPECT_EQ(automaton.sliceOf(3), 1);
+        EXPECT_EQ(automaton.sliceOf(8), 6);
+
+        // Fewer layers than threads: one slice.
+        auto narrow = makeVolume(5, 2, 2, [](uint32_t, uint32_t, uint32_t) { return 0u; });
+        IsotropicFilmDeposition one(narrow.get(), 3, 1.0f);
+        ASSERT_EQ(one.getSliceCount(), 1);
+        EXPECT_EQ(one.sliceLast(0), 5u);
     }
 
     EXPECT_DOUBLE_EQ(AbstractDistanceCountingAutomatonBase::stepFactor, 1.7071067811865475);

@@ -119,9 +119,11 @@ TEST_F(DocumentOperations, SaveAsksForAPathOnlyTheFirstTime)
     EXPECT_TRUE(bytesOf(file).contains("<State>1 0 </State>"));
 
     // The second save goes to the same file without a question, and is not undoable.
-    Model::Automaton::Voxel *cells = volume->lockVoxels();
-    cells[1].setMaterialId(5);
-    volume->unlockVoxels();
+    {
+        const Model::Automaton::VoxelLock lock(*volume);
+        Model::Automaton::Voxel *cells = lock.voxels();
+        cells[1].setMaterialId(5);
+    }
     context.activate(9);
     EXPECT_EQ(observer->pathQuestions, 1);
     EXPECT_EQ(observer->reportedPaths, (std::vector<QString>{file, file}));

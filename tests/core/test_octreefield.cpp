@@ -6,7 +6,7 @@
 #include "Model/Automaton/directcubicsurface.h"
 #include "Model/Automaton/fieldpainter.h"
 #include "Model/Automaton/octreesurface.h"
-#include "Model/Automaton/slabrunner.h"
+#include "Model/Automaton/totalvolume.h"
 #include "Model/Geometry/quadface.h"
 #include "Util/enumnumbers.h"
 
@@ -91,8 +91,8 @@ std::multiset<Square> coverage(const std::vector<QuadFace> &faces)
 std::vector<QuadFace> directOpaque(TotalVolume *volume, const CellCorner &min, const CellCorner &max)
 {
     Model::Automaton::DirectCubicSurface direct(*volume);
-    const Model::Automaton::HeldVoxels held(volume);
-    direct.generate(held.get(), min, max, classes());
+    const Model::Automaton::VoxelLock held(*volume);
+    direct.generate(held.voxels(), min, max, classes());
     return direct.opaqueFaces();
 }
 

@@ -53,11 +53,11 @@ protected:
     bool parametersComplete() const override { return materialSet; }
     void process() override
     {
-        Voxel *cells = volume->lockVoxels();
+        const Model::Automaton::VoxelLock lock(*volume);
+        Voxel *cells = lock.voxels();
         for (size_t i = 0; i < volume->getCellCount(); ++i)
             if (cells[i].getMaterialId() != 0)
                 cells[i].setMaterialId(material);
-        volume->unlockVoxels();
     }
     bool marksLatticeStale() const override { return material == 1; }
 
@@ -357,9 +357,11 @@ TEST(SnapshotFiles, UnwritableWorkingDirectoryFallsBackToTemp)
         VolumeSnapshot snap("K", counter, files);
         auto v = makeVolume(3);
         snap.takeState(*v);
-        Voxel *cells = v->lockVoxels();
-        cells[0].setMaterialId(9);
-        v->unlockVoxels();
+        {
+            const Model::Automaton::VoxelLock lock(*v);
+            Voxel *cells = lock.voxels();
+            cells[0].setMaterialId(9);
+        }
         EXPECT_TRUE(snap.writeRecords(*v));
         EXPECT_TRUE(snap.restoreFromUndoFile(*v));
         EXPECT_EQ(v->materialIds()[0], 3u);
@@ -407,15 +409,13 @@ TEST(VolumeSnapshot, RecordsHoldWhatChangedAndRoundTrip)
     EXPECT_EQ(v.materialIds(), (std::vector<uint32_t>{12, 0, 7, 5, 5, 5}));
     EXPECT_EQ(v.particleField(QStringLiteral("Random Walk Particle Count Type N")), nullptr);
     EXPECT_TRUE(v.getTopMask().empty());
-    EXPECT_EQ(v.lockVoxels()[3].getCutCount(), 0u);
-    v.unlockVoxels();
+    EXPECT_EQ(Model::Automaton::VoxelLock(v)[3].getCutCount(), 0u);
     ASSERT_TRUE(iso0.restoreFromRedoFile(v));
     EXPECT_EQ(v.materialIds(), after);
     ASSERT_NE(v.particleField(QStringLiteral("Random Walk Particle Count Type N")), nullptr);
     EXPECT_EQ(v.particleField(QStringLiteral("Random Walk Particle Count Type N"))[8], 3);
     EXPECT_EQ(v.getTopMask(), (std::vector<bool>{true, false, true, true, false}));
-    EXPECT_EQ(v.lockVoxels()[3].getCutCount(), 1u);
-    v.unlockVoxels();
+    EXPECT_EQ(Model::Automaton::VoxelLock(v)[3].getCutCount(), 1u);
 
     // A run of equal values is one word.
     std::atomic<int32_t> fillCounter{0};
@@ -437,8 +437,7 @@ TEST(VolumeSnapshot, RecordsHoldWhatChangedAndRoundTrip)
     // The same key and instance from another class: each restores its own record.
     TotalVolume w(1, 2, 3, 1, 1, 1, Util::Vector3D(), {4, 4, 4, 4, 4, 4});
     pvd0.takeState(w);
-    w.lockVoxels()[0].setMaterialId(1);
-    w.unlockVoxels();
+    Model::Automaton::VoxelLock(w)[0].setMaterialId(1);
     ASSERT_TRUE(pvd0.writeRecords(w));
     pvd0.restoreFromUndoFile(v);
     EXPECT_EQ(v.materialIds()[0], 4u);

@@ -257,9 +257,11 @@ TEST_F(PainterTest, CutBoxAndCutCellsShowTheirCutSides)
     // translucent body as for an opaque one.
     for (uint32_t m : {Red, Glass}) {
         auto column = makeVolume(1, 1, 2, [m](int, int, int) { return m; });
-        Voxel *cells = column->lockVoxels();
-        cells[column->index(0, 0, 1)].addCut();
-        column->unlockVoxels();
+        {
+            const Model::Automaton::VoxelLock lock(*column);
+            Voxel *cells = lock.voxels();
+            cells[column->index(0, 0, 1)].addCut();
+        }
         const auto counts = faceCounts(*column);
         EXPECT_EQ(counts.first + counts.second, 6u) << "material " << m;
     }
@@ -279,11 +281,11 @@ TEST_F(PainterTest, SameFacesForEveryThreadCount)
         id = choices[pick(rng)];
     auto v = std::make_shared<TotalVolume>(sx, sy, sz, 0.5f, 1.0f, 2.0f, Vector3D(), ids);
     {
-        Voxel *cells = v->lockVoxels();
+        const Model::Automaton::VoxelLock lock(*v);
+        Voxel *cells = lock.voxels();
         for (size_t i = 0; i < ids.size(); ++i)
             if (cutChance(rng) == 0)
                 cells[i].addCut();
-        v->unlockVoxels();
     }
     const CellCorner lo{2, 1, 0}, hi{21, 17, 12};
     TotalVolumePainter *p = v->getPainter();
@@ -292,7 +294,8 @@ TEST_F(PainterTest, SameFacesForEveryThreadCount)
 
     size_t expectedOpaque = 0, expectedTranslucent = 0, emptyCells = 0;
     {
-        const Voxel *cells = v->lockVoxels();
+        const Model::Automaton::VoxelLock lock(*v);
+        const Voxel *cells = lock.voxels();
         auto alphaOf = [](const Voxel &c) { return testColors().at(c.getMaterialId())[3]; };
         auto solid = [](const Voxel &c) { return c.getMaterialId() != 0 && !c.isCut(); };
         const int d[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
@@ -319,7 +322,6 @@ TEST_F(PainterTest, SameFacesForEveryThreadCount)
                             ++(opaque ? expectedOpaque : expectedTranslucent);
                     }
                 }
-        v->unlockVoxels();
     }
 
     std::vector<QuadFace> opaque[3], translucent[3], outlines[3];
@@ -429,9 +431,11 @@ TEST_F(PainterTest, OnlyTheGeneratorOfTheModeInUseKeepsASurface)
     EXPECT_EQ(p->getMode(), SurfaceMode::DirectCubic);
     p->regenerate();
     ASSERT_EQ(p->getOpaqueFaces().size(), 6u);
-    Voxel *cells = v->lockVoxels();
-    cells[v->index(1, 1, 1)].setMaterialId(Green);
-    v->unlockVoxels();
+    {
+        const Model::Automaton::VoxelLock lock(*v);
+        Voxel *cells = lock.voxels();
+        cells[v->index(1, 1, 1)].setMaterialId(Green);
+    }
     p->setMode(SurfaceMode::DirectCubic); // the same mode: the faces stay until the next regeneration
     EXPECT_EQ(p->getOpaqueFaces().size(), 6u);
     p->setMode(SurfaceMode::MarchingCubes);
@@ -462,9 +466,11 @@ TEST_F(PainterTest, SurfacesMadeElsewhereShowOnlyOnceInstalled)
     ASSERT_GT(before.second, 0u);
     ASSERT_NE(p->getTranslucentTree(), nullptr);
 
-    Voxel *cells = v->lockVoxels();
-    cells[v->index(2, 2, 0)].setMaterialId(Green);
-    v->unlockVoxels();
+    {
+        const Model::Automaton::VoxelLock lock(*v);
+        Voxel *cells = lock.voxels();
+        cells[v->index(2, 2, 0)].setMaterialId(Green);
+    }
     std::unique_ptr<TotalVolumePainter::Surfaces> made;
     std::thread worker([&] { made = p->makeSurfaces(); });
     worker.join();

@@ -400,16 +400,17 @@ TEST(Photolithography, MatchesTheSteppedFrontAndIgnoresTheThreadCount)
     }
 }
 
-TEST(Photolithography, SlicesOfWholeLayersWithTheRestInTheLast)
+TEST(Photolithography, SlicesOfWholeLayersTheFirstOnesOneLonger)
 {
     auto v = resistOnSubstrate(20, 2, positive);
     {
         PoolThreads pool(7);
         Photolithography a(v.get(), positive, Mask(), Mask());
+        // 20 layers over 7: six slices of 3, one of 2.
         ASSERT_EQ(a.getSliceCount(), 7);
         EXPECT_EQ(a.sliceFirst(0), 0u);
-        EXPECT_EQ(a.sliceLast(0), 2u);
-        EXPECT_EQ(a.sliceFirst(6), 12u);
+        EXPECT_EQ(a.sliceLast(0), 3u);
+        EXPECT_EQ(a.sliceFirst(6), 18u);
         EXPECT_EQ(a.sliceLast(6), 20u);
     }
     {

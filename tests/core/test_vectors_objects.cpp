@@ -80,28 +80,32 @@ TEST(TotalVolume, CellsInIndexOrderAndCutSaturation)
     for (uint32_t i = 0; i < 24; ++i)
         ids[i] = i;
     TotalVolume v(2, 3, 4, 0.5f, 1, 2, Vector3D(1, 2, 3), ids);
-    Voxel *cells = v.lockVoxels();
-    EXPECT_EQ(cells[v.index(1, 0, 2)].getMaterialId(), 14u);
-    EXPECT_EQ(cells[5].getCount(), 0);
-    EXPECT_FALSE(cells[5].isCut());
-    for (int i = 0; i < 300; ++i)
-        cells[0].addCut();
-    EXPECT_EQ(cells[0].getCutCount(), 255u);
-    cells[1].removeCut();
-    EXPECT_EQ(cells[1].getCutCount(), 0u);
-    cells[2].addCut();
-    EXPECT_FALSE(cells[2].isSolid());
-    v.unlockVoxels();
+    {
+        const Model::Automaton::VoxelLock lock(v);
+        Voxel *cells = lock.voxels();
+        EXPECT_EQ(cells[v.index(1, 0, 2)].getMaterialId(), 14u);
+        EXPECT_EQ(cells[5].getCount(), 0);
+        EXPECT_FALSE(cells[5].isCut());
+        for (int i = 0; i < 300; ++i)
+            cells[0].addCut();
+        EXPECT_EQ(cells[0].getCutCount(), 255u);
+        cells[1].removeCut();
+        EXPECT_EQ(cells[1].getCutCount(), 0u);
+        cells[2].addCut();
+        EXPECT_FALSE(cells[2].isSolid());
+    }
     EXPECT_EQ(v.materialIds(), ids);
 }
 
 TEST(TotalVolume, CloneCopiesMaterialsOnly)
 {
     TotalVolume v(2, 2, 2, 1, 1, 1, Vector3D(4, 5, 6), {1, 2, 3, 4, 5, 6, 7, 8});
-    Voxel *cells = v.lockVoxels();
-    cells[3].addCut();
-    cells[3].setCount(9);
-    v.unlockVoxels();
+    {
+        const Model::Automaton::VoxelLock lock(v);
+        Voxel *cells = lock.voxels();
+        cells[3].addCut();
+        cells[3].setCount(9);
+    }
     v.setTopMask({true, false}, 1, 2);
     v.setProperty("p", 3);
     v.setSelected(true);
@@ -111,10 +115,12 @@ TEST(TotalVolume, CloneCopiesMaterialsOnly)
     EXPECT_NE(copy->getId(), v.getId());
     EXPECT_EQ(copy->materialIds(), v.materialIds());
     EXPECT_EQ(copy->getPosition(), Vector3D(4, 5, 6));
-    Voxel *c = copy->lockVoxels();
-    EXPECT_FALSE(c[3].isCut());
-    EXPECT_EQ(c[3].getCount(), 0);
-    copy->unlockVoxels();
+    {
+        const Model::Automaton::VoxelLock lock(*copy);
+        Voxel *c = lock.voxels();
+        EXPECT_FALSE(c[3].isCut());
+        EXPECT_EQ(c[3].getCount(), 0);
+    }
     EXPECT_TRUE(copy->getTopMask().empty());
     EXPECT_TRUE(copy->propertyNames().isEmpty());
     EXPECT_FALSE(copy->isSelected());
@@ -129,19 +135,21 @@ TEST(TotalVolume, LargeVolumesStartEmptyAndCloneLikeSmallOnes)
         SCOPED_TRACE(sizeZ);
         TotalVolume v(100, 100, sizeZ, 1, 1, 1, Vector3D());
         const size_t n = v.getCellCount();
-        Voxel *cells = v.lockVoxels();
-        size_t unlike = 0;
-        for (size_t i = 0; i < n; ++i) {
-            const Voxel &c = cells[i];
-            unlike += c.getMaterialId() != 0 || c.isMarked() || c.getDistanceX() != 0.0f ||
-                      c.getDistanceY() != 0.0f || c.getDistanceZ() != 0.0f || c.getCount() != 0 ||
-                      c.isCut();
+        {
+            const Model::Automaton::VoxelLock lock(v);
+            Voxel *cells = lock.voxels();
+            size_t unlike = 0;
+            for (size_t i = 0; i < n; ++i) {
+                const Voxel &c = cells[i];
+                unlike += c.getMaterialId() != 0 || c.isMarked() || c.getDistanceX() != 0.0f ||
+                          c.getDistanceY() != 0.0f || c.getDistanceZ() != 0.0f || c.getCount() != 0 ||
+                          c.isCut();
+            }
+            EXPECT_EQ(unlike, 0u);
+            cells[0].setMaterialId(3);
+            cells[n - 1].setMaterialId(4);
+            cells[n - 1].addCut();
         }
-        EXPECT_EQ(unlike, 0u);
-        cells[0].setMaterialId(3);
-        cells[n - 1].setMaterialId(4);
-        cells[n - 1].addCut();
-        v.unlockVoxels();
 
         const auto copy = std::dynamic_pointer_cast<TotalVolume>(v.clone());
         ASSERT_TRUE(copy);

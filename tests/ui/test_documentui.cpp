@@ -171,8 +171,7 @@ TEST_F(DocumentUi, SaveAsksOnceAndTitlesTheWindow)
     EXPECT_TRUE(fileBytes(file).contains("<State>1 0 </State>"));
 
     // The second Save goes straight to the same file.
-    volume->lockVoxels()[1].setMaterialId(4);
-    volume->unlockVoxels();
+    Model::Automaton::VoxelLock(*volume)[1].setMaterialId(4);
     {
         NoDialogGuard guard;
         context.activate(9);

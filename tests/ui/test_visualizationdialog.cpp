@@ -28,10 +28,12 @@ namespace {
 Model::Automaton::TotalVolumePtr block(uint32_t material)
 {
     auto volume = std::make_shared<Model::Automaton::TotalVolume>(4, 4, 4, 1.0f, 1.0f, 1.0f, Util::Vector3D());
-    Model::Automaton::Voxel *cells = volume->lockVoxels();
-    for (uint32_t i = 0; i < 64; ++i)
-        cells[i].setMaterialId(material);
-    volume->unlockVoxels();
+    {
+        const Model::Automaton::VoxelLock lock(*volume);
+        Model::Automaton::Voxel *cells = lock.voxels();
+        for (uint32_t i = 0; i < 64; ++i)
+            cells[i].setMaterialId(material);
+    }
     volume->getPainter()->regenerate();
     return volume;
 }

@@ -114,8 +114,8 @@ void FieldPainter::regenerate(const CellCorner &min, const CellCorner &max, cons
     faces->clear();
     cutMin = min;
     cutMax = max;
-    const HeldVoxels held(volume);
-    const Voxel *voxels = held.get();
+    const VoxelLock held(*volume);
+    const Voxel *voxels = held.voxels();
     fieldN = volume->particleField(fieldNameN);
     fieldP = volume->particleField(fieldNameP);
     const FieldValues values{fieldN, fieldP, distribution};

@@ -316,8 +316,8 @@ void MarchingCubeSurface::regenerate(const CellCorner &cutMin, const CellCorner 
                                      bool extendEdges)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    HeldVoxels held(volume);
-    voxels = held.get();
+    const VoxelLock held(*volume);
+    voxels = held.voxels();
     struct Forget
     {
         const Voxel **voxels;

@@ -321,8 +321,8 @@ void OctreeSurface::regenerate(const CellCorner &cutMin, const CellCorner &cutMa
 
     {
         // The faces need only the tree, so the cells are released before emitting.
-        const HeldVoxels held(volume);
-        const Voxel *voxels = held.get();
+        const VoxelLock held(*volume);
+        const Voxel *voxels = held.voxels();
         for (int32_t x = cutMin[0]; x < cutMax[0]; ++x)
             for (int32_t y = cutMin[1]; y < cutMax[1]; ++y) {
                 const Voxel *row =

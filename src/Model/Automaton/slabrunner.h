@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Model/Automaton/totalvolume.h"
-
 #include "Util/pooltasks.h"
 
 #include <QThreadPool>
@@ -12,46 +10,116 @@
 namespace Model {
 namespace Automaton {
 
-// Holds a volume's voxel mutex for a scope, so that it is released on every path.
-class HeldVoxels
+// The one split of a range of layers (usually the x layers of a volume) into slabs for
+// parallel work. For `threads` threads the range is cut into `threads` slabs of whole
+// layers when each gets at least `minimumLayers` of them, and otherwise left as a single
+// slab, which runs in the calling thread. The first (layers mod threads) slabs take one
+// layer more than the others, so the slabs differ by one layer at most. Work that splits
+// this way must give the same result for any split: every automaton does.
+class Slabs
 {
 public:
-    explicit HeldVoxels(TotalVolume *volume) : volume(volume), voxels(volume->lockVoxels()) {}
-    ~HeldVoxels() { volume->unlockVoxels(); }
-    HeldVoxels(const HeldVoxels &) = delete;
-    HeldVoxels &operator=(const HeldVoxels &) = delete;
-    const Voxel *get() const { return voxels; }
+    // `layers` layers [0, layers) for `threads` threads; a thread count below 1 counts as
+    // 1, and so does a minimum below 1.
+    Slabs(uint32_t layers, int threads, uint32_t minimumLayers = 1)
+        : layerCount(layers)
+    {
+        const uint32_t n = threads > 1 ? static_cast<uint32_t>(threads) : 1u;
+        const uint32_t minimum = std::max<uint32_t>(minimumLayers, 1);
+        if (layers / n >= minimum) {
+            slabCount = static_cast<int32_t>(n);
+            span = layers / n;
+            longer = layers % n;
+        } else {
+            slabCount = 1;
+            span = layers;
+            longer = 0;
+        }
+    }
+
+    // The split for the global pool's thread count.
+    static Slabs forPool(uint32_t layers, uint32_t minimumLayers = 1)
+    {
+        return Slabs(layers, QThreadPool::globalInstance()->maxThreadCount(), minimumLayers);
+    }
+
+    int32_t count() const { return slabCount; }
+    uint32_t layers() const { return layerCount; }
+    // First and one-past-last layer of slab `s`.
+    uint32_t first(int32_t s) const
+    {
+        const uint32_t i = static_cast<uint32_t>(s);
+        return i * span + std::min(i, longer);
+    }
+    uint32_t last(int32_t s) const { return s + 1 == slabCount ? layerCount : first(s + 1); }
+    // The slab that holds layer x; layers beyond the range count to the last slab.
+    int32_t slabOf(uint32_t x) const
+    {
+        if (slabCount == 1)
+            return 0;
+        const uint32_t wide = longer * (span + 1);
+        const uint32_t s = x < wide ? x / (span + 1) : longer + (x - wide) / span;
+        return static_cast<int32_t>(std::min(s, static_cast<uint32_t>(slabCount - 1)));
+    }
+
+    // Runs job(slab) for every slab, one task each on the global pool, and returns once
+    // all have finished; a single slab runs in the calling thread. The first error of
+    // any slab (in slab order) is rethrown after every slab has stopped.
+    template <class Job>
+    void run(const Job &job) const
+    {
+        runTasks(slabCount, job);
+    }
+
+    // Runs job(i) for i in 0 .. count - 1 as run() does: one pool task each, a single job
+    // in the calling thread. Tasks never wait for each other, so a caller that is itself a
+    // pool task cannot starve the pool.
+    template <class Job>
+    static void runTasks(int32_t count, const Job &job)
+    {
+        if (count <= 1) {
+            if (count == 1)
+                job(0);
+            return;
+        }
+        // Could a task not be started, the started ones finish before the error leaves.
+        Util::PoolTasks tasks;
+        for (int32_t i = 0; i < count; ++i)
+            tasks.start([&job, i] { job(i); });
+        tasks.wait();
+    }
 
 private:
-    TotalVolume *volume;
-    const Voxel *voxels;
+    uint32_t layerCount;
+    int32_t slabCount;
+    uint32_t span;   // layers of a short slab
+    uint32_t longer; // slabs with one layer more, at the front
 };
 
 namespace SlabRunner {
 
-// Splits [x0, x1) into as many slabs as the global pool has threads and runs
-// work(begin, end, output) for each; slab i is [x0 + i * span, x0 + (i + 1) * span), the
-// last one ending at x1. With fewer layers than threads the calling thread does it all.
+// Splits [x0, x1) as Slabs::forPool does and runs work(begin, end, output) for each slab.
 // Outputs (default-constructed `Output`s) come back in slab order; the first error of
-// any slab is rethrown after all slabs have finished.
+// any slab is rethrown after all slabs have finished. An empty or reversed range is one
+// call work(x0, x1, output) in the calling thread.
 template <typename Output, typename Work>
 std::vector<Output> run(int32_t x0, int32_t x1, const Work &work)
 {
-    const int n = std::max(1, QThreadPool::globalInstance()->maxThreadCount());
-    const int32_t span = (x1 - x0) / n;
     std::vector<Output> outputs;
-    if (span <= 0) {
+    if (x1 <= x0) {
         outputs.resize(1);
         work(x0, x1, &outputs[0]);
         return outputs;
     }
-    outputs.resize(static_cast<size_t>(n));
-    // Waits for every started slab, also when starting one fails: they write into outputs.
+    const Slabs slabs = Slabs::forPool(static_cast<uint32_t>(int64_t(x1) - x0));
+    outputs.resize(static_cast<size_t>(slabs.count()));
+    // Even a single slab is a pool task here (which wait() may still run itself): the
+    // views' face lists are then built and freed by the pool's threads, as they always were.
     Util::PoolTasks tasks;
-    for (int i = 0; i < n; ++i) {
-        const int32_t begin = x0 + i * span;
-        const int32_t end = i == n - 1 ? x1 : begin + span;
-        Output *out = &outputs[static_cast<size_t>(i)];
+    for (int32_t s = 0; s < slabs.count(); ++s) {
+        const int32_t begin = x0 + static_cast<int32_t>(slabs.first(s));
+        const int32_t end = x0 + static_cast<int32_t>(slabs.last(s));
+        Output *out = &outputs[static_cast<size_t>(s)];
         tasks.start([&work, begin, end, out] { work(begin, end, out); });
     }
     tasks.wait();

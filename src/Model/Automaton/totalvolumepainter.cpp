@@ -226,15 +226,15 @@ std::unique_ptr<TotalVolumePainter::Surfaces> TotalVolumePainter::makeSurfaces()
         break;
     case SurfaceMode::DirectCubic: {
         s->cubic = std::make_unique<DirectCubicSurface>(*volume);
-        const HeldVoxels lock(volume);
-        s->cubic->generate(lock.get(), min, max, classes);
+        const VoxelLock lock(*volume);
+        s->cubic->generate(lock.voxels(), min, max, classes);
         translucent = &s->cubic->translucentFaces();
         break;
     }
     }
     {
-        const HeldVoxels lock(volume);
-        s->shown = findShownCells(*volume, lock.get(), classes, min, max);
+        const VoxelLock lock(*volume);
+        s->shown = findShownCells(*volume, lock.voxels(), classes, min, max);
     }
     // Faces of the cell grid (direct cubic and field view) are sorted for blending by a
     // BSP tree; the octree's larger faces would cut its planes, and are drawn as they come.
@@ -242,8 +242,8 @@ std::unique_ptr<TotalVolumePainter::Surfaces> TotalVolumePainter::makeSurfaces()
         s->translucentTree = std::make_shared<Geometry::BSPTree>(*translucent);
     s->withEmptyOutlines = emptyVoxelOutlines;
     if (emptyVoxelOutlines) {
-        const HeldVoxels lock(volume);
-        s->emptyOutlineFaces = DirectCubicSurface(*volume).emptyCellOutlines(lock.get(), min, max, emptyOutlineColor.data());
+        const VoxelLock lock(*volume);
+        s->emptyOutlineFaces = DirectCubicSurface(*volume).emptyCellOutlines(lock.voxels(), min, max, emptyOutlineColor.data());
     }
     return s;
 }

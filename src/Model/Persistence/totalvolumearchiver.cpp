@@ -25,6 +25,7 @@ namespace Persistence {
 using Automaton::FieldPainter;
 using Automaton::TotalVolume;
 using Automaton::Voxel;
+using Automaton::VoxelLock;
 
 namespace {
 
@@ -37,21 +38,6 @@ const QString particleCountsTag = QStringLiteral("ParticleCounts");
 QStringList particleFieldNames() { return {FieldPainter::fieldNameN, FieldPainter::fieldNameP}; }
 
 QString gText(double value) { return QString::number(value, 'g', 6); }
-
-// Holds a volume's voxel mutex for one scope, so that it is released on every path.
-class HeldVoxels
-{
-public:
-    explicit HeldVoxels(TotalVolume &volume) : volume(volume), cells(volume.lockVoxels()) {}
-    ~HeldVoxels() { volume.unlockVoxels(); }
-    HeldVoxels(const HeldVoxels &) = delete;
-    HeldVoxels &operator=(const HeldVoxels &) = delete;
-    Voxel *get() const { return cells; }
-
-private:
-    TotalVolume &volume;
-    Voxel *cells;
-};
 
 // Formats the text of "State" and "ParticleCounts" (unsigned decimal numbers, each
 // followed by one space) into a fixed byte buffer and hands it to the writer's device in
@@ -404,7 +390,7 @@ bool readParticleCounts(QXmlStreamReader &reader, TotalVolume &volume, QStringLi
         reader.raiseError(reason);
         return false;
     }
-    const HeldVoxels held(volume);
+    const VoxelLock held(volume);
     int32_t *counts = nullptr;
     try {
         counts = volume.createParticleField(name);
@@ -479,9 +465,9 @@ bool TotalVolumeArchiver::write(const ObjectPtr &object)
     writer->writeStartElement(stateTag);
     bool written = false;
     {
-        const HeldVoxels held(*volume);
+        const VoxelLock held(*volume);
         NumberWriter state(*writer);
-        written = state.write(held.get(), volume->getCellCount(),
+        written = state.write(held.voxels(), volume->getCellCount(),
                               [](const Voxel &cell) { return cell.getMaterialId(); });
     }
     writer->writeEndElement();
@@ -497,7 +483,7 @@ bool TotalVolumeArchiver::write(const ObjectPtr &object)
     for (const QString &name : particleFieldNames()) {
         if (!written)
             break;
-        const HeldVoxels held(*volume);
+        const VoxelLock held(*volume);
         const int32_t *counts = volume->particleField(name);
         if (!counts)
             continue;
@@ -576,8 +562,8 @@ ObjectPtr TotalVolumeArchiver::read()
             continue;
         if (!stateSeen && reader->name() == stateTag) {
             stateSeen = true;
-            const HeldVoxels held(*volume);
-            StateParser parser(held.get(), volume->getCellCount(), translate);
+            const VoxelLock held(*volume);
+            StateParser parser(held.voxels(), volume->getCellCount(), translate);
             feedText(*reader, parser);
             parser.finish();
         } else if (!positionSeen && reader->name() == positionTag) {

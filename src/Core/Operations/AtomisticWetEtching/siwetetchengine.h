@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Core/Operations/DistanceCounting/slicetasks.h"
 #include "Model/Automaton/silattice.h"
+#include "Model/Automaton/slabrunner.h"
 #include "Model/Automaton/totalvolume.h"
 
-#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -16,7 +15,7 @@ namespace Core {
 namespace Operations {
 
 // The engine shared by the silicon wet etches. It works on the volume's silicon lattice:
-// the volume is split into slabs of whole x layers, one pool task per slab; each slab
+// the volume's x layers are split into slabs (Slabs), one pool task per slab; each slab
 // keeps the candidate atoms of its cells (the exposed atoms and the neighbours of
 // removed ones). A step is synchronous: every slab decides on its candidates from the
 // states at the start of the step, and only when all have decided are the removed atoms
@@ -45,10 +44,7 @@ public:
     int64_t stepsRun() const { return executedSteps; }
     // Atoms the run took out of the lattice; some may leave their cells filled.
     size_t atomsRemoved() const { return removedAtoms; }
-    int32_t getSlabCount() const { return slabCount; }
-    // Lower and upper x column of a slab.
-    uint32_t lo(int32_t s) const { return static_cast<uint32_t>(s) * slabWidth; }
-    uint32_t hi(int32_t s) const { return s == slabCount - 1 ? sizeX : lo(s) + slabWidth; }
+    int32_t getSlabCount() const { return slabs.count(); }
 
 protected:
     static constexpr uint8_t Absent = Model::Automaton::AtomAbsent;
@@ -57,11 +53,8 @@ protected:
 
     SiWetEtchEngine(TotalVolume *volume, int64_t steps)
         : volume(volume), sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()),
-          plannedSteps(steps)
+          slabs(Model::Automaton::Slabs::forPool(sizeX)), slabCount(slabs.count()), plannedSteps(steps)
     {
-        const int threads = QThreadPool::globalInstance()->maxThreadCount();
-        slabCount = threads > 0 && sizeX / static_cast<uint32_t>(threads) > 0 ? threads : 1;
-        slabWidth = sizeX / static_cast<uint32_t>(slabCount);
         columnCells = static_cast<size_t>(sizeY) * sizeZ;
         surfaceAtoms.resize(static_cast<size_t>(slabCount));
         lowHandover.resize(static_cast<size_t>(slabCount));
@@ -86,8 +79,8 @@ protected:
         for (int64_t step = 0; step < plannedSteps; ++step) {
             if (rule().settled())
                 break;
-            runSliceTasks(slabCount, [this](int32_t s) { decideSlab(s); });
-            runSliceTasks(slabCount, [this](int32_t s) { applySlab(s); });
+            slabs.run([this](int32_t s) { decideSlab(s); });
+            slabs.run([this](int32_t s) { applySlab(s); });
             ++executedSteps;
             removedAtoms += removedInLastStep();
             rule().prepareStep();
@@ -109,15 +102,15 @@ protected:
     uint32_t slabOfAtom(uint32_t a) const
     {
         const uint32_t x = static_cast<uint32_t>(static_cast<size_t>(lattice->atom(a).voxelIndex) / columnCells);
-        return std::min(x / std::max<uint32_t>(slabWidth, 1), static_cast<uint32_t>(slabCount - 1));
+        return static_cast<uint32_t>(slabs.slabOf(x));
     }
 
     TotalVolume *volume;
     uint32_t sizeX, sizeY, sizeZ;
     Model::Automaton::Voxel *voxels = nullptr;
     std::shared_ptr<SiLattice> lattice;
-    int32_t slabCount = 1;
-    uint32_t slabWidth = 0;
+    Model::Automaton::Slabs slabs;
+    int32_t slabCount; // slabs.count()
     size_t columnCells = 1;
     int64_t plannedSteps = 0;
     int64_t executedSteps = 0;
@@ -145,12 +138,10 @@ private:
     void findSurface()
     {
         const size_t cellCount = lattice->cellCount();
-        const int32_t chunks = static_cast<int32_t>(std::max<size_t>(1, std::min<size_t>(slabCount, cellCount)));
-        auto range = [&](int32_t c) {
-            return std::make_pair(cellCount * static_cast<size_t>(c) / static_cast<size_t>(chunks),
-                                  cellCount * static_cast<size_t>(c + 1) / static_cast<size_t>(chunks));
-        };
-        runSliceTasks(chunks, [&](int32_t c) {
+        // Atom indices are 32-bit, so the cell count is too.
+        const Model::Automaton::Slabs ranges(static_cast<uint32_t>(cellCount), slabCount);
+        auto range = [&](int32_t c) { return std::make_pair<size_t, size_t>(ranges.first(c), ranges.last(c)); };
+        ranges.run([&](int32_t c) {
             const auto r = range(c);
             for (size_t a = r.first * 8; a < r.second * 8; ++a) {
                 SiAtom &atom = lattice->atom(static_cast<uint32_t>(a));
@@ -165,9 +156,9 @@ private:
                     atom.state = Fixed;
             }
         });
-        std::vector<std::vector<uint32_t>> found(static_cast<size_t>(chunks));
-        std::vector<std::vector<std::pair<uint32_t, int>>> fixedEnds(static_cast<size_t>(chunks));
-        runSliceTasks(chunks, [&](int32_t c) {
+        std::vector<std::vector<uint32_t>> found(static_cast<size_t>(ranges.count()));
+        std::vector<std::vector<std::pair<uint32_t, int>>> fixedEnds(static_cast<size_t>(ranges.count()));
+        ranges.run([&](int32_t c) {
             const auto r = range(c);
             for (size_t a = r.first * 8; a < r.second * 8; ++a) {
                 const uint32_t index = static_cast<uint32_t>(a);

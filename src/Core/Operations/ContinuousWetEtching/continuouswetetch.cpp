@@ -39,7 +39,7 @@ void ContinuousWetEtch::prepareStep()
     etching = elapsed < duration;
     if (!etching)
         return;
-    runSliceTasks(slabCount, [this](int32_t s) { rateSlab(s); });
+    slabs.run([this](int32_t s) { rateSlab(s); });
     double proposal = std::numeric_limits<double>::infinity();
     for (double t : slabTimeStep)
         proposal = std::min(proposal, t);

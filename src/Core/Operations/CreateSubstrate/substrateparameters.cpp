@@ -84,7 +84,8 @@ Model::Automaton::TotalVolumePtr SubstrateParameters::buildVolume() const
     const float cellX = volume->getCellSizeX();
     const float cellY = volume->getCellSizeY();
     const float cellZ = volume->getCellSizeZ();
-    Voxel *cells = volume->lockVoxels();
+    const Model::Automaton::VoxelLock lock(*volume);
+    Voxel *cells = lock.voxels();
     if (!spherical) {
         const uint64_t x1 = std::min<uint64_t>(volumeSizeX, uint64_t(deltaX) + substrateSizeX);
         const uint64_t y1 = std::min<uint64_t>(volumeSizeY, uint64_t(deltaY) + substrateSizeY);
@@ -119,7 +120,6 @@ Model::Automaton::TotalVolumePtr SubstrateParameters::buildVolume() const
             }
         }
     }
-    volume->unlockVoxels();
     return volume;
 }
 

@@ -1,8 +1,5 @@
 #include "Core/Operations/DistanceCounting/abstractdistancecountingautomatonbase.h"
 
-#include "Core/Operations/DistanceCounting/slicetasks.h"
-
-#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -32,8 +29,8 @@ int64_t truncatedSteps(double steps)
 } // namespace
 
 AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(TotalVolume *volume)
-    : volume(volume), sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()),
-      cellSizeX(volume->getCellSizeX()), cellSizeY(volume->getCellSizeY()),
+    : SlabFronts(volume->getSizeX(), 1), volume(volume), sizeX(volume->getSizeX()), sizeY(volume->getSizeY()),
+      sizeZ(volume->getSizeZ()), cellSizeX(volume->getCellSizeX()), cellSizeY(volume->getCellSizeY()),
       cellSizeZ(volume->getCellSizeZ()), strideY(sizeY), strideZ(sizeZ)
 {
     if (volume->getCellCount() > std::numeric_limits<uint32_t>::max())
@@ -44,39 +41,11 @@ AbstractDistanceCountingAutomatonBase::AbstractDistanceCountingAutomatonBase(Tot
     neighbourStep[1] = static_cast<uint32_t>(volume->index(0, 1, 0) - volume->index(0, 0, 0));
     neighbourStep[2] = static_cast<uint32_t>(volume->index(1, 0, 0) - volume->index(0, 0, 0));
 
-    bounds = sliceBounds(sizeX, QThreadPool::globalInstance()->maxThreadCount());
-    sliceCount = static_cast<int32_t>(bounds.size());
-    sliceLayers = sliceCount > 1 ? sizeX / static_cast<uint32_t>(sliceCount) : sizeX;
-    fronts.resize(bounds.size());
-    newFronts.resize(bounds.size());
-    handOverDown.resize(bounds.size());
-    handOverUp.resize(bounds.size());
-    changes.resize(bounds.size());
-    for (size_t i = 0; i < bounds.size(); ++i)
-        sliceMutexes.push_back(std::make_unique<std::mutex>());
+    changes.resize(static_cast<size_t>(slabs.count()));
     computeNeighbourVectors();
 }
 
 AbstractDistanceCountingAutomatonBase::~AbstractDistanceCountingAutomatonBase() = default;
-
-std::vector<AbstractDistanceCountingAutomatonBase::SliceBounds>
-AbstractDistanceCountingAutomatonBase::sliceBounds(uint32_t sizeX, int32_t threads)
-{
-    const uint32_t p = threads > 0 ? static_cast<uint32_t>(threads) : 1;
-    const uint32_t s = sizeX / p;
-    if (s == 0)
-        return {SliceBounds{0, sizeX}};
-    const uint32_t r = sizeX % s;
-    std::vector<SliceBounds> result(p);
-    uint32_t start = 0;
-    for (uint32_t i = 0; i < p; ++i) {
-        const uint32_t length = i < r ? s + 1 : s;
-        result[i].first = start;
-        result[i].last = i + 1 == p ? sizeX : start + length;
-        start += length;
-    }
-    return result;
-}
 
 int64_t AbstractDistanceCountingAutomatonBase::depositionStepCount(float reach, float smallestCellSize)
 {
@@ -142,84 +111,26 @@ void AbstractDistanceCountingAutomatonBase::runPhases(int64_t steps, bool finali
         ~Release()
         {
             automaton->releaseFronts();
+            for (SliceVector<ChangeRecord> &list : automaton->changes)
+                std::vector<ChangeRecord>().swap(list);
             automaton->voxels = nullptr;
         }
     } release{this};
 
-    const size_t layerCells = static_cast<size_t>(sizeY) * sizeZ;
-    for (size_t s = 0; s < bounds.size(); ++s) {
-        const size_t cells = (bounds[s].last - bounds[s].first) * layerCells;
-        const uint32_t firstCell = static_cast<uint32_t>(bounds[s].first * layerCells);
-        fronts[s].cover(firstCell, cells);
-        newFronts[s].cover(firstCell, cells);
-    }
-
-    runSliceTasks(sliceCount, [this](int32_t s) {
-        initializeSlice(bounds[static_cast<size_t>(s)].first, bounds[static_cast<size_t>(s)].last, s);
-    });
+    coverFronts(static_cast<size_t>(sizeY) * sizeZ);
+    slabs.run([this](int32_t s) { initializeSlice(slabs.first(s), slabs.last(s), s); });
     if (handsOverDuringInitialization())
-        runSliceTasks(sliceCount, [this](int32_t s) {
-            takeHandOvers(static_cast<size_t>(s), fronts[static_cast<size_t>(s)], true);
+        slabs.run([this](int32_t s) {
+            takeHandOvers(static_cast<size_t>(s), fronts[static_cast<size_t>(s)],
+                          [this](uint32_t cell) { return isChangeable(voxels[cell].getMaterialId()); });
         });
     while (stepsRun < steps && !frontsEmpty()) {
-        runSliceTasks(sliceCount, [this](int32_t s) {
-            stepSlice(bounds[static_cast<size_t>(s)].first, bounds[static_cast<size_t>(s)].last, s);
-        });
-        runSliceTasks(sliceCount, [this](int32_t s) { completeStep(s); });
+        runStep([this](int32_t s) { stepSlice(slabs.first(s), slabs.last(s), s); },
+                [this](int32_t s) { applyChanges(s); });
         ++stepsRun;
     }
-    if (finalize) {
-        runSliceTasks(sliceCount, [this](int32_t s) {
-            finalizeSlice(bounds[static_cast<size_t>(s)].first, bounds[static_cast<size_t>(s)].last, s);
-        });
-    }
-}
-
-void AbstractDistanceCountingAutomatonBase::completeStep(int32_t slice)
-{
-    const size_t s = static_cast<size_t>(slice);
-    CellFront &next = newFronts[s];
-    takeHandOvers(s, next, false);
-    std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
-    applyChanges(slice);
-    fronts[s].clear();
-    fronts[s].swap(next);
-}
-
-void AbstractDistanceCountingAutomatonBase::takeHandOvers(size_t s, CellFront &into, bool changeableOnly)
-{
-    const auto take = [&](const std::vector<uint32_t> &cells) {
-        for (uint32_t cell : cells)
-            if (!changeableOnly || isChangeable(voxels[cell].getMaterialId()))
-                into.insert(cell);
-    };
-    if (s > 0) {
-        std::lock_guard<std::mutex> lock(*sliceMutexes[s - 1]);
-        take(handOverUp[s - 1]);
-    }
-    if (s + 1 < bounds.size()) {
-        std::lock_guard<std::mutex> lock(*sliceMutexes[s + 1]);
-        take(handOverDown[s + 1]);
-    }
-}
-
-bool AbstractDistanceCountingAutomatonBase::frontsEmpty() const
-{
-    for (const CellFront &front : fronts)
-        if (!front.empty())
-            return false;
-    return true;
-}
-
-void AbstractDistanceCountingAutomatonBase::releaseFronts()
-{
-    for (size_t s = 0; s < fronts.size(); ++s) {
-        fronts[s].release();
-        newFronts[s].release();
-        std::vector<uint32_t>().swap(handOverDown[s]);
-        std::vector<uint32_t>().swap(handOverUp[s]);
-        std::vector<ChangeRecord>().swap(changes[s]);
-    }
+    if (finalize)
+        slabs.run([this](int32_t s) { finalizeSlice(slabs.first(s), slabs.last(s), s); });
 }
 
 void AbstractDistanceCountingAutomatonBase::initializeSlice(uint32_t first, uint32_t last, int32_t slice)

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/DistanceCounting/cellfront.h"
 #include "Core/Operations/DistanceCounting/prefetch.h"
+#include "Core/Operations/DistanceCounting/slabfronts.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <cstdint>
@@ -14,16 +15,14 @@ namespace Operations {
 
 // The parallel distance-counting automaton: every cell carries the vector to the
 // nearest source cell found so far, and each step lets the cells of a moving front
-// improve their vector from their six face neighbours. The volume is cut into slices of
-// whole x layers, one pool task per slice and phase; a slice hands the cells it finds
-// one layer beyond its bounds to its neighbour slice, and the changes of a step are
-// written only when every slice has evaluated it, so the cells do not depend on the
-// number of slices.
+// improve their vector from their six face neighbours. The fronts run on the volume's x
+// slabs as SlabFronts describes (slices here), so the cells do not depend on the number
+// of slices.
 //
 // A process supplies the per-cell rules (initializeCell, stepCell, finalizeCell) and may
 // replace the per-slice loops. DistanceCountingAutomaton<Rules> is the fast form: its
 // loops call the rules without a virtual call per cell.
-class AbstractDistanceCountingAutomatonBase
+class AbstractDistanceCountingAutomatonBase : public SlabFronts
 {
 public:
     struct ChangeRecord
@@ -33,12 +32,6 @@ public:
         float distanceX;
         float distanceY;
         float distanceZ;
-    };
-
-    struct SliceBounds
-    {
-        uint32_t first; // first x layer
-        uint32_t last;  // one past the last x layer
     };
 
     // Takes the sizes and cell sizes of the volume and the thread count of the global
@@ -54,28 +47,12 @@ public:
     // left out.
     virtual void run(int64_t steps);
 
-    int32_t getSliceCount() const { return sliceCount; }
-    uint32_t getSliceLayers() const { return sliceLayers; }
-    SliceBounds getSlice(int32_t slice) const { return bounds[static_cast<size_t>(slice)]; }
-    // The slice that holds x layer `x`.
-    int32_t sliceOf(uint32_t x) const
-    {
-        int32_t slice = 0;
-        while (slice + 1 < sliceCount && x >= bounds[static_cast<size_t>(slice)].last)
-            ++slice;
-        return slice;
-    }
     // Steps the last run actually evaluated.
     int64_t getStepsRun() const { return stepsRun; }
     float getCellSizeX() const { return cellSizeX; }
     float getCellSizeY() const { return cellSizeY; }
     float getCellSizeZ() const { return cellSizeZ; }
     float smallestCellSize() const;
-
-    // Slices for sizeX layers on a pool of `threads` threads: s = sizeX / threads; one
-    // slice when s is 0; otherwise `threads` slices, the first sizeX mod s of them one
-    // layer longer, the last always ending at sizeX.
-    static std::vector<SliceBounds> sliceBounds(uint32_t sizeX, int32_t threads);
 
     // (sqrt 2 + 1) / sqrt 2: how many steps the front needs per cell of reach.
     static const double stepFactor;
@@ -125,9 +102,7 @@ protected:
     void evaluateFront(uint32_t first, uint32_t last, int32_t slice, Evaluate &&evaluate)
     {
         const size_t s = static_cast<size_t>(slice);
-        std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
-        handOverUp[s].clear();
-        handOverDown[s].clear();
+        const std::unique_lock<std::mutex> lock = openSlice(s);
         changes[s].clear();
         changes[s].reserve(fronts[s].size());
         CellFront &next = newFronts[s];
@@ -170,14 +145,8 @@ protected:
     {
         const size_t s = static_cast<size_t>(slice);
         forEachNeighbour(x, y, z, cell, [&](int, uint32_t n, uint32_t nx) {
-            if (!isChangeable(voxels[n].getMaterialId()))
-                return;
-            if (nx < first)
-                handOverDown[s].push_back(n);
-            else if (nx >= last)
-                handOverUp[s].push_back(n);
-            else
-                front.insert(n);
+            if (isChangeable(voxels[n].getMaterialId()))
+                queue(s, first, last, front, n, nx);
         });
     }
 
@@ -203,12 +172,6 @@ protected:
     void addChangeableMaterial(uint32_t materialId);
 
     Model::Automaton::TotalVolume *volume;
-    int32_t sliceCount = 1;
-    uint32_t sliceLayers = 0;
-    std::vector<CellFront> fronts;
-    std::vector<SliceVector<uint32_t>> handOverDown;
-    std::vector<SliceVector<uint32_t>> handOverUp;
-    std::vector<std::unique_ptr<std::mutex>> sliceMutexes;
     std::vector<SliceVector<ChangeRecord>> changes;
     // Sorted and without repeats; holds two ids for every process of this family.
     std::vector<uint32_t> changeableMaterials;
@@ -224,17 +187,6 @@ protected:
     uint32_t strideZ;
 
 private:
-    // Takes the hand-overs of the neighbour slices, applies the step's changes and
-    // makes the new front current.
-    void completeStep(int32_t slice);
-    // Inserts the previous slice's handOverUp and the next slice's handOverDown into
-    // `into`, each under its owner's mutex; with `changeableOnly` only changeable cells.
-    void takeHandOvers(size_t slice, CellFront &into, bool changeableOnly);
-    bool frontsEmpty() const;
-    void releaseFronts();
-
-    std::vector<SliceBounds> bounds;
-    std::vector<CellFront> newFronts;
     // Index distance to the neighbour one cell further in z, y and x.
     uint32_t neighbourStep[3];
     int64_t stepsRun = 0;

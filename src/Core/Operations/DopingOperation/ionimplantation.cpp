@@ -68,9 +68,7 @@ void IonImplantation::initializeBelowTop(uint32_t x, uint32_t y, uint32_t z, uin
 void IonImplantation::initializeSlice(uint32_t first, uint32_t last, int32_t slice)
 {
     const size_t s = static_cast<size_t>(slice);
-    std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
-    handOverUp[s].clear();
-    handOverDown[s].clear();
+    const std::unique_lock<std::mutex> lock = openSlice(s);
     CellFront &front = fronts[s];
     const float a = annealingDistance;
     for (uint32_t x = first; x < last; ++x)
@@ -101,8 +99,8 @@ void IonImplantation::initializeOne(uint32_t x, uint32_t y, uint32_t z, uint32_t
         return;
     }
     const int32_t slice = sliceOf(x);
-    const SliceBounds b = getSlice(slice);
-    initializeBelowTop(x, y, z, cell, top + 1 - static_cast<int64_t>(z), b.first, b.last, front, slice);
+    initializeBelowTop(x, y, z, cell, top + 1 - static_cast<int64_t>(z), sliceFirst(slice), sliceLast(slice), front,
+                       slice);
 }
 
 } // namespace Operations

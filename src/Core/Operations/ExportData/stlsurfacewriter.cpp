@@ -229,8 +229,8 @@ bool writeDirectCubic(TotalVolume &volume, const QString &fileName, bool perMate
     Model::Automaton::DirectCubicSurface::CellCorner min, max;
     shownBox(volume, &min, &max);
     {
-        const Model::Automaton::HeldVoxels cells(&volume);
-        surface.generate(cells.get(), min, max, classes);
+        const Model::Automaton::VoxelLock cells(volume);
+        surface.generate(cells.voxels(), min, max, classes);
     }
     const std::vector<QuadFace> &faces = perMaterial ? surface.translucentFaces() : surface.opaqueFaces();
     if (faces.empty()) {
@@ -455,8 +455,8 @@ bool writeMarchingCubes(TotalVolume &volume, const QString &fileName, bool perMa
     if (perMaterial) {
         std::set<uint32_t> ids;
         {
-            const Model::Automaton::HeldVoxels cells(&volume);
-            const Model::Automaton::Voxel *voxels = cells.get();
+            const Model::Automaton::VoxelLock cells(volume);
+            const Model::Automaton::Voxel *voxels = cells.voxels();
             for (int32_t x = min[0]; x < max[0]; ++x)
                 for (int32_t y = min[1]; y < max[1]; ++y) {
                     const Model::Automaton::Voxel *row = voxels + volume.index(uint32_t(x), uint32_t(y), 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/Photolithography/mask.h"
+#include "Model/Automaton/slabrunner.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <cstdint>
@@ -29,9 +30,10 @@ public:
     // No cuts left on the same cells.
     void uncutAll();
 
-    int32_t getSliceCount() const { return static_cast<int32_t>(bounds.size()) / 2; }
-    uint32_t sliceFirst(int32_t slice) const { return bounds[static_cast<size_t>(slice) * 2]; }
-    uint32_t sliceLast(int32_t slice) const { return bounds[static_cast<size_t>(slice) * 2 + 1]; }
+    // The slabs of x layers (at least 2 layers each) the changes run in.
+    int32_t getSliceCount() const { return slabs.count(); }
+    uint32_t sliceFirst(int32_t slice) const { return slabs.first(slice); }
+    uint32_t sliceLast(int32_t slice) const { return slabs.last(slice); }
     const std::vector<uint8_t> &getColumns() const { return columns; }
 
 private:
@@ -45,8 +47,7 @@ private:
     Model::Automaton::Voxel *voxels = nullptr;
     // 1 = the column is covered and keeps its cuts.
     std::vector<uint8_t> columns;
-    int32_t sliceCount;
-    std::vector<uint32_t> bounds;
+    Model::Automaton::Slabs slabs;
 };
 
 } // namespace Operations

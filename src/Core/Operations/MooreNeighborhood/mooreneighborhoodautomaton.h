@@ -2,13 +2,11 @@
 
 #include "Core/Operations/DistanceCounting/cellfront.h"
 #include "Core/Operations/DistanceCounting/prefetch.h"
-#include "Core/Operations/DistanceCounting/slicetasks.h"
+#include "Core/Operations/DistanceCounting/slabfronts.h"
 #include "Model/Automaton/totalvolume.h"
 
-#include <QThreadPool>
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -18,9 +16,9 @@ namespace Operations {
 
 // Grows or removes material one cell layer per iteration over the 26-cell (Moore)
 // neighbourhood: n iterations give n dilations or erosions by a 3 x 3 x 3 block. The
-// parallel scheme is that of the distance-counting automaton: slices of whole x layers,
-// per-slice fronts, hand-over of cells one layer beyond a slice, writes only after every
-// slice has evaluated the step.
+// fronts run on the volume's x slabs (slices here, at least 2 layers each) as for the
+// distance-counting automaton: SlabFronts hands cells one layer beyond a slice over and
+// writes a step only after every slice has evaluated it.
 //
 // `Rules` derives from this class and provides, as plain inline members:
 //
@@ -30,7 +28,7 @@ namespace Operations {
 //   uint32_t writtenMaterial() const;
 //   uint32_t passableMaterial() const;           // the one material `passes` accepts
 template <class Rules>
-class MooreNeighborhoodAutomaton
+class MooreNeighborhoodAutomaton : public SlabFronts
 {
 public:
     MooreNeighborhoodAutomaton(const MooreNeighborhoodAutomaton &) = delete;
@@ -49,61 +47,38 @@ public:
             MooreNeighborhoodAutomaton *automaton;
             ~Release()
             {
-                automaton->release();
+                automaton->releaseFronts();
+                for (std::vector<uint32_t> &cells : automaton->fillSets)
+                    std::vector<uint32_t>().swap(cells);
                 automaton->voxels = nullptr;
             }
         } release{this};
 
-        const size_t layerCells = static_cast<size_t>(sizeY) * sizeZ;
-        for (size_t s = 0; s < bounds.size(); ++s) {
-            const size_t cells = (bounds[s].last - bounds[s].first) * layerCells;
-            const uint32_t firstCell = static_cast<uint32_t>(bounds[s].first * layerCells);
-            fronts[s].cover(firstCell, cells);
-            newFronts[s].cover(firstCell, cells);
-        }
-        const int32_t tasks = static_cast<int32_t>(bounds.size());
-        runSliceTasks(tasks, [this](int32_t s) { seedSlice(s); });
-        for (int32_t i = 0; i < iterations && !frontsEmpty(); ++i) {
-            runSliceTasks(tasks, [this](int32_t s) { evaluateSlice(s); });
-            runSliceTasks(tasks, [this](int32_t s) { completeStep(s); });
-        }
+        coverFronts(static_cast<size_t>(sizeY) * sizeZ);
+        slabs.run([this](int32_t s) { seedSlice(s); });
+        const uint32_t written = rules().writtenMaterial();
+        for (int32_t i = 0; i < iterations && !frontsEmpty(); ++i)
+            runStep([this](int32_t s) { evaluateSlice(s); },
+                    [this, written](int32_t s) {
+                        for (uint32_t cell : fillSets[static_cast<size_t>(s)])
+                            voxels[cell].setMaterialId(written);
+                    });
     }
-
-    // The slices the run uses; one slice runs in the calling thread.
-    int32_t getSliceCount() const { return static_cast<int32_t>(bounds.size()); }
-    uint32_t sliceFirst(int32_t slice) const { return bounds[static_cast<size_t>(slice)].first; }
-    uint32_t sliceLast(int32_t slice) const { return bounds[static_cast<size_t>(slice)].last; }
 
 protected:
     using Voxel = Model::Automaton::Voxel;
 
     MooreNeighborhoodAutomaton(Model::Automaton::TotalVolume *volume, uint32_t material, int32_t iterations)
-        : volume(volume), material(material), iterations(iterations),
-          sliceCount(QThreadPool::globalInstance()->maxThreadCount()), sizeX(volume->getSizeX()),
-          sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()), strideY(sizeY), strideZ(sizeZ)
+        : SlabFronts(volume->getSizeX(), 2), volume(volume), material(material), iterations(iterations),
+          sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()), strideY(sizeY),
+          strideZ(sizeZ)
     {
         if (volume->getCellCount() > UINT32_MAX)
             throw std::length_error("The cell volume has too many cells for this process.");
         stepZ = static_cast<uint32_t>(volume->index(0, 0, 1) - volume->index(0, 0, 0));
         stepY = static_cast<uint32_t>(volume->index(0, 1, 0) - volume->index(0, 0, 0));
         stepX = static_cast<uint32_t>(volume->index(1, 0, 0) - volume->index(0, 0, 0));
-
-        const uint32_t p = sliceCount > 0 ? static_cast<uint32_t>(sliceCount) : 1;
-        const uint32_t s = sizeX / p;
-        if (s < 2) {
-            bounds.push_back({0, sizeX});
-        } else {
-            for (uint32_t i = 0; i < p; ++i)
-                bounds.push_back({i * s, i + 1 == p ? sizeX : (i + 1) * s});
-        }
-        const size_t n = bounds.size();
-        fronts.resize(n);
-        newFronts.resize(n);
-        handOverDown.resize(n);
-        handOverUp.resize(n);
-        fillSets.resize(n);
-        for (size_t i = 0; i < n; ++i)
-            sliceMutexes.push_back(std::make_unique<std::mutex>());
+        fillSets.resize(static_cast<size_t>(slabs.count()));
     }
     ~MooreNeighborhoodAutomaton() = default;
 
@@ -127,11 +102,6 @@ protected:
     Model::Automaton::TotalVolume *volume;
     uint32_t material;
     int32_t iterations;
-    int32_t sliceCount;
-    std::vector<CellFront> fronts;
-    std::vector<std::vector<uint32_t>> handOverDown;
-    std::vector<std::vector<uint32_t>> handOverUp;
-    std::vector<std::unique_ptr<std::mutex>> sliceMutexes;
     // Cells of the slice that receive the written material at the end of the step.
     std::vector<std::vector<uint32_t>> fillSets;
     uint32_t sizeX;
@@ -142,12 +112,6 @@ protected:
     uint32_t strideZ;
 
 private:
-    struct Bounds
-    {
-        uint32_t first;
-        uint32_t last;
-    };
-
     const Rules &rules() const { return static_cast<const Rules &>(*this); }
 
     // Seeds are the passable cells with a seeding neighbour. Rather than visiting 26
@@ -166,8 +130,8 @@ private:
         std::vector<uint8_t> column(layerCells);
         for (std::vector<uint8_t> &mask : spread)
             mask.assign(layerCells, 0);
-        const uint32_t first = bounds[s].first;
-        const uint32_t last = bounds[s].last;
+        const uint32_t first = sliceFirst(slice);
+        const uint32_t last = sliceLast(slice);
         // spread[(x + 1) % 3] belongs to layer x; layers outside the volume stay 0.
         auto maskOf = [&spread](int64_t x) -> std::vector<uint8_t> & { return spread[static_cast<size_t>((x + 1) % 3)]; };
         if (first > 0)
@@ -238,12 +202,10 @@ private:
     void evaluateSlice(int32_t slice)
     {
         const size_t s = static_cast<size_t>(slice);
-        std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
-        handOverDown[s].clear();
-        handOverUp[s].clear();
+        const std::unique_lock<std::mutex> lock = openSlice(s);
         fillSets[s].clear();
-        const uint32_t first = bounds[s].first;
-        const uint32_t last = bounds[s].last;
+        const uint32_t first = sliceFirst(slice);
+        const uint32_t last = sliceLast(slice);
         CellFront &next = newFronts[s];
         const uint32_t cellCount = static_cast<uint32_t>(volume->getCellCount());
         const auto prefetch = [&](uint32_t cell) {
@@ -259,61 +221,12 @@ private:
             uint32_t x, y, z;
             volume->coordinates(cell, &x, &y, &z);
             forEachNeighbour(x, y, z, cell, [&](uint32_t n, uint32_t nx) {
-                if (!rules().passes(voxels[n]))
-                    return;
-                if (nx < first)
-                    handOverDown[s].push_back(n);
-                else if (nx >= last)
-                    handOverUp[s].push_back(n);
-                else
-                    next.insert(n);
+                if (rules().passes(voxels[n]))
+                    queue(s, first, last, next, n, nx);
             });
         });
     }
 
-    void completeStep(int32_t slice)
-    {
-        const size_t s = static_cast<size_t>(slice);
-        CellFront &next = newFronts[s];
-        if (s > 0) {
-            std::lock_guard<std::mutex> lock(*sliceMutexes[s - 1]);
-            for (uint32_t cell : handOverUp[s - 1])
-                next.insert(cell);
-        }
-        if (s + 1 < bounds.size()) {
-            std::lock_guard<std::mutex> lock(*sliceMutexes[s + 1]);
-            for (uint32_t cell : handOverDown[s + 1])
-                next.insert(cell);
-        }
-        std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
-        const uint32_t written = rules().writtenMaterial();
-        for (uint32_t cell : fillSets[s])
-            voxels[cell].setMaterialId(written);
-        fronts[s].clear();
-        fronts[s].swap(next);
-    }
-
-    bool frontsEmpty() const
-    {
-        for (const CellFront &front : fronts)
-            if (!front.empty())
-                return false;
-        return true;
-    }
-
-    void release()
-    {
-        for (size_t s = 0; s < fronts.size(); ++s) {
-            fronts[s].release();
-            newFronts[s].release();
-            std::vector<uint32_t>().swap(handOverDown[s]);
-            std::vector<uint32_t>().swap(handOverUp[s]);
-            std::vector<uint32_t>().swap(fillSets[s]);
-        }
-    }
-
-    std::vector<Bounds> bounds;
-    std::vector<CellFront> newFronts;
     uint32_t stepX = 0;
     uint32_t stepY = 0;
     uint32_t stepZ = 0;

@@ -1,7 +1,7 @@
 #include "Core/Operations/ObjectBuilding/volumebuilding.h"
 
 #include "Core/Operations/ColumnPass/columnpass.h"
-#include "Core/Operations/DistanceCounting/slicetasks.h"
+#include "Model/Automaton/slabrunner.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <QThreadPool>
@@ -10,6 +10,7 @@
 namespace Core {
 namespace Operations {
 
+using Model::Automaton::Slabs;
 using Model::Automaton::TotalVolume;
 using Model::Automaton::Voxel;
 using Model::Automaton::VoxelLock;
@@ -94,17 +95,16 @@ std::vector<uint32_t> glueMaterials(TotalVolume &base, TotalVolume &top, const G
         }
     };
 
-    // Base cells land below baseTop and top cells at baseTop or above, so slices never
-    // write the same entry.
-    const int32_t threads = std::max(1, QThreadPool::globalInstance()->maxThreadCount());
-    const bool split = baseX / uint32_t(threads) >= 2 && topX / uint32_t(threads) >= 2;
-    const int32_t slices = split ? threads : 1;
-    const int64_t baseSpan = baseX / slices;
-    const int64_t topSpan = topX / slices;
-    runSliceTasks(slices, [&](int32_t slice) {
-        const bool last = slice == slices - 1;
-        copyBase(slice * baseSpan, last ? baseX : (slice + 1) * baseSpan);
-        copyTop(slice * topSpan, last ? topX : (slice + 1) * topSpan);
+    // Base cells land below baseTop and top cells at baseTop or above, so slabs never
+    // write the same entry. Task i copies slab i of each volume; both are split only when
+    // both give slabs of at least 2 layers.
+    const int threads = QThreadPool::globalInstance()->maxThreadCount();
+    const bool split = Slabs(baseX, threads, 2).count() > 1 && Slabs(topX, threads, 2).count() > 1;
+    const Slabs baseSlabs(baseX, split ? threads : 1);
+    const Slabs topSlabs(topX, split ? threads : 1);
+    Slabs::runTasks(baseSlabs.count(), [&](int32_t s) {
+        copyBase(baseSlabs.first(s), baseSlabs.last(s));
+        copyTop(topSlabs.first(s), topSlabs.last(s));
     });
     return ids;
 }

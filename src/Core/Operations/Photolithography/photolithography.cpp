@@ -1,8 +1,5 @@
 #include "Core/Operations/Photolithography/photolithography.h"
 
-#include "Core/Operations/DistanceCounting/slicetasks.h"
-
-#include <QThreadPool>
 
 namespace Core {
 namespace Operations {
@@ -16,22 +13,12 @@ constexpr uint32_t negativeResist = 12;
 Photolithography::Photolithography(Model::Automaton::TotalVolume *volume, uint32_t resistMaterial,
                                    const Mask &bottomMask, const Mask &topMask)
     : volume(volume), resistMaterial(resistMaterial), sizeX(volume->getSizeX()), sizeY(volume->getSizeY()),
-      sizeZ(volume->getSizeZ()), sliceCount(QThreadPool::globalInstance()->maxThreadCount())
+      sizeZ(volume->getSizeZ()),
+      slabs(Model::Automaton::Slabs::forPool(sizeX, 2))
 {
     const bool inverted = resistMaterial == negativeResist;
     bottomColumns = bottomMask.columnGrid(sizeX, sizeY, inverted, inverted);
     topColumns = topMask.columnGrid(sizeX, sizeY, inverted, inverted);
-
-    const uint32_t p = sliceCount > 0 ? static_cast<uint32_t>(sliceCount) : 1;
-    const uint32_t s = sizeX / p;
-    if (s < 2) {
-        bounds = {0, sizeX};
-    } else {
-        for (uint32_t i = 0; i < p; ++i) {
-            bounds.push_back(i * s);
-            bounds.push_back(i + 1 == p ? sizeX : (i + 1) * s);
-        }
-    }
 }
 
 void Photolithography::run()
@@ -46,7 +33,7 @@ void Photolithography::run()
         Model::Automaton::Voxel *&voxels;
         ~Forget() { voxels = nullptr; }
     } forget{voxels};
-    runSliceTasks(getSliceCount(), [this](int32_t slice) { developSlice(slice); });
+    slabs.run([this](int32_t slice) { developSlice(slice); });
 }
 
 void Photolithography::developSlice(int32_t slice) const

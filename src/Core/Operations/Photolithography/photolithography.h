@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/Photolithography/mask.h"
+#include "Model/Automaton/slabrunner.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <cstdint>
@@ -35,10 +36,11 @@ public:
     // The whole development, under the volume's voxel lock.
     void run();
 
-    // The slices of x layers the run uses; a single slice runs in the calling thread.
-    int32_t getSliceCount() const { return static_cast<int32_t>(bounds.size()) / 2; }
-    uint32_t sliceFirst(int32_t slice) const { return bounds[static_cast<size_t>(slice) * 2]; }
-    uint32_t sliceLast(int32_t slice) const { return bounds[static_cast<size_t>(slice) * 2 + 1]; }
+    // The slabs of x layers the run uses (at least 2 layers each); a single slab runs in
+    // the calling thread.
+    int32_t getSliceCount() const { return slabs.count(); }
+    uint32_t sliceFirst(int32_t slice) const { return slabs.first(slice); }
+    uint32_t sliceLast(int32_t slice) const { return slabs.last(slice); }
 
     // Column bits (index x * sizeY + y): 1 shields the column from that side.
     const std::vector<uint8_t> &getTopColumns() const { return topColumns; }
@@ -55,9 +57,7 @@ private:
     uint32_t sizeY;
     uint32_t sizeZ;
     Model::Automaton::Voxel *voxels = nullptr;
-    int32_t sliceCount;
-    // First and one-past-last x layer of each slice.
-    std::vector<uint32_t> bounds;
+    Model::Automaton::Slabs slabs;
 };
 
 } // namespace Operations

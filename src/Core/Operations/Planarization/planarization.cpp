@@ -2,7 +2,6 @@
 
 #include "Core/Operations/ColumnPass/columnpass.h"
 
-#include <QThreadPool>
 #include <algorithm>
 
 namespace Core {
@@ -11,7 +10,7 @@ namespace Operations {
 Planarization::Planarization(Model::Automaton::TotalVolume *volume, uint32_t maximumHeight, uint32_t minimumHeight)
     : volume(volume), upperLimit(std::min(maximumHeight, volume->getSizeZ())),
       lowerLimit(std::min(minimumHeight, volume->getSizeZ())), sizeX(volume->getSizeX()), sizeY(volume->getSizeY()),
-      sizeZ(volume->getSizeZ()), sliceCount(QThreadPool::globalInstance()->maxThreadCount())
+      sizeZ(volume->getSizeZ())
 {
 }
 
@@ -24,7 +23,7 @@ void Planarization::run()
     const uint32_t below = lowerLimit;
     const uint32_t from = upperLimit;
     const uint32_t height = sizeZ;
-    runColumnPass(*volume, voxels, sliceCount, [below, from, height](Model::Automaton::Voxel *cells) {
+    runColumnPass(*volume, voxels, [below, from, height](Model::Automaton::Voxel *cells) {
         // Writing only cells that are filled leaves the (usually empty) space above the
         // structure clean in the cache: it is read, never written back.
         for (uint32_t z = 0; z < below; ++z)

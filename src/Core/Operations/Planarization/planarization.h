@@ -29,7 +29,6 @@ private:
     uint32_t sizeY;
     uint32_t sizeZ;
     Model::Automaton::Voxel *voxels = nullptr;
-    int32_t sliceCount;
 };
 
 } // namespace Operations

@@ -100,9 +100,7 @@ void SimpleSiOxidation::initializeCellOfSlice(uint32_t x, uint32_t y, uint32_t z
 void SimpleSiOxidation::initializeSlice(uint32_t first, uint32_t last, int32_t slice)
 {
     const size_t s = static_cast<size_t>(slice);
-    std::lock_guard<std::mutex> lock(*sliceMutexes[s]);
-    handOverUp[s].clear();
-    handOverDown[s].clear();
+    const std::unique_lock<std::mutex> lock = openSlice(s);
     CellFront &front = fronts[s];
     for (uint32_t x = first; x < last; ++x)
         for (uint32_t y = 0; y < sizeY; ++y) {
@@ -115,8 +113,7 @@ void SimpleSiOxidation::initializeSlice(uint32_t first, uint32_t last, int32_t s
 void SimpleSiOxidation::initializeOne(uint32_t x, uint32_t y, uint32_t z, uint32_t cell, CellFront &front)
 {
     const int32_t slice = sliceOf(x);
-    const SliceBounds b = getSlice(slice);
-    initializeCellOfSlice(x, y, z, cell, b.first, b.last, front, slice);
+    initializeCellOfSlice(x, y, z, cell, sliceFirst(slice), sliceLast(slice), front, slice);
 }
 
 void SimpleSiOxidation::finalizeSlice(uint32_t first, uint32_t last, int32_t)

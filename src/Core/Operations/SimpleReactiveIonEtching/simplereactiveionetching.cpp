@@ -1,8 +1,5 @@
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetching.h"
 
-#include "Core/Operations/DistanceCounting/slicetasks.h"
-
-#include <QThreadPool>
 #include <algorithm>
 #include <limits>
 
@@ -27,21 +24,9 @@ SimpleReactiveIonEtching::SimpleReactiveIonEtching(Model::Automaton::TotalVolume
     : volume(volume), etchedMaterial(etchedMaterial), iterations(layerCount(depth)), directions(directions),
       sizeX(volume->getSizeX()), sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()),
       strideX(volume->index(1, 0, 0) - volume->index(0, 0, 0)),
-      strideY(volume->index(0, 1, 0) - volume->index(0, 0, 0))
+      strideY(volume->index(0, 1, 0) - volume->index(0, 0, 0)), slabs(Model::Automaton::Slabs::forPool(sizeX))
 {
-    const int32_t threads = QThreadPool::globalInstance()->maxThreadCount();
-    sliceCount = threads < 1 || sizeX < static_cast<uint32_t>(threads) ? 1 : threads;
-    slices.resize(static_cast<size_t>(sliceCount));
-}
-
-uint32_t SimpleReactiveIonEtching::sliceFirst(int32_t slice) const
-{
-    return static_cast<uint32_t>(slice) * (sizeX / static_cast<uint32_t>(sliceCount));
-}
-
-uint32_t SimpleReactiveIonEtching::sliceLast(int32_t slice) const
-{
-    return slice + 1 == sliceCount ? sizeX : sliceFirst(slice + 1);
+    slices.resize(static_cast<size_t>(slabs.count()));
 }
 
 void SimpleReactiveIonEtching::run()
@@ -59,7 +44,7 @@ void SimpleReactiveIonEtching::run()
     // Columns never exchange cells, so each column can run all its steps while it is in
     // the cache: one sweep of the volume instead of one sweep per step, with the same
     // cells removed as if every column took its steps in lockstep with the others.
-    runSliceTasks(sliceCount, [this](int32_t slice) {
+    slabs.run([this](int32_t slice) {
         for (uint32_t x = sliceFirst(slice); x < sliceLast(slice); ++x)
             for (uint32_t y = 0; y < sizeY; ++y)
                 etchColumn(slice, voxels + x * strideX + y * strideY);

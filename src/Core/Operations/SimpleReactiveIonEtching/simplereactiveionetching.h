@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/Operations/SimpleReactiveIonEtching/etchdirections.h"
+#include "Model/Automaton/slabrunner.h"
 #include "Model/Automaton/totalvolume.h"
 
 #include <cstdint>
@@ -24,9 +25,9 @@ public:
     void run();
 
     int32_t getIterations() const { return iterations; }
-    int32_t getSliceCount() const { return sliceCount; }
-    uint32_t sliceFirst(int32_t slice) const;
-    uint32_t sliceLast(int32_t slice) const;
+    int32_t getSliceCount() const { return slabs.count(); }
+    uint32_t sliceFirst(int32_t slice) const { return slabs.first(slice); }
+    uint32_t sliceLast(int32_t slice) const { return slabs.last(slice); }
 
 private:
     // Seeds the fronts of one column (its bottom cell at `cells`) and runs its steps.
@@ -42,7 +43,7 @@ private:
     Model::Automaton::Voxel *voxels = nullptr;
     size_t strideX;
     size_t strideY;
-    int32_t sliceCount;
+    Model::Automaton::Slabs slabs;
     // Per slice, the heights z of the cells of the column being etched, ascending. The
     // lists are reused by every column and step, so nothing is allocated once they have
     // reached their size. Each slice's lists sit on their own cache line: the slices'

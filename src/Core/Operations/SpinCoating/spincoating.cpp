@@ -2,7 +2,6 @@
 
 #include "Core/Operations/ColumnPass/columnpass.h"
 
-#include <QThreadPool>
 #include <algorithm>
 
 namespace Core {
@@ -10,8 +9,7 @@ namespace Operations {
 
 SpinCoating::SpinCoating(Model::Automaton::TotalVolume *volume, uint32_t material, uint32_t height)
     : volume(volume), material(material), height(std::min(height, volume->getSizeZ())), sizeX(volume->getSizeX()),
-      sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ()),
-      sliceCount(QThreadPool::globalInstance()->maxThreadCount())
+      sizeY(volume->getSizeY()), sizeZ(volume->getSizeZ())
 {
 }
 
@@ -23,7 +21,7 @@ void SpinCoating::run()
     voxels = lock.voxels();
     const uint32_t fill = material;
     const uint32_t top = height;
-    runColumnPass(*volume, voxels, sliceCount, [fill, top](Model::Automaton::Voxel *cells) {
+    runColumnPass(*volume, voxels, [fill, top](Model::Automaton::Voxel *cells) {
         for (uint32_t z = 0; z < top; ++z)
             if (cells[z].getMaterialId() == 0)
                 cells[z].setMaterialId(fill);

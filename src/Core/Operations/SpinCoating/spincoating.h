@@ -28,7 +28,6 @@ private:
     uint32_t sizeY;
     uint32_t sizeZ;
     Model::Automaton::Voxel *voxels = nullptr;
-    int32_t sliceCount;
 };
 
 } // namespace Operations
