@@ -12,8 +12,6 @@ namespace BatchRun {
 // its automaton on the known volume and marking the volume's silicon lattice stale.
 // Lengths that are not finite or are negative are invalid values (result 2), as are a
 // micron conversion that is not a positive number and a temperature or pressure below 0.
-int32_t runDopingStep(StepEnvironment &environment, const ProcessData &step);         // type 8
-int32_t runIonImplantationStep(StepEnvironment &environment, const ProcessData &step); // type 14
 // "OxidationTimeSet" chooses between "Oxidation Time", "Oxidation Temperature" and
 // "Oxidation Pressure" (true) and "Oxidation Thickness" (false).
 int32_t runSiOxidationStep(StepEnvironment &environment, const ProcessData &step); // type 15

@@ -12,6 +12,8 @@ const ProcessRegistry &ProcessRegistry::instance()
 ProcessRegistry::ProcessRegistry()
 {
     addFilmProcesses(processes);
+    addColumnProcesses(processes);
+    addDopingProcesses(processes);
 }
 
 const ProcessDescriptor *ProcessRegistry::byOperation(int32_t operationNumber) const

@@ -27,6 +27,8 @@ private:
 
 // The descriptors of each family, in their own files.
 void addFilmProcesses(std::vector<ProcessDescriptor> &processes);
+void addColumnProcesses(std::vector<ProcessDescriptor> &processes);
+void addDopingProcesses(std::vector<ProcessDescriptor> &processes);
 
 // PVD's side in the words lists store beside its number ("On Top", ...); empty for
 // another number.
