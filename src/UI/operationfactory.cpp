@@ -1,7 +1,6 @@
 #include "UI/operationfactory.h"
 
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
-#include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/Document/savedocumentasoperation.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
@@ -30,7 +29,6 @@
 #include "UI/Observers/cutcellvolumeobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
-#include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
@@ -111,9 +109,6 @@ OperationPtr OperationFactory::create(int32_t typeId)
         if (!batchRunObserver)
             batchRunObserver = std::make_shared<Observers::BatchRunObserver>(context, mainWindow);
         return withObserver(std::make_shared<SelectVolumesOperation>(context), batchRunObserver);
-    case 26:
-        return withObserver(std::make_shared<SimpleSiOxidationOperation>(context),
-                            std::make_shared<Observers::SiOxidationObserver>(context, mainWindow));
     case 28:
         return withObserver(std::make_shared<AtomisticWetEtchOperation>(context),
                             std::make_shared<Observers::AtomisticWetEtchObserver>(context, mainWindow));

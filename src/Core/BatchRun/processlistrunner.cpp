@@ -1,7 +1,6 @@
 #include "Core/BatchRun/processlistrunner.h"
 
 #include "Core/BatchRun/createsubstratestep.h"
-#include "Core/BatchRun/dopingsteps.h"
 #include "Core/BatchRun/photolithographystep.h"
 #include "Core/BatchRun/registeredstep.h"
 #include "Core/BatchRun/randomwalkdopingstep.h"
@@ -57,7 +56,6 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(11, &runCreateSubstrateStep);
     registerStep(0, &runPhotolithographyStep, 20);
     registerStep(1, &runSiWetEtchingStep, 28);
-    registerStep(15, &runSiOxidationStep, 26);
     registerStep(19, &runRandomWalkDopingStep, 36);
     registerStep(20, &runContinuousWetEtchingStep, 29);
 }

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/DopingOperation/ionimplantation.h"
 #include "Core/Operations/DopingOperation/simpledoping.h"
+#include "Core/Operations/SiOxidation/simplesioxidation.h"
 
 namespace Core {
 namespace Processes {
@@ -96,12 +97,103 @@ ProcessDescriptor ionImplantation()
     return d;
 }
 
+// A number of the oxidation's dialog: its range, default, decimals and unit.
+ParameterField oxidationNumber(const char *key, const char *label, double minimum, double maximum,
+                               double defaultValue, int decimals, const char *unit, const char *help = "")
+{
+    ParameterField f;
+    f.key = QString::fromLatin1(key);
+    f.type = ValueType::Double;
+    f.unit = QString::fromLatin1(unit);
+    f.defaultValue = defaultValue;
+    f.minimum = minimum;
+    f.maximum = maximum;
+    f.decimals = decimals;
+    f.label = QString::fromLatin1(label);
+    f.help = QString::fromLatin1(help);
+    f.rule = ListRule::NotNegative;
+    return f;
+}
+
+ProcessDescriptor siOxidation()
+{
+    const QString byTime = QStringLiteral("OxidationTimeSet");
+    const QString conversion = QStringLiteral("Micron Conversion");
+    const QString pressure = QStringLiteral("Oxidation Pressure");
+    const QString temperature = QStringLiteral("Oxidation Temperature");
+    const QString time = QStringLiteral("Oxidation Time");
+    const QString thickness = QStringLiteral("Oxidation Thickness");
+    ProcessDescriptor d;
+    d.menuText = QStringLiteral("Si Oxidation");
+    d.consoleName = QStringLiteral("Simple Si Oxidation");
+    d.listName = d.menuText;
+    d.editorName = QStringLiteral("Thermal Oxidation");
+    d.editorRank = 19;
+    d.dialogTitle = QStringLiteral("Si Oxidation Options");
+    d.snapshotKey = QStringLiteral("SiOxidation");
+    d.operationNumber = 26;
+    d.recordedNumber = 26;
+    d.batchRecordedNumber = 26;
+    d.batchType = 15;
+    d.silicon = SiliconEffect::Always;
+
+    // Either the oxide thickness, or the time, temperature and pressure of a dry
+    // oxidation (Deal-Grove).
+    ParameterField choice;
+    choice.key = byTime;
+    choice.type = ValueType::Bool;
+    choice.defaultValue = 0.0;
+    choice.maximum = 1.0;
+    choice.decimals = 0;
+    choice.label = QStringLiteral("Oxidation Time");
+    ParameterField conversionField = oxidationNumber(
+        "Micron Conversion", "Cell units per micron", 0.01, 1e9, 100.0, 2, "",
+        "Conversion between cell units and microns. Si cells are approximately 1.0 x 1.0 x 0.35 units.");
+    conversionField.rule = ListRule::Positive;
+    conversionField.refusal = QStringLiteral("the micron conversion must be a positive number");
+    conversionField.checkedLast = true;
+    const char *const timeRefusal = "the time, temperature and pressure must be numbers of 0 or more";
+    std::vector<ParameterField> timed = {
+        oxidationNumber("Oxidation Pressure", "Pressure", 0.0, 1.0, 1.0, 2, "atm", "Oxygen pressure of the dry oxidation."),
+        oxidationNumber("Oxidation Temperature", "Temperature", 0.0, 2000.0, 1273.0, 1, "K"),
+        oxidationNumber("Oxidation Time", "Time", 0.0, 1000.0, 2.0, 2, "hours")};
+    ParameterField thicknessField =
+        oxidationNumber("Oxidation Thickness", "Oxide thickness", 0.0, 100000.0, 10.0, 4, "microns",
+                        "Thickness of the grown oxide; 44 % of it lies below the former surface.");
+    thicknessField.refusal = QStringLiteral("the oxide thickness must be a number of 0 or more");
+    thicknessField.onlyWhen = byTime;
+    thicknessField.onlyWhenValue = false;
+    d.fields = {choice, conversionField};
+    for (ParameterField &f : timed) {
+        f.refusal = QString::fromLatin1(timeRefusal);
+        f.onlyWhen = byTime;
+        f.onlyWhenValue = true;
+        d.fields.push_back(f);
+    }
+    d.fields.push_back(thicknessField);
+    d.dialogOrder = {thickness, byTime, time, temperature, pressure, conversion};
+    // "OxidationThicknessSet" is the choice's complement, for the list's readers.
+    d.listExtras = [byTime](const ParameterSet &v, ParameterSet &, ParameterSet &hidden) {
+        hidden.set(QStringLiteral("OxidationThicknessSet"), !v.flag(byTime));
+    };
+    d.run = [=](ProcessTarget &t, const ParameterSet &v) {
+        const double microns = v.flag(byTime)
+                                   ? SimpleSiOxidation::dealGrove(v.number(time), v.number(temperature),
+                                                                  v.number(pressure))
+                                         .thickness
+                                   : v.number(thickness);
+        SimpleSiOxidation(&t.volume, v.number(conversion)).simulate(microns);
+    };
+    return d;
+}
+
 } // namespace
 
 void addDopingProcesses(std::vector<ProcessDescriptor> &processes)
 {
     processes.push_back(doping());
     processes.push_back(ionImplantation());
+    processes.push_back(siOxidation());
 }
 
 } // namespace Processes

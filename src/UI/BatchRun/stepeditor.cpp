@@ -14,7 +14,6 @@
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/processdialogs.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
-#include "UI/Operations/simpleoxidationoptionsdialog.h"
 
 #include <QColor>
 #include <QDoubleSpinBox>
@@ -257,23 +256,6 @@ void writeCreateSubstrate(const CreateSubstrateDialog &d, const Parameters &, Pr
     writeMaterial(step, material, p.materialId);
 }
 
-// Only the values of the chosen way are written, as "OxidationTimeSet" says;
-// "OxidationThicknessSet" is its hidden complement.
-void writeSiOxidation(const SimpleOxidationOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    const bool byTime = d.isTimeSet();
-    show(step, QStringLiteral("OxidationTimeSet"), byTime);
-    step.setParameter(QStringLiteral("OxidationThicknessSet"), !byTime, false);
-    show(step, QStringLiteral("Micron Conversion"), d.conversionBox()->value());
-    if (byTime) {
-        show(step, QStringLiteral("Oxidation Pressure"), d.pressureBox()->value());
-        show(step, QStringLiteral("Oxidation Temperature"), d.temperatureBox()->value());
-        show(step, QStringLiteral("Oxidation Time"), d.timeBox()->value());
-    } else {
-        show(step, QStringLiteral("Oxidation Thickness"), d.thicknessBox()->value());
-    }
-}
-
 // SI units, as the run reads them.
 void writeRandomWalkDoping(const RandomWalkDopingDialog &d, const Parameters &, ProcessData &step)
 {
@@ -341,8 +323,6 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
         return editor<SaveImageStepDialog>(writeSaveImage, parent);
     case 11:
         return editor<CreateSubstrateDialog>(writeCreateSubstrate, parent);
-    case 15:
-        return editor<SimpleOxidationOptionsDialog>(writeSiOxidation, parent);
     case 19:
         return editor<RandomWalkDopingDialog>(writeRandomWalkDoping, parent);
     case 20:

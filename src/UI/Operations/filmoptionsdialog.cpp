@@ -218,6 +218,8 @@ void FilmOptionsDialog::addRow(const QString &label, QWidget *field) { form->add
 
 void FilmOptionsDialog::addRow(QWidget *field) { form->addRow(field); }
 
+void FilmOptionsDialog::addRow(QWidget *label, QWidget *field) { form->addRow(label, field); }
+
 void FilmOptionsDialog::addRow(const QString &label, QLayout *row, QWidget *buddy)
 {
     auto *name = new QLabel(label);

@@ -78,6 +78,7 @@ protected:
     QComboBox *addDopantList(const QString &label, int processId);
     void addRow(const QString &label, QWidget *field);
     void addRow(QWidget *field);
+    void addRow(QWidget *label, QWidget *field);
     // A row of several widgets under one label, whose buddy is `buddy`.
     void addRow(const QString &label, QLayout *row, QWidget *buddy);
 

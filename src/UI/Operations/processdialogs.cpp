@@ -3,6 +3,7 @@
 #include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/pvdoptionsdialog.h"
+#include "UI/Operations/simpleoxidationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
 #include "UI/Operations/spincoatingoptionsdialog.h"
 
@@ -39,6 +40,9 @@ std::unique_ptr<FilmOptionsDialog> makeProcessDialog(const Core::Processes::Proc
     case 13:
         // The etch directions are check boxes.
         return std::make_unique<SimpleRIEDialog>(parent);
+    case 15:
+        // The oxide is given by its thickness or by time, temperature and pressure.
+        return std::make_unique<SimpleOxidationOptionsDialog>(parent);
     default:
         return std::make_unique<FilmOptionsDialog>(process, parent);
     }
