@@ -10,8 +10,6 @@
 
 #include "Core/Processes/describedprocessoperation.h"
 #include "Core/Processes/processregistry.h"
-#include "Core/Operations/Planarization/planarizationoperation.h"
-#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Util/iobserver.h"
 
@@ -129,10 +127,7 @@ void mooreEtch1(benchmark::State &state)
 void planarize38(benchmark::State &state)
 {
     undoRedo(state, [](OperationContext &c) {
-        return preset<PlanarizationOperation>(c, [](PlanarizationOperation &o) {
-            o.setMaximumHeight(38);
-            o.setMinimumHeight(0);
-        });
+        return described(c, 6, {{"Maximum Height", 38u}, {"Minimum Height", 0u}});
     });
 }
 
@@ -140,10 +135,7 @@ void planarize38(benchmark::State &state)
 void pourToTheTop(benchmark::State &state)
 {
     undoRedo(state, [](OperationContext &c) {
-        return preset<SpinCoatingOperation>(c, [](SpinCoatingOperation &o) {
-            o.setMaterial(11);
-            o.setHeight(128);
-        });
+        return described(c, 9, {{"Material", 11u}, {"Maximum Height", 128u}});
     });
 }
 

@@ -1,9 +1,6 @@
 #include "UI/operationfactory.h"
 
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
-#include "Core/Operations/DopingOperation/dopingoperation.h"
-#include "Core/Operations/DopingOperation/ionimplantationoperation.h"
-#include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
 #include "Core/Operations/Document/opendocumentoperation.h"
 #include "Core/Operations/Document/savedocumentasoperation.h"
 #include "Core/Operations/Document/savedocumentoperation.h"
@@ -19,9 +16,6 @@
 #include "Core/Operations/ObjectOperations/moveobject.h"
 #include "Core/Operations/ObjectOperations/selectvolumesoperation.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
-#include "Core/Operations/Planarization/planarizationoperation.h"
-#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
-#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "Core/Operations/Visualization/changetotalvolumevisualizationoptions.h"
 #include "Core/Operations/operationcontext.h"
@@ -33,9 +27,6 @@
 #include "UI/Observers/cutcellvolumeobserver.h"
 #include "UI/Observers/extractfilmobserver.h"
 #include "UI/Observers/gluesubstrateobserver.h"
-#include "UI/Observers/dopingoptionsobserver.h"
-#include "UI/Observers/ionimplantationoptionsobserver.h"
-#include "UI/Observers/sioxidationobserver.h"
 #include "UI/Observers/documentopenedobserver.h"
 #include "UI/Observers/documentsavedobserver.h"
 #include "UI/Observers/materialconflictobserver.h"
@@ -43,9 +34,6 @@
 #include "UI/Observers/maskedcutobserver.h"
 #include "UI/Observers/photolithographyobserver.h"
 #include "UI/Observers/processoptionsobserver.h"
-#include "UI/Observers/planarizationobserver.h"
-#include "UI/Observers/simplerieobserver.h"
-#include "UI/Observers/spincoatingobserver.h"
 #include "UI/Observers/randomwalkdopingobserver.h"
 #include "UI/Observers/runmodelextractionobserver.h"
 
@@ -83,9 +71,6 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 2:
         return withObserver(std::make_shared<CreateSubstrateOperation>(context),
                             std::make_shared<Observers::CreateSubstrateObserver>(context, mainWindow));
-    case 3:
-        return withObserver(std::make_shared<IonImplantationOperation>(context),
-                            std::make_shared<Observers::IonImplantationOptionsObserver>(context, mainWindow));
     case 4:
         return std::make_shared<DeleteObject>(context);
     case 6:
@@ -113,28 +98,13 @@ OperationPtr OperationFactory::create(int32_t typeId)
     case 16:
         return withObserver(std::make_shared<CutCellVolumeOperation>(context),
                             std::make_shared<Observers::CutCellVolumeObserver>(context, mainWindow));
-    case 17:
-        return withObserver(std::make_shared<DopingOperation>(context),
-                            std::make_shared<Observers::DopingOptionsObserver>(context, mainWindow));
     case 20:
         return withObserver(std::make_shared<PhotolithographyOperation>(context),
                             std::make_shared<Observers::PhotolithographyObserver>(context, mainWindow));
-    case 22:
-        return withObserver(std::make_shared<PlanarizationOperation>(context),
-                            std::make_shared<Observers::PlanarizationObserver>(context, mainWindow));
-    case 23:
-        return withObserver(std::make_shared<SpinCoatingOperation>(context),
-                            std::make_shared<Observers::SpinCoatingObserver>(context, mainWindow));
     case 24:
         if (!batchRunObserver)
             batchRunObserver = std::make_shared<Observers::BatchRunObserver>(context, mainWindow);
         return withObserver(std::make_shared<SelectVolumesOperation>(context), batchRunObserver);
-    case 26:
-        return withObserver(std::make_shared<SimpleSiOxidationOperation>(context),
-                            std::make_shared<Observers::SiOxidationObserver>(context, mainWindow));
-    case 30:
-        return withObserver(std::make_shared<SimpleReactiveIonEtchingOperation>(context),
-                            std::make_shared<Observers::SimpleRIEObserver>(context, mainWindow));
     case 34:
         return withObserver(std::make_shared<MaskedCutCellVolumeOperation>(context),
                             std::make_shared<Observers::MaskedCutObserver>(context, mainWindow));

@@ -1,11 +1,10 @@
 #include "Core/BatchRun/processlistrunner.h"
 #include "Core/Operations/Planarization/planarization.h"
-#include "Core/Operations/Planarization/planarizationoperation.h"
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetching.h"
-#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
 #include "Core/Operations/SpinCoating/spincoating.h"
-#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/operationcontext.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "filmtestsupport.h"
 #include "operationtestsupport.h"
 
@@ -174,31 +173,25 @@ TEST(ColumnProcesses, OperationsReportAndBatchStepsMatch)
         }) : std::function<void()>()));
         return op;
     };
+    using Core::Processes::DescribedProcessOperation;
+    using Core::Processes::ParameterSet;
+    // The menu operation of the process of list type `batchType`, given `values` by its dialog.
+    const auto described = [&](int32_t batchType, ParameterSet values) {
+        return [=](OperationContext &c, bool a) {
+            return with(std::make_shared<DescribedProcessOperation>(
+                            c, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType)),
+                        a, [values](DescribedProcessOperation &o) { o.setParameters(values); });
+        };
+    };
     const std::vector<Case> cases = {
         {"Simple RIE", 30, ": Operation canceled.", true,
-         [&](OperationContext &c, bool a) {
-             return with(std::make_shared<SimpleReactiveIonEtchingOperation>(c), a, [](SimpleReactiveIonEtchingOperation &o) {
-                 o.setMaterial(1);
-                 o.setDepth(2);
-                 o.setDirections(EtchDirections::Both);
-             });
-         },
+         described(13, {{"Material", 1u}, {"Etch Depth", 2}, {"EtchDirectionValue", 3u}}),
          step(13, {{"Material_Id", 1u}, {"Etch Depth", 2u}, {"EtchDirectionValue", 3u}})},
         {"Spin Coating", 23, ": Operation canceled.", false,
-         [&](OperationContext &c, bool a) {
-             return with(std::make_shared<SpinCoatingOperation>(c), a, [](SpinCoatingOperation &o) {
-                 o.setMaterial(4);
-                 o.setHeight(9);
-             });
-         },
+         described(9, {{"Material", 4u}, {"Maximum Height", 9u}}),
          step(9, {{"Maximum Height", 9u}, {"Material_Id", 4u}})},
         {"Planarization", 22, ": Operation canceled!", true,
-         [&](OperationContext &c, bool a) {
-             return with(std::make_shared<PlanarizationOperation>(c), a, [](PlanarizationOperation &o) {
-                 o.setMaximumHeight(12);
-                 o.setMinimumHeight(2);
-             });
-         },
+         described(6, {{"Maximum Height", 12u}, {"Minimum Height", 2u}}),
          step(6, {{"Maximum Height", 12u}, {"Minimum Height", 2u}})},
     };
     for (const Case &c : cases) {

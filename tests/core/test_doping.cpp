@@ -1,11 +1,10 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Operations/DopingOperation/dopingoperation.h"
 #include "Core/Operations/DopingOperation/ionimplantation.h"
-#include "Core/Operations/DopingOperation/ionimplantationoperation.h"
 #include "Core/Operations/DopingOperation/simpledoping.h"
 #include "Core/Operations/SiOxidation/simplesioxidation.h"
-#include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
 #include "Core/Operations/operationcontext.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "filmtestsupport.h"
 #include "operationtestsupport.h"
 
@@ -43,6 +42,17 @@ OperationPtr withOptions(std::shared_ptr<Op> op, std::function<void(Op &)> set)
             set(*o);
     }) : std::function<void()>()));
     return op;
+}
+
+// The menu operation of the process of list type `batchType`; its dialog gives `values`,
+// or, without values, is rejected.
+OperationPtr described(OperationContext &c, int32_t batchType, const Core::Processes::ParameterSet &values = {})
+{
+    using Core::Processes::DescribedProcessOperation;
+    auto op = std::make_shared<DescribedProcessOperation>(c, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType));
+    if (values.all().isEmpty())
+        return withOptions<DescribedProcessOperation>(op, nullptr);
+    return withOptions<DescribedProcessOperation>(op, [values](DescribedProcessOperation &o) { o.setParameters(values); });
 }
 
 // Silicon with a trench, an aluminium block on it and a silicon plate above.
@@ -322,49 +332,27 @@ protected:
 TEST_F(DopingOperationTest, OperationsMatchTheirBatchStepsAndNeedTheirParameters)
 {
     expectOperationMatchesStep("Doping", 17, true, [&] {
-        return withOptions<DopingOperation>(std::make_shared<DopingOperation>(context), [](DopingOperation &o) {
-            o.setDepth(2.5f);
-            o.setMaterial(nDoped);
-        });
+        return described(context, 8, {{"Doping Depth", 2.5f}, {"Doped Material", nDoped}});
     }, step(8, {{"Doping Depth", 2.5f}, {"Doped Material_Id", nDoped}}));
     expectOperationMatchesStep("Ion Implantation", 3, true, [&] {
-        return withOptions<IonImplantationOperation>(std::make_shared<IonImplantationOperation>(context),
-                                                     [](IonImplantationOperation &o) {
-            o.setMaterial(pDoped);
-            o.setImplantationDepth(3.0f);
-            o.setVerticalSpread(1.0f);
-            o.setAnnealingDistance(1.5f);
-        });
+        return described(context, 14, {{"Doped Material", pDoped}, {"Implantation Depth", 3.0f},
+                                       {"Vertical Spread", 1.0f}, {"Annealing Distance", 1.5f}});
     }, step(14, {{"Annealing Distance", 1.5f}, {"Implantation Depth", 3.0f}, {"Doped Material_Id", pDoped}, {"Vertical Spread", 1.0f}}));
     expectOperationMatchesStep("Simple Si Oxidation", 26, true, [&] {
-        return withOptions<SimpleSiOxidationOperation>(std::make_shared<SimpleSiOxidationOperation>(context),
-                                                       [](SimpleSiOxidationOperation &o) {
-            o.setTime(2.0, 1273.0, 1.0);
-            o.setMicronConversion(20.0);
-        });
+        return described(context, 15, {{"OxidationTimeSet", true}, {"Oxidation Time", 2.0}, {"Oxidation Temperature", 1273.0},
+                                       {"Oxidation Pressure", 1.0}, {"Micron Conversion", 20.0}});
     }, step(15, {{"OxidationTimeSet", true}, {"Micron Conversion", 20.0}, {"Oxidation Pressure", 1.0},
                  {"Oxidation Temperature", 1273.0}, {"Oxidation Time", 2.0}}));
     expectOperationMatchesStep("Simple Si Oxidation", 26, true, [&] {
-        return withOptions<SimpleSiOxidationOperation>(std::make_shared<SimpleSiOxidationOperation>(context),
-                                                       [](SimpleSiOxidationOperation &o) { o.setThickness(2.5); });
+        return described(context, 15, {{"OxidationTimeSet", false}, {"Oxidation Thickness", 2.5}, {"Micron Conversion", 1.0}});
     }, step(15, {{"OxidationTimeSet", false}, {"Micron Conversion", 1.0}, {"Oxidation Thickness", 2.5}}));
 
-    // Options missing or incomplete: canceled, nothing changes.
+    // No options: canceled, nothing changes.
     const std::vector<std::pair<std::string, std::function<OperationPtr()>>> incomplete = {
-        {"Doping", [&] { return withOptions<DopingOperation>(std::make_shared<DopingOperation>(context),
-                                                             [](DopingOperation &o) { o.setDepth(2.0f); }); }},
-        {"Ion Implantation", [&] {
-             return withOptions<IonImplantationOperation>(std::make_shared<IonImplantationOperation>(context),
-                                                          [](IonImplantationOperation &o) {
-                 o.setMaterial(nDoped);
-                 o.setImplantationDepth(3.0f);
-                 o.setVerticalSpread(1.0f);
-             });
-         }},
-        {"Simple Si Oxidation", [&] {
-             return withOptions<SimpleSiOxidationOperation>(std::make_shared<SimpleSiOxidationOperation>(context),
-                                                            [](SimpleSiOxidationOperation &o) { o.setMicronConversion(50.0); });
-         }},
+        // A dialog rejected: the operation has no values.
+        {"Doping", [&] { return described(context, 8); }},
+        {"Ion Implantation", [&] { return described(context, 14); }},
+        {"Simple Si Oxidation", [&] { return described(context, 15); }},
     };
     for (const auto &c : incomplete) {
         context.scene.reset();
@@ -378,7 +366,10 @@ TEST_F(DopingOperationTest, OperationsMatchTheirBatchStepsAndNeedTheirParameters
         EXPECT_EQ(log->lines[1], c.first + ": Operation canceled.");
         EXPECT_EQ(volume->materialIds(), before);
     }
-    EXPECT_EQ(DopingOperation(context).getSnapshot().getKey(), "Doping");
+    EXPECT_EQ(Core::Processes::DescribedProcessOperation(context, *Core::Processes::ProcessRegistry::instance().byBatchType(8))
+                  .getSnapshot()
+                  .getKey(),
+              "Doping");
 }
 
 TEST_F(DopingOperationTest, BatchStepsRefuseMissingAndInvalidValues)

@@ -2,8 +2,6 @@
 // counts, particle counts, masks and the scene's objects.
 #include "Core/Processes/describedprocessoperation.h"
 #include "Core/Processes/processregistry.h"
-#include "Core/Operations/DopingOperation/dopingoperation.h"
-#include "Core/Operations/DopingOperation/ionimplantationoperation.h"
 #include "Core/Operations/MaskedCut/maskedcutcellvolumeoperation.h"
 #include "Core/Operations/MaskedCut/removecutsfromvolumeoperation.h"
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
@@ -15,11 +13,7 @@
 #include "Core/Operations/ObjectOperations/selectvolumesoperation.h"
 #include "Core/BatchRun/processlistrunner.h"
 #include "Core/Operations/Photolithography/photolithographyoperation.h"
-#include "Core/Operations/Planarization/planarizationoperation.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
-#include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
-#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
-#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Model/Automaton/fieldpainter.h"
 #include "filmtestsupport.h"
 #include "operationtestsupport.h"
@@ -158,24 +152,15 @@ std::vector<Step> everyStep()
         {"Anisotropic Etching", [](OperationContext &c) { return described(c, 18, {{"Etch Depth", 2.0f}, {"Horizontal to Vertical Ratio", 0.3f}, {"Material", si}}); }, {}},
         {"Moore Deposition", [](OperationContext &c) { return described(c, 2, {{"Thickness", 2}, {"Material", poly}}); }, {}},
         {"Moore Etching", [](OperationContext &c) { return described(c, 3, {{"Depth", 1}, {"Material", si}}); }, {}},
-        {"Doping", [](OperationContext &c) {
-             return preset<DopingOperation>(std::make_shared<DopingOperation>(c), [](auto &o) { o.setDepth(2.0f); o.setMaterial(nSi); });
-         }, {}},
+        {"Doping", [](OperationContext &c) { return described(c, 8, {{"Doping Depth", 2.0f}, {"Doped Material", nSi}}); }, {}},
         {"Random Walk Doping", [=](OperationContext &c) {
              return preset<RandomWalkDopingOperation>(std::make_shared<RandomWalkDopingOperation>(c), [=](auto &o) {
                  o.setDopantMaterial(nSi); o.setDiffusionCoefficient(diffusion); o.setCellSize(h); o.setTimeStep(dt);
                  o.setSurfaceConcentration(1e24f); o.setDopingThreshold(1e23f); o.setDopingTime(dt * 12.5f); o.setSeed(7);
              });
          }, {}},
-        {"Ion Implantation", [](OperationContext &c) {
-             return preset<IonImplantationOperation>(std::make_shared<IonImplantationOperation>(c), [](auto &o) {
-                 o.setMaterial(pSi); o.setImplantationDepth(3.0f); o.setVerticalSpread(1.0f); o.setAnnealingDistance(1.5f);
-             });
-         }, {}},
-        {"Si Oxidation", [](OperationContext &c) {
-             return preset<SimpleSiOxidationOperation>(std::make_shared<SimpleSiOxidationOperation>(c),
-                                                       [](auto &o) { o.setThickness(0.03); o.setMicronConversion(100.0); });
-         }, {}},
+        {"Ion Implantation", [](OperationContext &c) { return described(c, 14, {{"Doped Material", pSi}, {"Implantation Depth", 3.0f}, {"Vertical Spread", 1.0f}, {"Annealing Distance", 1.5f}}); }, {}},
+        {"Si Oxidation", [](OperationContext &c) { return described(c, 15, {{"OxidationTimeSet", false}, {"Oxidation Thickness", 0.03}, {"Micron Conversion", 100.0}}); }, {}},
         {"Photolithography", [](OperationContext &c) {
              return preset<PhotolithographyOperation>(std::make_shared<PhotolithographyOperation>(c), [](auto &o) {
                  o.setMaterial(resistPlus);
@@ -183,18 +168,9 @@ std::vector<Step> everyStep()
                  o.setBottomMask(std::vector<bool>(16 * 12, false), 16, 12);
              });
          }, {}},
-        {"Pour Material", [](OperationContext &c) {
-             return preset<SpinCoatingOperation>(std::make_shared<SpinCoatingOperation>(c),
-                                                 [](auto &o) { o.setMaterial(resistMinus); o.setHeight(14); });
-         }, {}},
-        {"Planarization", [](OperationContext &c) {
-             return preset<PlanarizationOperation>(std::make_shared<PlanarizationOperation>(c),
-                                                   [](auto &o) { o.setMaximumHeight(9); o.setMinimumHeight(2); });
-         }, {}},
-        {"Simple RIE", [](OperationContext &c) {
-             return preset<SimpleReactiveIonEtchingOperation>(std::make_shared<SimpleReactiveIonEtchingOperation>(c),
-                                                              [](auto &o) { o.setMaterial(si); o.setDepth(2.0); o.setDirections(Core::Operations::EtchDirections::FromTop); });
-         }, {}},
+        {"Pour Material", [](OperationContext &c) { return described(c, 9, {{"Material", resistMinus}, {"Maximum Height", 14u}}); }, {}},
+        {"Planarization", [](OperationContext &c) { return described(c, 6, {{"Maximum Height", 9u}, {"Minimum Height", 2u}}); }, {}},
+        {"Simple RIE", [](OperationContext &c) { return described(c, 13, {{"Material", si}, {"Etch Depth", 2u}, {"EtchDirectionValue", 1u}}); }, {}},
         {"Si Wet Etching", [](OperationContext &c) { return described(c, 1, {{"Depth", 2.0}}); }, {}},
         {"Continuous Wet Etch", [](OperationContext &c) { return described(c, 20, {{"Depth", 2.0}}); }, {}},
         {"Masked Cut", [](OperationContext &c) {

@@ -1,7 +1,5 @@
-#include "Core/Operations/Planarization/planarizationoperation.h"
-#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
-#include "Core/Operations/SpinCoating/spincoatingoperation.h"
 #include "Core/Operations/operationcontext.h"
+#include "Core/Processes/describedprocessoperation.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/simpleriedialog.h"
@@ -167,11 +165,11 @@ TEST(ColumnProcessDialogs, MenuNumbersRunTheirDialogs)
              tick(dialog->fromBelowBox());
          },
          [](const OperationPtr &op) {
-             auto rie = std::dynamic_pointer_cast<SimpleReactiveIonEtchingOperation>(op);
+             auto rie = std::dynamic_pointer_cast<Core::Processes::DescribedProcessOperation>(op);
              ASSERT_TRUE(rie);
-             EXPECT_EQ(rie->getDepth(), 2.0);
-             EXPECT_EQ(rie->getMaterial(), 1u);
-             EXPECT_EQ(rie->getDirections(), Core::Operations::EtchDirections::Both);
+             EXPECT_EQ(rie->getParameters().count("Etch Depth"), 2u);
+             EXPECT_EQ(rie->getParameters().material("Material"), 1u);
+             EXPECT_EQ(rie->getParameters().count("EtchDirectionValue"), 3u);
          }},
         {23, "Spin Coating", ": Operation canceled.",
          [](QDialog *d) {
@@ -182,10 +180,10 @@ TEST(ColumnProcessDialogs, MenuNumbersRunTheirDialogs)
              choose(dialog->materialBox(), 4);
          },
          [](const OperationPtr &op) {
-             auto spin = std::dynamic_pointer_cast<SpinCoatingOperation>(op);
+             auto spin = std::dynamic_pointer_cast<Core::Processes::DescribedProcessOperation>(op);
              ASSERT_TRUE(spin);
-             EXPECT_EQ(spin->getHeight(), 6u);
-             EXPECT_EQ(spin->getMaterial(), 4u);
+             EXPECT_EQ(spin->getParameters().count("Maximum Height"), 6u);
+             EXPECT_EQ(spin->getParameters().material("Material"), 4u);
          }},
         {22, "Planarization", ": Operation canceled!",
          [](QDialog *d) {
@@ -195,10 +193,10 @@ TEST(ColumnProcessDialogs, MenuNumbersRunTheirDialogs)
              type(dialog->minimumBox(), "1");
          },
          [](const OperationPtr &op) {
-             auto plan = std::dynamic_pointer_cast<PlanarizationOperation>(op);
+             auto plan = std::dynamic_pointer_cast<Core::Processes::DescribedProcessOperation>(op);
              ASSERT_TRUE(plan);
-             EXPECT_EQ(plan->getMaximumHeight(), 7u);
-             EXPECT_EQ(plan->getMinimumHeight(), 1u);
+             EXPECT_EQ(plan->getParameters().count("Maximum Height"), 7u);
+             EXPECT_EQ(plan->getParameters().count("Minimum Height"), 1u);
          }},
     };
     for (const Case &c : cases) {

@@ -1,6 +1,4 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Operations/DopingOperation/dopingoperation.h"
-#include "Core/Operations/SiOxidation/simplesioxidationoperation.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Materials/materialfactory.h"
 #include "UI/Operations/dopingoptionsdialog.h"

@@ -1,8 +1,6 @@
 #include "Core/BatchRun/processlistrunner.h"
 
-#include "Core/BatchRun/columnprocesssteps.h"
 #include "Core/BatchRun/createsubstratestep.h"
-#include "Core/BatchRun/dopingsteps.h"
 #include "Core/BatchRun/photolithographystep.h"
 #include "Core/BatchRun/registeredstep.h"
 #include "Core/BatchRun/randomwalkdopingstep.h"
@@ -56,12 +54,6 @@ void ProcessListRunner::registerBuiltInSteps()
     registerStep(10, &runSaveImageStep);
     registerStep(11, &runCreateSubstrateStep);
     registerStep(0, &runPhotolithographyStep, 20);
-    registerStep(6, &runPlanarizationStep, 22);
-    registerStep(9, &runSpinCoatingStep, 23);
-    registerStep(13, &runSimpleRieStep, 30);
-    registerStep(8, &runDopingStep, 17);
-    registerStep(14, &runIonImplantationStep, 3);
-    registerStep(15, &runSiOxidationStep, 26);
     registerStep(19, &runRandomWalkDopingStep, 36);
 }
 

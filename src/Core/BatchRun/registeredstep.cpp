@@ -67,26 +67,42 @@ bool isNumber(ValueType type)
            type == ValueType::Int;
 }
 
+bool decidesOthers(const ProcessDescriptor &process, const ParameterField &field)
+{
+    for (const ParameterField &other : process.fields)
+        if (other.onlyWhen == field.key)
+            return true;
+    return false;
+}
+
 } // namespace
 
 int32_t readStepValues(const ProcessDescriptor &process, const ProcessData &step, ParameterSet &values)
 {
     StepParameters read(step);
     for (const ParameterField &field : process.fields) {
+        if (!field.appliesTo(values))
+            continue;
         if (field.optional && !step.hasParameter(field.listKey())) {
             values.set(field.key, field.defaultValue);
             continue;
         }
         values.set(field.key, readValue(read, field));
+        // The fields that follow depend on this one: they are read only once it is known.
+        if (read.result() != 0 && decidesOthers(process, field))
+            return read.result();
     }
     if (read.result() != 0)
         return read.result();
-    for (const ParameterField &field : process.fields) {
-        if (!isNumber(field.type) || field.keepsRule(values.number(field.key)))
-            continue;
-        if (field.refusal.isEmpty())
-            return 2;
-        return rejectStep(step, field.refusal);
+    for (const bool last : {false, true}) {
+        for (const ParameterField &field : process.fields) {
+            if (field.checkedLast != last || !field.appliesTo(values) || !isNumber(field.type) ||
+                field.keepsRule(values.number(field.key)))
+                continue;
+            if (field.refusal.isEmpty())
+                return 2;
+            return rejectStep(step, field.refusal);
+        }
     }
     return 0;
 }

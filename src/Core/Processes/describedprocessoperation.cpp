@@ -17,6 +17,20 @@ void DescribedProcessOperation::setParameters(const ParameterSet &parameters)
     complete = true;
 }
 
+void DescribedProcessOperation::volumeTaken()
+{
+    if (volume && described.volumeFacts)
+        described.volumeFacts(*volume, facts);
+    UndoableProcessOperation::volumeTaken();
+}
+
+void DescribedProcessOperation::cancel()
+{
+    context.showMessage(getName() + described.canceledText.toStdString());
+    context.interpreter.reset();
+    context.abandonOperation();
+}
+
 void DescribedProcessOperation::process()
 {
     ProcessTarget target{*volume, context.latticeStale, QString()};

@@ -25,8 +25,13 @@ public:
     // Takes the values to run with; the operation runs only once it has them.
     void setParameters(const ParameterSet &values);
     const ParameterSet &getParameters() const { return values; }
+    // What the options dialog is told of the chosen volume (the descriptor's volumeFacts).
+    const ParameterSet &getVolumeFacts() const { return facts; }
+
+    void cancel() override;
 
 protected:
+    void volumeTaken() override;
     bool parametersComplete() const override { return complete; }
     void process() override;
     bool marksLatticeStale() const override { return described.writesSilicon(values); }
@@ -35,6 +40,7 @@ protected:
 private:
     const ProcessDescriptor &described;
     ParameterSet values;
+    ParameterSet facts;
     bool complete = false;
     size_t unseenChanges = 0;
 };

@@ -26,6 +26,11 @@ bool ParameterField::keepsRule(double value) const
     return false;
 }
 
+bool ParameterField::appliesTo(const ParameterSet &values) const
+{
+    return onlyWhen.isEmpty() || values.value(onlyWhen) == onlyWhenValue;
+}
+
 const ParameterField *ProcessDescriptor::field(const QString &key) const
 {
     for (const ParameterField &f : fields)

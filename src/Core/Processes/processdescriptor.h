@@ -53,6 +53,12 @@ struct ParameterField
     double ruleMaximum = 0.0;
     QString refusal;  // why a list value breaking the rule is refused
     bool optional = false; // a list may leave it out (the run takes defaultValue)
+    // Read only when the field of this key holds onlyWhenValue (a choice between ways of
+    // giving a value); empty: always read.
+    QString onlyWhen;
+    QVariant onlyWhenValue;
+    // Its list rule is checked after those of the other fields.
+    bool checkedLast = false;
 
     bool isMaterial() const { return type == ValueType::Material; }
     // A material is stored as its id under "<word>_Id", its name under "<word>" and its
@@ -63,7 +69,19 @@ struct ParameterField
     QString suffix() const { return unit.isEmpty() ? QString() : QStringLiteral(" ") + unit; }
     // True when `value` keeps the list rule.
     bool keepsRule(double value) const;
+    // Whether the field is read with these values (see onlyWhen).
+    bool appliesTo(const ParameterSet &values) const;
 };
+
+// What an options dialog is told about the volume it works on (or, in the list editor,
+// the list's volume), by these keys.
+namespace VolumeFacts {
+// The volume's height in cells: the bound of a height.
+const QString height = QStringLiteral("Volume Height");
+// 1 + the height of the volume's highest filled cell; 0 when it is empty.
+const QString materialTop = QStringLiteral("Material Top");
+} // namespace VolumeFacts
+
 
 // Whether running a process may change silicon cells, which makes the volume's silicon
 // lattice stale for the next atomistic etch.
@@ -120,6 +138,12 @@ struct ProcessDescriptor
     // Values a list step holds beside the fields, derived from them for the list's readers
     // (a choice's text): shown in the list editor, or hidden.
     std::function<void(const ParameterSet &, ParameterSet &shown, ParameterSet &hidden)> listExtras;
+
+    // What the options dialog needs to know of the chosen volume (VolumeFacts), asked
+    // once the volume is chosen, before the dialog opens; empty: nothing.
+    std::function<void(Model::Automaton::TotalVolume &, ParameterSet &facts)> volumeFacts;
+    // The console's words after the console name when the operation is canceled.
+    QString canceledText = QStringLiteral(": Operation canceled.");
 
     std::function<void(ProcessTarget &, const ParameterSet &)> run;
 

@@ -14,6 +14,8 @@ ProcessRegistry::ProcessRegistry()
     addFilmProcesses(processes);
     addWetEtchProcesses(processes);
     addStructureProcesses(processes);
+    addColumnProcesses(processes);
+    addDopingProcesses(processes);
 }
 
 const ProcessDescriptor *ProcessRegistry::byOperation(int32_t operationNumber) const

@@ -29,6 +29,8 @@ private:
 void addFilmProcesses(std::vector<ProcessDescriptor> &processes);
 void addWetEtchProcesses(std::vector<ProcessDescriptor> &processes);
 void addStructureProcesses(std::vector<ProcessDescriptor> &processes);
+void addColumnProcesses(std::vector<ProcessDescriptor> &processes);
+void addDopingProcesses(std::vector<ProcessDescriptor> &processes);
 
 // PVD's side in the words lists store beside its number ("On Top", ...); empty for
 // another number.

@@ -8,18 +8,11 @@
 #include "Model/Materials/materialfactory.h"
 #include "UI/BatchRun/saveimagestepdialog.h"
 #include "UI/Operations/createsubstratedialog.h"
-#include "UI/Operations/dopingoptionsdialog.h"
 #include "UI/Operations/gdsmaskfields.h"
-#include "UI/Operations/ionimplantationoptionsdialog.h"
 #include "UI/Operations/maskfilebox.h"
 #include "UI/Operations/photolithographydialog.h"
 #include "UI/Operations/processdialogs.h"
-#include "UI/Operations/planarizationoptionsdialog.h"
 #include "UI/Operations/randomwalkdopingdialog.h"
-#include "UI/Operations/simpleoxidationoptionsdialog.h"
-#include "UI/Operations/simpleriedialog.h"
-#include "UI/Operations/spincoatingoptionsdialog.h"
-#include "Util/enumnumbers.h"
 
 #include <QColor>
 #include <QDoubleSpinBox>
@@ -240,22 +233,6 @@ std::unique_ptr<StepEditor> photolithographyEditor(QWidget *parent)
 
 // -- The other types, in type order -------------------------------------------------------
 
-void writePlanarization(const PlanarizationOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    showUInt(step, QStringLiteral("Maximum Height"), d.getMaximumHeight());
-    showUInt(step, QStringLiteral("Minimum Height"), d.getMinimumHeight());
-}
-
-void writeDoping(const DopingOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    showFloat(step, QStringLiteral("Doping Depth"), d.getDepth());
-    writeMaterial(step, QStringLiteral("Doped Material"), d.getMaterial());
-}
-
-void writeSpinCoating(const SpinCoatingOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    showUInt(step, QStringLiteral("Maximum Height"), d.getHeight());
-    writeMaterial(step, material, d.getMaterial());
 }
 
 void writeSaveImage(const SaveImageStepDialog &d, const Parameters &, ProcessData &step)
@@ -275,45 +252,6 @@ void writeCreateSubstrate(const CreateSubstrateDialog &d, const Parameters &, Pr
     writeMaterial(step, material, p.materialId);
 }
 
-// "Etch Direction" names the checked faces in the dialog's words; "Bottom" (from below)
-// and "and" (both faces) repeat the choice as flags for the tree's readers, hidden.
-void writeSimpleRie(const SimpleRIEDialog &d, const Parameters &, ProcessData &step)
-{
-    writeMaterial(step, material, d.getMaterial());
-    showUInt(step, QStringLiteral("Etch Depth"), d.getDepth());
-    const uint directions = Util::toNumber(d.getDirections());
-    show(step, QStringLiteral("EtchDirectionValue"), directions);
-    static const char *const texts[4] = {"None", "Etch from top", "Etch from below", "Etch from top and below"};
-    show(step, QStringLiteral("Etch Direction"), QString::fromLatin1(texts[directions & 3]));
-    step.setParameter(QStringLiteral("Bottom"), (directions & 2) != 0, false);
-    step.setParameter(QStringLiteral("and"), directions == 3, false);
-}
-
-void writeIonImplantation(const IonImplantationOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    showFloat(step, QStringLiteral("Annealing Distance"), d.getAnnealingDistance());
-    showFloat(step, QStringLiteral("Implantation Depth"), d.getImplantationDepth());
-    showFloat(step, QStringLiteral("Vertical Spread"), d.getVerticalSpread());
-    writeMaterial(step, QStringLiteral("Doped Material"), d.getMaterial());
-}
-
-// Only the values of the chosen way are written, as "OxidationTimeSet" says;
-// "OxidationThicknessSet" is its hidden complement.
-void writeSiOxidation(const SimpleOxidationOptionsDialog &d, const Parameters &, ProcessData &step)
-{
-    const bool byTime = d.isTimeSet();
-    show(step, QStringLiteral("OxidationTimeSet"), byTime);
-    step.setParameter(QStringLiteral("OxidationThicknessSet"), !byTime, false);
-    show(step, QStringLiteral("Micron Conversion"), d.conversionBox()->value());
-    if (byTime) {
-        show(step, QStringLiteral("Oxidation Pressure"), d.pressureBox()->value());
-        show(step, QStringLiteral("Oxidation Temperature"), d.temperatureBox()->value());
-        show(step, QStringLiteral("Oxidation Time"), d.timeBox()->value());
-    } else {
-        show(step, QStringLiteral("Oxidation Thickness"), d.thicknessBox()->value());
-    }
-}
-
 // SI units, as the run reads them.
 void writeRandomWalkDoping(const RandomWalkDopingDialog &d, const Parameters &, ProcessData &step)
 {
@@ -330,8 +268,9 @@ void writeRandomWalkDoping(const RandomWalkDopingDialog &d, const Parameters &, 
 class DescribedStepEditor final : public StepEditor
 {
 public:
-    DescribedStepEditor(const Core::Processes::ProcessDescriptor &process, QWidget *parent)
-        : process(process), owned(makeProcessDialog(process, parent).release())
+    DescribedStepEditor(const Core::Processes::ProcessDescriptor &process, QWidget *parent,
+                        const Core::Processes::ParameterSet &volumeFacts)
+        : process(process), owned(makeProcessDialog(process, parent, volumeFacts).release())
     {
     }
     // The dialog may have gone with its parent already.
@@ -366,29 +305,18 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
     if (const Core::Processes::ProcessDescriptor *process =
             Core::Processes::ProcessRegistry::instance().byBatchType(processType))
         if (process->generic && process->run)
-            return std::make_unique<DescribedStepEditor>(*process, parent);
+            // The whole height, as in the window: a new step removes nothing until told to.
+            return std::make_unique<DescribedStepEditor>(
+                *process, parent,
+                Core::Processes::ParameterSet{{Core::Processes::VolumeFacts::height,
+                                               volumeHeight != 0 ? volumeHeight : unboundedHeight}});
     switch (processType) {
     case 0:
         return photolithographyEditor(parent);
-    case 6:
-        // The whole height, as in the window: a new step removes nothing until told to.
-        return editor<PlanarizationOptionsDialog>(writePlanarization, parent,
-                                                  volumeHeight != 0 ? volumeHeight : unboundedHeight);
-    case 8:
-        return editor<DopingOptionsDialog>(writeDoping, parent);
-    case 9:
-        return editor<SpinCoatingOptionsDialog>(writeSpinCoating, parent,
-                                                volumeHeight != 0 ? volumeHeight : unboundedHeight);
     case 10:
         return editor<SaveImageStepDialog>(writeSaveImage, parent);
     case 11:
         return editor<CreateSubstrateDialog>(writeCreateSubstrate, parent);
-    case 13:
-        return editor<SimpleRIEDialog>(writeSimpleRie, parent);
-    case 14:
-        return editor<IonImplantationOptionsDialog>(writeIonImplantation, parent);
-    case 15:
-        return editor<SimpleOxidationOptionsDialog>(writeSiOxidation, parent);
     case 19:
         return editor<RandomWalkDopingDialog>(writeRandomWalkDoping, parent);
     default:

@@ -12,7 +12,7 @@ void ProcessOptionsObserver::update()
     if (!operation)
         return;
     const std::unique_ptr<Operations::ProcessDialog> dialog =
-        Operations::makeProcessDialog(operation->getProcess(), mainWindow);
+        Operations::makeProcessDialog(operation->getProcess(), mainWindow, operation->getVolumeFacts());
     if (dialog->exec() != QDialog::Accepted)
         return;
     Core::Processes::ParameterSet values;

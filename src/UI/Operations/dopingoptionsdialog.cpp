@@ -1,6 +1,6 @@
 #include "UI/Operations/dopingoptionsdialog.h"
 
-#include "Core/Operations/DopingOperation/dopingoperation.h"
+#include "Core/Processes/processregistry.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -8,38 +8,42 @@
 namespace Ui {
 namespace Operations {
 
-DopingOptionsDialog::DopingOptionsDialog(QWidget *parent) : FilmOptionsDialog(parent)
+namespace {
+
+const QString keyDopant = QStringLiteral("Doped Material");
+
+} // namespace
+
+DopingOptionsDialog::DopingOptionsDialog(int32_t batchType, QWidget *parent)
+    : FilmOptionsDialog(*Core::Processes::ProcessRegistry::instance().byBatchType(batchType), parent)
 {
-    setWindowTitle(processTitle(13));
-    depth = addLength(tr("Doping Depth"), 4);
-    depth->setToolTip(tr("Cells of a dopable material within this distance of the surface take the dopant."));
-    material = addDopantList(tr("Doped Material"), 13);
 }
+
+DopingOptionsDialog::DopingOptionsDialog(QWidget *parent) : DopingOptionsDialog(8, parent) {}
 
 void DopingOptionsDialog::presetDopant(QComboBox *combo, const QMap<QString, QVariant> &parameters)
 {
     const QString deposited = QStringLiteral("Deposited Material_Id");
-    const QString name = QStringLiteral("Doped Material");
     if (parameters.contains(deposited))
-        presetMaterial(combo, parameters, deposited, name);
+        presetMaterial(combo, parameters, deposited, keyDopant);
     else
-        presetMaterial(combo, parameters, QStringLiteral("Doped Material_Id"), name);
+        presetMaterial(combo, parameters, keyDopant + QStringLiteral("_Id"), keyDopant);
 }
 
 void DopingOptionsDialog::preset(const QMap<QString, QVariant> &parameters)
 {
-    presetNumber(depth, parameters, QStringLiteral("Doping Depth"));
-    presetDopant(material, parameters);
+    // The dopant by its own rule: the deposited material comes first.
+    QMap<QString, QVariant> lengths = parameters;
+    lengths.remove(keyDopant);
+    lengths.remove(keyDopant + QStringLiteral("_Id"));
+    FilmOptionsDialog::preset(lengths);
+    presetDopant(materialBox(), parameters);
 }
 
-float DopingOptionsDialog::getDepth() const { return static_cast<float>(depth->value()); }
-quint32 DopingOptionsDialog::getMaterial() const { return material->currentData().toUInt(); }
-
-void DopingOptionsDialog::applyTo(Core::Operations::DopingOperation &operation) const
-{
-    operation.setDepth(getDepth());
-    operation.setMaterial(getMaterial());
-}
+QDoubleSpinBox *DopingOptionsDialog::depthBox() const { return numberBox(QStringLiteral("Doping Depth")); }
+float DopingOptionsDialog::getDepth() const { return static_cast<float>(depthBox()->value()); }
+QComboBox *DopingOptionsDialog::materialBox() const { return materialBox(keyDopant); }
+quint32 DopingOptionsDialog::getMaterial() const { return materialBox()->currentData().toUInt(); }
 
 } // namespace Operations
 } // namespace Ui

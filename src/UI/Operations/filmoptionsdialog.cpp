@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -73,8 +74,13 @@ QWidget *FilmOptionsDialog::addField(const Core::Processes::ProcessDescriptor &p
     }
     if (!field.help.isEmpty())
         widget->setToolTip(field.help);
-    boundFields.push_back({field, widget});
+    bindField(field, widget);
     return widget;
+}
+
+void FilmOptionsDialog::bindField(const Core::Processes::ParameterField &field, QWidget *widget)
+{
+    boundFields.push_back({field, widget});
 }
 
 const FilmOptionsDialog::BoundField *FilmOptionsDialog::bound(const QString &key) const
@@ -211,6 +217,15 @@ void FilmOptionsDialog::needMaterial(QComboBox *combo)
 void FilmOptionsDialog::addRow(const QString &label, QWidget *field) { form->addRow(label, field); }
 
 void FilmOptionsDialog::addRow(QWidget *field) { form->addRow(field); }
+
+void FilmOptionsDialog::addRow(QWidget *label, QWidget *field) { form->addRow(label, field); }
+
+void FilmOptionsDialog::addRow(const QString &label, QLayout *row, QWidget *buddy)
+{
+    auto *name = new QLabel(label);
+    name->setBuddy(buddy);
+    form->addRow(name, row);
+}
 
 void FilmOptionsDialog::presetMaterial(QComboBox *combo, const QMap<QString, QVariant> &parameters,
                                        const QString &idKey, const QString &nameKey)

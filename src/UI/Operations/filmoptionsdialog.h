@@ -12,6 +12,7 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QFormLayout;
+class QLayout;
 class QPushButton;
 class QSpinBox;
 
@@ -63,6 +64,9 @@ protected:
     // A row for a described field: a spin box (whole numbers without decimals) or the
     // list of the materials the field accepts.
     QWidget *addField(const Core::Processes::ProcessDescriptor &process, const Core::Processes::ParameterField &field);
+    // Binds a box the dialog laid out itself to a described field: writeValues() and
+    // preset() treat it as one added by addField().
+    void bindField(const Core::Processes::ParameterField &field, QWidget *widget);
 
     // A thickness or depth: 0 to 1e9, default 10, suffix " units".
     QDoubleSpinBox *addLength(const QString &label, int decimals = 2);
@@ -75,6 +79,9 @@ protected:
     QComboBox *addDopantList(const QString &label, int processId);
     void addRow(const QString &label, QWidget *field);
     void addRow(QWidget *field);
+    void addRow(QWidget *label, QWidget *field);
+    // A row of several widgets under one label, whose buddy is `buddy`.
+    void addRow(const QString &label, QLayout *row, QWidget *buddy);
 
 private:
     struct BoundField

@@ -1,26 +1,15 @@
 #pragma once
 
-#include <QDialog>
-#include <QMap>
-#include <QString>
-#include <QVariant>
+#include "UI/Operations/filmoptionsdialog.h"
+
 #include <cstdint>
-
-class QPushButton;
-class QSpinBox;
-
-namespace Core {
-namespace Operations {
-class PlanarizationOperation;
-}
-} // namespace Core
 
 namespace Ui {
 namespace Operations {
 
 // Options of Planarization: the heights, in cells, below which and from which upwards
 // every cell is removed. The minimum height never exceeds the maximum height.
-class PlanarizationOptionsDialog : public QDialog
+class PlanarizationOptionsDialog : public FilmOptionsDialog
 {
     Q_OBJECT
 public:
@@ -29,8 +18,7 @@ public:
     explicit PlanarizationOptionsDialog(uint32_t volumeHeight, QWidget *parent = nullptr);
 
     // Sets the fields from process-list parameters "Maximum Height" and "Minimum Height".
-    void preset(const QMap<QString, QVariant> &parameters);
-    void applyTo(Core::Operations::PlanarizationOperation &operation) const;
+    void preset(const QMap<QString, QVariant> &parameters) override;
 
     int getMinimumHeight() const;
     int getMaximumHeight() const;

@@ -1,19 +1,8 @@
 #pragma once
 
-#include <QDialog>
-#include <QMap>
-#include <QString>
-#include <QVariant>
+#include "UI/Operations/filmoptionsdialog.h"
 
-class QDoubleSpinBox;
-class QPushButton;
 class QRadioButton;
-
-namespace Core {
-namespace Operations {
-class SimpleSiOxidationOperation;
-}
-} // namespace Core
 
 namespace Ui {
 namespace Operations {
@@ -21,17 +10,17 @@ namespace Operations {
 // Options of silicon oxidation: either the oxide thickness, or the time, temperature
 // and pressure of a dry oxidation; each choice enables its own fields. Also the length
 // units of the cell volume per micron.
-class SimpleOxidationOptionsDialog : public QDialog
+class SimpleOxidationOptionsDialog : public FilmOptionsDialog
 {
     Q_OBJECT
 public:
     explicit SimpleOxidationOptionsDialog(QWidget *parent = nullptr);
 
-    // Hands the chosen values to the operation.
-    void applyTo(Core::Operations::SimpleSiOxidationOperation &operation) const;
+    // The choice ("OxidationTimeSet"), the conversion and the values of the chosen way.
+    void writeValues(Core::Processes::ParameterSet &values) const override;
     // Sets the fields and the choice from process-list parameters; absent keys leave
     // them as they are.
-    void preset(const QMap<QString, QVariant> &parameters);
+    void preset(const QMap<QString, QVariant> &parameters) override;
 
     QRadioButton *thicknessChoice() const { return thicknessButton; }
     QRadioButton *timeChoice() const { return timeButton; }
@@ -40,13 +29,12 @@ public:
     QDoubleSpinBox *temperatureBox() const { return temperature; }
     QDoubleSpinBox *pressureBox() const { return pressure; }
     QDoubleSpinBox *conversionBox() const { return conversion; }
-    QPushButton *okButtonWidget() const { return okButton; }
-
     bool isTimeSet() const;
 
 private:
     void updateEnabled();
 
+    const Core::Processes::ProcessDescriptor &process;
     QRadioButton *thicknessButton;
     QRadioButton *timeButton;
     QDoubleSpinBox *thickness;
@@ -54,7 +42,6 @@ private:
     QDoubleSpinBox *temperature;
     QDoubleSpinBox *pressure;
     QDoubleSpinBox *conversion;
-    QPushButton *okButton;
 };
 
 } // namespace Operations

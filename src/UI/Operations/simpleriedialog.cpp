@@ -1,59 +1,51 @@
 #include "UI/Operations/simpleriedialog.h"
 
-#include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetchingoperation.h"
-#include "UI/Operations/filmoptionsdialog.h"
-#include "UI/Operations/materialcombo.h"
+#include "Core/Processes/processregistry.h"
 #include "Util/enumnumbers.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QPushButton>
 #include <QSpinBox>
-#include <QVBoxLayout>
-#include <algorithm>
-#include <cmath>
 
 namespace Ui {
 namespace Operations {
 
-SimpleRIEDialog::SimpleRIEDialog(QWidget *parent) : QDialog(parent)
-{
-    setWindowTitle(tr("Simple RIE Options"));
-    setFixedSize(400, 280);
-    depth = new QSpinBox;
-    depth->setRange(1, 999999999);
-    depth->setValue(1);
-    depth->setSuffix(tr(" units"));
-    material = new QComboBox;
-    fillMaterialCombo(material);
-    fromTop = new QCheckBox(tr("Etch from top"));
-    fromTop->setChecked(true);
-    fromBelow = new QCheckBox(tr("Etch from below"));
+namespace {
 
-    auto *form = new QFormLayout;
-    form->addRow(tr("Etch Depth"), depth);
-    form->addRow(tr("Select Material"), material);
-    form->addRow(fromTop);
-    form->addRow(fromBelow);
-    // Nothing to etch without a material: OK waits for one.
-    auto *buttons = okCancelNeedingMaterial(this, material);
-    okButton = buttons->button(QDialogButtonBox::Ok);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addStretch();
-    layout->addWidget(buttons);
+const QString keyDirections = QStringLiteral("EtchDirectionValue");
+
+} // namespace
+
+SimpleRIEDialog::SimpleRIEDialog(QWidget *parent) : FilmOptionsDialog(parent)
+{
+    const Core::Processes::ProcessDescriptor &process = *Core::Processes::ProcessRegistry::instance().byBatchType(13);
+    setWindowTitle(process.dialogTitle);
+    setFixedSize(400, 280);
+    depth = static_cast<QSpinBox *>(addField(process, *process.field(QStringLiteral("Etch Depth"))));
+    material = static_cast<QComboBox *>(addField(process, *process.field(QStringLiteral("Material"))));
+    fromTop = new QCheckBox(tr("Etch from top"));
+    fromBelow = new QCheckBox(tr("Etch from below"));
+    const auto directions = static_cast<uint32_t>(process.field(keyDirections)->defaultValue);
+    fromTop->setChecked((directions & 1) != 0);
+    fromBelow->setChecked((directions & 2) != 0);
+    addRow(fromTop);
+    addRow(fromBelow);
+    // The buttons stay at the foot of the fixed-size dialog.
+    if (auto *column = qobject_cast<QBoxLayout *>(layout()))
+        column->insertStretch(1);
+}
+
+void SimpleRIEDialog::writeValues(Core::Processes::ParameterSet &values) const
+{
+    FilmOptionsDialog::writeValues(values);
+    values.set(keyDirections, static_cast<uint>(getDirections()));
 }
 
 void SimpleRIEDialog::preset(const QMap<QString, QVariant> &parameters)
 {
-    bool ok = false;
-    const double value = parameters.value(QStringLiteral("Etch Depth")).toDouble(&ok);
-    if (ok && std::isfinite(value))
-        depth->setValue(static_cast<int>(std::max(1.0, std::min(value, 999999999.0))));
-    FilmOptionsDialog::presetMaterial(material, parameters, QStringLiteral("Material_Id"), QStringLiteral("Material"));
-    const QVariant direction = parameters.value(QStringLiteral("EtchDirectionValue"));
+    FilmOptionsDialog::preset(parameters);
+    const QVariant direction = parameters.value(keyDirections);
     if (!direction.isValid())
         return;
     using Core::Operations::EtchDirections;
@@ -87,13 +79,6 @@ Core::Operations::EtchDirections SimpleRIEDialog::getDirections() const
     using Core::Operations::EtchDirections;
     return (fromTop->isChecked() ? EtchDirections::FromTop : EtchDirections::None) |
            (fromBelow->isChecked() ? EtchDirections::FromBelow : EtchDirections::None);
-}
-
-void SimpleRIEDialog::applyTo(Core::Operations::SimpleReactiveIonEtchingOperation &operation) const
-{
-    operation.setDepth(getDepth());
-    operation.setMaterial(getMaterial());
-    operation.setDirections(getDirections());
 }
 
 } // namespace Operations

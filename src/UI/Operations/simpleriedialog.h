@@ -1,39 +1,28 @@
 #pragma once
 
 #include "Core/Operations/SimpleReactiveIonEtching/etchdirections.h"
+#include "UI/Operations/filmoptionsdialog.h"
 
-#include <QDialog>
-#include <QMap>
-#include <QString>
-#include <QVariant>
 #include <cstdint>
 
 class QCheckBox;
-class QComboBox;
-class QPushButton;
-class QSpinBox;
-
-namespace Core {
-namespace Operations {
-class SimpleReactiveIonEtchingOperation;
-}
-} // namespace Core
 
 namespace Ui {
 namespace Operations {
 
 // Options of Simple RIE: the etch depth in cell layers, the etched material and the
-// faces the etch starts from.
-class SimpleRIEDialog : public QDialog
+// faces the etch starts from, a check box each ("EtchDirectionValue": bit 1 from the
+// top, bit 2 from below).
+class SimpleRIEDialog : public FilmOptionsDialog
 {
     Q_OBJECT
 public:
     explicit SimpleRIEDialog(QWidget *parent = nullptr);
 
+    void writeValues(Core::Processes::ParameterSet &values) const override;
     // Sets the fields from process-list parameters: "Etch Depth", the material by
     // "Material_Id" or "Material", the faces by "EtchDirectionValue".
-    void preset(const QMap<QString, QVariant> &parameters);
-    void applyTo(Core::Operations::SimpleReactiveIonEtchingOperation &operation) const;
+    void preset(const QMap<QString, QVariant> &parameters) override;
 
     int getDepth() const;
     quint32 getMaterial() const;
@@ -42,16 +31,15 @@ public:
 
     QSpinBox *depthBox() const { return depth; }
     QComboBox *materialBox() const { return material; }
+    using FilmOptionsDialog::materialBox;
     QCheckBox *fromTopBox() const { return fromTop; }
     QCheckBox *fromBelowBox() const { return fromBelow; }
-    QPushButton *okButtonWidget() const { return okButton; }
 
 private:
     QSpinBox *depth;
     QComboBox *material;
     QCheckBox *fromTop;
     QCheckBox *fromBelow;
-    QPushButton *okButton;
 };
 
 } // namespace Operations

@@ -1,29 +1,18 @@
 #pragma once
 
-#include <QDialog>
-#include <QMap>
-#include <QString>
-#include <QVariant>
+#include "UI/Operations/filmoptionsdialog.h"
+
 #include <cstdint>
 #include <optional>
 
-class QComboBox;
 class QLabel;
-class QPushButton;
-class QSpinBox;
-
-namespace Core {
-namespace Operations {
-class SpinCoatingOperation;
-}
-} // namespace Core
 
 namespace Ui {
 namespace Operations {
 
 // Options of Spin Coating ("Pour Material"): the material and the height, in cells, up
 // to which the empty cells are filled; the height reaches at most the top of the volume.
-class SpinCoatingOptionsDialog : public QDialog
+class SpinCoatingOptionsDialog : public FilmOptionsDialog
 {
     Q_OBJECT
 public:
@@ -35,17 +24,12 @@ public:
     // which starts one cell above it, within the volume.
     SpinCoatingOptionsDialog(uint32_t volumeHeight, std::optional<uint32_t> materialTop, QWidget *parent = nullptr);
 
-    // Sets the fields from process-list parameters: "Maximum Height", the material by
-    // "Material_Id" or "Material".
-    void preset(const QMap<QString, QVariant> &parameters);
-    void applyTo(Core::Operations::SpinCoatingOperation &operation) const;
-
     int getHeight() const;
     quint32 getMaterial() const;
 
     QComboBox *materialBox() const { return material; }
+    using FilmOptionsDialog::materialBox;
     QSpinBox *heightBox() const { return height; }
-    QPushButton *okButtonWidget() const { return okButton; }
     // The material's top beside the height; none without a chosen volume.
     QLabel *topLabel() const { return top; }
 
@@ -53,7 +37,6 @@ private:
     QComboBox *material;
     QSpinBox *height;
     QLabel *top = nullptr;
-    QPushButton *okButton;
 };
 
 } // namespace Operations

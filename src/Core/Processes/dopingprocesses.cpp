@@ -1,0 +1,200 @@
+#include "Core/Processes/processregistry.h"
+
+#include "Core/Operations/DopingOperation/ionimplantation.h"
+#include "Core/Operations/DopingOperation/simpledoping.h"
+#include "Core/Operations/SiOxidation/simplesioxidation.h"
+
+namespace Core {
+namespace Processes {
+
+using namespace Core::Operations;
+
+namespace {
+
+const QString keyDopant = QStringLiteral("Doped Material");
+
+ParameterField dopant()
+{
+    ParameterField f;
+    f.key = keyDopant;
+    f.type = ValueType::Material;
+    f.label = QStringLiteral("Doped Material");
+    f.materials = MaterialChoice::Dopant;
+    return f;
+}
+
+// A length in units below or around the surface: 0 to 1e9, of 0 or more in a list.
+ParameterField length(const QString &key, double defaultValue, int decimals, const char *help, const char *refusal)
+{
+    ParameterField f;
+    f.key = key;
+    f.type = ValueType::Float;
+    f.unit = QStringLiteral("units");
+    f.defaultValue = defaultValue;
+    f.minimum = 0.0;
+    f.maximum = 1e9;
+    f.decimals = decimals;
+    f.label = key;
+    f.help = QString::fromLatin1(help);
+    f.rule = ListRule::NotNegative;
+    f.refusal = QString::fromLatin1(refusal);
+    return f;
+}
+
+ProcessDescriptor doping()
+{
+    const QString depth = QStringLiteral("Doping Depth");
+    ProcessDescriptor d;
+    d.menuText = QStringLiteral("Doping");
+    d.statusTip = QStringLiteral("Simulate P and N type doping of Si substrates.");
+    d.consoleName = d.menuText;
+    d.listName = d.menuText;
+    d.editorName = d.menuText;
+    d.editorRank = 4;
+    d.snapshotKey = QStringLiteral("Doping");
+    d.operationNumber = 17;
+    d.recordedNumber = 17;
+    d.batchRecordedNumber = 17;
+    d.batchType = 8;
+    d.catalogueId = 13;
+    d.silicon = SiliconEffect::Always;
+    d.fields = {length(depth, 10.0, 4, "Cells of a dopable material within this distance of the surface take the dopant.",
+                       "the doping depth must be a number of 0 or more"),
+                dopant()};
+    d.run = [depth](ProcessTarget &t, const ParameterSet &v) {
+        SimpleDoping(&t.volume, v.material(keyDopant), v.real(depth)).simulate();
+    };
+    return d;
+}
+
+ProcessDescriptor ionImplantation()
+{
+    const QString annealing = QStringLiteral("Annealing Distance");
+    const QString depth = QStringLiteral("Implantation Depth");
+    const QString spread = QStringLiteral("Vertical Spread");
+    const char *const refusal = "the depth, spread and annealing distance must be numbers of 0 or more";
+    ProcessDescriptor d;
+    d.menuText = QStringLiteral("Ion Implantation");
+    d.consoleName = d.menuText;
+    d.listName = d.menuText;
+    d.editorName = d.menuText;
+    d.editorRank = 6;
+    d.snapshotKey = QStringLiteral("IonImplantation");
+    d.operationNumber = 3;
+    d.recordedNumber = 3;
+    d.batchRecordedNumber = 3;
+    d.batchType = 14;
+    d.catalogueId = 15;
+    d.silicon = SiliconEffect::Always;
+    d.fields = {length(annealing, 10.0, 2, "How far the dopant spreads from the implanted band while annealing.", refusal),
+                length(depth, 50.0, 2, "Depth of the implanted band's centre below the top surface.", refusal),
+                dopant(),
+                length(spread, 20.0, 2, "How far the implanted band reaches above and below its centre.", refusal)};
+    d.dialogOrder = {depth, spread, annealing, keyDopant};
+    d.run = [=](ProcessTarget &t, const ParameterSet &v) {
+        IonImplantation(&t.volume, v.material(keyDopant), v.real(depth), v.real(spread), v.real(annealing)).simulate();
+    };
+    return d;
+}
+
+// A number of the oxidation's dialog: its range, default, decimals and unit.
+ParameterField oxidationNumber(const char *key, const char *label, double minimum, double maximum,
+                               double defaultValue, int decimals, const char *unit, const char *help = "")
+{
+    ParameterField f;
+    f.key = QString::fromLatin1(key);
+    f.type = ValueType::Double;
+    f.unit = QString::fromLatin1(unit);
+    f.defaultValue = defaultValue;
+    f.minimum = minimum;
+    f.maximum = maximum;
+    f.decimals = decimals;
+    f.label = QString::fromLatin1(label);
+    f.help = QString::fromLatin1(help);
+    f.rule = ListRule::NotNegative;
+    return f;
+}
+
+ProcessDescriptor siOxidation()
+{
+    const QString byTime = QStringLiteral("OxidationTimeSet");
+    const QString conversion = QStringLiteral("Micron Conversion");
+    const QString pressure = QStringLiteral("Oxidation Pressure");
+    const QString temperature = QStringLiteral("Oxidation Temperature");
+    const QString time = QStringLiteral("Oxidation Time");
+    const QString thickness = QStringLiteral("Oxidation Thickness");
+    ProcessDescriptor d;
+    d.menuText = QStringLiteral("Si Oxidation");
+    d.consoleName = QStringLiteral("Simple Si Oxidation");
+    d.listName = d.menuText;
+    d.editorName = QStringLiteral("Thermal Oxidation");
+    d.editorRank = 19;
+    d.dialogTitle = QStringLiteral("Si Oxidation Options");
+    d.snapshotKey = QStringLiteral("SiOxidation");
+    d.operationNumber = 26;
+    d.recordedNumber = 26;
+    d.batchRecordedNumber = 26;
+    d.batchType = 15;
+    d.silicon = SiliconEffect::Always;
+
+    // Either the oxide thickness, or the time, temperature and pressure of a dry
+    // oxidation (Deal-Grove).
+    ParameterField choice;
+    choice.key = byTime;
+    choice.type = ValueType::Bool;
+    choice.defaultValue = 0.0;
+    choice.maximum = 1.0;
+    choice.decimals = 0;
+    choice.label = QStringLiteral("Oxidation Time");
+    ParameterField conversionField = oxidationNumber(
+        "Micron Conversion", "Cell units per micron", 0.01, 1e9, 100.0, 2, "",
+        "Conversion between cell units and microns. Si cells are approximately 1.0 x 1.0 x 0.35 units.");
+    conversionField.rule = ListRule::Positive;
+    conversionField.refusal = QStringLiteral("the micron conversion must be a positive number");
+    conversionField.checkedLast = true;
+    const char *const timeRefusal = "the time, temperature and pressure must be numbers of 0 or more";
+    std::vector<ParameterField> timed = {
+        oxidationNumber("Oxidation Pressure", "Pressure", 0.0, 1.0, 1.0, 2, "atm", "Oxygen pressure of the dry oxidation."),
+        oxidationNumber("Oxidation Temperature", "Temperature", 0.0, 2000.0, 1273.0, 1, "K"),
+        oxidationNumber("Oxidation Time", "Time", 0.0, 1000.0, 2.0, 2, "hours")};
+    ParameterField thicknessField =
+        oxidationNumber("Oxidation Thickness", "Oxide thickness", 0.0, 100000.0, 10.0, 4, "microns",
+                        "Thickness of the grown oxide; 44 % of it lies below the former surface.");
+    thicknessField.refusal = QStringLiteral("the oxide thickness must be a number of 0 or more");
+    thicknessField.onlyWhen = byTime;
+    thicknessField.onlyWhenValue = false;
+    d.fields = {choice, conversionField};
+    for (ParameterField &f : timed) {
+        f.refusal = QString::fromLatin1(timeRefusal);
+        f.onlyWhen = byTime;
+        f.onlyWhenValue = true;
+        d.fields.push_back(f);
+    }
+    d.fields.push_back(thicknessField);
+    d.dialogOrder = {thickness, byTime, time, temperature, pressure, conversion};
+    // "OxidationThicknessSet" is the choice's complement, for the list's readers.
+    d.listExtras = [byTime](const ParameterSet &v, ParameterSet &, ParameterSet &hidden) {
+        hidden.set(QStringLiteral("OxidationThicknessSet"), !v.flag(byTime));
+    };
+    d.run = [=](ProcessTarget &t, const ParameterSet &v) {
+        const double microns = v.flag(byTime)
+                                   ? SimpleSiOxidation::dealGrove(v.number(time), v.number(temperature),
+                                                                  v.number(pressure))
+                                         .thickness
+                                   : v.number(thickness);
+        SimpleSiOxidation(&t.volume, v.number(conversion)).simulate(microns);
+    };
+    return d;
+}
+
+} // namespace
+
+void addDopingProcesses(std::vector<ProcessDescriptor> &processes)
+{
+    processes.push_back(doping());
+    processes.push_back(ionImplantation());
+    processes.push_back(siOxidation());
+}
+
+} // namespace Processes
+} // namespace Core
