@@ -36,7 +36,8 @@ QString translate(const char *text)
 const QList<MainWindowForm::Entry> &MainWindowForm::entries()
 {
     // name, text, shortcut, menu, checkable, checked, enabled, operation, view,
-    // separator after, tool tip, status tip
+    // separator after, tool tip, status tip. A process's entry has its text and tips
+    // from the process registry.
     static const QList<Entry> table = {
         {"actionNew", "New", "Ctrl+N", "menuFile", false, false, true, -1, nullptr, false, nullptr, nullptr},
         {"actionOpen", "Open", "Ctrl+O", "menuFile", false, false, true, 11, nullptr, false, nullptr, nullptr},
@@ -60,24 +61,24 @@ const QList<MainWindowForm::Entry> &MainWindowForm::entries()
         {"actionSnap_to_Grid", "Snap to Grid", nullptr, "menuEdit", true, false, true, -1, nullptr, false, nullptr, nullptr},
         {"actionGrid_Spacing", "Grid Spacing", nullptr, "menuEdit", false, false, true, -1, nullptr, false, nullptr, nullptr},
 
-        {"actionCreate_Substrate", "Create Substrate", nullptr, "menuSimulation", false, false, true, 2, nullptr, true, "Create a substrate.", "This creates a simulation volume with a substrate inside."},
-        {"actionDoping", "Doping", nullptr, "menuSimulation", false, false, true, 17, nullptr, false, "Dope a Si Simulate P and N type doping of Si substrates..", "Simulate P and N type doping of Si substrates."},
-        {"actionIon_Implantation", "Ion Implantation", nullptr, "menuSimulation", false, false, true, 3, nullptr, false, nullptr, nullptr},
-        {"actionPVD", "PVD", nullptr, "menuSimulation", false, false, true, 31, nullptr, false, nullptr, nullptr},
-        {"actionCVD", "CVD", nullptr, "menuSimulation", false, false, true, 33, nullptr, false, "Run an isotropic film deposition simulation.", "="},
-        {"actionElectrodeposition", "Electroplating", nullptr, "menuSimulation", false, false, true, 15, nullptr, false, "Simulates an electrodeposition of a metal over another conductor.", "="},
-        {"actionMoore_Deposition", "Moore Deposition", nullptr, "menuSimulation", false, false, true, 18, nullptr, false, nullptr, nullptr},
-        {"actionMoore_Etching", "Moore Etching", nullptr, "menuSimulation", false, false, true, 19, nullptr, false, nullptr, nullptr},
-        {"actionPhotolithography", "Photolithography", nullptr, "menuSimulation", false, false, true, 20, nullptr, false, nullptr, nullptr},
-        {"actionPlanarization", "Planarization", nullptr, "menuSimulation", false, false, true, 22, nullptr, false, nullptr, nullptr},
-        {"actionSi_Oxidation", "Si Oxidation", nullptr, "menuSimulation", false, false, true, 26, nullptr, false, nullptr, nullptr},
-        {"actionBCA_Wet_Etching", "Si Wet Etching", nullptr, "menuSimulation", false, false, true, 28, nullptr, false, nullptr, nullptr},
-        {"actionSimple_RIE", "Simple RIE", nullptr, "menuSimulation", false, false, true, 30, nullptr, false, nullptr, nullptr},
-        {"actionSpin_Coating", "Pour Material", nullptr, "menuSimulation", false, false, true, 23, nullptr, false, nullptr, nullptr},
-        {"actionAnisotropic_Deposition", "Anisotropic Deposition", nullptr, "menuSimulation", false, false, true, 27, nullptr, false, nullptr, nullptr},
-        {"actionAnisotropic_Etching", "Anisotropic Etching", nullptr, "menuSimulation", false, false, true, 32, nullptr, false, nullptr, nullptr},
-        {"actionIsotropic_Deposition", "Isotropic Deposition", nullptr, "menuSimulation", false, false, true, 13, nullptr, false, nullptr, nullptr},
-        {"actionIsotropic_Film_Etching", "Isotropic Etching", nullptr, "menuSimulation", false, false, true, 14, nullptr, true, "Run an isotropic film etching simulation.", "="},
+        {"actionCreate_Substrate", nullptr, nullptr, "menuSimulation", false, false, true, 2, nullptr, true, nullptr, nullptr},
+        {"actionDoping", nullptr, nullptr, "menuSimulation", false, false, true, 17, nullptr, false, nullptr, nullptr},
+        {"actionIon_Implantation", nullptr, nullptr, "menuSimulation", false, false, true, 3, nullptr, false, nullptr, nullptr},
+        {"actionPVD", nullptr, nullptr, "menuSimulation", false, false, true, 31, nullptr, false, nullptr, nullptr},
+        {"actionCVD", nullptr, nullptr, "menuSimulation", false, false, true, 33, nullptr, false, nullptr, nullptr},
+        {"actionElectrodeposition", nullptr, nullptr, "menuSimulation", false, false, true, 15, nullptr, false, nullptr, nullptr},
+        {"actionMoore_Deposition", nullptr, nullptr, "menuSimulation", false, false, true, 18, nullptr, false, nullptr, nullptr},
+        {"actionMoore_Etching", nullptr, nullptr, "menuSimulation", false, false, true, 19, nullptr, false, nullptr, nullptr},
+        {"actionPhotolithography", nullptr, nullptr, "menuSimulation", false, false, true, 20, nullptr, false, nullptr, nullptr},
+        {"actionPlanarization", nullptr, nullptr, "menuSimulation", false, false, true, 22, nullptr, false, nullptr, nullptr},
+        {"actionSi_Oxidation", nullptr, nullptr, "menuSimulation", false, false, true, 26, nullptr, false, nullptr, nullptr},
+        {"actionBCA_Wet_Etching", nullptr, nullptr, "menuSimulation", false, false, true, 28, nullptr, false, nullptr, nullptr},
+        {"actionSimple_RIE", nullptr, nullptr, "menuSimulation", false, false, true, 30, nullptr, false, nullptr, nullptr},
+        {"actionSpin_Coating", nullptr, nullptr, "menuSimulation", false, false, true, 23, nullptr, false, nullptr, nullptr},
+        {"actionAnisotropic_Deposition", nullptr, nullptr, "menuSimulation", false, false, true, 27, nullptr, false, nullptr, nullptr},
+        {"actionAnisotropic_Etching", nullptr, nullptr, "menuSimulation", false, false, true, 32, nullptr, false, nullptr, nullptr},
+        {"actionIsotropic_Deposition", nullptr, nullptr, "menuSimulation", false, false, true, 13, nullptr, false, nullptr, nullptr},
+        {"actionIsotropic_Film_Etching", nullptr, nullptr, "menuSimulation", false, false, true, 14, nullptr, true, nullptr, nullptr},
         {"actionExtract_Film", "Extract Film", nullptr, "menuSimulation", false, false, true, 8, nullptr, false, "Extract a deposited film from a cell volume.", "="},
         {"actionGlue_Substrate", "Glue Substrate", nullptr, "menuSimulation", false, false, true, 12, nullptr, true, "Glue a substrate over another substrate.", "="},
         {"actionBatch_Run", "Batch Run", "Ctrl+R", "menuSimulation", false, false, true, 24, nullptr, true, nullptr, nullptr},
@@ -118,7 +119,7 @@ const QList<MainWindowForm::Entry> &MainWindowForm::entries()
         {"actionModel_Extraction", "Model Extraction", nullptr, nullptr, false, false, false, 1000, nullptr, false, nullptr, "Extract a mechanical model for a cantilever."},
         {"actionSi_Stochastic_Wet_Etch", "Si Stochastic Wet Etch", nullptr, nullptr, false, false, true, -1, nullptr, false, nullptr, nullptr},
         {"actionFilm_Deposition", "Film Deposition", nullptr, nullptr, false, false, true, -1, nullptr, false, nullptr, nullptr},
-        {"actionContinuous_Wet_Etching", "Si Wet Etching (CCA)", nullptr, nullptr, false, false, true, 29, nullptr, false, nullptr, nullptr},
+        {"actionContinuous_Wet_Etching", nullptr, nullptr, nullptr, false, false, true, 29, nullptr, false, nullptr, nullptr},
     };
     return table;
 }

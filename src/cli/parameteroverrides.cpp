@@ -164,7 +164,7 @@ bool ParameterOverrides::parseValue(const QString &name, const QVariant &current
 
 namespace {
 
-// "Material" for "Material_Id": the word the list editor shows beside a material id.
+// The word the list editor shows beside a material id ("Material" beside its id): the word the list editor shows beside a material id.
 QString materialWord(const QString &idName)
 {
     static const QString suffix = QStringLiteral("_Id");

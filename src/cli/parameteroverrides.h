@@ -17,7 +17,7 @@ namespace Cli {
 // loaded list before it runs, so that a sweep is one list run with different values.
 // STEP counts from 1 as the step lines do; PARAMETER is a parameter the step reads, by
 // the name the list file gives it, or a material by the name the list editor shows
-// ("Material" for "Material_Id"); VALUE is read as that parameter's type and must be one
+// ("Material" for the material id beside it); VALUE is read as that parameter's type and must be one
 // the step takes. The list file is not changed.
 class ParameterOverrides
 {

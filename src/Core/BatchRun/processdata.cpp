@@ -1,5 +1,7 @@
 #include "Core/BatchRun/processdata.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include <QtDebug>
 
 namespace Core {
@@ -8,17 +10,6 @@ namespace BatchRun {
 std::atomic<int32_t> ProcessData::idCounter{0};
 
 namespace {
-
-const char *const processNames[] = {
-    "Photolithography",     "Si wet etching",        "Moore deposition",
-    "Moore etching",        "CVD",                   "Isotropic etching",
-    "Planarization",        "Electroplating",        "Doping",
-    "Spin Coating",         "Save Image",            "Create Substrate",
-    "PVD",                  "Simple RIE",            "Ion Implantation",
-    "Si Oxidation",         "Isotropic Deposition",  "Anisotropic Deposition",
-    "Anisotropic Etching",  "Doping (Random Walk CA)", "Si wet etching (CCA)",
-};
-constexpr int32_t processTypeCount = sizeof(processNames) / sizeof(processNames[0]);
 
 // The look-up failure as the list editor's map reports it.
 void logMissingKey(const QString &name)
@@ -75,14 +66,13 @@ bool ProcessData::renameParameter(const QString &from, const QString &to)
 
 QString ProcessData::processName(int32_t processType)
 {
-    if (!isKnownType(processType))
-        return QStringLiteral("Unknown process");
-    return QString::fromLatin1(processNames[processType]);
+    const Processes::ProcessDescriptor *process = Processes::ProcessRegistry::instance().byBatchType(processType);
+    return process ? process->listName : QStringLiteral("Unknown process");
 }
 
 bool ProcessData::isKnownType(int32_t processType)
 {
-    return processType >= 0 && processType < processTypeCount;
+    return Processes::ProcessRegistry::instance().byBatchType(processType) != nullptr;
 }
 
 } // namespace BatchRun

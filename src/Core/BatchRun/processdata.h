@@ -49,10 +49,10 @@ public:
     bool isExpanded() const { return expanded; }
     void setExpanded(bool e) { expanded = e; }
 
-    // "Photolithography", ... "Doping (Random Walk CA)", "Si wet etching (CCA)" for 0..20,
-    // else "Unknown process".
+    // The name lists give the process of the type ("Photolithography", ...), else
+    // "Unknown process".
     static QString processName(int32_t processType);
-    // Types 0..20 have a name.
+    // Whether a process has steps of the type.
     static bool isKnownType(int32_t processType);
 
 private:

@@ -1,5 +1,7 @@
 #include "Core/BatchRun/randomwalkdopingstep.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include "Core/BatchRun/stepparameters.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 
@@ -13,7 +15,8 @@ int32_t runRandomWalkDopingStep(StepEnvironment &environment, const ProcessData 
     const float cellSize = read.toFloat(QStringLiteral("Cell Size"));
     const float timeStep = read.toFloat(QStringLiteral("Time Step Duration"));
     const float diffusion = read.toFloat(QStringLiteral("Diffusion Coefficient"));
-    const uint32_t material = read.toUInt(QStringLiteral("Material_Id"));
+    const uint32_t material =
+        read.toUInt(Processes::ProcessRegistry::instance().byBatchType(19)->field(QStringLiteral("Material"))->listKey());
     const float time = read.toFloat(QStringLiteral("Doping Time"));
     const float threshold = read.toFloat(QStringLiteral("Doping Threshold"));
     const float concentration = read.toFloat(QStringLiteral("Surface Concentration"));

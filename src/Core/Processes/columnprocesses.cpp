@@ -1,5 +1,7 @@
 #include "Core/Processes/processregistry.h"
 
+#include "Util/enumnumbers.h"
+
 #include "Core/Operations/ColumnPass/columnpass.h"
 #include "Core/Operations/Planarization/planarization.h"
 #include "Core/Operations/SimpleReactiveIonEtching/simplereactiveionetching.h"
@@ -12,8 +14,9 @@ using namespace Core::Operations;
 
 namespace {
 
-const QString keyMaterial = QStringLiteral("Material");
-const QString keyMaximumHeight = QStringLiteral("Maximum Height");
+// Constant-initialised, so the registry may be built from any static initialiser.
+const QLatin1String keyMaterial("Material");
+const QLatin1String keyMaximumHeight("Maximum Height");
 
 ProcessDescriptor column(const char *menuText, const char *consoleName, const char *listName, int32_t operation,
                          int32_t batchType, const char *snapshotKey)
@@ -119,7 +122,7 @@ ProcessDescriptor simpleRie()
     ParameterField directionField;
     directionField.key = directions;
     directionField.type = ValueType::UInt;
-    directionField.defaultValue = SimpleReactiveIonEtching::FromTop;
+    directionField.defaultValue = Util::toNumber(EtchDirections::FromTop);
     directionField.minimum = 0.0;
     directionField.maximum = 3.0;
     directionField.decimals = 0;
@@ -146,7 +149,7 @@ ProcessDescriptor simpleRie()
     };
     d.run = [=](ProcessTarget &t, const ParameterSet &v) {
         SimpleReactiveIonEtching(&t.volume, v.material(keyMaterial), v.count(depth),
-                                 static_cast<uint8_t>(v.count(directions)))
+                                 Util::fromNumber(v.count(directions), etchDirectionChoices).value_or(EtchDirections::None))
             .run();
     };
     return d;

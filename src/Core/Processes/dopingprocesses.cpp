@@ -11,7 +11,8 @@ using namespace Core::Operations;
 
 namespace {
 
-const QString keyDopant = QStringLiteral("Doped Material");
+// Constant-initialised, so the registry may be built from any static initialiser.
+const QLatin1String keyDopant("Doped Material");
 
 ParameterField dopant()
 {
@@ -46,6 +47,7 @@ ProcessDescriptor doping()
     const QString depth = QStringLiteral("Doping Depth");
     ProcessDescriptor d;
     d.menuText = QStringLiteral("Doping");
+    d.toolTip = QStringLiteral("Dope a Si Simulate P and N type doping of Si substrates..");
     d.statusTip = QStringLiteral("Simulate P and N type doping of Si substrates.");
     d.consoleName = d.menuText;
     d.listName = d.menuText;
@@ -189,11 +191,53 @@ ProcessDescriptor siOxidation()
 
 } // namespace
 
+// Random-walk doping: its operation, dialog and step are its own (its values are checked
+// together, and its run reports progress); the registry holds its names and fields.
+ProcessDescriptor randomWalkDoping()
+{
+    ProcessDescriptor d;
+    d.consoleName = QStringLiteral("Random Walk Doping");
+    d.listName = QStringLiteral("Doping (Random Walk CA)");
+    d.editorName = d.listName;
+    d.editorRank = 20;
+    d.dialogTitle = QStringLiteral("Random Walk Doping Options");
+    d.snapshotKey = QStringLiteral("RandomWalkDoping");
+    d.operationNumber = 36;
+    d.recordedNumber = 36;
+    d.batchRecordedNumber = 36;
+    d.batchType = 19;
+    d.silicon = SiliconEffect::Always;
+    d.generic = false;
+    const auto number = [](const char *key, const char *unit) {
+        ParameterField f;
+        f.key = QString::fromLatin1(key);
+        f.type = ValueType::Float;
+        f.unit = QString::fromLatin1(unit);
+        f.label = f.key;
+        return f;
+    };
+    ParameterField dopant;
+    dopant.key = QStringLiteral("Material");
+    dopant.type = ValueType::Material;
+    dopant.label = QStringLiteral("Dopant");
+    dopant.materials = MaterialChoice::Any;
+    // In SI units, in the order a list step reads them.
+    d.fields = {number("Cell Size", "m"),
+                number("Time Step Duration", "s"),
+                number("Diffusion Coefficient", "m2/s"),
+                dopant,
+                number("Doping Time", "s"),
+                number("Doping Threshold", "cm-3"),
+                number("Surface Concentration", "cm-3")};
+    return d;
+}
+
 void addDopingProcesses(std::vector<ProcessDescriptor> &processes)
 {
     processes.push_back(doping());
     processes.push_back(ionImplantation());
     processes.push_back(siOxidation());
+    processes.push_back(randomWalkDoping());
 }
 
 } // namespace Processes

@@ -33,7 +33,7 @@ ProcessDescriptor named(const char *menuText, const char *listName, int32_t oper
 {
     ProcessDescriptor d;
     d.menuText = QString::fromLatin1(menuText);
-    d.consoleName = d.menuText;
+    d.consoleName = QString::fromLatin1(listName);
     d.listName = QString::fromLatin1(listName);
     d.editorName = d.listName;
     d.editorRank = editorRank;
@@ -113,7 +113,7 @@ ProcessDescriptor photolithography()
 // Saves a picture of the view; a batch run's own step.
 ProcessDescriptor saveImage()
 {
-    ProcessDescriptor d = named("Save Image", "Save Image", -1, 10, 16);
+    ProcessDescriptor d = named("", "Save Image", -1, 10, 16);
     d.dialogTitle = QStringLiteral("Save Image Options");
     d.undoable = false;
     ParameterField name = field(QStringLiteral("Filename"), ValueType::String, QStringLiteral("Image file"));

@@ -233,8 +233,6 @@ std::unique_ptr<StepEditor> photolithographyEditor(QWidget *parent)
 
 // -- The other types, in type order -------------------------------------------------------
 
-}
-
 void writeSaveImage(const SaveImageStepDialog &d, const Parameters &, ProcessData &step)
 {
     show(step, QStringLiteral("Filename"), d.getFileName());
@@ -326,31 +324,18 @@ std::unique_ptr<StepEditor> StepEditor::create(int32_t processType, QWidget *par
 
 const std::vector<std::pair<QString, int32_t>> &processTypeEntries()
 {
-    static const std::vector<std::pair<QString, int32_t>> entries = {
-        {QStringLiteral("Anisotropic Deposition"), 17},
-        {QStringLiteral("Anisotropic Etching"), 18},
-        {QStringLiteral("Create Substrate"), 11},
-        {QStringLiteral("CVD"), 4},
-        {QStringLiteral("Doping"), 8},
-        {QStringLiteral("Electroplating"), 7},
-        {QStringLiteral("Ion Implantation"), 14},
-        {QStringLiteral("Isotropic Etching"), 5},
-        {QStringLiteral("Isotropic Deposition"), 16},
-        {QStringLiteral("Moore Deposition"), 2},
-        {QStringLiteral("Moore Etching"), 3},
-        {QStringLiteral("Photolithography"), 0},
-        {QStringLiteral("Planarization"), 6},
-        {QStringLiteral("Pour Material"), 9},
-        {QStringLiteral("PVD"), 12},
-        {QStringLiteral("RIE"), 13},
-        {QStringLiteral("Save Image"), 10},
-        {QStringLiteral("Si Wet Etching"), 1},
-        {QStringLiteral("Si Wet Etching (CCA)"), 20},
-        {QStringLiteral("Thermal Oxidation"), 15},
-        // Random-walk doping has no entry of its own in the old list; it is offered last
-        // so that every type a list can hold can also be added.
-        {QStringLiteral("Doping (Random Walk CA)"), 19},
-    };
+    static const std::vector<std::pair<QString, int32_t>> entries = [] {
+        std::vector<const Core::Processes::ProcessDescriptor *> listed;
+        for (const Core::Processes::ProcessDescriptor &process : Core::Processes::ProcessRegistry::instance().all())
+            if (process.batchType >= 0)
+                listed.push_back(&process);
+        std::sort(listed.begin(), listed.end(),
+                  [](const auto *a, const auto *b) { return a->editorRank < b->editorRank; });
+        std::vector<std::pair<QString, int32_t>> result;
+        for (const Core::Processes::ProcessDescriptor *process : listed)
+            result.emplace_back(process->editorName, process->batchType);
+        return result;
+    }();
     return entries;
 }
 

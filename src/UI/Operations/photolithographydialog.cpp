@@ -1,5 +1,7 @@
 #include "UI/Operations/photolithographydialog.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include "UI/Operations/maskfilebox.h"
 #include "UI/Operations/materialcombo.h"
 
@@ -58,11 +60,13 @@ void PhotolithographyDialog::preset(const QMap<QString, QVariant> &parameters)
     };
     presetMask(top, QStringLiteral("Top Mask File"), QStringLiteral("Top Mask Width"));
     presetMask(bottom, QStringLiteral("Bottom Mask File"), QStringLiteral("Bottom Mask Width"));
+    const Core::Processes::ParameterField &resist =
+        *Core::Processes::ProcessRegistry::instance().byBatchType(0)->field(QStringLiteral("Material"));
     int index = -1;
-    if (parameters.contains(QStringLiteral("Material_Id")))
-        index = material->findData(parameters.value(QStringLiteral("Material_Id")).toUInt());
-    else if (parameters.contains(QStringLiteral("Material")))
-        index = material->findText(parameters.value(QStringLiteral("Material")).toString());
+    if (parameters.contains(resist.listKey()))
+        index = material->findData(parameters.value(resist.listKey()).toUInt());
+    else if (parameters.contains(resist.key))
+        index = material->findText(parameters.value(resist.key).toString());
     if (index >= 0)
         material->setCurrentIndex(index);
 }

@@ -28,7 +28,7 @@ public:
     static const QString bottomFailureText;
 
     // From process-list parameters: a mask file with a non-zero width is put into its
-    // field and applied; the material is chosen by "Material_Id", else by "Material".
+    // field and applied; the material is chosen by its id, else by "Material".
     void preset(const QMap<QString, QVariant> &parameters);
 
     MaskFileBox *topBox() const { return top; }

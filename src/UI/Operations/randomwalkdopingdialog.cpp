@@ -1,5 +1,7 @@
 #include "UI/Operations/randomwalkdopingdialog.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 #include "UI/Operations/filmoptionsdialog.h"
@@ -176,7 +178,9 @@ void RandomWalkDopingDialog::applyTo(Core::Operations::RandomWalkDopingOperation
 
 void RandomWalkDopingDialog::preset(const QMap<QString, QVariant> &parameters)
 {
-    FilmOptionsDialog::presetMaterial(material, parameters, QStringLiteral("Material_Id"), QStringLiteral("Material"));
+    const Core::Processes::ParameterField &dopant =
+        *Core::Processes::ProcessRegistry::instance().byBatchType(19)->field(QStringLiteral("Material"));
+    FilmOptionsDialog::presetMaterial(material, parameters, dopant.listKey(), dopant.key);
     auto read = [&](const char *key, double *v) {
         bool converted = false;
         *v = parameters.value(QString::fromLatin1(key)).toDouble(&converted);

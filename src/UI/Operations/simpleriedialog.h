@@ -21,7 +21,7 @@ public:
 
     void writeValues(Core::Processes::ParameterSet &values) const override;
     // Sets the fields from process-list parameters: "Etch Depth", the material by
-    // "Material_Id" or "Material", the faces by "EtchDirectionValue".
+    // its id or its name, the faces by "EtchDirectionValue".
     void preset(const QMap<QString, QVariant> &parameters) override;
 
     int getDepth() const;
