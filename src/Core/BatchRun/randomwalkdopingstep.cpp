@@ -28,9 +28,15 @@ int32_t runRandomWalkDopingStep(StepEnvironment &environment, const ProcessData 
         return rejectStep(step, problem);
     if (StepParameters::checkOnly())
         return 0;
-    Core::Operations::RandomWalkDoping doping(environment.volume.get(), material, diffusion, cellSize,
-                                              timeStep, concentration, threshold);
-    doping.dope(time);
+    const Processes::ParameterSet values{{QStringLiteral("Material"), material},
+                                         {QStringLiteral("Diffusion Coefficient"), diffusion},
+                                         {QStringLiteral("Cell Size"), cellSize},
+                                         {QStringLiteral("Time Step Duration"), timeStep},
+                                         {QStringLiteral("Surface Concentration"), concentration},
+                                         {QStringLiteral("Doping Threshold"), threshold},
+                                         {QStringLiteral("Doping Time"), time}};
+    Processes::ProcessTarget target{*environment.volume, environment.latticeStale, environment.listFolder};
+    Processes::ProcessRegistry::instance().byBatchType(19)->run(target, values);
     environment.markLatticeStale();
     return 0;
 }

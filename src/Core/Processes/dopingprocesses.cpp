@@ -2,7 +2,10 @@
 
 #include "Core/Operations/DopingOperation/ionimplantation.h"
 #include "Core/Operations/DopingOperation/simpledoping.h"
+#include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 #include "Core/Operations/SiOxidation/simplesioxidation.h"
+
+#include <optional>
 
 namespace Core {
 namespace Processes {
@@ -192,7 +195,9 @@ ProcessDescriptor siOxidation()
 } // namespace
 
 // Random-walk doping: its operation, dialog and step are its own (its values are checked
-// together, and its run reports progress); the registry holds its names and fields.
+// together, and the operation says why it refuses them); they share its run. A run may be
+// given a "Seed" beside the fields, which makes the walk repeatable; without one it is
+// seeded from the clock.
 ProcessDescriptor randomWalkDoping()
 {
     ProcessDescriptor d;
@@ -229,6 +234,16 @@ ProcessDescriptor randomWalkDoping()
                 number("Doping Time", "s"),
                 number("Doping Threshold", "cm-3"),
                 number("Surface Concentration", "cm-3")};
+    d.run = [](ProcessTarget &t, const ParameterSet &v) {
+        const std::optional<uint32_t> seed =
+            v.has(QStringLiteral("Seed")) ? std::optional<uint32_t>(v.count(QStringLiteral("Seed"))) : std::nullopt;
+        Operations::RandomWalkDoping doping(&t.volume, v.material(QStringLiteral("Material")),
+                                            v.real(QStringLiteral("Diffusion Coefficient")), v.real(QStringLiteral("Cell Size")),
+                                            v.real(QStringLiteral("Time Step Duration")),
+                                            v.real(QStringLiteral("Surface Concentration")),
+                                            v.real(QStringLiteral("Doping Threshold")), seed);
+        doping.dope(v.real(QStringLiteral("Doping Time")));
+    };
     return d;
 }
 

@@ -1,5 +1,7 @@
 #include "Core/Operations/RandomWalkDoping/randomwalkdopingoperation.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include "Core/Operations/RandomWalkDoping/randomwalkdoping.h"
 
 namespace Core {
@@ -46,9 +48,17 @@ void RandomWalkDopingOperation::end()
 
 void RandomWalkDopingOperation::process()
 {
-    RandomWalkDoping doping(volume.get(), *dopantMaterial, *diffusionCoefficient, *cellSize, *timeStep,
-                            *surfaceConcentration, *dopingThreshold, seed);
-    doping.dope(*dopingTime);
+    Processes::ParameterSet values{{QStringLiteral("Material"), *dopantMaterial},
+                                   {QStringLiteral("Diffusion Coefficient"), *diffusionCoefficient},
+                                   {QStringLiteral("Cell Size"), *cellSize},
+                                   {QStringLiteral("Time Step Duration"), *timeStep},
+                                   {QStringLiteral("Surface Concentration"), *surfaceConcentration},
+                                   {QStringLiteral("Doping Threshold"), *dopingThreshold},
+                                   {QStringLiteral("Doping Time"), *dopingTime}};
+    if (seed)
+        values.set(QStringLiteral("Seed"), *seed);
+    Processes::ProcessTarget target{*volume, context.latticeStale, QString()};
+    Processes::ProcessRegistry::instance().byOperation(36)->run(target, values);
 }
 
 } // namespace Operations
