@@ -21,17 +21,8 @@ const QLatin1String keyMaximumHeight("Maximum Height");
 ProcessDescriptor column(const char *menuText, const char *consoleName, const char *listName, int32_t operation,
                          int32_t batchType, const char *snapshotKey)
 {
-    ProcessDescriptor d;
-    d.menuText = QString::fromLatin1(menuText);
-    d.consoleName = QString::fromLatin1(consoleName);
-    d.listName = QString::fromLatin1(listName);
-    d.editorName = d.menuText;
-    d.operationNumber = operation;
-    d.recordedNumber = operation;
-    d.batchRecordedNumber = operation;
-    d.batchType = batchType;
-    d.snapshotKey = QString::fromLatin1(snapshotKey);
-    return d;
+    return describe(QString::fromLatin1(menuText), QString::fromLatin1(consoleName), QString::fromLatin1(listName),
+                    operation, batchType, QString::fromLatin1(snapshotKey));
 }
 
 // A height or depth in whole cells, as lists store it.
@@ -49,15 +40,7 @@ ParameterField cells(const QString &key, const QString &label, const char *unit,
     return f;
 }
 
-ParameterField anyMaterial(const QString &label)
-{
-    ParameterField f;
-    f.key = keyMaterial;
-    f.type = ValueType::Material;
-    f.label = label;
-    f.materials = MaterialChoice::Any;
-    return f;
-}
+ParameterField anyMaterial(const QString &label) { return materialField(keyMaterial, label, MaterialChoice::Any); }
 
 void volumeHeight(Model::Automaton::TotalVolume &volume, ParameterSet &facts)
 {

@@ -17,15 +17,7 @@ namespace {
 // Constant-initialised, so the registry may be built from any static initialiser.
 const QLatin1String keyDopant("Doped Material");
 
-ParameterField dopant()
-{
-    ParameterField f;
-    f.key = keyDopant;
-    f.type = ValueType::Material;
-    f.label = QStringLiteral("Doped Material");
-    f.materials = MaterialChoice::Dopant;
-    return f;
-}
+ParameterField dopant() { return materialField(keyDopant, QStringLiteral("Doped Material"), MaterialChoice::Dopant); }
 
 // A length in units below or around the surface: 0 to 1e9, of 0 or more in a list.
 ParameterField length(const QString &key, double defaultValue, int decimals, const char *help, const char *refusal)
@@ -48,19 +40,11 @@ ParameterField length(const QString &key, double defaultValue, int decimals, con
 ProcessDescriptor doping()
 {
     const QString depth = QStringLiteral("Doping Depth");
-    ProcessDescriptor d;
-    d.menuText = QStringLiteral("Doping");
+    ProcessDescriptor d = describe(QStringLiteral("Doping"), QStringLiteral("Doping"),
+                                   QStringLiteral("Doping"), 17, 8, QStringLiteral("Doping"));
     d.toolTip = QStringLiteral("Dope a Si Simulate P and N type doping of Si substrates..");
     d.statusTip = QStringLiteral("Simulate P and N type doping of Si substrates.");
-    d.consoleName = d.menuText;
-    d.listName = d.menuText;
-    d.editorName = d.menuText;
     d.editorRank = 4;
-    d.snapshotKey = QStringLiteral("Doping");
-    d.operationNumber = 17;
-    d.recordedNumber = 17;
-    d.batchRecordedNumber = 17;
-    d.batchType = 8;
     d.catalogueId = 13;
     d.silicon = SiliconEffect::Always;
     d.fields = {length(depth, 10.0, 4, "Cells of a dopable material within this distance of the surface take the dopant.",
@@ -78,17 +62,9 @@ ProcessDescriptor ionImplantation()
     const QString depth = QStringLiteral("Implantation Depth");
     const QString spread = QStringLiteral("Vertical Spread");
     const char *const refusal = "the depth, spread and annealing distance must be numbers of 0 or more";
-    ProcessDescriptor d;
-    d.menuText = QStringLiteral("Ion Implantation");
-    d.consoleName = d.menuText;
-    d.listName = d.menuText;
-    d.editorName = d.menuText;
+    ProcessDescriptor d = describe(QStringLiteral("Ion Implantation"), QStringLiteral("Ion Implantation"),
+                                   QStringLiteral("Ion Implantation"), 3, 14, QStringLiteral("IonImplantation"));
     d.editorRank = 6;
-    d.snapshotKey = QStringLiteral("IonImplantation");
-    d.operationNumber = 3;
-    d.recordedNumber = 3;
-    d.batchRecordedNumber = 3;
-    d.batchType = 14;
     d.catalogueId = 15;
     d.silicon = SiliconEffect::Always;
     d.fields = {length(annealing, 10.0, 2, "How far the dopant spreads from the implanted band while annealing.", refusal),
@@ -128,18 +104,11 @@ ProcessDescriptor siOxidation()
     const QString temperature = QStringLiteral("Oxidation Temperature");
     const QString time = QStringLiteral("Oxidation Time");
     const QString thickness = QStringLiteral("Oxidation Thickness");
-    ProcessDescriptor d;
-    d.menuText = QStringLiteral("Si Oxidation");
-    d.consoleName = QStringLiteral("Simple Si Oxidation");
-    d.listName = d.menuText;
+    ProcessDescriptor d = describe(QStringLiteral("Si Oxidation"), QStringLiteral("Simple Si Oxidation"),
+                                   QStringLiteral("Si Oxidation"), 26, 15, QStringLiteral("SiOxidation"));
     d.editorName = QStringLiteral("Thermal Oxidation");
     d.editorRank = 19;
     d.dialogTitle = QStringLiteral("Si Oxidation Options");
-    d.snapshotKey = QStringLiteral("SiOxidation");
-    d.operationNumber = 26;
-    d.recordedNumber = 26;
-    d.batchRecordedNumber = 26;
-    d.batchType = 15;
     d.silicon = SiliconEffect::Always;
 
     // Either the oxide thickness, or the time, temperature and pressure of a dry
@@ -200,17 +169,11 @@ ProcessDescriptor siOxidation()
 // seeded from the clock.
 ProcessDescriptor randomWalkDoping()
 {
-    ProcessDescriptor d;
-    d.consoleName = QStringLiteral("Random Walk Doping");
-    d.listName = QStringLiteral("Doping (Random Walk CA)");
+    ProcessDescriptor d = describe(QString(), QStringLiteral("Random Walk Doping"),
+                                   QStringLiteral("Doping (Random Walk CA)"), 36, 19, QStringLiteral("RandomWalkDoping"));
     d.editorName = d.listName;
     d.editorRank = 20;
     d.dialogTitle = QStringLiteral("Random Walk Doping Options");
-    d.snapshotKey = QStringLiteral("RandomWalkDoping");
-    d.operationNumber = 36;
-    d.recordedNumber = 36;
-    d.batchRecordedNumber = 36;
-    d.batchType = 19;
     d.silicon = SiliconEffect::Always;
     d.generic = false;
     const auto number = [](const char *key, const char *unit) {

@@ -23,12 +23,7 @@ const QLatin1String keyRatio("Horizontal to Vertical Ratio");
 
 ParameterField material(const QString &word, const QString &label, MaterialChoice choice)
 {
-    ParameterField f;
-    f.key = word;
-    f.type = ValueType::Material;
-    f.label = label;
-    f.materials = choice;
-    return f;
+    return materialField(word, label, choice);
 }
 
 // A thickness or depth in length units: 0 to 1e9, default 10.
@@ -87,17 +82,11 @@ ParameterField cells(const QString &key, const QString &label)
 ProcessDescriptor film(const char *menuText, const char *consoleName, const char *listName, int32_t operation,
                        int32_t recorded, int32_t batchType, int32_t catalogueId, const char *snapshotKey)
 {
-    ProcessDescriptor d;
-    d.menuText = QString::fromLatin1(menuText);
-    d.consoleName = QString::fromLatin1(consoleName);
-    d.listName = QString::fromLatin1(listName);
-    d.editorName = d.menuText;
-    d.operationNumber = operation;
+    ProcessDescriptor d = describe(QString::fromLatin1(menuText), QString::fromLatin1(consoleName),
+                                   QString::fromLatin1(listName), operation, batchType, QString::fromLatin1(snapshotKey));
     d.recordedNumber = recorded;
     d.batchRecordedNumber = recorded;
-    d.batchType = batchType;
     d.catalogueId = catalogueId;
-    d.snapshotKey = QString::fromLatin1(snapshotKey);
     d.silicon = SiliconEffect::WhenMaterialIsSilicon;
     d.writtenMaterial = keyMaterial;
     return d;

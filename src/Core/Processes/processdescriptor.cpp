@@ -61,5 +61,31 @@ ParameterSet ProcessDescriptor::defaults() const
     return values;
 }
 
+ParameterField materialField(const QString &word, const QString &label, MaterialChoice choice)
+{
+    ParameterField f;
+    f.key = word;
+    f.type = ValueType::Material;
+    f.label = label;
+    f.materials = choice;
+    return f;
+}
+
+ProcessDescriptor describe(const QString &menuText, const QString &consoleName, const QString &listName,
+                           int32_t operation, int32_t batchType, const QString &snapshotKey)
+{
+    ProcessDescriptor d;
+    d.menuText = menuText;
+    d.consoleName = consoleName;
+    d.listName = listName;
+    d.editorName = menuText;
+    d.operationNumber = operation;
+    d.recordedNumber = operation;
+    d.batchRecordedNumber = operation;
+    d.batchType = batchType;
+    d.snapshotKey = snapshotKey;
+    return d;
+}
+
 } // namespace Processes
 } // namespace Core

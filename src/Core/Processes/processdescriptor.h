@@ -154,5 +154,14 @@ struct ProcessDescriptor
     ParameterSet defaults() const;
 };
 
+// A material parameter, stored as "<word>_Id", "<word>" and "<word>_Color".
+ParameterField materialField(const QString &word, const QString &label, MaterialChoice choice);
+
+// A descriptor with its names and numbers: the list editor shows the menu text, and the
+// menu operation and the batch step both record the operation number. The family files
+// fill in the rest.
+ProcessDescriptor describe(const QString &menuText, const QString &consoleName, const QString &listName,
+                           int32_t operation, int32_t batchType, const QString &snapshotKey);
+
 } // namespace Processes
 } // namespace Core

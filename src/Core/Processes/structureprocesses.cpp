@@ -31,15 +31,12 @@ ParameterField field(const QString &key, ValueType type, const QString &label, d
 ProcessDescriptor named(const char *menuText, const char *listName, int32_t operation, int32_t batchType,
                         int32_t editorRank)
 {
-    ProcessDescriptor d;
-    d.menuText = QString::fromLatin1(menuText);
-    d.consoleName = QString::fromLatin1(listName);
-    d.listName = QString::fromLatin1(listName);
+    ProcessDescriptor d = describe(QString::fromLatin1(menuText), QString::fromLatin1(listName),
+                                   QString::fromLatin1(listName), operation, batchType, QString());
     d.editorName = d.listName;
     d.editorRank = editorRank;
-    d.operationNumber = operation;
-    d.recordedNumber = operation;
-    d.batchType = batchType;
+    // Their own steps record nothing, unless a process says otherwise.
+    d.batchRecordedNumber = -1;
     d.generic = false;
     return d;
 }

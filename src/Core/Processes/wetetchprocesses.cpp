@@ -30,18 +30,10 @@ template <class Etch>
 ProcessDescriptor wetEtch(const char *menuText, const char *consoleName, const char *listName, int32_t operation,
                           int32_t batchType, int32_t editorRank)
 {
-    ProcessDescriptor d;
-    d.menuText = QString::fromLatin1(menuText);
-    d.consoleName = QString::fromLatin1(consoleName);
-    d.listName = QString::fromLatin1(listName);
-    d.editorName = d.menuText;
+    ProcessDescriptor d = describe(QString::fromLatin1(menuText), QString::fromLatin1(consoleName),
+                                   QString::fromLatin1(listName), operation, batchType, QStringLiteral("SiWetEtch"));
     d.editorRank = editorRank;
     d.dialogTitle = QStringLiteral("Wet Etching Options");
-    d.snapshotKey = QStringLiteral("SiWetEtch");
-    d.operationNumber = operation;
-    d.recordedNumber = operation;
-    d.batchRecordedNumber = operation;
-    d.batchType = batchType;
     // The run keeps the lattice itself: it leaves it current, not stale.
     d.silicon = SiliconEffect::None;
 
