@@ -52,15 +52,6 @@ bool ProcessDescriptor::writesSilicon(const ParameterSet &values) const
     return false;
 }
 
-ParameterSet ProcessDescriptor::defaults() const
-{
-    ParameterSet values;
-    for (const ParameterField &f : fields)
-        if (!f.isMaterial())
-            values.set(f.key, f.defaultValue);
-    return values;
-}
-
 ParameterField materialField(const QString &word, const QString &label, MaterialChoice choice)
 {
     ParameterField f;

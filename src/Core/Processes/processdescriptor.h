@@ -150,8 +150,6 @@ struct ProcessDescriptor
     const ParameterField *field(const QString &key) const;
     // Whether a run with these values may have changed silicon.
     bool writesSilicon(const ParameterSet &values) const;
-    // A ParameterSet with every field's default (materials: none chosen).
-    ParameterSet defaults() const;
 };
 
 // A material parameter, stored as "<word>_Id", "<word>" and "<word>_Color".
