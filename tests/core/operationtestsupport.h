@@ -6,6 +6,8 @@
 #include "Core/Operations/commandinterpreter.h"
 #include "Core/Operations/operation.h"
 #include "Core/Operations/operationcontext.h"
+#include "Core/Processes/describedprocessoperation.h"
+#include "Core/Processes/processregistry.h"
 #include "Util/iobserver.h"
 
 #include <algorithm>
@@ -69,6 +71,18 @@ inline Core::BatchRun::ProcessData step(int32_t type, std::initializer_list<std:
     for (const auto &v : values)
         s.setParameter(QString::fromLatin1(v.first), v.second, true);
     return s;
+}
+
+// Runs the menu operation of the process of list type `batchType`, its dialog handing it
+// `values`.
+inline void runDescribedOperation(Core::Operations::OperationContext &context, int32_t batchType,
+                                  const Core::Processes::ParameterSet &values)
+{
+    auto op = std::make_shared<Core::Processes::DescribedProcessOperation>(
+        context, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType));
+    std::weak_ptr<Core::Processes::DescribedProcessOperation> weak = op;
+    op->setOptionsObserver(std::make_shared<Options>([weak, values] { weak.lock()->setParameters(values); }));
+    op->execute();
 }
 
 } // namespace OperationTest

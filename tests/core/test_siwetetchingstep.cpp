@@ -1,9 +1,8 @@
 #include "Core/BatchRun/processlistrunner.h"
-#include "Core/Processes/describedprocessoperation.h"
-#include "Core/Processes/processregistry.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -48,23 +47,11 @@ std::vector<int32_t> counts(Model::Automaton::TotalVolume &volume)
     return result;
 }
 
-struct Options : Util::IObserver
-{
-    explicit Options(std::function<void()> accept) : accept(std::move(accept)) {}
-    void update() override { accept(); }
-    std::function<void()> accept;
-};
-
 // The menu operation of the wet etch of list type `batchType` (1 atomistic, 20
 // continuous), given `depth` by its dialog.
 void runOperation(OperationContext &context, double depth, int32_t batchType = 1)
 {
-    auto op = std::make_shared<Core::Processes::DescribedProcessOperation>(
-        context, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType));
-    std::weak_ptr<Core::Processes::DescribedProcessOperation> weak = op;
-    op->setOptionsObserver(std::make_shared<Options>(
-        [weak, depth] { weak.lock()->setParameters(Core::Processes::ParameterSet{{"Depth", depth}}); }));
-    op->execute();
+    OperationTest::runDescribedOperation(context, batchType, Core::Processes::ParameterSet{{"Depth", depth}});
 }
 
 } // namespace

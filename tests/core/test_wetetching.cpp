@@ -1,10 +1,9 @@
 #include "Core/Operations/AtomisticWetEtching/atomisticwetetch.h"
 #include "Core/Operations/ContinuousWetEtching/continuouswetetch.h"
-#include "Core/Processes/describedprocessoperation.h"
-#include "Core/Processes/processregistry.h"
 #include "Core/Operations/operationcontext.h"
 #include "Model/Automaton/silattice.h"
 #include "filmtestsupport.h"
+#include "operationtestsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -252,31 +251,11 @@ TEST(AtomisticWetEtch, SameCellsForAnyThreadCount)
 
 namespace {
 
-struct Options : Util::IObserver
-{
-    explicit Options(std::function<void()> accept) : accept(std::move(accept)) {}
-    void update() override { accept(); }
-    std::function<void()> accept;
-};
-
-struct Messages : Util::IObserver
-{
-    explicit Messages(CommandInterpreter &i) : i(i) {}
-    void update() override { lines.push_back(i.getLastMessage()); }
-    CommandInterpreter &i;
-    std::vector<std::string> lines;
-};
-
 // The menu operation of the wet etch of list type `batchType` (1 atomistic, 20
 // continuous), given `depth` by its dialog.
 void runOperation(OperationContext &context, double depth, int32_t batchType = 1)
 {
-    auto op = std::make_shared<Core::Processes::DescribedProcessOperation>(
-        context, *Core::Processes::ProcessRegistry::instance().byBatchType(batchType));
-    std::weak_ptr<Core::Processes::DescribedProcessOperation> weak = op;
-    op->setOptionsObserver(std::make_shared<Options>(
-        [weak, depth] { weak.lock()->setParameters(Core::Processes::ParameterSet{{"Depth", depth}}); }));
-    op->execute();
+    OperationTest::runDescribedOperation(context, batchType, Core::Processes::ParameterSet{{"Depth", depth}});
 }
 
 } // namespace
@@ -291,7 +270,7 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     etch(whole, 1.4);
 
     OperationContext context;
-    auto messages = std::make_shared<Messages>(context.interpreter);
+    auto messages = std::make_shared<OperationTest::Log>(context.interpreter);
     context.interpreter.addMessageObserver(messages);
     const auto v = makeVolume(6, 6, 12, rule);
     context.scene.add(v);
@@ -328,7 +307,7 @@ TEST(AtomisticWetEtch, OperationsReuseTheLatticeUntilSiliconChanges)
     const std::vector<uint32_t> before = v->materialIds();
     auto rejected = std::make_shared<Core::Processes::DescribedProcessOperation>(
         context, *Core::Processes::ProcessRegistry::instance().byBatchType(1));
-    rejected->setOptionsObserver(std::make_shared<Options>([] {}));
+    rejected->setOptionsObserver(std::make_shared<OperationTest::Options>([] {}));
     rejected->execute();
     EXPECT_EQ(messages->lines.back(), "BCA Wet Etch: Operation canceled.");
     EXPECT_EQ(v->materialIds(), before);

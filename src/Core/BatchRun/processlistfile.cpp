@@ -1,5 +1,7 @@
 #include "Core/BatchRun/processlistfile.h"
 
+#include "Core/Processes/processregistry.h"
+
 #include "Model/Materials/materialfactory.h"
 #include "Model/Materials/materialreconciler.h"
 #include "Util/nulbytes.h"
@@ -78,9 +80,14 @@ void translateMaterialIds(ProcessData &step, const Model::Materials::MaterialIdM
 
 const QStringList &ProcessListFile::materialIdParameters()
 {
-    static const QStringList names = {
-        QStringLiteral("Material_Id"), QStringLiteral("Conducting Material_Id"),
-        QStringLiteral("Deposited Material_Id"), QStringLiteral("Doped Material_Id")};
+    static const QStringList names = [] {
+        QStringList keys;
+        for (const Processes::ProcessDescriptor &process : Processes::ProcessRegistry::instance().all())
+            for (const Processes::ParameterField &field : process.fields)
+                if (field.isMaterial() && !keys.contains(field.listKey()))
+                    keys << field.listKey();
+        return keys;
+    }();
     return names;
 }
 

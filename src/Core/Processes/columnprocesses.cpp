@@ -28,16 +28,7 @@ ProcessDescriptor column(const char *menuText, const char *consoleName, const ch
 // A height or depth in whole cells, as lists store it.
 ParameterField cells(const QString &key, const QString &label, const char *unit, double minimum, double defaultValue)
 {
-    ParameterField f;
-    f.key = key;
-    f.type = ValueType::UInt;
-    f.unit = QString::fromLatin1(unit);
-    f.defaultValue = defaultValue;
-    f.minimum = minimum;
-    f.maximum = 999999999.0;
-    f.decimals = 0;
-    f.label = label;
-    return f;
+    return numberField(key, ValueType::UInt, label, QString::fromLatin1(unit), defaultValue, minimum, 999999999.0, 0);
 }
 
 ParameterField anyMaterial(const QString &label) { return materialField(keyMaterial, label, MaterialChoice::Any); }

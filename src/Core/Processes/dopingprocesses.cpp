@@ -19,22 +19,11 @@ const QLatin1String keyDopant("Doped Material");
 
 ParameterField dopant() { return materialField(keyDopant, QStringLiteral("Doped Material"), MaterialChoice::Dopant); }
 
-// A length in units below or around the surface: 0 to 1e9, of 0 or more in a list.
+// A length in units below or around the surface, its label its list name.
 ParameterField length(const QString &key, double defaultValue, int decimals, const char *help, const char *refusal)
 {
-    ParameterField f;
-    f.key = key;
-    f.type = ValueType::Float;
-    f.unit = QStringLiteral("units");
-    f.defaultValue = defaultValue;
-    f.minimum = 0.0;
-    f.maximum = 1e9;
-    f.decimals = decimals;
-    f.label = key;
-    f.help = QString::fromLatin1(help);
-    f.rule = ListRule::NotNegative;
-    f.refusal = QString::fromLatin1(refusal);
-    return f;
+    return lengthField(key, key, defaultValue, decimals, QString::fromLatin1(refusal))
+        .withHelp(QString::fromLatin1(help));
 }
 
 ProcessDescriptor doping()
@@ -82,18 +71,10 @@ ProcessDescriptor ionImplantation()
 ParameterField oxidationNumber(const char *key, const char *label, double minimum, double maximum,
                                double defaultValue, int decimals, const char *unit, const char *help = "")
 {
-    ParameterField f;
-    f.key = QString::fromLatin1(key);
-    f.type = ValueType::Double;
-    f.unit = QString::fromLatin1(unit);
-    f.defaultValue = defaultValue;
-    f.minimum = minimum;
-    f.maximum = maximum;
-    f.decimals = decimals;
-    f.label = QString::fromLatin1(label);
-    f.help = QString::fromLatin1(help);
-    f.rule = ListRule::NotNegative;
-    return f;
+    return numberField(QString::fromLatin1(key), ValueType::Double, QString::fromLatin1(label),
+                       QString::fromLatin1(unit), defaultValue, minimum, maximum, decimals)
+        .withRule(ListRule::NotNegative, QString())
+        .withHelp(QString::fromLatin1(help));
 }
 
 ProcessDescriptor siOxidation()
@@ -113,13 +94,8 @@ ProcessDescriptor siOxidation()
 
     // Either the oxide thickness, or the time, temperature and pressure of a dry
     // oxidation (Deal-Grove).
-    ParameterField choice;
-    choice.key = byTime;
-    choice.type = ValueType::Bool;
-    choice.defaultValue = 0.0;
-    choice.maximum = 1.0;
-    choice.decimals = 0;
-    choice.label = QStringLiteral("Oxidation Time");
+    const ParameterField choice =
+        numberField(byTime, ValueType::Bool, QStringLiteral("Oxidation Time"), QString(), 0.0, 0.0, 1.0, 0);
     ParameterField conversionField = oxidationNumber(
         "Micron Conversion", "Cell units per micron", 0.01, 1e9, 100.0, 2, "",
         "Conversion between cell units and microns. Si cells are approximately 1.0 x 1.0 x 0.35 units.");
@@ -176,27 +152,24 @@ ProcessDescriptor randomWalkDoping()
     d.dialogTitle = QStringLiteral("Random Walk Doping Options");
     d.silicon = SiliconEffect::Always;
     d.generic = false;
-    const auto number = [](const char *key, const char *unit) {
-        ParameterField f;
-        f.key = QString::fromLatin1(key);
-        f.type = ValueType::Float;
-        f.unit = QString::fromLatin1(unit);
-        f.label = f.key;
-        return f;
+    // In SI units, in the order a list step reads them. The defaults move half the
+    // particles each step (D x dt x 6 / h^2 = 0.5); the threshold is 10 % of the surface
+    // concentration.
+    const auto number = [](const char *key, const char *unit, double defaultValue, const char *help = "") {
+        return numberField(QString::fromLatin1(key), ValueType::Float, QString::fromLatin1(key),
+                           QString::fromLatin1(unit), defaultValue, 0.0, 1e120, 6)
+            .withHelp(QString::fromLatin1(help));
     };
-    ParameterField dopant;
-    dopant.key = QStringLiteral("Material");
-    dopant.type = ValueType::Material;
-    dopant.label = QStringLiteral("Dopant");
-    dopant.materials = MaterialChoice::Any;
-    // In SI units, in the order a list step reads them.
-    d.fields = {number("Cell Size", "m"),
-                number("Time Step Duration", "s"),
-                number("Diffusion Coefficient", "m2/s"),
-                dopant,
-                number("Doping Time", "s"),
-                number("Doping Threshold", "cm-3"),
-                number("Surface Concentration", "cm-3")};
+    d.fields = {number("Cell Size", "m", 1e-7),
+                number("Time Step Duration", "s", 320.5128205128206),
+                number("Diffusion Coefficient", "m2/s", 2.6e-18,
+                       "Diffusion coefficient of the dopant in silicon at the process temperature."),
+                materialField(QStringLiteral("Material"), QStringLiteral("Dopant"), MaterialChoice::Any),
+                number("Doping Time", "s", 3600.0),
+                number("Doping Threshold", "m-3", 1e-10,
+                       "Cells whose concentration exceeds this become the dopant material."),
+                number("Surface Concentration", "m-3", 1e-9,
+                       "Dopant concentration at the surface, held for the whole doping time.")};
     d.run = [](ProcessTarget &t, const ParameterSet &v) {
         const std::optional<uint32_t> seed =
             v.has(QStringLiteral("Seed")) ? std::optional<uint32_t>(v.count(QStringLiteral("Seed"))) : std::nullopt;

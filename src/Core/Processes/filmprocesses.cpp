@@ -26,56 +26,29 @@ ParameterField material(const QString &word, const QString &label, MaterialChoic
     return materialField(word, label, choice);
 }
 
-// A thickness or depth in length units: 0 to 1e9, default 10.
+// A thickness or depth, 10 units unless set.
 ParameterField length(const QString &key, const QString &label, const char *refusal,
                       ValueType type = ValueType::Float)
 {
-    ParameterField f;
-    f.key = key;
-    f.type = type;
-    f.unit = QStringLiteral("units");
-    f.defaultValue = 10.0;
-    f.minimum = 0.0;
-    f.maximum = 1e9;
-    f.label = label;
-    f.rule = ListRule::NotNegative;
-    f.refusal = QString::fromLatin1(refusal);
-    return f;
+    return lengthField(key, label, 10.0, 2, QString::fromLatin1(refusal), type);
 }
 
 // Lateral growth or etch per unit of vertical growth or etch.
 ParameterField ratio(double minimum, ValueType type = ValueType::Float, const char *refusal = "")
 {
-    ParameterField f;
-    f.key = keyRatio;
-    f.type = type;
-    f.defaultValue = 0.5;
-    f.minimum = minimum;
-    f.maximum = 1e9;
-    f.decimals = 3;
-    f.label = QStringLiteral("Horizontal ratio");
-    f.help = QStringLiteral("Lateral growth or etch per unit of vertical growth or etch.");
-    f.rule = ListRule::Finite;
-    f.refusal = QString::fromLatin1(refusal);
-    return f;
+    return numberField(keyRatio, type, QStringLiteral("Horizontal ratio"), QString(), 0.5, minimum, 1e9, 3)
+        .withRule(ListRule::Finite, QString::fromLatin1(refusal))
+        .withHelp(QStringLiteral("Lateral growth or etch per unit of vertical growth or etch."));
 }
 
 // A Moore count of cells; a list may hold a fraction, which the run drops.
 ParameterField cells(const QString &key, const QString &label)
 {
-    ParameterField f;
-    f.key = key;
-    f.type = ValueType::Float;
-    f.unit = QStringLiteral("cells");
-    f.defaultValue = 1.0;
-    f.minimum = 1.0;
-    f.maximum = 999999999.0;
-    f.decimals = 0;
-    f.label = label;
-    f.rule = ListRule::Range;
+    ParameterField f = numberField(key, ValueType::Float, label, QStringLiteral("cells"), 1.0, 1.0, 999999999.0, 0)
+                           .withRule(ListRule::Range,
+                                     QStringLiteral("the number of cells must lie between 0 and 999999999"));
     f.ruleMinimum = 0.0;
     f.ruleMaximum = 999999999.0;
-    f.refusal = QStringLiteral("the number of cells must lie between 0 and 999999999");
     return f;
 }
 

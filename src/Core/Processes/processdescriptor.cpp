@@ -31,6 +31,19 @@ bool ParameterField::appliesTo(const ParameterSet &values) const
     return onlyWhen.isEmpty() || values.value(onlyWhen) == onlyWhenValue;
 }
 
+ParameterField &ParameterField::withRule(ListRule listRule, const QString &why)
+{
+    rule = listRule;
+    refusal = why;
+    return *this;
+}
+
+ParameterField &ParameterField::withHelp(const QString &text)
+{
+    help = text;
+    return *this;
+}
+
 const ParameterField *ProcessDescriptor::field(const QString &key) const
 {
     for (const ParameterField &f : fields)
@@ -60,6 +73,28 @@ ParameterField materialField(const QString &word, const QString &label, Material
     f.label = label;
     f.materials = choice;
     return f;
+}
+
+ParameterField numberField(const QString &key, ValueType type, const QString &label, const QString &unit,
+                           double defaultValue, double minimum, double maximum, int decimals)
+{
+    ParameterField f;
+    f.key = key;
+    f.type = type;
+    f.label = label;
+    f.unit = unit;
+    f.defaultValue = defaultValue;
+    f.minimum = minimum;
+    f.maximum = maximum;
+    f.decimals = decimals;
+    return f;
+}
+
+ParameterField lengthField(const QString &key, const QString &label, double defaultValue, int decimals,
+                           const QString &refusal, ValueType type)
+{
+    return numberField(key, type, label, QStringLiteral("units"), defaultValue, 0.0, 1e9, decimals)
+        .withRule(ListRule::NotNegative, refusal);
 }
 
 ProcessDescriptor describe(const QString &menuText, const QString &consoleName, const QString &listName,

@@ -71,6 +71,9 @@ struct ParameterField
     bool keepsRule(double value) const;
     // Whether the field is read with these values (see onlyWhen).
     bool appliesTo(const ParameterSet &values) const;
+    // Sets the rule a list value must keep and why a value breaking it is refused.
+    ParameterField &withRule(ListRule listRule, const QString &why);
+    ParameterField &withHelp(const QString &text);
 };
 
 // What an options dialog is told about the volume it works on (or, in the list editor,
@@ -154,6 +157,16 @@ struct ProcessDescriptor
 
 // A material parameter, stored as "<word>_Id", "<word>" and "<word>_Color".
 ParameterField materialField(const QString &word, const QString &label, MaterialChoice choice);
+
+// A number parameter: the options dialog offers minimum to maximum with `decimals`
+// decimals, starting at the default.
+ParameterField numberField(const QString &key, ValueType type, const QString &label, const QString &unit,
+                           double defaultValue, double minimum, double maximum, int decimals);
+
+// A thickness, depth or distance in length units: 0 to 1e9 in the dialog, a number of 0
+// or more in a list (refused with `refusal`).
+ParameterField lengthField(const QString &key, const QString &label, double defaultValue, int decimals,
+                           const QString &refusal, ValueType type = ValueType::Float);
 
 // A descriptor with its names and numbers: the list editor shows the menu text, and the
 // menu operation and the batch step both record the operation number. The family files

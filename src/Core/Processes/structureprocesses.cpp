@@ -14,18 +14,9 @@ namespace {
 ParameterField field(const QString &key, ValueType type, const QString &label, double defaultValue = 0.0,
                      double minimum = 0.0, double maximum = 0.0, const QString &help = QString())
 {
-    ParameterField f;
-    f.key = key;
-    f.type = type;
-    f.label = label;
-    f.defaultValue = defaultValue;
-    f.minimum = minimum;
-    f.maximum = maximum;
-    f.decimals = 0;
-    f.help = help;
     if (type == ValueType::Material)
-        f.materials = MaterialChoice::Any;
-    return f;
+        return materialField(key, label, MaterialChoice::Any).withHelp(help);
+    return numberField(key, type, label, QString(), defaultValue, minimum, maximum, 0).withHelp(help);
 }
 
 ProcessDescriptor named(const char *menuText, const char *listName, int32_t operation, int32_t batchType,
@@ -75,9 +66,9 @@ ProcessDescriptor createSubstrate()
               deltaTip),
         field(SubstrateParameters::keyDeltaZ, ValueType::UInt, QStringLiteral("Lower Left Front Corner"), 0, 0, large,
               deltaTip),
-        field(SubstrateParameters::keyCentreX, ValueType::UInt, QStringLiteral("X"), 0, 0, large, centreTip),
-        field(SubstrateParameters::keyCentreY, ValueType::UInt, QStringLiteral("Y"), 0, 0, large, centreTip),
-        field(SubstrateParameters::keyCentreZ, ValueType::UInt, QStringLiteral("Z"), 0, 0, large, centreTip),
+        field(SubstrateParameters::keyCentreX, ValueType::UInt, QStringLiteral("Center X"), 0, 0, large, centreTip),
+        field(SubstrateParameters::keyCentreY, ValueType::UInt, QStringLiteral("Center Y"), 0, 0, large, centreTip),
+        field(SubstrateParameters::keyCentreZ, ValueType::UInt, QStringLiteral("Center Z"), 0, 0, large, centreTip),
         field(SubstrateParameters::keyRadius, ValueType::UInt, QStringLiteral("Radius"), 50, 1, large, radiusTip),
     };
     return d;

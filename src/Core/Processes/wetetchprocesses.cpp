@@ -37,19 +37,10 @@ ProcessDescriptor wetEtch(const char *menuText, const char *consoleName, const c
     // The run keeps the lattice itself: it leaves it current, not stale.
     d.silicon = SiliconEffect::None;
 
-    ParameterField depth;
-    depth.key = keyDepth;
-    depth.type = ValueType::Float;
-    depth.unit = QStringLiteral("units");
-    depth.defaultValue = 10.0;
-    depth.minimum = 0.0;
-    depth.maximum = 1e9;
-    depth.decimals = 4;
-    depth.label = QStringLiteral("Etch Depth");
-    depth.help = QStringLiteral(
-        "Set the depth of the etching. This is how far down the (100) plane on the surface will be etched.");
-    depth.rule = ListRule::NotNegative;
-    depth.refusal = QStringLiteral("the depth must be a number of 0 or more");
+    const ParameterField depth =
+        lengthField(keyDepth, QStringLiteral("Etch Depth"), 10.0, 4, QStringLiteral("the depth must be a number of 0 or more"))
+            .withHelp(QStringLiteral("Set the depth of the etching. This is how far down the (100) plane on the "
+                                     "surface will be etched."));
     d.fields = {depth};
     d.run = &runWetEtch<Etch>;
     return d;

@@ -2,6 +2,7 @@
 
 #include "Core/Operations/CreateSubstrate/createsubstrateoperation.h"
 
+#include "Core/Processes/processregistry.h"
 #include "UI/Operations/materialcombo.h"
 
 #include <QCheckBox>
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 namespace Ui {
 namespace Operations {
@@ -22,13 +25,21 @@ using Core::Operations::SubstrateParameters;
 
 namespace {
 
-constexpr int largeLimit = 999999999;
-
-QSpinBox *spinBox(int minimum, int maximum, int value)
+const Core::Processes::ParameterField &field(const QString &key)
 {
+    return *Core::Processes::ProcessRegistry::instance().byBatchType(11)->field(key);
+}
+
+int toInt(double value) { return static_cast<int>(std::clamp(value, double(INT_MIN), double(INT_MAX))); }
+
+// A box with the range, default and tip of the field of that key.
+QSpinBox *spinBox(const QString &key)
+{
+    const Core::Processes::ParameterField &f = field(key);
     auto *box = new QSpinBox;
-    box->setRange(minimum, maximum);
-    box->setValue(value);
+    box->setRange(toInt(f.minimum), toInt(f.maximum));
+    box->setValue(toInt(f.defaultValue));
+    box->setToolTip(f.help);
     return box;
 }
 
@@ -49,22 +60,21 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     // Total volume.
     auto *volumeGroup = new QGroupBox(tr("Total Volume Dimensions and Position"));
     auto *volumeLayout = new QGridLayout(volumeGroup);
-    const char *const sizeLabels[3] = {"Length", "Width", "Height"};
-    const int volumeDefaults[3] = {100, 100, 80};
-    const QString volumeTip = tr("Define the size of the total volume.");
+    const QString volumeKeys[3] = {SubstrateParameters::keyVolumeSizeX, SubstrateParameters::keyVolumeSizeY,
+                                   SubstrateParameters::keyVolumeSizeZ};
     const QString volumeWhat =
         tr("The simulation is run on a volume of cells. This is the total size of the volume. "
            "Substrate and aditional deposited films must fit inside this volume.");
     for (int a = 0; a < 3; ++a) {
-        auto *label = new QLabel(tr(sizeLabels[a]));
-        volumeSizes[a] = spinBox(1, 10000, volumeDefaults[a]);
+        auto *label = new QLabel(field(volumeKeys[a]).label);
+        volumeSizes[a] = spinBox(volumeKeys[a]);
         describe(label, volumeWhat, volumeWhat);
-        describe(volumeSizes[a], volumeTip, volumeWhat);
+        volumeSizes[a]->setWhatsThis(volumeWhat);
         volumeLayout->addWidget(label, 0, 2 * a);
         volumeLayout->addWidget(volumeSizes[a], 0, 2 * a + 1);
     }
-    auto *cornerLabel = new QLabel(tr("Volume Lower Left Front Corner"));
-    const QString cornerTip = tr("Define the position of the volume in the viewing space.");
+    const Core::Processes::ParameterField &corner = field(SubstrateParameters::keyCorner);
+    auto *cornerLabel = new QLabel(corner.label);
     const QString cornerWhat =
         tr("This allows you to change where the volume will be placed. This is to avoid creating "
            "superimposed volumes. The coordinates indicate where the lower left front corner of "
@@ -73,26 +83,27 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     volumeLayout->addWidget(cornerLabel, 1, 0, 1, 6);
     for (int a = 0; a < 3; ++a) {
         corners[a] = new QDoubleSpinBox;
-        corners[a]->setRange(-1e9, 1e9);
-        corners[a]->setValue(0.0);
-        describe(corners[a], cornerTip, cornerWhat);
+        corners[a]->setRange(corner.minimum, corner.maximum);
+        corners[a]->setValue(corner.defaultValue);
+        describe(corners[a], corner.help, cornerWhat);
         volumeLayout->addWidget(corners[a], 2, 2 * a, 1, 2);
     }
 
     // Substrate.
     auto *substrateGroup = new QGroupBox(tr("Substrate Dimensions and position"));
     auto *substrateLayout = new QGridLayout(substrateGroup);
-    auto *sizeLabel = new QLabel(tr("Size"));
-    describe(sizeLabel, tr("Size of the substrate in cells."));
+    const QString sizeKeys[3] = {SubstrateParameters::keySubstrateSizeX, SubstrateParameters::keySubstrateSizeY,
+                                 SubstrateParameters::keySubstrateSizeZ};
+    auto *sizeLabel = new QLabel(field(sizeKeys[0]).label);
+    describe(sizeLabel, field(sizeKeys[0]).help);
     substrateLayout->addWidget(sizeLabel, 0, 0);
-    const int substrateDefaults[3] = {100, 100, 30};
     for (int a = 0; a < 3; ++a) {
-        substrateSizes[a] = spinBox(1, largeLimit, substrateDefaults[a]);
-        describe(substrateSizes[a], tr("Size of the substrate in cells."));
+        substrateSizes[a] = spinBox(sizeKeys[a]);
         substrateLayout->addWidget(substrateSizes[a], 0, a + 1);
     }
-    auto *deltaLabel = new QLabel(tr("Lower Left Front Corner"));
-    const QString deltaTip = tr("Location of the substrate relative to the total volume in cells.");
+    const QString deltaKeys[3] = {SubstrateParameters::keyDeltaX, SubstrateParameters::keyDeltaY,
+                                  SubstrateParameters::keyDeltaZ};
+    auto *deltaLabel = new QLabel(field(deltaKeys[0]).label);
     const QString deltaWhat =
         tr("This allows you to displace the substrate inside the final volume. This might be "
            "desirable to, for example, etch the substrate from both sides. This can be done by "
@@ -100,42 +111,42 @@ CreateSubstrateDialog::CreateSubstrateDialog(QWidget *parent) : QDialog(parent)
     describe(deltaLabel, deltaWhat, deltaWhat);
     substrateLayout->addWidget(deltaLabel, 1, 0);
     for (int a = 0; a < 3; ++a) {
-        deltas[a] = spinBox(0, largeLimit, 0);
-        describe(deltas[a], deltaTip, deltaWhat);
+        deltas[a] = spinBox(deltaKeys[a]);
+        deltas[a]->setWhatsThis(deltaWhat);
         substrateLayout->addWidget(deltas[a], 1, a + 1);
     }
     rectangularWidgets = {sizeLabel, substrateSizes[0], substrateSizes[1], substrateSizes[2],
                           deltaLabel, deltas[0], deltas[1], deltas[2]};
 
-    spherical = new QCheckBox(tr("Spherical Substrate"));
-    describe(spherical, tr("Create a spherical substrate."));
+    const Core::Processes::ParameterField &sphere = field(SubstrateParameters::keySpherical);
+    spherical = new QCheckBox(sphere.label);
+    spherical->setChecked(sphere.defaultValue != 0.0);
+    describe(spherical, sphere.help);
     substrateLayout->addWidget(spherical, 2, 0, 1, 4);
 
-    const char *const centreLabels[3] = {"Center X", "Center Y", "Center Z"};
-    const QString centreTip =
-        tr("Define the center position of the substrate relative to the total volume in cells.");
+    const QString centreKeys[3] = {SubstrateParameters::keyCentreX, SubstrateParameters::keyCentreY,
+                                   SubstrateParameters::keyCentreZ};
     for (int a = 0; a < 3; ++a) {
-        auto *label = new QLabel(tr(centreLabels[a]));
-        centres[a] = spinBox(0, largeLimit, 0);
-        describe(label, centreTip);
-        describe(centres[a], centreTip);
+        auto *label = new QLabel(field(centreKeys[a]).label);
+        centres[a] = spinBox(centreKeys[a]);
+        describe(label, field(centreKeys[a]).help);
         substrateLayout->addWidget(label, 3, a + 1);
         substrateLayout->addWidget(centres[a], 4, a + 1);
         sphericalWidgets << label << centres[a];
     }
-    auto *radiusLabel = new QLabel(tr("Radius"));
-    radius = spinBox(1, largeLimit, 50);
-    describe(radiusLabel, tr("Define the radius of the substrate."));
-    describe(radius, tr("Define the radius of the substrate."));
+    auto *radiusLabel = new QLabel(field(SubstrateParameters::keyRadius).label);
+    radius = spinBox(SubstrateParameters::keyRadius);
+    describe(radiusLabel, radius->toolTip());
     substrateLayout->addWidget(radiusLabel, 3, 0);
     substrateLayout->addWidget(radius, 4, 0);
     sphericalWidgets << radiusLabel << radius;
 
-    auto *materialLabel = new QLabel(tr("Substrate Material"));
+    const Core::Processes::ParameterField &materialField = field(SubstrateParameters::keyMaterial);
+    auto *materialLabel = new QLabel(materialField.label);
     material = new QComboBox;
     fillMaterialCombo(material);
-    describe(materialLabel, tr("Material the substrate will be composed of."));
-    describe(material, tr("Material the substrate will be composed of."));
+    describe(materialLabel, materialField.help);
+    describe(material, materialField.help);
     auto *materialRow = new QHBoxLayout;
     materialRow->addWidget(materialLabel);
     materialRow->addWidget(material, 1);

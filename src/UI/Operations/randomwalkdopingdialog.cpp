@@ -68,13 +68,14 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
         connect(edit, &QLineEdit::editingFinished, this, [this, field] { fieldLeft(field); });
         connect(edit, &QLineEdit::textChanged, this, [this] { updateState(); });
     }
-    edits[diffusion]->setToolTip(tr("Diffusion coefficient of the dopant in silicon at the process temperature."));
-    edits[concentration]->setToolTip(tr("Dopant concentration at the surface, held for the whole doping time."));
+    const Core::Processes::ProcessDescriptor &process = descriptor();
+    edits[diffusion]->setToolTip(process.field(QStringLiteral("Diffusion Coefficient"))->help);
+    edits[concentration]->setToolTip(process.field(QStringLiteral("Surface Concentration"))->help);
 
-    threshold = spinBox(10.0, tr(" %"));
+    threshold = spinBox(0.0, tr(" %"));
     threshold->setToolTip(tr("Cells whose concentration exceeds this share of the surface concentration become the dopant material."));
     form->addRow(tr("Threshold"), threshold);
-    time = spinBox(60.0, tr(" minutes"));
+    time = spinBox(0.0, tr(" minutes"));
     form->addRow(tr("Doping time"), time);
     connect(time, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, [this] { updateState(); });
 
@@ -89,11 +90,11 @@ RandomWalkDopingDialog::RandomWalkDopingDialog(QWidget *parent) : QDialog(parent
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 
-    setValue(diffusion, 2.6e-14);
-    setValue(cellSize, 0.1);
-    setValue(timeStep, 320.5128205128206);
-    setValue(concentration, 1e-15);
-    updateState();
+    QMap<QString, QVariant> defaults;
+    for (const Core::Processes::ParameterField &field : process.fields)
+        if (!field.isMaterial())
+            defaults.insert(field.key, field.defaultValue);
+    preset(defaults);
 }
 
 double RandomWalkDopingDialog::value(Field field) const
@@ -176,10 +177,14 @@ void RandomWalkDopingDialog::applyTo(Core::Operations::RandomWalkDopingOperation
     operation.setDopingTime(static_cast<float>(getDopingTime()));
 }
 
+const Core::Processes::ProcessDescriptor &RandomWalkDopingDialog::descriptor()
+{
+    return *Core::Processes::ProcessRegistry::instance().byBatchType(19);
+}
+
 void RandomWalkDopingDialog::preset(const QMap<QString, QVariant> &parameters)
 {
-    const Core::Processes::ParameterField &dopant =
-        *Core::Processes::ProcessRegistry::instance().byBatchType(19)->field(QStringLiteral("Material"));
+    const Core::Processes::ParameterField &dopant = *descriptor().field(QStringLiteral("Material"));
     FilmOptionsDialog::presetMaterial(material, parameters, dopant.listKey(), dopant.key);
     auto read = [&](const char *key, double *v) {
         bool converted = false;

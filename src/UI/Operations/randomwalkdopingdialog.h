@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Core/Processes/processdescriptor.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QString>
@@ -60,6 +62,7 @@ public:
     double getDopingTime() const;           // s
 
 private:
+    static const Core::Processes::ProcessDescriptor &descriptor();
     enum Field { diffusion, cellSize, timeStep, concentration, fieldCount };
 
     // The field's value in the dialog's unit: the text once edited, else the value set.
