@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth libgl1-mesa-dri libxcb1-dev
   python3-gdspy python3-vtk9 parallel desktop-file-utils
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-matplotlib
 )
 
 missing=()

@@ -1,0 +1,7 @@
+#include "bindings.h"
+
+PYBIND11_MODULE(kelvane, module)
+{
+    module.doc() = "Kelvane: cell-based simulation of micro-fabrication process steps.";
+    KelvanePython::bindVolume(module);
+}
