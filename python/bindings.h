@@ -7,5 +7,6 @@
 namespace KelvanePython {
 
 void bindVolume(pybind11::module_ &module);
+void bindProcesses(pybind11::module_ &module);
 
 } // namespace KelvanePython

@@ -4,4 +4,5 @@ PYBIND11_MODULE(kelvane, module)
 {
     module.doc() = "Kelvane: cell-based simulation of micro-fabrication process steps.";
     KelvanePython::bindVolume(module);
+    KelvanePython::bindProcesses(module);
 }

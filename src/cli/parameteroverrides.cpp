@@ -1,5 +1,6 @@
 #include "cli/parameteroverrides.h"
 
+#include "Core/BatchRun/parametertext.h"
 #include "Core/BatchRun/processlistfile.h"
 #include "Model/Materials/materialfactory.h"
 #include "Util/vector3d.h"
@@ -12,34 +13,7 @@
 
 namespace Cli {
 
-namespace {
-
-QString quoted(const QString &text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
-
-bool materialId(const QString &text, uint32_t *id, QString *reason)
-{
-    const auto catalogue = Model::Materials::MaterialFactory::instance();
-    bool ok = false;
-    const uint number = text.toUInt(&ok);
-    if (ok) {
-        if (catalogue->getMaterial(number).id == number && number != 0) {
-            *id = number;
-            return true;
-        }
-        *reason = QStringLiteral("the material catalogue has no material with id %1").arg(number);
-        return false;
-    }
-    const Model::Materials::Material byName = catalogue->getMaterialByName(text);
-    if (byName.id != 0 && byName.name == text) {
-        *id = byName.id;
-        return true;
-    }
-    *reason = QStringLiteral("the material catalogue has no material named %1 (give a material's name or id)")
-                  .arg(quoted(text));
-    return false;
-}
-
-} // namespace
+using Core::BatchRun::quotedText;
 
 ParameterOverrides::ParameterOverrides()
     : setOption(QStringLiteral("set"),
@@ -68,7 +42,7 @@ bool ParameterOverrides::read(const QCommandLineParser &parser, QString *error)
         if (!ok || step < 1) {
             *error = QStringLiteral("--set %1: give STEP.PARAMETER=VALUE with STEP a step number from 1, "
                                     "for example --set \"2.Film Thickness=4\"")
-                         .arg(quoted(option));
+                         .arg(quotedText(option));
             return false;
         }
         overrides.push_back({option, step, match.captured(2), match.captured(3)});
@@ -79,87 +53,7 @@ bool ParameterOverrides::read(const QCommandLineParser &parser, QString *error)
 bool ParameterOverrides::parseValue(const QString &name, const QVariant &current, const QString &text,
                                     QVariant *value, QString *reason)
 {
-    const int type = current.userType();
-    bool ok = false;
-    if (Core::BatchRun::ProcessListFile::materialIdParameters().contains(name)) {
-        uint32_t id = 0;
-        if (!materialId(text.trimmed(), &id, reason))
-            return false;
-        // Kept in the type the list gave it, which is how its step reads it.
-        *value = type == QMetaType::Int ? QVariant(static_cast<int>(id)) : QVariant(static_cast<uint>(id));
-        return true;
-    }
-    if (type == QMetaType::Bool) {
-        const QString word = text.trimmed();
-        if (word != QLatin1String("true") && word != QLatin1String("false")) {
-            *reason = QStringLiteral("a yes-or-no parameter takes true or false");
-            return false;
-        }
-        *value = word == QLatin1String("true");
-        return true;
-    }
-    if (type == QMetaType::Float || type == QMetaType::Double) {
-        const double number = text.toDouble(&ok);
-        const bool fitsFloat = type == QMetaType::Double || std::abs(number) <= 3.4028234663852886e38;
-        if (!ok || !std::isfinite(number) || !fitsFloat) {
-            *reason = QStringLiteral("it needs a number");
-            return false;
-        }
-        *value = type == QMetaType::Float ? QVariant(static_cast<float>(number)) : QVariant(number);
-        return true;
-    }
-    if (type == QMetaType::Int) {
-        const int number = text.toInt(&ok);
-        if (!ok) {
-            *reason = QStringLiteral("it needs a whole number");
-            return false;
-        }
-        *value = number;
-        return true;
-    }
-    if (type == QMetaType::UInt) {
-        const uint number = text.toUInt(&ok);
-        if (!ok) {
-            *reason = QStringLiteral("it needs a whole number of 0 or more");
-            return false;
-        }
-        *value = number;
-        return true;
-    }
-    if (type == QMetaType::QString) {
-        *value = text;
-        return true;
-    }
-    if (type == QMetaType::QColor) {
-        const QColor color(text.trimmed());
-        if (!color.isValid()) {
-            *reason = QStringLiteral("it needs a colour such as #ff8000");
-            return false;
-        }
-        *value = color;
-        return true;
-    }
-    if (type == qMetaTypeId<Util::Vector3D>()) {
-        const QVariant point = Core::BatchRun::ProcessListFile::valueFromText(QStringLiteral("Util::Vector3D"), text);
-        if (point.userType() != type || !Util::Vector3D(point).isStorable()) {
-            *reason = QStringLiteral("it needs a point x;y;z of three numbers");
-            return false;
-        }
-        *value = point;
-        return true;
-    }
-    if (type == qMetaTypeId<Core::BatchRun::MaskBitmap>()) {
-        const size_t length = current.value<Core::BatchRun::MaskBitmap>().size();
-        static const QRegularExpression bits(QStringLiteral("^[01]*$"));
-        if (!bits.match(text).hasMatch() || static_cast<size_t>(text.size()) != length) {
-            *reason = QStringLiteral("a mask takes %1 characters 0 or 1, one per cell column").arg(length);
-            return false;
-        }
-        *value = Core::BatchRun::ProcessListFile::valueFromText(QStringLiteral("vector"), text);
-        return true;
-    }
-    *reason = QStringLiteral("the list file gives it a type that cannot be read");
-    return false;
+    return Core::BatchRun::parseParameterText(name, current, text, value, reason);
 }
 
 namespace {
@@ -172,16 +66,16 @@ QString materialWord(const QString &idName)
 }
 
 // The parameters a step reads, for messages: material ids also by their shown word.
-QString readNames(const QStringList &read)
+QStringList readNames(const QStringList &read)
 {
     QStringList names;
     for (const QString &name : read) {
         const QString word = materialWord(name);
         names << (Core::BatchRun::ProcessListFile::materialIdParameters().contains(name)
-                      ? QStringLiteral("%1 (or %2, a material's name or id)").arg(quoted(name), quoted(word))
-                      : quoted(name));
+                      ? QStringLiteral("%1 (or %2, a material's name or id)").arg(quotedText(name), quotedText(word))
+                      : quotedText(name));
     }
-    return names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "));
+    return names;
 }
 
 // A material set by --set: the name and colour shown beside its id follow it.
@@ -206,7 +100,7 @@ bool ParameterOverrides::apply(Core::BatchRun::ProcessList &list, const StepChec
     Core::BatchRun::ProcessList changed = list;
     std::map<int, QStringList> optionsByStep;
     for (const Override &o : overrides) {
-        const QString head = QStringLiteral("--set %1: ").arg(quoted(o.option));
+        const QString head = QStringLiteral("--set %1: ").arg(quotedText(o.option));
         if (o.step > static_cast<int>(changed.size())) {
             *error = head + QStringLiteral("the list has no step %1; its steps are 1 to %2")
                                 .arg(o.step)
@@ -223,21 +117,19 @@ bool ParameterOverrides::apply(Core::BatchRun::ProcessList &list, const StepChec
             Core::BatchRun::ProcessListFile::materialIdParameters().contains(target + QStringLiteral("_Id")))
             target += QStringLiteral("_Id");
         if (!read.contains(target) || !step.hasParameter(target)) {
-            *error = head + QStringLiteral("%1 reads no parameter %2; the parameters it reads are %3")
-                                .arg(where, quoted(o.parameter), readNames(read));
+            *error = head + Core::BatchRun::readsNoParameterText(where, o.parameter, readNames(read));
             return false;
         }
         QVariant value;
         QString reason;
         if (!parseValue(target, step.getParameters().value(target), o.value, &value, &reason)) {
-            *error = head + QStringLiteral("%1 is not a value for %2 of %3: %4")
-                                .arg(quoted(o.value), quoted(o.parameter), where, reason);
+            *error = head + Core::BatchRun::notAValueText(o.value, o.parameter, where, reason);
             return false;
         }
         step.setParameter(target, value, step.getVisibility().value(target, true));
         if (Core::BatchRun::ProcessListFile::materialIdParameters().contains(target))
             showMaterial(step, target, value.toUInt());
-        optionsByStep[o.step] << quoted(o.option);
+        optionsByStep[o.step] << quotedText(o.option);
     }
     // The values together, as the step will take them, before anything runs.
     for (const auto &entry : optionsByStep) {
@@ -247,12 +139,9 @@ bool ParameterOverrides::apply(Core::BatchRun::ProcessList &list, const StepChec
             continue;
         const QString why = checked.rejection.isEmpty() ? Core::BatchRun::ProcessListRunner::resultMessage(checked.result)
                                                         : checked.rejection;
-        *error = QStringLiteral("--set %1: step %2 (%3) does not take %4: %5")
-                     .arg(entry.second.join(QStringLiteral(", --set ")))
-                     .arg(entry.first)
-                     .arg(step.getProcessName(),
-                          entry.second.size() == 1 ? QStringLiteral("this value") : QStringLiteral("these values"),
-                          why);
+        *error = QStringLiteral("--set %1: ").arg(entry.second.join(QStringLiteral(", --set "))) +
+                 Core::BatchRun::doesNotTakeText(QStringLiteral("step %1 (%2)").arg(entry.first).arg(step.getProcessName()),
+                                                 entry.second.size() != 1, why);
         return false;
     }
     list = std::move(changed);

@@ -61,12 +61,6 @@ QVariant stored(const ParameterField &field, const QVariant &value)
     return value;
 }
 
-bool isNumber(ValueType type)
-{
-    return type == ValueType::Float || type == ValueType::Double || type == ValueType::UInt ||
-           type == ValueType::Int;
-}
-
 bool decidesOthers(const ProcessDescriptor &process, const ParameterField &field)
 {
     for (const ParameterField &other : process.fields)
@@ -94,16 +88,8 @@ int32_t readStepValues(const ProcessDescriptor &process, const ProcessData &step
     }
     if (read.result() != 0)
         return read.result();
-    for (const bool last : {false, true}) {
-        for (const ParameterField &field : process.fields) {
-            if (field.checkedLast != last || !field.appliesTo(values) || !isNumber(field.type) ||
-                field.keepsRule(values.number(field.key)))
-                continue;
-            if (field.refusal.isEmpty())
-                return 2;
-            return rejectStep(step, field.refusal);
-        }
-    }
+    if (const ParameterField *refused = process.refusedField(values))
+        return refused->refusal.isEmpty() ? 2 : rejectStep(step, refused->refusal);
     return 0;
 }
 

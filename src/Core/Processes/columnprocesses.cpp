@@ -101,6 +101,7 @@ ProcessDescriptor simpleRie()
     directionField.maximum = 3.0;
     directionField.decimals = 0;
     directionField.label = QStringLiteral("Etch direction");
+    directionField.pythonName = QStringLiteral("etch_direction");
     directionField.help = QStringLiteral("1: from the top, 2: from below, 3: from both faces.");
     directionField.rule = ListRule::Range;
     directionField.ruleMinimum = 0.0;
@@ -109,7 +110,8 @@ ProcessDescriptor simpleRie()
     // A list without it etches from the top.
     directionField.optional = true;
     d.fields = {anyMaterial(QStringLiteral("Select Material")),
-                cells(depth, QStringLiteral("Etch Depth"), "units", 1.0, 1.0), directionField};
+                cells(depth, QStringLiteral("Etch Depth"), "units", 1.0, 1.0).withPythonName(QStringLiteral("depth")),
+                directionField};
     d.dialogOrder = {depth, keyMaterial};
     d.silicon = SiliconEffect::WhenMaterialIsSilicon;
     d.writtenMaterial = keyMaterial;

@@ -149,6 +149,7 @@ ProcessDescriptor randomWalkDoping()
                                    QStringLiteral("Doping (Random Walk CA)"), 36, 19, QStringLiteral("RandomWalkDoping"));
     d.editorName = d.listName;
     d.editorRank = 20;
+    d.pythonName = QStringLiteral("random_walk_doping");
     d.dialogTitle = QStringLiteral("Random Walk Doping Options");
     d.silicon = SiliconEffect::Always;
     d.generic = false;

@@ -225,6 +225,13 @@ void addFilmProcesses(std::vector<ProcessDescriptor> &processes)
     processes.back().editorRank = 5;
     processes.push_back(pvd());
     processes.back().editorRank = 14;
+
+    // In Python every film's thickness is `thickness` and every etch's depth `depth`.
+    for (ProcessDescriptor &process : processes)
+        for (ParameterField &field : process.fields)
+            if (field.key == QLatin1String("Film Thickness") || field.key == QLatin1String("Etch Depth"))
+                field.pythonName = field.key == QLatin1String("Etch Depth") ? QStringLiteral("depth")
+                                                                             : QStringLiteral("thickness");
 }
 
 } // namespace Processes

@@ -38,6 +38,14 @@ ParameterField &ParameterField::withRule(ListRule listRule, const QString &why)
     return *this;
 }
 
+QString ParameterField::pythonKeyword() const { return pythonName.isEmpty() ? pythonIdentifier(key) : pythonName; }
+
+ParameterField &ParameterField::withPythonName(const QString &name)
+{
+    pythonName = name;
+    return *this;
+}
+
 ParameterField &ParameterField::withHelp(const QString &text)
 {
     help = text;
@@ -52,6 +60,22 @@ const ParameterField *ProcessDescriptor::field(const QString &key) const
     return nullptr;
 }
 
+QString ProcessDescriptor::pythonFunction() const
+{
+    if (!pythonName.isEmpty())
+        return pythonName;
+    return pythonIdentifier(menuText.isEmpty() ? listName : menuText);
+}
+
+const ParameterField *ProcessDescriptor::refusedField(const ParameterSet &values) const
+{
+    for (const bool last : {false, true})
+        for (const ParameterField &f : fields)
+            if (f.checkedLast == last && f.appliesTo(values) && f.isNumber() && !f.keepsRule(values.number(f.key)))
+                return &f;
+    return nullptr;
+}
+
 bool ProcessDescriptor::writesSilicon(const ParameterSet &values) const
 {
     switch (silicon) {
@@ -63,6 +87,25 @@ bool ProcessDescriptor::writesSilicon(const ParameterSet &values) const
         return values.material(writtenMaterial) == 1u;
     }
     return false;
+}
+
+QString pythonIdentifier(const QString &text)
+{
+    QString name;
+    bool gap = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!c.isLetterOrNumber() || c.unicode() > 127) {
+            gap = true;
+            continue;
+        }
+        const bool camelBreak = c.isUpper() && i > 0 && text.at(i - 1).isLower();
+        if (!name.isEmpty() && (gap || camelBreak))
+            name += QLatin1Char('_');
+        gap = false;
+        name += c.toLower();
+    }
+    return name;
 }
 
 ParameterField materialField(const QString &word, const QString &label, MaterialChoice choice)

@@ -60,7 +60,17 @@ struct ParameterField
     // Its list rule is checked after those of the other fields.
     bool checkedLast = false;
 
+    // Its keyword in the Python module; empty: derived from the key (see pythonKeyword).
+    QString pythonName;
+
     bool isMaterial() const { return type == ValueType::Material; }
+    bool isNumber() const
+    {
+        return type == ValueType::Float || type == ValueType::Double || type == ValueType::UInt || type == ValueType::Int;
+    }
+    // pythonName, or the key in lower case with words joined by "_" ("Film Thickness":
+    // "film_thickness").
+    QString pythonKeyword() const;
     // A material is stored as its id under "<word>_Id", its name under "<word>" and its
     // colour under "<word>_Color".
     QString listKey() const;
@@ -74,6 +84,7 @@ struct ParameterField
     // Sets the rule a list value must keep and why a value breaking it is refused.
     ParameterField &withRule(ListRule listRule, const QString &why);
     ParameterField &withHelp(const QString &text);
+    ParameterField &withPythonName(const QString &name);
 };
 
 // What an options dialog is told about the volume it works on (or, in the list editor,
@@ -121,6 +132,9 @@ struct ProcessDescriptor
     int32_t editorRank = 0; // its place in that list (ascending)
     QString dialogTitle; // the options dialog's window title
     QString snapshotKey; // the key of the step's undo records
+    // Its function in the Python module; empty: derived from the menu text, or the list
+    // name without one (see pythonFunction).
+    QString pythonName;
     int32_t operationNumber = -1; // the menu action's operation; -1: none
     int32_t recordedNumber = -1;  // the operation's type, recorded as the volume's last process
     int32_t batchRecordedNumber = -1; // what a batch step records instead; -1: nothing
@@ -151,9 +165,20 @@ struct ProcessDescriptor
     std::function<void(ProcessTarget &, const ParameterSet &)> run;
 
     const ParameterField *field(const QString &key) const;
+    // pythonName, or the menu text (the list name without one) in lower case with words
+    // joined by "_" ("Isotropic Etching": "isotropic_etching").
+    QString pythonFunction() const;
+    // The first field, in the order lists check them, whose value breaks its list rule;
+    // nullptr when every value keeps its rule.
+    const ParameterField *refusedField(const ParameterSet &values) const;
     // Whether a run with these values may have changed silicon.
     bool writesSilicon(const ParameterSet &values) const;
 };
+
+// `text` as a Python name: lower case, every run of other characters than letters and
+// digits one "_", a word boundary inside a camel-case word too ("EtchDirection":
+// "etch_direction").
+QString pythonIdentifier(const QString &text);
 
 // A material parameter, stored as "<word>_Id", "<word>" and "<word>_Color".
 ParameterField materialField(const QString &word, const QString &label, MaterialChoice choice);

@@ -28,10 +28,11 @@ void runWetEtch(ProcessTarget &target, const ParameterSet &values)
 
 template <class Etch>
 ProcessDescriptor wetEtch(const char *menuText, const char *consoleName, const char *listName, int32_t operation,
-                          int32_t batchType, int32_t editorRank)
+                          int32_t batchType, int32_t editorRank, const char *pythonName)
 {
     ProcessDescriptor d = describe(QString::fromLatin1(menuText), QString::fromLatin1(consoleName),
                                    QString::fromLatin1(listName), operation, batchType, QStringLiteral("SiWetEtch"));
+    d.pythonName = QString::fromLatin1(pythonName);
     d.editorRank = editorRank;
     d.dialogTitle = QStringLiteral("Wet Etching Options");
     // The run keeps the lattice itself: it leaves it current, not stale.
@@ -50,9 +51,9 @@ ProcessDescriptor wetEtch(const char *menuText, const char *consoleName, const c
 
 void addWetEtchProcesses(std::vector<ProcessDescriptor> &processes)
 {
-    processes.push_back(wetEtch<Operations::AtomisticWetEtch>("Si Wet Etching", "BCA Wet Etch", "Si wet etching", 28, 1, 17));
+    processes.push_back(wetEtch<Operations::AtomisticWetEtch>("Si Wet Etching", "BCA Wet Etch", "Si wet etching", 28, 1, 17, "wet_etch"));
     processes.push_back(wetEtch<Operations::ContinuousWetEtch>("Si Wet Etching (CCA)", "Continuous Wet Etch",
-                                                               "Si wet etching (CCA)", 29, 20, 18));
+                                                               "Si wet etching (CCA)", 29, 20, 18, "wet_etch_cca"));
 }
 
 } // namespace Processes
