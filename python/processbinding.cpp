@@ -322,23 +322,34 @@ void runProcess(const ProcessDescriptor &process, const TotalVolumePtr &volume, 
         stale[volume->getId()] = true;
 }
 
-std::string number(double value)
+// A default as Python writes it: 10.0, 1e-07, 3, True.
+std::string shownDefault(const ParameterField &field)
 {
-    return py::repr(py::float_(value)).cast<std::string>();
+    if (field.type == ValueType::Bool)
+        return field.defaultValue != 0.0 ? "True" : "False";
+    if (field.type == ValueType::UInt || field.type == ValueType::Int)
+        return std::to_string(static_cast<long long>(field.defaultValue));
+    return py::repr(py::float_(field.defaultValue)).cast<std::string>();
 }
 
-// The documentation of a process's function, from its descriptor.
+std::string number(double value) { return py::repr(py::float_(value)).cast<std::string>(); }
+
+// The documentation of a process's function, from its descriptor: its signature (the
+// materials, which have no default, first), the menu entry's texts, and each field's
+// label, type, unit, help, default, range and rule.
 std::string documentation(const ProcessDescriptor &process)
 {
-    std::string doc = text(process.pythonFunction()) + "(volume";
-    for (const ParameterField &field : process.fields) {
-        doc += ", " + text(field.pythonKeyword());
-        if (field.type == ValueType::Mask)
-            doc += "=None";
-        else if (!field.isMaterial())
-            doc += "=" + (field.type == ValueType::Bool ? std::string(field.defaultValue != 0.0 ? "True" : "False")
-                                                        : number(typed(field, field.defaultValue).toDouble()));
-    }
+    std::string doc = text(process.pythonFunction()) + "(volume, *";
+    for (const bool required : {true, false})
+        for (const ParameterField &field : process.fields) {
+            if (field.isMaterial() != required)
+                continue;
+            doc += ", " + text(field.pythonKeyword());
+            if (field.type == ValueType::Mask)
+                doc += "=None";
+            else if (!field.isMaterial())
+                doc += "=" + shownDefault(field);
+        }
     doc += ")\n\n" + text(process.menuText.isEmpty() ? process.listName : process.menuText);
     const QString tip = process.statusTip.isEmpty() ? process.toolTip : process.statusTip;
     doc += tip.isEmpty() ? "." : ": " + text(tip);
@@ -353,7 +364,7 @@ std::string documentation(const ProcessDescriptor &process)
         if (!field.help.isEmpty())
             doc += " " + text(field.help);
         if (field.isNumber()) {
-            doc += " Default " + number(typed(field, field.defaultValue).toDouble()) + "; the options dialog offers " +
+            doc += " Default " + shownDefault(field) + "; the options dialog offers " +
                    number(field.minimum) + " to " + number(field.maximum) + ".";
             if (!field.refusal.isEmpty())
                 doc += " Refused when it breaks the rule: " + text(field.refusal) + ".";

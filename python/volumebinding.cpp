@@ -82,7 +82,7 @@ py::object maskArray(const std::vector<bool> &bits, int width, int height)
 void setMask(TotalVolume &volume, const py::object &value, bool top)
 {
     if (value.is_none()) {
-        top ? volume.clearTopMask() : volume.clearBottomMask();
+        top ? volume.setTopMask({}, 0, 0) : volume.setBottomMask({}, 0, 0);
         return;
     }
     int width = 0;
@@ -102,16 +102,16 @@ void bindVolume(py::module_ &module)
              py::arg("origin") = std::array<double, 3>{0.0, 0.0, 0.0})
         .def_property_readonly("size",
                                [](const TotalVolume &v) {
-                                   return std::array<uint32_t, 3>{v.getSizeX(), v.getSizeY(), v.getSizeZ()};
+                                   return py::make_tuple(v.getSizeX(), v.getSizeY(), v.getSizeZ());
                                })
         .def_property_readonly("cell",
                                [](const TotalVolume &v) {
-                                   return std::array<float, 3>{v.getCellSizeX(), v.getCellSizeY(), v.getCellSizeZ()};
+                                   return py::make_tuple(v.getCellSizeX(), v.getCellSizeY(), v.getCellSizeZ());
                                })
         .def_property_readonly("origin",
                                [](const TotalVolume &v) {
                                    const Util::Vector3D p = v.getPosition();
-                                   return std::array<double, 3>{p.x, p.y, p.z};
+                                   return py::make_tuple(p.x, p.y, p.z);
                                })
         .def("__repr__",
              [](const TotalVolume &v) {
