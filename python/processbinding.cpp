@@ -287,13 +287,15 @@ ParameterSet readKeywords(const ProcessDescriptor &process, const Model::Automat
     // masks of Python's; those processes check their fields' rules alone).
     QString refusal;
     if (!hasMask && process.batchType >= 0) {
-        static Model::Scene scene;
-        static std::map<int32_t, int32_t> records;
-        static std::map<int32_t, bool> stale;
-        static const Core::BatchRun::ProcessListRunner checker(scene, records, stale);
+        // Made once and kept to the end: no Qt object of it is torn down while the
+        // interpreter exits. Only callers holding the GIL reach it.
+        static Model::Scene *scene = new Model::Scene;
+        static auto *records = new std::map<int32_t, int32_t>;
+        static auto *stale = new std::map<int32_t, bool>;
+        static const auto *checker = new Core::BatchRun::ProcessListRunner(*scene, *records, *stale);
         Core::BatchRun::ProcessData step(process.batchType);
         Core::BatchRun::writeStepValues(process, values, step);
-        const auto checked = checker.checkStep(step);
+        const auto checked = checker->checkStep(step);
         if (checked.result != Core::BatchRun::ProcessListRunner::Success)
             refusal = checked.rejection.isEmpty() ? Core::BatchRun::ProcessListRunner::resultMessage(checked.result)
                                                   : checked.rejection;
@@ -439,10 +441,11 @@ void bindProcesses(py::module_ &module)
         [](const py::object &count) {
             if (!isInteger(count))
                 throw py::type_error("set_threads needs a whole number from 1 to 4096, not " + shown(count));
-            const long long n = count.cast<py::int_>().cast<long long>();
-            if (n < 1 || n > 4096)
-                throw py::value_error("set_threads needs a whole number from 1 to 4096, not " + std::to_string(n));
-            QThreadPool::globalInstance()->setMaxThreadCount(static_cast<int>(n));
+            const py::int_ whole(count);
+            if (whole < py::int_(1) || whole > py::int_(4096))
+                throw py::value_error("set_threads needs a whole number from 1 to 4096, not " +
+                                      shown(whole));
+            QThreadPool::globalInstance()->setMaxThreadCount(whole.cast<int>());
         },
         py::arg("count"),
         "set_threads(count)\n\nThe number of worker threads the processes split their work over (1 to 4096; "

@@ -126,6 +126,7 @@ def test_bad_calls_raise_clear_errors_and_change_nothing():
         (TypeError, "needs a kelvane.Volume", lambda: kelvane.cvd(None, material=1)),
         (TypeError, "", lambda: kelvane.cvd("volume", material=1)),
         (ValueError, "from 1 to 4096", lambda: kelvane.set_threads(0)),
+        (ValueError, "from 1 to 4096", lambda: kelvane.set_threads(10**30)),
         (TypeError, "from 1 to 4096", lambda: kelvane.set_threads(2.0)),
     ]
     for error, text, call in cases:
