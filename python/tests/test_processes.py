@@ -39,6 +39,9 @@ def test_every_menu_process_is_a_documented_function():
     for name in names:
         doc = getattr(kelvane, name).__doc__
         assert doc.startswith(name + "(volume, *")
+        # Every keyword a Python name, none twice.
+        keywords = [k.split("=")[0] for k in doc.split("\n")[0][len(name) + 1:-1].split(", ")[2:]]
+        assert all(k.isidentifier() for k in keywords) and len(keywords) == len(set(keywords)), doc
     assert "thickness=10.0" in kelvane.cvd.__doc__
     assert "the thickness or depth must be a number of 0 or more" in kelvane.cvd.__doc__
     assert "(100) plane" in kelvane.wet_etch.__doc__
