@@ -4,6 +4,7 @@
 //                           [--netlist OUT.cir [--netlist-unit MICROMETRES]] [--csv OUT.csv [--csv-field NAME]]
 //                           [--section x=N|y=N|z=N --section-image FILE.png]
 //                           [--export FILE.vti|FILE.stl [--per-material]]
+//                           [--measure FILE.json --measure-out RESULTS.csv|.json [--measure-after-step N]]
 //                           [--set STEP.PARAMETER=VALUE ...] [--threads N] [--quiet]
 //
 // Exit codes: 0 every step ran; 1 a step failed or could not run (the steps before it
@@ -21,6 +22,7 @@
 #include "Model/scene.h"
 #include "Util/vector3d.h"
 #include "cli/exports3d.h"
+#include "cli/measureoutput.h"
 #include "cli/offscreenrenderer.h"
 #include "cli/parameteroverrides.h"
 #include "cli/sectionoutput.h"
@@ -145,11 +147,14 @@ int main(int argc, char **argv)
                                            QStringLiteral("Use at most N worker threads."), QStringLiteral("N"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Print only errors, not one line per step."));
-    parser.addOptions({inputOption, outputOption, imageOption, threadsOption, quietOption});
+    const QCommandLineOption listMeasurementsOption(
+        QStringLiteral("list-measurements"), QStringLiteral("Print every measurement --measure takes, and stop."));
+    parser.addOptions({inputOption, outputOption, imageOption, threadsOption, quietOption, listMeasurementsOption});
     Cli::VolumeExports exports;
     Cli::Exports3D exports3D;
     Cli::SectionOutput section;
-    const std::vector<Cli::FinalOutput *> finalOutputs = {&exports, &exports3D, &section};
+    Cli::MeasureOutput measure;
+    const std::vector<Cli::FinalOutput *> finalOutputs = {&exports, &exports3D, &section, &measure};
     for (const Cli::FinalOutput *o : finalOutputs)
         o->addTo(parser);
     Cli::ParameterOverrides overrides;
@@ -162,6 +167,11 @@ int main(int argc, char **argv)
     }
     if (parser.isSet(helpOption)) {
         std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (parser.isSet(listMeasurementsOption)) {
+        for (const Core::Metrology::Measurement &m : Core::Metrology::MeasurementRegistry::instance().all())
+            std::fputs((Core::Metrology::describe(m) + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         return 0;
     }
     quiet = parser.isSet(quietOption);
@@ -205,6 +215,7 @@ int main(int argc, char **argv)
         printError(reason);
         return exitUsage;
     }
+    measure.setRun(listPath, parser.values(QStringLiteral("set")));
 
     // The catalogues start as in the program itself.
     Model::Materials::MaterialFactory::instance();
@@ -261,7 +272,7 @@ int main(int argc, char **argv)
         return false;
     });
     const int total = static_cast<int>(list.size());
-    runner.setStepObserver([](const Core::BatchRun::ProcessListRunner::StepReport &r) {
+    runner.setStepObserver([&](const Core::BatchRun::ProcessListRunner::StepReport &r) {
         const QString head = QStringLiteral("[%1/%2] %3").arg(r.index + 1).arg(r.total).arg(r.processName);
         if (r.result != Core::BatchRun::ProcessListRunner::Success)
             printLine(head + QStringLiteral(" failed after %1 s: %2")
@@ -269,6 +280,8 @@ int main(int argc, char **argv)
                                  .arg(Core::BatchRun::ProcessListRunner::resultMessage(r.result)));
         else if (!quiet)
             printLine(head + QStringLiteral(" %1 s").arg(r.seconds, 0, 'f', 2));
+        if (r.result == Core::BatchRun::ProcessListRunner::Success)
+            measure.stepDone(r.index, runner.getVolume().get());
     });
 
     const Core::BatchRun::ProcessListRunner::Summary summary = runner.run(list);
