@@ -7,5 +7,8 @@
 namespace KelvanePython {
 
 void bindVolume(pybind11::module_ &module);
+void bindDocuments(pybind11::module_ &module);
+void bindProcessLists(pybind11::module_ &module);
+void bindExports(pybind11::module_ &module);
 
 } // namespace KelvanePython
