@@ -4,6 +4,8 @@
 
 #include "Core/BatchRun/processlistfile.h"
 #include "Core/BatchRun/processlistrunner.h"
+#include "Core/BatchRun/registeredstep.h"
+#include "Core/Processes/processregistry.h"
 #include "Model/Automaton/totalvolume.h"
 #include "Model/Materials/materialfactory.h"
 #include "Model/Process/processfactory.h"
@@ -14,6 +16,7 @@
 
 #include <QColor>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <map>
 #include <memory>
 #include <optional>
@@ -198,6 +201,82 @@ QString valueText(const ProcessData &step, size_t index, const QString &name, py
     return refuse("a number, True or False, or text");
 }
 
+using Core::Processes::ParameterField;
+using Core::Processes::ProcessDescriptor;
+using Core::Processes::ProcessRegistry;
+using Core::Processes::ValueType;
+
+// The processes a list step can be, by the name lists give them or their type number.
+const ProcessDescriptor &findProcess(const py::object &process)
+{
+    const ProcessRegistry &registry = ProcessRegistry::instance();
+    QStringList names;
+    for (const ProcessDescriptor &d : registry.all())
+        if (d.batchType >= 0)
+            names << QStringLiteral("\"%1\" (%2)").arg(d.listName).arg(d.batchType);
+    if (isWholeNumber(process)) {
+        const int64_t type = process.cast<int64_t>();
+        const ProcessDescriptor *d = type >= 0 && type <= INT32_MAX ? registry.byBatchType(static_cast<int32_t>(type)) : nullptr;
+        if (!d)
+            throw py::value_error(QStringLiteral("no process of a list has the type %1; the processes are %2")
+                                      .arg(type)
+                                      .arg(names.join(QStringLiteral(", ")))
+                                      .toStdString());
+        return *d;
+    }
+    if (!py::isinstance<py::str>(process))
+        throw py::type_error("a process is given by its name or type number, not a " + typeName(process));
+    const QString name = QString::fromStdString(process.cast<std::string>());
+    for (const ProcessDescriptor &d : registry.all())
+        if (d.batchType >= 0 && (d.listName == name || d.menuText == name || d.editorName == name))
+            return d;
+    throw py::value_error(QStringLiteral("no process of a list is named \"%1\"; the processes are %2")
+                              .arg(name, names.join(QStringLiteral(", ")))
+                              .toStdString());
+}
+
+// "Horizontal to Vertical Ratio" as a keyword: horizontal_to_vertical_ratio.
+QString keyword(const QString &key)
+{
+    static const QRegularExpression gaps(QStringLiteral("[^a-z0-9]+"));
+    QString word = key.toLower().replace(gaps, QStringLiteral("_"));
+    while (word.startsWith(QLatin1Char('_')))
+        word.remove(0, 1);
+    while (word.endsWith(QLatin1Char('_')))
+        word.chop(1);
+    return word;
+}
+
+// The field a parameter name or keyword names; null for none.
+const ParameterField *fieldNamed(const ProcessDescriptor &process, const QString &name)
+{
+    for (const ParameterField &field : process.fields)
+        if (field.key == name || keyword(field.key) == name || (field.isMaterial() && field.listKey() == name))
+            return &field;
+    return nullptr;
+}
+
+// A new step of the process with every field at its default, stored as the list editor
+// stores it (a mask as an empty bitmap of no columns).
+ProcessData defaultStep(const ProcessDescriptor &process)
+{
+    ProcessData step(process.batchType);
+    Core::Processes::ParameterSet defaults;
+    for (const ParameterField &field : process.fields) {
+        if (field.type == ValueType::Mask) {
+            step.setParameter(field.key, QVariant::fromValue(MaskBitmap()), false);
+            step.setParameter(field.key + QStringLiteral(" Width"), 0u, true);
+            step.setParameter(field.key + QStringLiteral(" Height"), 0u, true);
+        } else if (field.type == ValueType::Point) {
+            step.setParameter(field.key, QVariant::fromValue(Util::Vector3D(0.0, 0.0, 0.0)), true);
+        } else {
+            defaults.set(field.key, field.defaultValue);
+        }
+    }
+    Core::BatchRun::writeStepValues(process, defaults, step);
+    return step;
+}
+
 // Builds a runner for the list's folder in `scene`.
 struct RunnerSet
 {
@@ -339,6 +418,36 @@ py::object runList(const ListPtr &list, const std::optional<TotalVolumePtr> &vol
     return result ? py::cast(result) : py::none();
 }
 
+void appendStep(const ListPtr &list, const py::object &process, const py::kwargs &parameters)
+{
+    const ProcessDescriptor &described = findProcess(process);
+    ProcessData step = defaultStep(described);
+    const size_t index = list->steps.size();
+    std::vector<Edit> edits;
+    for (const auto &entry : parameters) {
+        const QString given = QString::fromStdString(py::str(entry.first));
+        const ParameterField *field = fieldNamed(described, given);
+        const QString name = field ? field->key : given;
+        const py::object value = py::reinterpret_borrow<py::object>(entry.second);
+        if (field && field->type == ValueType::Mask) {
+            // A new step's mask has no size to keep: its bits are taken as they are, with
+            // the size of a 2-D array indexed [x, y] like the volume (a str of bits needs
+            // its width and height given too); the step checks them together when it runs.
+            const QString bits = valueText(step, index, name, value);
+            step.setParameter(name, ProcessListFile::valueFromText(QStringLiteral("vector"), bits), false);
+            if (py::hasattr(value, "ndim") && value.attr("ndim").cast<int>() == 2) {
+                const py::tuple shape = value.attr("shape");
+                step.setParameter(name + QStringLiteral(" Width"), shape[0].cast<uint>(), true);
+                step.setParameter(name + QStringLiteral(" Height"), shape[1].cast<uint>(), true);
+            }
+            continue;
+        }
+        edits.push_back({index, name, valueText(step, index, name, value), value});
+    }
+    list->steps.push_back(step);
+    list->edits.insert(list->edits.end(), edits.begin(), edits.end());
+}
+
 const char *listDoc =
     "A process list (.plst) as the batch runner and the list editor use it: its steps in order, each "
     "with its process type and parameters.";
@@ -422,6 +531,17 @@ void bindProcessLists(py::module_ &module)
         });
 
     py::class_<ListState, ListPtr>(module, "ProcessList", listDoc)
+        .def(py::init([] { return std::make_shared<ListState>(); }),
+             "An empty list; append() adds its steps, and files its steps name without a folder are "
+             "looked for in the working directory.")
+        .def("append", &appendStep, py::arg("process"),
+             "append(process, **parameters): adds a step of the process, given by the name lists give "
+             "it (\"CVD\", \"Wet Etching\", ...) or its type number, with every parameter at the default "
+             "its options dialog offers, and then the parameters given, by their names in the list "
+             "(parameters[\"Film Thickness\"]) or as keywords (film_thickness=2); a material by name or "
+             "id; a mask (top_mask=...) as a 2-D array of bits indexed [x, y] like the volume. The values "
+             "are checked when the list runs or is saved, as values set on a step are. Raises ValueError "
+             "for an unknown process and TypeError for a value of the wrong type.")
         .def_static("load", &loadList, py::arg("path"),
                     "Reads a process list (.plst). Its materials are matched with the catalogue (one whose id "
                     "another material holds is added under a new id). Files the steps name without a folder "
