@@ -15,6 +15,8 @@
 #include "cli/parameteroverrides.h"
 
 #include <QColor>
+#include <charconv>
+#include <cstdlib>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <map>
@@ -86,7 +88,12 @@ py::object fromVariant(const QVariant &value)
         return py::int_(value.toInt());
     case QMetaType::UInt:
         return py::int_(value.toUInt());
-    case QMetaType::Float:
+    case QMetaType::Float: {
+        // The shortest text that reads back as the same float: 1e-07, not 1.0000000116860974e-07.
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, value.toFloat()).ptr;
+        return py::float_(std::strtod(std::string(text, end).c_str(), nullptr));
+    }
     case QMetaType::Double:
         return py::float_(value.toDouble());
     case QMetaType::QString:
