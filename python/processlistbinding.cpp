@@ -483,18 +483,22 @@ void bindProcessLists(py::module_ &module)
                  if (!step.hasParameter(name))
                      throw py::key_error(key);
                  return fromVariant(step.getParameters().value(name));
-             })
+             },
+             "The value set last, or the value the step holds (KeyError when it holds none).")
         .def("__setitem__",
              [](Parameters &p, const std::string &key, const py::object &value) {
                  const QString name = QString::fromStdString(key);
                  const ProcessData &step = p.list->steps.at(p.index);
                  const QString text = valueText(step, p.index, name, value);
                  p.list->edits.push_back({p.index, name, text, value});
-             })
+             },
+             "Sets a value, checked when the list runs or is saved (TypeError at once for a value of "
+             "the wrong type).")
         .def("__contains__",
              [](const Parameters &p, const std::string &key) {
                  return p.list->steps.at(p.index).hasParameter(QString::fromStdString(key));
-             })
+             },
+             "Whether the step holds a parameter of the name.")
         .def("__len__", [](const Parameters &p) { return p.list->steps.at(p.index).getParameters().size(); })
         .def("keys",
              [](const Parameters &p) {
@@ -502,7 +506,8 @@ void bindProcessLists(py::module_ &module)
                  for (const QString &k : p.list->steps.at(p.index).getParameters().keys())
                      keys.push_back(k.toStdString());
                  return keys;
-             })
+             },
+             "The names of the parameters the step holds, in the order the list file writes them.")
         .def("__iter__",
              [](const py::object &self) { return py::iter(self.attr("keys")()); })
         .def("items",
@@ -511,12 +516,13 @@ void bindProcessLists(py::module_ &module)
                  for (py::handle key : self.attr("keys")())
                      items.append(py::make_tuple(key, self.attr("__getitem__")(key)));
                  return items;
-             })
+             },
+             "(name, value) pairs of the parameters the step holds.")
         .def("get",
              [](const py::object &self, const py::object &key, const py::object &fallback) {
                  return self.attr("__contains__")(key).cast<bool>() ? self.attr("__getitem__")(key) : fallback;
              },
-             py::arg("key"), py::arg("default") = py::none())
+             py::arg("key"), py::arg("default") = py::none(), "The value of key, or default when the step holds none.")
         .def("__repr__", [](const py::object &self) {
             return "StepParameters(" + std::string(py::repr(py::dict(self.attr("items")()))) + ")";
         });
@@ -563,7 +569,7 @@ void bindProcessLists(py::module_ &module)
                 return steps;
             },
             "The steps in order, as a list of ProcessStep.")
-        .def("__len__", [](const ListState &list) { return list.steps.size(); })
+        .def("__len__", [](const ListState &list) { return list.steps.size(); }, "The number of steps.")
         .def("__getitem__",
              [](const ListPtr &list, int64_t index) {
                  const auto size = static_cast<int64_t>(list->steps.size());
@@ -572,7 +578,8 @@ void bindProcessLists(py::module_ &module)
                  if (index < 0 || index >= size)
                      throw py::index_error("the list has " + std::to_string(size) + " steps");
                  return Step{list, static_cast<size_t>(index)};
-             })
+             },
+             "The step at the index (from 0; negative counts from the end).")
         .def("save", &saveList, py::arg("path"),
              "Writes the list (.plst) with the values set on its steps. Raises ValueError, with "
              "kelvane-batch's --set text, when a step does not take a value set, and OSError when the file "
