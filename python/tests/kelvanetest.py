@@ -39,10 +39,15 @@ def batch_error(process):
     return lines[-1][len("kelvane-batch: "):]
 
 
-def run_module(list_path, volume=None):
-    """Runs a list through the module as the batch program runs it; returns the volume and
-    the step that failed (None when every step ran)."""
+def run_module(list_path, cwd, volume=None):
+    """Runs a list through the module in `cwd` (where Save Image steps write), as the batch
+    program runs it; returns the volume and the failed step's message (None when every step
+    ran)."""
+    previous = os.getcwd()
+    os.chdir(cwd)
     try:
         return kelvane.ProcessList.load(list_path).run(volume), None
     except RuntimeError as error:
         return error.volume, str(error)
+    finally:
+        os.chdir(previous)

@@ -21,7 +21,7 @@ def cantilever(tmp_path_factory):
     assert batch.returncode in (0, 1), batch.stderr
     stl = run_batch(example("cantilever.plst"), "--export", "b.stl", "--per-material", cwd=folder)
     assert stl.returncode in (0, 1), stl.stderr
-    volume, _ = run_module(example("cantilever.plst"))
+    volume, _ = run_module(example("cantilever.plst"), folder)
     return folder, volume
 
 
@@ -56,7 +56,7 @@ def test_particle_counts_are_written_as_the_batch_program_writes_them(tmp_path):
     # layout does not.
     batch = run_batch(example("random-walk.plst"), "--csv", "b.csv", cwd=tmp_path)
     assert batch.returncode in (0, 1), batch.stderr
-    volume, _ = run_module(example("random-walk.plst"))
+    volume, _ = run_module(example("random-walk.plst"), tmp_path)
     volume.export_csv(tmp_path / "m.csv")
     ours = (tmp_path / "m.csv").read_text().splitlines()
     theirs = (tmp_path / "b.csv").read_text().splitlines()

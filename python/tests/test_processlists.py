@@ -17,13 +17,12 @@ def walks(list_path):
 
 
 @pytest.mark.parametrize("list_path", example_lists(), ids=lambda p: p.name)
-def test_example_lists_give_the_batch_programs_cells(list_path, tmp_path, monkeypatch):
+def test_example_lists_give_the_batch_programs_cells(list_path, tmp_path):
     # Both run in the same folder, where Save Image steps write their pictures: without a
     # display neither can draw them, and both stop at that step, with the cells kept.
     batch = run_batch(list_path, "--output", tmp_path / "batch.mem", cwd=tmp_path)
     assert batch.returncode in (0, 1), batch.stderr
-    monkeypatch.chdir(tmp_path)
-    volume, failure = run_module(list_path)
+    volume, failure = run_module(list_path, tmp_path)
     assert (failure is None) == (batch.returncode == 0), (failure, batch.stderr)
     if failure:
         assert "Save Image" in failure and "Save Image failed" in batch.stderr
