@@ -8,5 +8,8 @@ namespace KelvanePython {
 
 void bindVolume(pybind11::module_ &module);
 void bindProcesses(pybind11::module_ &module);
+void bindDocuments(pybind11::module_ &module);
+void bindProcessLists(pybind11::module_ &module);
+void bindExports(pybind11::module_ &module);
 
 } // namespace KelvanePython

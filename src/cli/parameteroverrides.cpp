@@ -50,6 +50,11 @@ bool ParameterOverrides::read(const QCommandLineParser &parser, QString *error)
     return true;
 }
 
+void ParameterOverrides::add(int step, const QString &parameter, const QString &value)
+{
+    overrides.push_back({QStringLiteral("%1.%2=%3").arg(step).arg(parameter, value), step, parameter, value});
+}
+
 bool ParameterOverrides::parseValue(const QString &name, const QVariant &current, const QString &text,
                                     QVariant *value, QString *reason)
 {

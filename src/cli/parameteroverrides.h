@@ -36,6 +36,9 @@ public:
     // it; the list is then unchanged.
     bool apply(Core::BatchRun::ProcessList &list, const StepChecker &check, QString *error) const;
     bool isEmpty() const { return overrides.empty(); }
+    // One replacement given by a program rather than the command line, read and checked
+    // by apply() as --set STEP.PARAMETER=VALUE would be.
+    void add(int step, const QString &parameter, const QString &value);
 
     // `text` read as the type of `current` (the parameter's value in the list); false
     // with the reason when it is not one. A material-id parameter also takes a material
