@@ -1,4 +1,5 @@
 #include "bindings.h"
+#include "volumeaccess.h"
 #include "guiapplication.h"
 #include "pathtext.h"
 
@@ -355,7 +356,13 @@ py::object runList(const ListPtr &list, const std::optional<TotalVolumePtr> &vol
     applyEdits(*list, runner);
     const Core::BatchRun::ProcessList steps = list->steps;
 
+    // A volume given is held for the run (a process on another thread refuses it
+    // meanwhile) and its ids checked first; it keeps its own lattice record.
+    std::optional<VolumeInUse> held;
     if (volume && *volume) {
+        held.emplace(*volume);
+        checkMaterialIds(*volume);
+        set.latticeStale = held->latticeStale();
         set.scene.add(*volume);
         runner.setVolume(*volume);
     }
@@ -398,6 +405,8 @@ py::object runList(const ListPtr &list, const std::optional<TotalVolumePtr> &vol
         py::gil_scoped_release unlocked;
         summary = runner.run(steps);
     }
+    if (held)
+        held->latticeStale() = set.latticeStale;
     if (raised)
         throw std::move(*raised);
     const TotalVolumePtr result = runner.getVolume();

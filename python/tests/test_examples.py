@@ -43,7 +43,7 @@ def test_wet_etch_script(tmp_path):
     assert "[7/7] Si wet etching" in out
     assert "pit depth: 6 cells" in out
     volume, = kelvane.load(tmp_path / "out" / "wet-etch.mem")
-    assert volume.size == [30, 30, 40]
+    assert volume.size == (30, 30, 40)
     assert (tmp_path / "out" / "wet-etch-section.png").stat().st_size > 0
 
 

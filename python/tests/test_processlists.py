@@ -209,7 +209,7 @@ def test_lists_built_in_python_take_the_descriptors_names_and_defaults(tmp_path)
     assert flow[2].parameters["Top Mask Width"] == 10 and flow[2].parameters["Top Mask Height"] == 8
     assert flow[2].parameters["Top Mask"] == "".join("1" if b else "0" for b in mask.ravel())
     volume = flow.run()
-    assert volume.size == [10, 8, 12]
+    assert volume.size == (10, 8, 12)
     assert (volume.materials[:, :, :4] == 1).all() and (volume.materials[:, :, 4:6] == 16).all()
     flow.save(tmp_path / "built.plst")
     again = kelvane.ProcessList.load(tmp_path / "built.plst").run()
