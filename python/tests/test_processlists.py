@@ -152,6 +152,12 @@ def test_a_refused_run_leaves_the_volume_as_it_was(tmp_path):
     with pytest.raises(ValueError, match="step 2 \\(CVD\\) does not take this value"):
         flow.run(volume)
     np.testing.assert_array_equal(volume.materials, before)
+    # Ids written by hand are checked before the list runs, as before a process.
+    volume.materials[0, 0, 0] = 999999
+    with pytest.raises(ValueError, match="999999"):
+        kelvane.ProcessList.load(tmp_path / "cvd.plst").run(volume)
+    before[0, 0, 0] = 999999
+    np.testing.assert_array_equal(volume.materials, before)
 
 
 def test_on_step_hears_every_step_and_its_exception_stops_the_run(tmp_path):
