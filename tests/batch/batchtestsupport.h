@@ -63,6 +63,18 @@ constexpr const char *smallSubstrateList = R"(<?xml version="1.0" encoding="UTF-
     </Process-Data>
 )";
 
+// The small test volume, then an isotropic oxide film of the given thickness.
+inline QByteArray smallFilmList(const char *thickness)
+{
+    return QByteArray(smallSubstrateList) + R"(    <Process-Data process-type="16">
+        <Parameter parameter-name="Material_Id" parameter-type="uint" parameter-data="3" parameter-visibility="false"/>
+        <Parameter parameter-name="Film Thickness" parameter-type="float" parameter-data=")" +
+           thickness + R"(" parameter-visibility="true"/>
+    </Process-Data>
+</Process-List>
+)";
+}
+
 inline QString example(const char *name) { return QStringLiteral(KELVANE_EXAMPLES_DIR "/") + name; }
 
 inline QString workFile(const QString &name)

@@ -13,12 +13,7 @@ using BatchTest::workFile;
 namespace {
 
 // A 12 x 12 x 16 volume with 4 layers of Si, then an oxide film of thickness 2.
-const QByteArray filmList = QByteArray(BatchTest::smallSubstrateList) + R"(    <Process-Data process-type="16">
-        <Parameter parameter-name="Material_Id" parameter-type="uint" parameter-data="3" parameter-visibility="false"/>
-        <Parameter parameter-name="Film Thickness" parameter-type="float" parameter-data="2" parameter-visibility="true"/>
-    </Process-Data>
-</Process-List>
-)";
+const QByteArray filmList = BatchTest::smallFilmList("2");
 
 const QByteArray measurements = R"({"micrometres_per_unit": 0.1, "measurements": [
     {"name": "film", "type": "thickness", "material": "Thermal Si02", "x": 6, "y": 6},

@@ -11,12 +11,7 @@ using BatchTest::workFile;
 namespace {
 
 // A 12 x 12 x 16 volume with 4 layers of Si, then an oxide film of thickness 1.
-const QByteArray filmList = QByteArray(BatchTest::smallSubstrateList) + R"(    <Process-Data process-type="16">
-        <Parameter parameter-name="Material_Id" parameter-type="uint" parameter-data="3" parameter-visibility="false"/>
-        <Parameter parameter-name="Film Thickness" parameter-type="float" parameter-data="1" parameter-visibility="true"/>
-    </Process-Data>
-</Process-List>
-)";
+const QByteArray filmList = BatchTest::smallFilmList("1");
 
 // The material of each cell of the column at (x, y), from z = 0 up.
 std::vector<uint32_t> column(const QString &document, uint32_t x, uint32_t y)
