@@ -11,5 +11,6 @@ void bindProcesses(pybind11::module_ &module);
 void bindDocuments(pybind11::module_ &module);
 void bindProcessLists(pybind11::module_ &module);
 void bindExports(pybind11::module_ &module);
+void bindMeasurements(pybind11::module_ &module);
 
 } // namespace KelvanePython

@@ -8,4 +8,5 @@ PYBIND11_MODULE(kelvane, module)
     KelvanePython::bindDocuments(module);
     KelvanePython::bindProcessLists(module);
     KelvanePython::bindExports(module);
+    KelvanePython::bindMeasurements(module);
 }
