@@ -4,12 +4,19 @@ import os
 import pathlib
 import subprocess
 
-import kelvane
-
 SOURCE_DIR = pathlib.Path(__file__).resolve().parents[2]
 # Read once, before any test changes the working directory.
 BATCH_EXE = os.path.abspath(os.environ["KELVANE_BATCH_EXE"]) if os.environ.get("KELVANE_BATCH_EXE") else None
 EXAMPLES_DIR = pathlib.Path(os.path.abspath(os.environ.get("KELVANE_EXAMPLES_DIR") or SOURCE_DIR / "examples"))
+
+# The first start of either program writes the material catalogue into the home folder
+# and keeps the built-in colours, which later starts read back at 8 bits a channel (one
+# level darker where a channel is 0.5). The batch program starts once here, before the
+# module is imported, so that both read the same catalogue file and draw the same colours.
+if BATCH_EXE and not (pathlib.Path.home() / "Kelvane" / "materials.xml").exists():
+    subprocess.run([BATCH_EXE, os.devnull, "--quiet"], capture_output=True, timeout=120)
+
+import kelvane  # noqa: E402  (after the catalogue exists)
 
 
 def examples_dir():

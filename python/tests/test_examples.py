@@ -7,8 +7,8 @@ import sys
 import numpy as np
 import pytest
 
-import kelvane
-from kelvanetest import examples_dir, run_module
+from kelvanetest import examples_dir, run_module  # before kelvane: see there
+import kelvane  # noqa: E402
 
 PYTHON_EXAMPLES = examples_dir() / "python"
 

@@ -3,8 +3,8 @@ import matplotlib.image
 import numpy as np
 import pytest
 
-import kelvane
-from kelvanetest import example_lists, run_batch, run_module
+from kelvanetest import example_lists, run_batch, run_module  # before kelvane: see there
+import kelvane  # noqa: E402
 
 
 def example(name):

@@ -10,8 +10,8 @@ import sys
 
 import pytest
 
-import kelvane
-from kelvanetest import batch_exe
+from kelvanetest import batch_exe  # before kelvane: see there
+import kelvane  # noqa: E402
 
 SWEEP = pathlib.Path(__file__).resolve().parents[1] / "kelvane_sweep.py"
 
