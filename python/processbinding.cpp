@@ -67,52 +67,36 @@ QVariant typed(const ParameterField &field, double number)
     return QVariant();
 }
 
-// What a field takes, as a value of the wrong type is told.
-QString wanted(const ParameterField &field)
+// How the docstring names a field's type, and what a value of the wrong type is told.
+struct TypeTexts
 {
-    switch (field.type) {
-    case ValueType::Float:
-    case ValueType::Double:
-        return QStringLiteral("it needs a number");
-    case ValueType::UInt:
-        return QStringLiteral("it needs a whole number of 0 or more");
-    case ValueType::Int:
-        return QStringLiteral("it needs a whole number");
-    case ValueType::Bool:
-        return QStringLiteral("a yes-or-no parameter takes True or False");
-    case ValueType::Material:
-        return QStringLiteral("it needs a material's name or id");
-    case ValueType::String:
-        return QStringLiteral("it needs a text");
-    case ValueType::Point:
-        return QStringLiteral("it needs a point (x, y, z) of three numbers");
-    case ValueType::Mask:
-        return QStringLiteral("it needs a 2-D array of bools (True: opaque) or a mask image's file name");
-    }
-    return QString();
-}
+    const char *word;
+    const char *wanted;
+};
 
-QString typeWord(const ParameterField &field)
+TypeTexts typeTexts(const ParameterField &field)
 {
     switch (field.type) {
     case ValueType::Float:
     case ValueType::Double:
-        return QStringLiteral("float");
+        return {"float", "it needs a number"};
     case ValueType::UInt:
+        return {"int", "it needs a whole number of 0 or more"};
     case ValueType::Int:
-        return QStringLiteral("int");
+        return {"int", "it needs a whole number"};
     case ValueType::Bool:
-        return QStringLiteral("bool");
+        return {"bool", "a yes-or-no parameter takes True or False"};
     case ValueType::Material:
-        return QStringLiteral("material name or id");
+        return {"material name or id", "it needs a material's name or id"};
     case ValueType::String:
-        return QStringLiteral("str");
+        return {"str", "it needs a text"};
     case ValueType::Point:
-        return QStringLiteral("(x, y, z)");
+        return {"(x, y, z)", "it needs a point (x, y, z) of three numbers"};
     case ValueType::Mask:
-        return QStringLiteral("bool array (width, height) or image file name");
+        return {"bool array (width, height) or image file name",
+                "it needs a 2-D array of bools (True: opaque) or a mask image's file name"};
     }
-    return QString();
+    return {"", ""};
 }
 
 bool isBool(const py::handle &value)
@@ -141,7 +125,7 @@ std::string wrongType(const ProcessDescriptor &process, const ParameterField &fi
     const QString given = QString::fromStdString(py::str(value).cast<std::string>());
     const QString type = QString::fromStdString(py::str(py::type::of(value).attr("__name__")).cast<std::string>());
     return text(Core::BatchRun::notAValueText(given, field.pythonKeyword(), callName(process),
-                                              wanted(field) + QStringLiteral(", not a ") + type));
+                                              QString::fromLatin1(typeTexts(field).wanted) + QStringLiteral(", not a ") + type));
 }
 
 // The text a list would hold for this Python value, read the way --set reads it; empty
@@ -359,7 +343,7 @@ std::string documentation(const ProcessDescriptor &process)
            text(process.listName) + "\", ...).\n\nParameters\n----------\nvolume : kelvane.Volume\n"
            "    The volume the process changes.\n";
     for (const ParameterField &field : process.fields) {
-        doc += text(field.pythonKeyword()) + " : " + text(typeWord(field));
+        doc += text(field.pythonKeyword()) + " : " + std::string(typeTexts(field).word);
         if (!field.unit.isEmpty())
             doc += ", in " + text(field.unit);
         doc += "\n    " + text(field.label.isEmpty() ? field.key : field.label) + ".";

@@ -1,5 +1,7 @@
 #include "Core/Metrology/measurementplan.h"
 
+#include "Model/Automaton/totalvolume.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -120,9 +122,12 @@ QStringList MeasurementPlan::columns(const QString &suffix) const
 std::vector<std::optional<double>> MeasurementPlan::take(Model::Automaton::TotalVolume &volume,
                                                          const std::function<void(const QString &)> &warn) const
 {
+    // The cells are read once for every measurement of the row.
+    const std::vector<uint32_t> ids = volume.materialIds();
+    const CellGrid grid = CellGrid::of(volume, ids);
     std::vector<std::optional<double>> row;
     for (const MeasurementRequest &r : requests) {
-        const Reading reading = Metrology::take(*r.measurement, volume, r.values);
+        const Reading reading = r.measurement->take(grid, r.values);
         if (!reading.value)
             warn(QStringLiteral("measurement %1 not taken: %2").arg(r.label, reading.why));
         row.push_back(reading.value);

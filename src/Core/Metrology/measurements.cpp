@@ -545,17 +545,21 @@ bool readParameters(const Measurement &measurement, const QVariantMap &given, Pa
     return true;
 }
 
+CellGrid CellGrid::of(const Model::Automaton::TotalVolume &volume, const std::vector<uint32_t> &ids)
+{
+    return {ids,
+            volume.getSizeX(),
+            volume.getSizeY(),
+            volume.getSizeZ(),
+            volume.getCellSizeX(),
+            volume.getCellSizeY(),
+            volume.getCellSizeZ()};
+}
+
 Reading take(const Measurement &measurement, Model::Automaton::TotalVolume &volume, const ParameterSet &values)
 {
     const std::vector<uint32_t> ids = volume.materialIds();
-    const CellGrid grid{ids,
-                        volume.getSizeX(),
-                        volume.getSizeY(),
-                        volume.getSizeZ(),
-                        volume.getCellSizeX(),
-                        volume.getCellSizeY(),
-                        volume.getCellSizeZ()};
-    return measurement.take(grid, values);
+    return measurement.take(CellGrid::of(volume, ids), values);
 }
 
 } // namespace Metrology

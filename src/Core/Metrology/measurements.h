@@ -55,6 +55,9 @@ struct CellGrid
     uint32_t sizeX, sizeY, sizeZ;
     double cellX, cellY, cellZ;
 
+    // The grid of the volume whose ids (in index order) `ids` holds.
+    static CellGrid of(const Model::Automaton::TotalVolume &volume, const std::vector<uint32_t> &ids);
+
     uint32_t at(uint32_t x, uint32_t y, uint32_t z) const
     {
         return ids[(static_cast<size_t>(x) * sizeY + y) * sizeZ + z];
